@@ -1,0 +1,83 @@
+#include "common/text.h"
+
+#include <charconv>
+
+namespace tavo {
+
+std::string_view Trim(std::string_view text) {
+    while (!text.empty() && IsBlankOrControl(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsBlankOrControl(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+std::string UpperAscii(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = UpperAscii(c);
+    return out;
+}
+
+bool SameTextAscii(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
+    }
+    return true;
+}
+
+std::string_view Cut(std::string_view line, int from, int count) {
+    if (count <= 0) return {};
+    std::size_t start = from < 1 ? 0 : static_cast<std::size_t>(from) - 1;
+    if (start >= line.size()) return {};
+    return line.substr(start, static_cast<std::size_t>(count));
+}
+
+namespace {
+
+std::optional<std::int32_t> ParseDigits(std::string_view digits, int base, bool negative) {
+    if (digits.empty()) return std::nullopt;
+    long long value = 0;
+    auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value, base);
+    // from_chars would take its own sign; the sign has been read already.
+    if (ec != std::errc() || end != digits.data() + digits.size() || digits.front() == '-') {
+        return std::nullopt;
+    }
+    if (negative) value = -value;
+    if (value < INT32_MIN || value > INT32_MAX) return std::nullopt;
+    return static_cast<std::int32_t>(value);
+}
+
+}  // namespace
+
+std::optional<std::int32_t> ParseInt32(std::string_view text) {
+    if (text.empty()) return std::nullopt;
+    if (text.front() == '$' || text.front() == 'x' || text.front() == 'X') {
+        return ParseDigits(text.substr(1), 16, false);
+    }
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        return ParseDigits(text.substr(2), 16, false);
+    }
+    bool negative = text.front() == '-';
+    if (negative || text.front() == '+') text.remove_prefix(1);
+    return ParseDigits(text, 10, negative);
+}
+
+std::string IntToStr(long long value) {
+    char buf[24];
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
+    return std::string(buf, end);
+}
+
+std::string PadLeft(std::string_view text, std::size_t width) {
+    std::string out;
+    if (text.size() < width) out.assign(width - text.size(), ' ');
+    out += text;
+    return out;
+}
+
+std::string PadRight(std::string_view text, std::size_t width) {
+    std::string out(text);
+    if (out.size() < width) out.append(width - out.size(), ' ');
+    return out;
+}
+
+}  // namespace tavo

@@ -1,0 +1,39 @@
+// The text rules every unit shares: trimming, ASCII case folding, fixed-column
+// cutting and the one number rule for fields and settings.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tavo {
+
+// Codes 0..32 are what every trim removes: blanks and control characters alike.
+constexpr bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+std::string_view Trim(std::string_view text);
+
+// Only a..z change; every other byte stays, so system code page text passes through.
+constexpr char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
+std::string UpperAscii(std::string_view text);
+bool SameTextAscii(std::string_view a, std::string_view b);
+
+// Count characters from 1-based column `from`, clipped at the end of the line.
+// A start below 1 begins at column 1 and still takes `count` characters.
+std::string_view Cut(std::string_view line, int from, int count);
+
+// A whole text read as a signed 32-bit integer: an optional sign and decimal
+// digits, or hexadecimal digits after "$", "x", "X" or "0x". Nothing else, and
+// nothing outside the 32-bit range.
+std::optional<std::int32_t> ParseInt32(std::string_view text);
+
+// Plain decimal, locale-free.
+std::string IntToStr(long long value);
+
+// Right-aligned in `width`; a wider text is never cut ("%0:4d").
+std::string PadLeft(std::string_view text, std::size_t width);
+// Left-aligned and padded to `width`; never cut ("%0:-26s").
+std::string PadRight(std::string_view text, std::size_t width);
+
+}  // namespace tavo

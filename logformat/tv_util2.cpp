@@ -1,0 +1,141 @@
+#include "logformat/tv_util2.h"
+
+#include <array>
+#include <optional>
+
+#include "common/text.h"
+#include "platform/text_file.h"
+
+namespace tv_util2 {
+
+namespace {
+
+std::string headerLine;
+
+constexpr std::string_view kAllMarker = "zLog for Windows ";
+constexpr std::string_view kCabrilloMarker = "START-OF-LOG:";
+constexpr std::string_view kTxtMarker = "mon day time";
+
+constexpr ColumnLayout kAllLayout = {
+    {67, 3}, {18, 10}, {9, 2},  {12, 2}, {55, 1}, {61, 1}, {1, 10},
+    {72, 4}, {31, 3},  {43, 3}, {12, 5}, {6, 2},  {47, 3},
+};
+
+constexpr ColumnLayout kCabrilloLayout = {
+    {6, 2},  {56, 10}, {23, 2}, {26, 2}, {-1, 0}, {-1, 0}, {15, 10},
+    {12, 2}, {45, 3},  {70, 3}, {26, 4}, {20, 2}, {74, 6},
+};
+
+// Band texts per index 0..9 (10 is the catch-all). Cabrillo's frequency in kHz
+// is known by its first two characters, with or without a leading zero.
+struct BandText {
+    int index;
+    std::string_view text;
+};
+
+constexpr std::array<BandText, 10> kAllBands = {{
+    {0, "1.9"}, {1, "3.5"}, {2, "7  "}, {3, "14 "}, {4, "21 "},
+    {5, "28 "}, {6, "50 "}, {7, "144"}, {8, "430"}, {9, "120"},
+}};
+
+constexpr std::array<BandText, 10> kCabrilloBands = {{
+    {0, " 1"}, {0, "01"}, {1, " 3"}, {1, "03"}, {2, " 7"},
+    {2, "07"}, {3, "14"}, {4, "21"}, {5, "28"}, {6, "50"},
+}};
+
+constexpr std::array<BandText, 11> kTxtBands = {{
+    {0, " 1.9"}, {1, " 3.5"}, {2, "   7"}, {3, "  14"}, {4, "  21"}, {5, "  28"},
+    {6, "  50"}, {7, " 144"}, {8, " 430"}, {9, "1200"}, {10, "2400"},
+}};
+
+int IdentifyLine(std::string_view line) {
+    if (line == kAllMarker) return FormatZLogAll;
+    if (line.substr(0, kCabrilloMarker.size()) == kCabrilloMarker) return FormatCabrillo;
+    if (tavo::Trim(line).substr(0, kTxtMarker.size()) == kTxtMarker) return FormatZLogTxt;
+    return FormatUnknown;
+}
+
+template <std::size_t N>
+int LookUpBand(const std::array<BandText, N>& table, std::string_view text) {
+    for (const BandText& entry : table) {
+        if (entry.text == text) return entry.index;
+    }
+    return 10;
+}
+
+}  // namespace
+
+const std::string& HeaderLine() { return headerLine; }
+void ClearHeaderLine() { headerLine.clear(); }
+
+std::string_view ExtractField(std::string_view Line, ColumnSpan Span) {
+    return tavo::Cut(Line, Span.Start, Span.Length);
+}
+
+int DetectLogFormat(const std::string& FileName) {
+    std::optional<tavo::TextReader> reader = tavo::TextReader::Open(FileName);
+    if (!reader) return FormatUnknown;
+    std::string line;
+    while (reader->ReadLine(line)) {
+        int format = IdentifyLine(line);
+        if (format != FormatUnknown) {
+            headerLine = line;
+            return format;
+        }
+    }
+    return FormatUnknown;
+}
+
+void GetColumnLayout(int Format, ColumnLayout& Layout) {
+    switch (Format) {
+        case FormatZLogAll: Layout = kAllLayout; break;
+        case FormatCabrillo: Layout = kCabrilloLayout; break;
+        case FormatZLogTxt: LayoutFromHeader(headerLine, Layout); break;
+        default: break;
+    }
+}
+
+int KeywordEnd(std::string_view Header, std::string_view Keyword) {
+    auto pos = Header.find(Keyword);
+    int first = pos == std::string_view::npos ? 0 : static_cast<int>(pos) + 1;
+    return first + static_cast<int>(Keyword.size()) - 1;
+}
+
+// Each field is placed from the end column of its keyword in the header line.
+void LayoutFromHeader(std::string_view Header, ColumnLayout& Layout) {
+    auto end = [Header](std::string_view keyword) { return KeywordEnd(Header, keyword); };
+    Layout.Band = {end("MHz") - 3, 4};
+    Layout.Call = {end("callsign") - 8, 10};
+    Layout.Day = {end("day") - 1, 2};
+    Layout.Hour = {end("time") - 3, 2};
+    Layout.Multi = {end("multi"), 1};
+    Layout.Extra = {-1, 0};
+    Layout.Date = {-1, 0};
+    Layout.Mode = {end("mode") - 2, 3};
+    Layout.Sent = {end("sent") - 7, 3};
+    Layout.Rcvd = {end("rcvd") - 7, 3};
+    Layout.Time = {end("time") - 3, 4};
+    Layout.Month = {end("mon") - 1, 2};
+    Layout.RcvdExch = {-1, 0};
+}
+
+bool IsQsoLine(int Format, std::string_view Line) {
+    switch (Format) {
+        case FormatZLogAll:
+        case FormatZLogTxt: return true;
+        case FormatCabrillo: return Line.size() >= 4 && tavo::SameTextAscii(Line.substr(0, 4), "QSO:");
+        default: return false;
+    }
+}
+
+int BandIndexOf(int Format, std::string_view Line, ColumnSpan Span) {
+    std::string_view text = ExtractField(Line, Span);
+    switch (Format) {
+        case FormatZLogAll: return LookUpBand(kAllBands, text);
+        case FormatCabrillo: return LookUpBand(kCabrilloBands, text);
+        case FormatZLogTxt: return LookUpBand(kTxtBands, text);
+        default: return 10;
+    }
+}
+
+}  // namespace tv_util2

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs, from Debian's packages, what the named parts of the build need.
+# Groups: core (compiler, CMake, tests, benchmarks), gui (Qt window), all.
+# Safe to run again: only missing packages are fetched.
+set -euo pipefail
+
+core=(g++ cmake make googletest libgtest-dev libbenchmark-dev)
+gui=(qt6-base-dev libgl-dev fonts-ipafont-gothic)
+
+wanted=()
+for group in "${@:-core}"; do
+  case "$group" in
+    core) wanted+=("${core[@]}") ;;
+    gui) wanted+=("${gui[@]}") ;;
+    all) wanted+=("${core[@]}" "${gui[@]}") ;;
+    *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
+  esac
+done
+
+missing=()
+for pkg in "${wanted[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$pkg")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "install-deps: run as root to install: ${missing[*]}" >&2
+  exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}"

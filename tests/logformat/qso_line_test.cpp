@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include "logformat/tv_util2.h"
+
+namespace tv_util2 {
+namespace {
+
+constexpr ColumnSpan kAllBand{67, 3};
+constexpr ColumnSpan kCabrilloBand{6, 2};
+
+std::string CabrilloLine(std::string_view freq) {
+    return "QSO: " + std::string(freq) + " CW 2012-11-24 0752 2E0ZSE        599 14     8P5A          599 08";
+}
+
+std::string AllLine(std::string_view band) {
+    std::string line = "2017/06/04 09:00 QP3GES       599         599 26      -     -     ";
+    return line + std::string(band);
+}
+
+TEST(IsQsoLine, CabrilloNeedsTheMarkerInAnyCaseAtTheStart) {
+    EXPECT_TRUE(IsQsoLine(FormatCabrillo, CabrilloLine(" 7060")));
+    EXPECT_TRUE(IsQsoLine(FormatCabrillo, "qSo:"));
+    EXPECT_FALSE(IsQsoLine(FormatCabrillo, "X-QSO: 7060"));
+    EXPECT_FALSE(IsQsoLine(FormatCabrillo, " QSO: 7060"));
+    EXPECT_FALSE(IsQsoLine(FormatCabrillo, "QSO"));
+    EXPECT_FALSE(IsQsoLine(FormatCabrillo, "QTC: 14000"));
+}
+
+TEST(IsQsoLine, EveryZLogLineCountsAndUnknownFormatsNone) {
+    EXPECT_TRUE(IsQsoLine(FormatZLogAll, ""));
+    EXPECT_TRUE(IsQsoLine(FormatZLogTxt, "anything"));
+    EXPECT_FALSE(IsQsoLine(FormatUnknown, "QSO: 7060"));
+    EXPECT_FALSE(IsQsoLine(255, "QSO: 7060"));
+}
+
+TEST(BandIndexOf, CabrilloLooksAtTheFirstTwoCharactersOfTheKilohertz) {
+    EXPECT_EQ(BandIndexOf(FormatCabrillo, CabrilloLine(" 1830"), kCabrilloBand), 0);
+    EXPECT_EQ(BandIndexOf(FormatCabrillo, CabrilloLine("01830"), kCabrilloBand), 0);
+    EXPECT_EQ(BandIndexOf(FormatCabrillo, CabrilloLine(" 3525"), kCabrilloBand), 1);
+    EXPECT_EQ(BandIndexOf(FormatCabrillo, CabrilloLine("03525"), kCabrilloBand), 1);
+    EXPECT_EQ(BandIndexOf(FormatCabrillo, CabrilloLine(" 7060"), kCabrilloBand), 2);
+    EXPECT_EQ(BandIndexOf(FormatCabrillo, CabrilloLine("14025"), kCabrilloBand), 3);
+    EXPECT_EQ(BandIndexOf(FormatCabrillo, CabrilloLine("21000"), kCabrilloBand), 4);
+    EXPECT_EQ(BandIndexOf(FormatCabrillo, CabrilloLine("28400"), kCabrilloBand), 5);
+    EXPECT_EQ(BandIndexOf(FormatCabrillo, CabrilloLine("50100"), kCabrilloBand), 6);
+    EXPECT_EQ(BandIndexOf(FormatCabrillo, CabrilloLine("144100"), kCabrilloBand), 3);
+}
+
+TEST(BandIndexOf, UnplacedCabrilloFrequenciesFallToTheCatchAll) {
+    for (std::string_view freq : {"10110", "18080", "24900", "  144", "   50", "7060 "}) {
+        EXPECT_EQ(BandIndexOf(FormatCabrillo, CabrilloLine(freq), kCabrilloBand), 10) << freq;
+    }
+    EXPECT_EQ(BandIndexOf(FormatCabrillo, "QSO:", kCabrilloBand), 10);
+    // Only two characters are looked at, so a designator may pass for another band.
+    EXPECT_EQ(BandIndexOf(FormatCabrillo, CabrilloLine(" 1.2G"), kCabrilloBand), 0);
+}
+
+TEST(BandIndexOf, AllBandsAreLeftAlignedMegahertz) {
+    const std::pair<std::string_view, int> cases[] = {
+        {"1.9", 0}, {"3.5", 1}, {"7  ", 2}, {"14 ", 3}, {"21 ", 4}, {"28 ", 5}, {"50 ", 6},
+        {"144", 7}, {"430", 8}, {"1200", 9}, {"10 ", 10}, {"18 ", 10}, {"24 ", 10}, {"2.4", 10},
+        {"5600", 10}, {"7", 10}, {" 7 ", 10}};
+    for (auto [band, index] : cases) EXPECT_EQ(BandIndexOf(FormatZLogAll, AllLine(band), kAllBand), index) << band;
+}
+
+TEST(BandIndexOf, TxtBandsAreRightAlignedInFourCharacters) {
+    ColumnSpan span{58, 4};
+    std::string line(57, ' ');
+    EXPECT_EQ(BandIndexOf(FormatZLogTxt, line + "   7  CW", span), 2);
+    EXPECT_EQ(BandIndexOf(FormatZLogTxt, line + "1200  CW", span), 9);
+    EXPECT_EQ(BandIndexOf(FormatZLogTxt, line + "2400  CW", span), 10);
+    EXPECT_EQ(BandIndexOf(FormatZLogTxt, line + " 1.9", span), 0);
+    EXPECT_EQ(BandIndexOf(FormatZLogTxt, line + "  7", span), 10);  // cut short by the line end
+    EXPECT_EQ(BandIndexOf(FormatUnknown, line + "  14", span), 10);
+}
+
+}  // namespace
+}  // namespace tv_util2
