@@ -4,7 +4,7 @@
 # Safe to run again: only missing packages are fetched.
 set -euo pipefail
 
-core=(g++ cmake make googletest libgtest-dev libbenchmark-dev)
+core=(g++ cmake make googletest libgtest-dev libbenchmark-dev locales)
 gui=(qt6-base-dev libgl-dev fonts-ipafont-gothic)
 
 wanted=()
