@@ -1,18 +1,27 @@
 #!/usr/bin/env bash
 # Installs, from Debian's packages, what the named parts of the build need.
-# Groups: core (compiler, CMake, tests, benchmarks), gui (Qt window), all.
+# Groups: core (compiler, CMake, tests, benchmarks), gui (Qt window),
+# windows (mingw-w64 cross compilers, and Wine with a virtual X display to run
+# the Windows programs headless), all.
 # Safe to run again: only missing packages are fetched.
 set -euo pipefail
 
 core=(g++ cmake make googletest libgtest-dev libbenchmark-dev locales)
 gui=(qt6-base-dev libgl-dev fonts-ipafont-gothic)
+# Wine's X driver loads the X extension libraries only when they are there,
+# so the ones a window needs are named here; googletest brings the sources
+# the cross builds compile GoogleTest from.
+windows=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest wine64 fonts-wine
+  fonts-ipafont-gothic libxrender1 libxrandr2 libxi6 libxcursor1 libxinerama1 libxfixes3
+  libxcomposite1 xvfb xauth x11-utils imagemagick)
 
 wanted=()
 for group in "${@:-core}"; do
   case "$group" in
     core) wanted+=("${core[@]}") ;;
     gui) wanted+=("${gui[@]}") ;;
-    all) wanted+=("${core[@]}" "${gui[@]}") ;;
+    windows) wanted+=("${windows[@]}") ;;
+    all) wanted+=("${core[@]}" "${gui[@]}" "${windows[@]}") ;;
     *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
   esac
 done
