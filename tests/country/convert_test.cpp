@@ -251,5 +251,37 @@ TEST_F(CtyConvert, AMissingInputGivesNothingAndWritesNothing) {
     EXPECT_EQ(ReadBytes(dir.File("CQWW.DAT")), "");
 }
 
+TEST(BundledCountryFile, LoadsAllCountriesAndResolvesWellKnownCalls) {
+    cty_utl3::ClearCountryTables();
+    ASSERT_EQ(cty_utl3::LoadCountryFile(TAVO_SOURCE_DIR "/data/CQWW.DAT"), 0);
+    EXPECT_GT(cty_utl3::CountryCount(), 300);
+    EXPECT_LT(cty_utl3::PrefixCount(), 10000);
+    for (int i = 1; i <= cty_utl3::PrefixCount(); ++i) {
+        ASSERT_GT(cty_utl3::PrefixTable(i).PrefixLen, 0) << "empty prefix at " << i;
+    }
+    for (int i = 1; i <= cty_utl3::CountryCount(); ++i) {
+        EXPECT_GE(cty_utl3::CountryTable(i).CqZone, 1) << i;
+        EXPECT_GE(cty_utl3::CountryTable(i).Continent, 1) << i;
+    }
+    const std::pair<std::string_view, std::string_view> calls[] = {
+        {"JA1ABC", "Japan"},
+        {"W1AW", "United States of America"},
+        {"DL1ABC", "Fed. Rep. of Germany"},
+        {"VE3ABC", "Canada"},
+        {"KH6ABC", "Hawaii"},
+        {"VK2ABC", "Australia"},
+        {"UA9ABC", "Asiatic Russia"},
+        {"RA3ABC", "European Russia"},
+        {"4X4ABC", "Israel"},
+        {"ZS6ABC", "South Africa"},
+    };
+    for (auto [call, name] : calls) {
+        int i = cty_utl3::CallToCountry(call);
+        ASSERT_GT(i, 0) << call;
+        EXPECT_EQ(tavo::Trim(cty_utl3::CountryTable(i).Name.View()), name) << call;
+    }
+    cty_utl3::ClearCountryTables();
+}
+
 }  // namespace
 }  // namespace cty_convert
