@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
 # Installs, from Debian's packages, what the named parts of the build need.
-# Groups: core (compiler, CMake, tests, benchmarks), gui (Qt window), all.
+# Groups: core (compiler, CMake, tests, benchmarks), gui (Qt window), all;
+# data (Debian's cty.dat) is only for regenerating data/CQWW.DAT, so "all" leaves it out.
 # Safe to run again: only missing packages are fetched.
 set -euo pipefail
 
 core=(g++ cmake make googletest libgtest-dev libbenchmark-dev locales)
 gui=(qt6-base-dev libgl-dev fonts-ipafont-gothic)
+data=(hamradio-files)
 
 wanted=()
 for group in "${@:-core}"; do
   case "$group" in
     core) wanted+=("${core[@]}") ;;
     gui) wanted+=("${gui[@]}") ;;
+    data) wanted+=("${data[@]}") ;;
     all) wanted+=("${core[@]}" "${gui[@]}") ;;
     *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
   esac
