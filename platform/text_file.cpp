@@ -106,7 +106,8 @@ TextWriter::~TextWriter() {
 
 void TextWriter::Write(std::string_view text) {
     if (file_ == nullptr) throw IoError(name_, "file is closed");
-    if (text.empty()) return;  // an empty view may carry no buffer, which fwrite must not get
+    // An empty view may carry a null pointer, which fwrite must never get.
+    if (text.empty()) return;
     errno = 0;
     if (std::fwrite(text.data(), 1, text.size(), file_) != text.size()) {
         throw IoError(name_, SystemMessage(errno));

@@ -2,7 +2,8 @@
 # Installs, from Debian's packages, what the named parts of the build need.
 # Groups: core (compiler, CMake, tests, benchmarks), gui (Qt window),
 # windows (mingw-w64 cross compilers, and Wine with a virtual X display to run
-# the Windows programs headless), all.
+# the Windows programs headless), all;
+# data (Debian's cty.dat) is only for regenerating data/CQWW.DAT, so "all" leaves it out.
 # Safe to run again: only missing packages are fetched.
 set -euo pipefail
 
@@ -14,6 +15,7 @@ gui=(qt6-base-dev libgl-dev fonts-ipafont-gothic)
 windows=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest wine64 fonts-wine
   fonts-ipafont-gothic libxrender1 libxrandr2 libxi6 libxcursor1 libxinerama1 libxfixes3
   libxcomposite1 xvfb xauth x11-utils imagemagick)
+data=(hamradio-files)
 
 wanted=()
 for group in "${@:-core}"; do
@@ -21,6 +23,7 @@ for group in "${@:-core}"; do
     core) wanted+=("${core[@]}") ;;
     gui) wanted+=("${gui[@]}") ;;
     windows) wanted+=("${windows[@]}") ;;
+    data) wanted+=("${data[@]}") ;;
     all) wanted+=("${core[@]}" "${gui[@]}" "${windows[@]}") ;;
     *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
   esac

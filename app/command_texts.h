@@ -1,0 +1,20 @@
+// The texts of the Data and TEST commands, shared by the window and the
+// command line. Line breaks are CR LF, as the message boxes show them.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tavo {
+
+// "Data File:" name, then "Country:" and "   PX:" with the loaded counts.
+std::string DataText(std::string_view DataFileName);
+
+// The TEST answer for a typed callsign: upper-cased byte by byte, trimmed and
+// resolved. Empty when no country has it ("unknown sri.." is then shown).
+std::optional<std::string> TestText(std::string_view Answer);
+
+inline constexpr std::string_view kUnknownCall = "unknown sri..";
+
+}  // namespace tavo

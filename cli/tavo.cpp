@@ -1,0 +1,230 @@
+// tavo: the window's commands for scripts and machines without a display.
+#include <clocale>
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/command_texts.h"
+#include "app/execute.h"
+#include "common/text.h"
+#include "country/cty_utl3.h"
+#include "country/cty_convert.h"
+#include "platform/program_path.h"
+#include "platform/text_file.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: tavo COMMAND [OPTIONS] [ARGS]\n"
+    "Analyse contest logs (zLog ALL, Cabrillo) by country, continent and hour.\n"
+    "\n"
+    "Commands:\n"
+    "  report [--data FILE] LOG...      write LOG's report beside it (LOG with .tavo)\n"
+    "  report --stdout [--data FILE] LOG\n"
+    "                                   write the report to standard output instead\n"
+    "  call [--data FILE] CALL...       show the country of each callsign\n"
+    "  data [--data FILE]               show the country file used and its counts\n"
+    "  convert-cty CTY.DAT [-o OUT]     convert a cty.dat into a CQWW.DAT\n"
+    "\n"
+    "Options:\n"
+    "  --data FILE   country data file; default CQWW.DAT in the current folder,\n"
+    "                else the one installed with tavo\n"
+    "  --stdout      (report) the report goes to standard output, the status to\n"
+    "                standard error, and nothing is written beside the log\n"
+    "  -o, --output OUT  (convert-cty) write to OUT instead of standard output\n"
+    "  --help        show this help\n"
+    "  --version     show the version\n"
+    "\n"
+    "Exit status: 0 success, 1 a log, callsign or file could not be handled,\n"
+    "2 usage error.\n";
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+struct UsageError {
+    std::string message;
+};
+
+struct Options {
+    std::string command;
+    std::optional<std::string> data;
+    std::optional<std::string> output;
+    bool toStdout = false;
+    std::vector<std::string> args;
+};
+
+Options Parse(const std::vector<std::string>& argv) {
+    Options o;
+    o.command = argv.at(0);
+    bool optionsEnd = false;
+    for (std::size_t i = 1; i < argv.size(); ++i) {
+        const std::string& a = argv[i];
+        auto value = [&](const std::string& name) {
+            if (i + 1 >= argv.size()) throw UsageError{"option '" + name + "' needs a value"};
+            return argv[++i];
+        };
+        if (optionsEnd || a.empty() || a[0] != '-' || a == "-") {
+            o.args.push_back(a);
+        } else if (a == "--") {
+            optionsEnd = true;
+        } else if (a == "--data" && o.command != "convert-cty") {
+            o.data = value(a);
+        } else if (a.starts_with("--data=") && o.command != "convert-cty") {
+            o.data = a.substr(7);
+        } else if (a == "--stdout" && o.command == "report") {
+            o.toStdout = true;
+        } else if ((a == "-o" || a == "--output") && o.command == "convert-cty") {
+            o.output = value(a);
+        } else if (a.starts_with("--output=") && o.command == "convert-cty") {
+            o.output = a.substr(9);
+        } else {
+            throw UsageError{"unknown option '" + a + "' for '" + o.command + "'"};
+        }
+    }
+    return o;
+}
+
+// CQWW.DAT of the current folder wins; else the copy installed with the program:
+// beside it (also the build tree) or in the install's share folder.
+std::string DefaultDataFile() {
+    const std::string local = "CQWW.DAT";
+    if (tavo::FileExists(local)) return local;
+    std::filesystem::path program = tavo::ProgramPath();
+    if (!program.empty()) {
+        for (auto candidate : {program.parent_path() / "CQWW.DAT",
+                               program.parent_path().parent_path() / "share" / "tavo" / "CQWW.DAT"}) {
+            if (tavo::FileExists(candidate.string())) return candidate.string();
+        }
+    }
+    return local;
+}
+
+// Loads the country data, or says why not; the name is the one "data" shows.
+std::optional<std::string> LoadData(const Options& o) {
+    std::string name = o.data ? *o.data : DefaultDataFile();
+    if (cty_utl3::LoadCountryFile(name) == -1) {
+        std::cerr << "Cannot Open DATA file!\n";
+        return std::nullopt;
+    }
+    return name;
+}
+
+// Message texts use CR LF for the window; a terminal wants plain newlines.
+std::string ForTerminal(std::string text) {
+    std::string out;
+    for (char c : text) {
+        if (c != '\r') out += c;
+    }
+    return out;
+}
+
+int Report(const Options& o) {
+    if (o.args.empty()) throw UsageError{"'report' needs at least one LOG"};
+    if (o.toStdout && o.args.size() != 1) throw UsageError{"'report --stdout' takes exactly one LOG"};
+    if (!LoadData(o)) return kExitFailed;
+    int exit = kExitOk;
+    for (const std::string& log : o.args) {
+        const std::string prefix = o.args.size() > 1 ? log + ": " : "";
+        try {
+            tavo::ExecuteResult result;
+            if (o.toStdout) {
+                tavo::TextWriter out = tavo::TextWriter::Attach(stdout, "standard output");
+                result = tavo::ExecuteLogTo(log, out);
+                out.Close();
+            } else {
+                result = tavo::ExecuteLog(log);
+            }
+            (o.toStdout ? std::cerr : std::cout) << prefix << tavo::OutcomeText(result) << '\n';
+            if (result.Outcome != tavo::ExecuteOutcome::Worked) exit = kExitFailed;
+        } catch (const tavo::IoError& e) {
+            std::cerr << prefix << e.what() << '\n';
+            exit = kExitFailed;
+        }
+    }
+    return exit;
+}
+
+int Call(const Options& o) {
+    if (o.args.empty()) throw UsageError{"'call' needs at least one CALL"};
+    for (const std::string& call : o.args) {
+        if (call.empty()) throw UsageError{"an empty CALL"};
+    }
+    if (!LoadData(o)) return kExitFailed;
+    int exit = kExitOk;
+    for (std::size_t i = 0; i < o.args.size(); ++i) {
+        if (i > 0) std::cout << '\n';
+        std::optional<std::string> text = tavo::TestText(o.args[i]);
+        if (!text) exit = kExitFailed;
+        std::cout << (text ? ForTerminal(*text) : std::string(tavo::kUnknownCall)) << '\n';
+    }
+    return exit;
+}
+
+int Data(const Options& o) {
+    if (!o.args.empty()) throw UsageError{"'data' takes no arguments"};
+    std::optional<std::string> name = LoadData(o);
+    if (!name) return kExitFailed;
+    std::cout << ForTerminal(tavo::DataText(*name)) << '\n';
+    return kExitOk;
+}
+
+int ConvertCty(const Options& o) {
+    if (o.args.size() != 1) throw UsageError{"'convert-cty' takes exactly one CTY.DAT"};
+    // The whole input is read and checked before any output is created.
+    std::optional<cty_convert::CtyData> data = cty_convert::ReadCtyFile(o.args[0]);
+    if (!data) {
+        std::cerr << "tavo: cannot open " << o.args[0] << '\n';
+        return kExitFailed;
+    }
+    std::optional<tavo::TextWriter> file;
+    if (o.output) {
+        file = tavo::TextWriter::Create(*o.output);
+        if (!file) {
+            std::cerr << "tavo: cannot create " << *o.output << '\n';
+            return kExitFailed;
+        }
+    }
+    tavo::TextWriter out = file ? std::move(*file) : tavo::TextWriter::Attach(stdout, "standard output");
+    cty_convert::WriteCqwwDat(*data, out);
+    out.Close();
+    return kExitOk;
+}
+
+int Run(const std::vector<std::string>& argv) {
+    if (argv.empty()) throw UsageError{"no command given"};
+    if (argv[0] == "--help" || argv[0] == "-h") {
+        std::cout << kUsage;
+        return kExitOk;
+    }
+    if (argv[0] == "--version") {
+        std::cout << "tavo 3.80 (TAVO-PROJECT)\n";
+        return kExitOk;
+    }
+    Options o = Parse(argv);
+    if (o.command == "report") return Report(o);
+    if (o.command == "call") return Call(o);
+    if (o.command == "data") return Data(o);
+    if (o.command == "convert-cty") return ConvertCty(o);
+    throw UsageError{"unknown command '" + o.command + "'"};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Only the report's decimal separator follows the user's locale.
+    std::setlocale(LC_NUMERIC, "");
+    try {
+        return Run(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const UsageError& e) {
+        std::cerr << "tavo: " << e.message << "; try 'tavo --help'\n";
+        return kExitUsage;
+    } catch (const std::exception& e) {
+        std::cerr << "tavo: " << e.what() << '\n';
+        return kExitFailed;
+    }
+}

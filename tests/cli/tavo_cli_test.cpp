@@ -1,0 +1,184 @@
+// The command-line tool as a user runs it: the real binary, real files in a
+// scratch folder, its printed lines and its exit status.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "tests/analysis/log_builder.h"
+#include "tests/support/run_program.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+using namespace tavo::test;
+namespace fs = std::filesystem;
+
+const std::string kTavo = TAVO_BIN;
+
+std::string CountryFile() {
+    return Lines({"test countries", CountryHeader("Japan", "25", "JA"), "  JA,JE;",
+                  CountryHeader("Germany", "14", "DL"), "  DL;", CountryHeader("Hawaii", "31", "KH6"), "  KH6;",
+                  CountryHeader("Nowhere", "", "XX"), "  XX;", "end of file"});
+}
+
+std::string TwoQsoLog() {
+    return CabrilloLog(CabrilloQso("14025", "2012-11-24", "0100", "JA1ABC") + "\r\n" +
+                       CabrilloQso(" 7025", "2012-11-24", "0200", "DL1ABC") + "\r\n");
+}
+
+class TavoCli : public ::testing::Test {
+protected:
+    void SetUp() override { dir.Write("CQWW.DAT", CountryFile()); }
+    ProgramRun Tavo(const std::vector<std::string>& args) { return RunProgram(kTavo, args, dir.Path().string()); }
+    TempDir dir;
+};
+
+TEST_F(TavoCli, HelpAndVersionGoToStandardOutput) {
+    ProgramRun help = Tavo({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("report [--data FILE] LOG..."), std::string::npos);
+    EXPECT_EQ(help.err, "");
+    ProgramRun version = Tavo({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, "tavo 3.80 (TAVO-PROJECT)\n");
+}
+
+TEST_F(TavoCli, UsageErrorsExitTwoWithOneLineOnStandardError) {
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {}, {"frobnicate"}, {"report"}, {"report", "--bogus", "x.cbr"}, {"report", "--data"},
+             {"report", "--stdout", "a.cbr", "b.cbr"}, {"data", "extra"}, {"call"}, {"call", ""},
+             {"convert-cty"}, {"call", "--stdout", "JA1ABC"}}) {
+        ProgramRun run = Tavo(args);
+        EXPECT_EQ(run.exitCode, 2) << (args.empty() ? "(none)" : args[0]);
+        EXPECT_EQ(run.out, "");
+        EXPECT_TRUE(run.err.starts_with("tavo: ")) << run.err;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    }
+}
+
+TEST_F(TavoCli, ReportWritesBesideTheLogAndPrintsTheStatusLine) {
+    std::string log = dir.Write("cq 2012.cbr", TwoQsoLog());
+    ProgramRun run = Tavo({"report", log});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "Worked 2 stations / File type Cabrillo\n");
+    EXPECT_EQ(run.err, "");
+    std::string report = ReadBytes(dir.File("cq 2012.tavo"));
+    EXPECT_TRUE(report.starts_with("  Tavo / Country + Continent  Ver 3.80 TAVO-PROJECT \r\n"
+                                   "                             logfile=cq 2012.cbr\r\n"));
+    EXPECT_EQ(ReadBytes(log), TwoQsoLog());
+
+    // The same pass to standard output gives the same bytes and writes nothing.
+    fs::remove(dir.File("cq 2012.tavo"));
+    ProgramRun toStdout = Tavo({"report", "--stdout", log});
+    EXPECT_EQ(toStdout.exitCode, 0);
+    EXPECT_EQ(toStdout.out, report);
+    EXPECT_EQ(toStdout.err, "Worked 2 stations / File type Cabrillo\n");
+    EXPECT_FALSE(fs::exists(dir.File("cq 2012.tavo")));
+}
+
+TEST_F(TavoCli, EachLogOfSeveralGetsItsOwnPrefixedLine) {
+    std::string all = dir.Write("a.ALL", Lines({"zLog for Windows ", AllQso("2017/06/04", "09:00", "JA1ABC", "14")}));
+    std::string txt = dir.Write("b.TXT", Lines({"mon day time  callsign      sent         rcvd      multi   MHz mode pts memo"}));
+    std::string cbr = dir.Write("c.cbr", TwoQsoLog());
+    std::string missing = dir.File("gone.cbr");
+    ProgramRun run = Tavo({"report", all, txt, missing, cbr});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, all + ": Worked 1 stations / File type ZLOG(ALL)\n" + txt + ": Cannot Execute...\n" +
+                           missing + ": File Not Found!!\n" + cbr + ": Worked 2 stations / File type Cabrillo\n");
+    EXPECT_FALSE(fs::exists(dir.File("b.tavo")));
+    EXPECT_TRUE(fs::exists(dir.File("c.tavo")));
+}
+
+TEST_F(TavoCli, AReportThatCannotBeCreatedSaysCannotOpenLogFile) {
+    std::string log = dir.Write("cq.cbr", TwoQsoLog());
+    fs::create_directory(dir.File("cq.tavo"));
+    ProgramRun run = Tavo({"report", log});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, "Cannot Open LOG File\n");
+}
+
+TEST_F(TavoCli, ALogInAReadOnlyFolderIsAnalysedButNotReported) {
+    fs::path ro = dir.Path() / "ro";
+    fs::create_directory(ro);
+    std::string log = (ro / "cq.cbr").string();
+    dir.Write("ro/cq.cbr", TwoQsoLog());
+    fs::permissions(ro, fs::perms::owner_read | fs::perms::owner_exec);
+    if (access(ro.c_str(), W_OK) == 0) {
+        fs::permissions(ro, fs::perms::owner_all);
+        GTEST_SKIP() << "this user may write into read-only folders";
+    }
+    ProgramRun run = Tavo({"report", log});
+    fs::permissions(ro, fs::perms::owner_all);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, "Cannot Open LOG File\n");
+    EXPECT_FALSE(fs::exists(ro / "cq.tavo"));
+}
+
+TEST_F(TavoCli, ShellCharactersInALogNameAreJustAName) {
+    std::string log = dir.Write("a; touch pwned.cbr", TwoQsoLog());
+    EXPECT_EQ(Tavo({"report", log}).exitCode, 0);
+    EXPECT_TRUE(fs::exists(dir.File("a; touch pwned.tavo")));
+    EXPECT_FALSE(fs::exists(dir.File("pwned.cbr")));
+}
+
+TEST_F(TavoCli, CallShowsTheTestTextForEachCallsign) {
+    ProgramRun run = Tavo({"call", " ja1abc ", "DL1ABC"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "Call :  JA1ABC \n\nJA : Japan\nZone:25 [Asia]\n\n"
+                       "Call : DL1ABC\n\nDL : Germany\nZone:14 [Europe]\n");
+    ProgramRun unknown = Tavo({"call", "W1AW", "XX1A"});
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_EQ(unknown.out, "unknown sri..\n\nCall : XX1A\n\nXX : Nowhere\nZone:-1 []\n");
+}
+
+TEST_F(TavoCli, DataNamesTheFileAndItsCounts) {
+    ProgramRun run = Tavo({"data"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "Data File:CQWW.DAT\nCountry:4   PX:5\n");
+    std::string other = dir.Write("other.dat", Lines({"t", CountryHeader("Japan", "25", "JA"), "JA;", "end of file"}));
+    ProgramRun explicitFile = Tavo({"data", "--data", other});
+    EXPECT_EQ(explicitFile.out, "Data File:" + other + "\nCountry:1   PX:1\n");
+    EXPECT_EQ(Tavo({"data", "--data=" + other}).out, explicitFile.out);
+}
+
+TEST_F(TavoCli, AMissingCountryFileStopsEveryCommand) {
+    for (const auto& cmd : {"report", "call", "data"}) {
+        std::vector<std::string> args = {cmd, "--data", dir.File("none.dat")};
+        if (std::string(cmd) != "data") args.push_back("JA1ABC");
+        ProgramRun run = Tavo(args);
+        EXPECT_EQ(run.exitCode, 1) << cmd;
+        EXPECT_EQ(run.err, "Cannot Open DATA file!\n") << cmd;
+        EXPECT_EQ(run.out, "") << cmd;
+    }
+}
+
+TEST_F(TavoCli, WithoutALocalFileTheBundledCountryDataIsUsed) {
+    fs::remove(dir.File("CQWW.DAT"));
+    ProgramRun run = Tavo({"data"});
+    EXPECT_EQ(run.exitCode, 0);
+    std::string bundled = (fs::path(kTavo).parent_path() / "CQWW.DAT").string();
+    EXPECT_TRUE(run.out.starts_with("Data File:" + bundled + "\nCountry:")) << run.out;
+    ProgramRun call = Tavo({"call", "JA1ABC"});
+    EXPECT_NE(call.out.find("JA : Japan"), std::string::npos) << call.out;
+}
+
+TEST_F(TavoCli, ConvertCtyWritesAFileTheLoaderReads) {
+    std::string cty = dir.Write("cty.dat",
+                                "Canada:                   05:  09:  NA:   44.35:    78.75:     5.0:  VE:\n"
+                                "    CF,CG,CJ,VE,=VER20260101;\n"
+                                "Japan:                    25:  45:  AS:   36.40:  -138.38:    -9.0:  JA:\n"
+                                "    JA,JE,7J;\n");
+    ProgramRun run = Tavo({"convert-cty", cty, "-o", dir.File("converted.dat")});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    ProgramRun data = Tavo({"data", "--data", dir.File("converted.dat")});
+    EXPECT_EQ(data.out, "Data File:" + dir.File("converted.dat") + "\nCountry:2   PX:7\n");
+    ProgramRun toStdout = Tavo({"convert-cty", cty});
+    EXPECT_EQ(toStdout.out, ReadBytes(dir.File("converted.dat")));
+    ProgramRun missing = Tavo({"convert-cty", dir.File("none.dat"), "-o", dir.File("out.dat")});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_FALSE(fs::exists(dir.File("out.dat")));
+}
+
+}  // namespace
