@@ -181,13 +181,12 @@ int ConvertCty(const Options& o) {
         std::cerr << "tavo: cannot open " << o.args[0] << '\n';
         return kExitFailed;
     }
-    std::optional<tavo::TextWriter> file;
-    if (o.output) {
-        file = tavo::TextWriter::Create(*o.output);
-        if (!file) {
-            std::cerr << "tavo: cannot create " << *o.output << '\n';
-            return kExitFailed;
-        }
+    // Initialised, not assigned: a TextWriter moves but is never move-assigned.
+    std::optional<tavo::TextWriter> file =
+        o.output ? tavo::TextWriter::Create(*o.output) : std::nullopt;
+    if (o.output && !file) {
+        std::cerr << "tavo: cannot create " << *o.output << '\n';
+        return kExitFailed;
     }
     tavo::TextWriter out = file ? std::move(*file) : tavo::TextWriter::Attach(stdout, "standard output");
     cty_convert::WriteCqwwDat(*data, out);
