@@ -5,6 +5,11 @@
 #include <filesystem>
 #include <system_error>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 namespace tavo {
 
 namespace {
@@ -89,6 +94,12 @@ std::optional<TextWriter> TextWriter::Create(const std::string& path) {
 }
 
 TextWriter TextWriter::Attach(std::FILE* stream, std::string name) {
+#ifdef _WIN32
+    // Our lines already end in CR LF; a text-mode stream would put a second CR
+    // before each LF.
+    std::fflush(stream);
+    _setmode(_fileno(stream), _O_BINARY);
+#endif
     return TextWriter(stream, std::move(name), false);
 }
 
