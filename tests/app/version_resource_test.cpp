@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,18 @@ void ExpectTavoVersionRecord(const std::string& file) {
 
 TEST(VersionRecord, ReadsBackAsVersion300JapaneseCodePage932) {
     ExpectTavoVersionRecord(ThisProgram());
+}
+
+TEST(VersionRecord, EveryShippedProgramCarriesIt) {
+    std::string programs = TAVO_SHIPPED_PROGRAMS;  // separated by "|"
+    std::size_t start = 0, checked = 0;
+    while (start <= programs.size()) {
+        std::size_t end = std::min(programs.find('|', start), programs.size());
+        ExpectTavoVersionRecord(programs.substr(start, end - start));
+        ++checked;
+        start = end + 1;
+    }
+    EXPECT_GE(checked, 1u);
 }
 
 }  // namespace
