@@ -181,17 +181,19 @@ int ConvertCty(const Options& o) {
         std::cerr << "tavo: cannot open " << o.args[0] << '\n';
         return kExitFailed;
     }
-    std::optional<tavo::TextWriter> file;
-    if (o.output) {
-        file = tavo::TextWriter::Create(*o.output);
-        if (!file) {
-            std::cerr << "tavo: cannot create " << *o.output << '\n';
-            return kExitFailed;
-        }
+    if (!o.output) {
+        tavo::TextWriter out = tavo::TextWriter::Attach(stdout, "standard output");
+        cty_convert::WriteCqwwDat(*data, out);
+        out.Close();
+        return kExitOk;
     }
-    tavo::TextWriter out = file ? std::move(*file) : tavo::TextWriter::Attach(stdout, "standard output");
-    cty_convert::WriteCqwwDat(*data, out);
-    out.Close();
+    std::optional<tavo::TextWriter> file = tavo::TextWriter::Create(*o.output);
+    if (!file) {
+        std::cerr << "tavo: cannot create " << *o.output << '\n';
+        return kExitFailed;
+    }
+    cty_convert::WriteCqwwDat(*data, *file);
+    file->Close();
     return kExitOk;
 }
 
