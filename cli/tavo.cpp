@@ -11,8 +11,8 @@
 #include "app/command_texts.h"
 #include "app/execute.h"
 #include "common/text.h"
-#include "country/cty_utl3.h"
 #include "country/cty_convert.h"
+#include "country/cty_utl3.h"
 #include "platform/program_path.h"
 #include "platform/text_file.h"
 
@@ -96,8 +96,9 @@ std::string DefaultDataFile() {
     if (tavo::FileExists(local)) return local;
     std::filesystem::path program = tavo::ProgramPath();
     if (!program.empty()) {
-        for (auto candidate : {program.parent_path() / "CQWW.DAT",
-                               program.parent_path().parent_path() / "share" / "tavo" / "CQWW.DAT"}) {
+        for (auto candidate :
+             {program.parent_path() / "CQWW.DAT",
+              program.parent_path().parent_path() / "share" / "tavo" / "CQWW.DAT"}) {
             if (tavo::FileExists(candidate.string())) return candidate.string();
         }
     }
@@ -125,7 +126,8 @@ std::string ForTerminal(std::string text) {
 
 int Report(const Options& o) {
     if (o.args.empty()) throw UsageError{"'report' needs at least one LOG"};
-    if (o.toStdout && o.args.size() != 1) throw UsageError{"'report --stdout' takes exactly one LOG"};
+    if (o.toStdout && o.args.size() != 1)
+        throw UsageError{"'report --stdout' takes exactly one LOG"};
     if (!LoadData(o)) return kExitFailed;
     int exit = kExitOk;
     for (const std::string& log : o.args) {
