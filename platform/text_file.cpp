@@ -106,6 +106,8 @@ TextWriter::~TextWriter() {
 
 void TextWriter::Write(std::string_view text) {
     if (file_ == nullptr) throw IoError(name_, "file is closed");
+    // An empty view may carry no pointer at all, which fwrite must not be given.
+    if (text.empty()) return;
     errno = 0;
     if (std::fwrite(text.data(), 1, text.size(), file_) != text.size()) {
         throw IoError(name_, SystemMessage(errno));
