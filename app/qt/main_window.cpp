@@ -4,12 +4,12 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileDialog>
-#include <QFrame>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
 #include <QStyle>
 #include <QTimer>
@@ -43,6 +43,20 @@ class ClientArea : public QWidget {
     void resizeEvent(QResizeEvent* event) override {
         QWidget::resizeEvent(event);
         if (OnResize) OnResize(width());
+    }
+};
+
+// A lowered bevel line: the shadow line on top and, given the room, the
+// highlight below it, as the classic Windows look draws one.
+class Bevel : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.fillRect(0, 0, width(), 1, palette().color(QPalette::Dark));
+        if (height() > 1) painter.fillRect(0, 1, width(), 1, palette().color(QPalette::Light));
     }
 };
 
@@ -99,9 +113,8 @@ void MainWindow::BuildClientArea() {
     client->setPalette(palette);
     client->OnResize = [this](int w) { StretchBevel(w); };
 
-    bevel_ = new QFrame(client);
+    bevel_ = new Bevel(client);
     bevel_->setObjectName(QStringLiteral("Bevel1"));
-    bevel_->setFrameStyle(QFrame::HLine | QFrame::Sunken);
     bevel_->setGeometry(ToRect(form_.Bevel1));
 
     auto* label1 = new QLabel(ToQt(form_.Label1.Caption), client);

@@ -9,7 +9,6 @@
 #include "app/u_main.h"
 
 class QAction;
-class QFrame;
 class QLabel;
 class QPushButton;
 
@@ -46,7 +45,7 @@ class MainWindow : public QMainWindow, public u_main::TToolkit {
     void StretchBevel(int clientWidth);
 
     u_main::TForm1 form_;
-    QFrame* bevel_ = nullptr;
+    QWidget* bevel_ = nullptr;
     QLabel* labelFile_ = nullptr;
     QLabel* labelEnv_ = nullptr;
     QPushButton* buttonOpen_ = nullptr;
