@@ -49,10 +49,10 @@ class ClientArea : public QWidget {
 // A lowered bevel line: the shadow line on top and, given the room, the
 // highlight below it, as the classic Windows look draws one.
 class Bevel : public QWidget {
-public:
+  public:
     using QWidget::QWidget;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.fillRect(0, 0, width(), 1, palette().color(QPalette::Dark));
