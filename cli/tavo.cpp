@@ -94,7 +94,7 @@ Options Parse(const std::vector<std::string>& argv) {
 std::string DefaultDataFile() {
     const std::string local = "CQWW.DAT";
     if (tavo::FileExists(local)) return local;
-    std::filesystem::path program = tavo::ProgramPath();
+    std::filesystem::path program = tavo::ProgramFileName();
     if (!program.empty()) {
         for (auto candidate :
              {program.parent_path() / "CQWW.DAT",
