@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "analysis/u_tavo300.h"
+#include "app/command_texts.h"
 #include "app/execute.h"
 #include "common/paths.h"
 #include "common/text.h"
@@ -17,7 +18,6 @@ namespace {
 
 constexpr const char* kCountryFile = "CQWW.DAT";
 constexpr const char* kDefaultViewer = "notepad.exe";
-constexpr const char* kLineBreak = "\r\n";
 
 std::string Trimmed(std::string_view text) { return std::string(tavo::Trim(text)); }
 
@@ -98,27 +98,13 @@ void TForm1::ButtonExeClick() {
 
 void TForm1::MenuExitClick() { toolkit_.Close(); }
 
-void TForm1::MenuDataClick() {
-    toolkit_.ShowMessage("Data File:" + DataFileName + kLineBreak +
-                         "Country:" + tavo::IntToStr(cty_utl3::CountryCount()) +
-                         "   PX:" + tavo::IntToStr(cty_utl3::PrefixCount()));
-}
+void TForm1::MenuDataClick() { toolkit_.ShowMessage(tavo::DataText(DataFileName)); }
 
-// The lookup takes the callsign trimmed, while the message repeats it as typed.
 void TForm1::MenuTestClick() {
     std::string answer = toolkit_.InputBox("TEST Mode", "Input Callsign", "");
     if (answer.empty()) return;
-    std::string call = tavo::UpperAscii(answer);
-    int country = cty_utl3::CallToCountry(tavo::Trim(call));
-    if (country == -1) {
-        toolkit_.ShowMessage("unknown sri..");
-        return;
-    }
-    const cty_utl3::TCountryRec& rec = cty_utl3::CountryTable(country);
-    toolkit_.ShowMessage("Call : " + call + kLineBreak + kLineBreak +
-                         Trimmed(rec.MainPrefix.View()) + " : " + Trimmed(rec.Name.View()) +
-                         kLineBreak + "Zone:" + tavo::IntToStr(rec.CqZone) + " [" +
-                         Trimmed(cty_utl3::ContinentName(rec.Continent)) + "]");
+    std::optional<std::string> text = tavo::TestText(answer);
+    toolkit_.ShowMessage(text ? *text : std::string(tavo::kUnknownCall));
 }
 
 void TForm1::MenuLogClick() {
