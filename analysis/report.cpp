@@ -61,7 +61,7 @@ void WriteCountries(tavo::TextWriter& out) {
         out.WriteLine(line);
     }
     out.WriteLine(std::string(77, '-'));
-    auto summary = [&out](std::string line, const long long (&cells)[kHfBands]) {
+    auto summary = [&out](std::string line, const long long(&cells)[kHfBands]) {
         long long total = 0;
         for (long long n : cells) {
             line += BandCell(n);
@@ -77,7 +77,8 @@ void WriteCountries(tavo::TextWriter& out) {
 
 void WriteBreakdownReport(tavo::TextWriter& Report, std::string_view LogFileName) {
     Report.WriteLine("  Tavo / Country + Continent  Ver 3.80 TAVO-PROJECT ");
-    Report.WriteLine("                             logfile=" + std::string(tavo::ExtractFileName(LogFileName)));
+    Report.WriteLine("                             logfile=" +
+                     std::string(tavo::ExtractFileName(LogFileName)));
     Report.WriteLine();
     WriteContinents(Report);
     Report.WriteLine();

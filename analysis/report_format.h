@@ -6,8 +6,8 @@
 
 namespace u_tavo300 {
 
-std::string Int4(long long value);       // "%0:4d"
-std::string BandCell(long long count);   // "%0:4d  ", or "   -  " for 0
+std::string Int4(long long value);      // "%0:4d"
+std::string BandCell(long long count);  // "%0:4d  ", or "   -  " for 0
 // One decimal, rounded half up from the value's 15 significant digits, right
 // aligned in 4, with the decimal separator of the user's locale (LC_NUMERIC).
 std::string Share(double value);

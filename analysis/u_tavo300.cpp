@@ -97,7 +97,7 @@ Qso Decode(std::string_view line) {
 // chart day, is a worked station without a cell.
 void ReadLog(tavo::TextReader& log) {
     std::string line;
-    log.ReadLine(line);  // the first line is the format's marker, never a QSO
+    log.ReadLine(line);     // the first line is the format's marker, never a QSO
     bool anchored = false;  // FirstHour and StartStamp are known
     while (log.ReadLine(line)) {
         if (!tv_util2::IsQsoLine(logFormat, line)) continue;
@@ -127,7 +127,8 @@ void DeriveTables() {
                 for (int c = 1; c <= countries; ++c) {
                     countryTally[b][c] += cells[c];
                     int continent = cty_utl3::CountryTable(c).Continent;
-                    if (continent >= 1 && continent <= Continents) continentTally[b][continent] += cells[c];
+                    if (continent >= 1 && continent <= Continents)
+                        continentTally[b][continent] += cells[c];
                 }
             }
         }
@@ -149,7 +150,8 @@ int TallyLog(const std::string& FileName, int& Format) {
         return 0;
     }
     Format = logFormat;
-    std::optional<tavo::TextReader> log = tavo::TextReader::Open(FileName, tavo::TextReader::CtrlZ::EndsFile);
+    std::optional<tavo::TextReader> log =
+        tavo::TextReader::Open(FileName, tavo::TextReader::CtrlZ::EndsFile);
     if (!log) return -1;
     ReadLog(*log);
     log.reset();
@@ -181,7 +183,9 @@ std::string DropExtension(std::string_view FileName) {
     return tavo::ChangeFileExt(FileName, "");
 }
 
-std::string ReportFileName(std::string_view LogFileName) { return DropExtension(LogFileName) + ".tavo"; }
+std::string ReportFileName(std::string_view LogFileName) {
+    return DropExtension(LogFileName) + ".tavo";
+}
 
 int FieldToInt(std::string_view Line, tv_util2::ColumnSpan Span) {
     return tavo::ParseInt32(tavo::Trim(tv_util2::ExtractField(Line, Span))).value_or(-1);
@@ -193,7 +197,9 @@ void BandLabel(int Index, std::string& Label) {
     if (Index >= 0 && Index < Bands) Label = kLabels[static_cast<std::size_t>(Index)];
 }
 
-int TimeTally(int Day, int Hour, int Band, int Country) { return timeTally[Day - 1][Hour][Band][Country]; }
+int TimeTally(int Day, int Hour, int Band, int Country) {
+    return timeTally[Day - 1][Hour][Band][Country];
+}
 int CountryTally(int Band, int Country) { return countryTally[Band][Country]; }
 int ContinentTally(int Band, int Continent) { return continentTally[Band][Continent]; }
 int CountryTotal(int Country) { return countryTotal[Country]; }

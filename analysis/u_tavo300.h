@@ -41,7 +41,7 @@ void BandLabel(int Index, std::string& Label);
 // The tallies of the last pass.
 int TimeTally(int Day, int Hour, int Band, int Country);  // Day 1..3
 int CountryTally(int Band, int Country);
-int ContinentTally(int Band, int Continent);              // Continent 1..6
+int ContinentTally(int Band, int Continent);  // Continent 1..6
 int CountryTotal(int Country);
 int QsoCount();
 int ChartDay();

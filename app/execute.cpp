@@ -37,7 +37,8 @@ std::string OutcomeText(const ExecuteResult& Result) {
         case ExecuteOutcome::Worked: break;
     }
     std::string text = "Worked " + IntToStr(Result.Count);
-    text += Result.Format == 1 ? " stations / File type ZLOG(ALL)" : " stations / File type Cabrillo";
+    text +=
+        Result.Format == 1 ? " stations / File type ZLOG(ALL)" : " stations / File type Cabrillo";
     return text;
 }
 

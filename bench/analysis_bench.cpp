@@ -35,7 +35,7 @@ void AnalyzeLog(benchmark::State& state) {
     std::string qsos;
     for (int i = 0; i < state.range(0); ++i) {
         int minute = i * 2880 / static_cast<int>(state.range(0));
-        char time[5];
+        char time[16];
         std::snprintf(time, sizeof time, "%02d%02d", minute / 60 % 24, minute % 60);
         std::string date = minute < 1440 ? "2012-11-24" : "2012-11-25";
         qsos += tavo::test::CabrilloQso(i % 2 ? "14025" : " 7025", date, time, kCalls[i % std::size(kCalls)]) + "\r\n";

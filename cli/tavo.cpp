@@ -11,8 +11,8 @@
 #include "app/command_texts.h"
 #include "app/execute.h"
 #include "common/text.h"
-#include "country/cty_utl3.h"
 #include "country/cty_convert.h"
+#include "country/cty_utl3.h"
 #include "platform/program_path.h"
 #include "platform/text_file.h"
 
@@ -94,10 +94,11 @@ Options Parse(const std::vector<std::string>& argv) {
 std::string DefaultDataFile() {
     const std::string local = "CQWW.DAT";
     if (tavo::FileExists(local)) return local;
-    std::filesystem::path program = tavo::ProgramPath();
+    std::filesystem::path program = tavo::ProgramFileName();
     if (!program.empty()) {
-        for (auto candidate : {program.parent_path() / "CQWW.DAT",
-                               program.parent_path().parent_path() / "share" / "tavo" / "CQWW.DAT"}) {
+        for (auto candidate :
+             {program.parent_path() / "CQWW.DAT",
+              program.parent_path().parent_path() / "share" / "tavo" / "CQWW.DAT"}) {
             if (tavo::FileExists(candidate.string())) return candidate.string();
         }
     }
@@ -125,7 +126,8 @@ std::string ForTerminal(std::string text) {
 
 int Report(const Options& o) {
     if (o.args.empty()) throw UsageError{"'report' needs at least one LOG"};
-    if (o.toStdout && o.args.size() != 1) throw UsageError{"'report --stdout' takes exactly one LOG"};
+    if (o.toStdout && o.args.size() != 1)
+        throw UsageError{"'report --stdout' takes exactly one LOG"};
     if (!LoadData(o)) return kExitFailed;
     int exit = kExitOk;
     for (const std::string& log : o.args) {
@@ -181,16 +183,19 @@ int ConvertCty(const Options& o) {
         std::cerr << "tavo: cannot open " << o.args[0] << '\n';
         return kExitFailed;
     }
-    // Initialised, not assigned: a TextWriter moves but is never move-assigned.
-    std::optional<tavo::TextWriter> file =
-        o.output ? tavo::TextWriter::Create(*o.output) : std::nullopt;
-    if (o.output && !file) {
+    if (!o.output) {
+        tavo::TextWriter out = tavo::TextWriter::Attach(stdout, "standard output");
+        cty_convert::WriteCqwwDat(*data, out);
+        out.Close();
+        return kExitOk;
+    }
+    std::optional<tavo::TextWriter> file = tavo::TextWriter::Create(*o.output);
+    if (!file) {
         std::cerr << "tavo: cannot create " << *o.output << '\n';
         return kExitFailed;
     }
-    tavo::TextWriter out = file ? std::move(*file) : tavo::TextWriter::Attach(stdout, "standard output");
-    cty_convert::WriteCqwwDat(*data, out);
-    out.Close();
+    cty_convert::WriteCqwwDat(*data, *file);
+    file->Close();
     return kExitOk;
 }
 

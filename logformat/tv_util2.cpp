@@ -16,6 +16,8 @@ constexpr std::string_view kAllMarker = "zLog for Windows ";
 constexpr std::string_view kCabrilloMarker = "START-OF-LOG:";
 constexpr std::string_view kTxtMarker = "mon day time";
 
+// The tables read best in columns.
+// clang-format off
 constexpr ColumnLayout kAllLayout = {
     {67, 3}, {18, 10}, {9, 2},  {12, 2}, {55, 1}, {61, 1}, {1, 10},
     {72, 4}, {31, 3},  {43, 3}, {12, 5}, {6, 2},  {47, 3},
@@ -47,6 +49,8 @@ constexpr std::array<BandText, 11> kTxtBands = {{
     {0, " 1.9"}, {1, " 3.5"}, {2, "   7"}, {3, "  14"}, {4, "  21"}, {5, "  28"},
     {6, "  50"}, {7, " 144"}, {8, " 430"}, {9, "1200"}, {10, "2400"},
 }};
+
+// clang-format on
 
 int IdentifyLine(std::string_view line) {
     if (line == kAllMarker) return FormatZLogAll;
@@ -123,7 +127,8 @@ bool IsQsoLine(int Format, std::string_view Line) {
     switch (Format) {
         case FormatZLogAll:
         case FormatZLogTxt: return true;
-        case FormatCabrillo: return Line.size() >= 4 && tavo::SameTextAscii(Line.substr(0, 4), "QSO:");
+        case FormatCabrillo:
+            return Line.size() >= 4 && tavo::SameTextAscii(Line.substr(0, 4), "QSO:");
         default: return false;
     }
 }

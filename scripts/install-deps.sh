@@ -8,6 +8,8 @@
 set -euo pipefail
 
 core=(g++ cmake make googletest libgtest-dev libbenchmark-dev locales)
+# qt6-base-dev itself depends on libglx-dev, libopengl-dev and libvulkan-dev,
+# which Qt6Gui's CMake package needs; the tests draw on Qt's offscreen platform.
 gui=(qt6-base-dev libgl-dev fonts-ipafont-gothic)
 # Wine's X driver loads the X extension libraries only when they are there,
 # so the ones a window needs are named here; googletest brings the sources

@@ -220,6 +220,12 @@ TEST_F(Analyze, ALogThatCannotBeReadGivesMinusOne) {
     EXPECT_EQ(format, -1);
 }
 
+#ifdef __linux__
+TEST_F(Analyze, AReadErrorReachesTheCaller) {
+    EXPECT_THROW(AnalyzeLog("/proc/self/mem", format), tavo::IoError);
+}
+#endif
+
 TEST_F(Analyze, TheReportIsNamedAfterTheLogWithItsExtensionReplaced) {
     RunCabrillo(Qso("14025", "JA1ABC") + "\r\n", "cq.cabrillo");
     EXPECT_TRUE(std::filesystem::exists(dir.File("cq.tavo")));

@@ -47,6 +47,8 @@ struct Golden {
     int format;
 };
 
+void PrintTo(const Golden& g, std::ostream* os) { *os << g.log; }
+
 class GoldenReport : public ::testing::TestWithParam<Golden> {
 protected:
     void SetUp() override {

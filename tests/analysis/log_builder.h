@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "tests/support/country_lines.h"
+
 namespace tavo::test {
 
 // A Cabrillo QSO line: frequency in 6-10, date in 15-24, time in 26-29 and the
@@ -36,17 +38,6 @@ inline std::string AllQso(std::string_view date, std::string_view time, std::str
 
 inline std::string CabrilloLog(const std::string& qsoLines) {
     return "START-OF-LOG: 3.0\r\nCONTEST: CQ-WW-CW\r\nCALLSIGN: JA1ZLO\r\n" + qsoLines + "END-OF-LOG:\r\n";
-}
-
-// A country header line in the country file's columns.
-inline std::string CountryHeader(std::string_view name, std::string_view zone, std::string_view prefix) {
-    std::string line(name);
-    line.resize(26, ' ');
-    line += zone;
-    line.resize(31, ' ');
-    line += prefix;
-    line.resize(40, ' ');
-    return line;
 }
 
 }  // namespace tavo::test

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "tests/analysis/log_builder.h"
@@ -99,21 +100,40 @@ TEST_F(TavoCli, AReportThatCannotBeCreatedSaysCannotOpenLogFile) {
     EXPECT_EQ(run.out, "Cannot Open LOG File\n");
 }
 
+// Makes a folder unwritable even for root (which ignores permission bits) by
+// marking it immutable; undone when the guard goes.
+class ReadOnlyFolder {
+public:
+    explicit ReadOnlyFolder(const fs::path& path) : path_(path) {
+        fs::permissions(path_, fs::perms::owner_read | fs::perms::owner_exec);
+        if (access(path_.c_str(), W_OK) == 0) immutable_ = Chattr("+i");
+    }
+    ~ReadOnlyFolder() {
+        if (immutable_) Chattr("-i");
+        fs::permissions(path_, fs::perms::owner_all);
+    }
+    bool Holds() const { return access(path_.c_str(), W_OK) != 0 || immutable_; }
+
+private:
+    bool Chattr(const char* flag) const {
+        std::string cmd = std::string("chattr ") + flag + " '" + path_.string() + "' 2>/dev/null";
+        return std::system(cmd.c_str()) == 0;
+    }
+    fs::path path_;
+    bool immutable_ = false;
+};
+
 TEST_F(TavoCli, ALogInAReadOnlyFolderIsAnalysedButNotReported) {
     fs::path ro = dir.Path() / "ro";
     fs::create_directory(ro);
-    std::string log = (ro / "cq.cbr").string();
-    dir.Write("ro/cq.cbr", TwoQsoLog());
-    fs::permissions(ro, fs::perms::owner_read | fs::perms::owner_exec);
-    if (access(ro.c_str(), W_OK) == 0) {
-        fs::permissions(ro, fs::perms::owner_all);
-        GTEST_SKIP() << "this user may write into read-only folders";
-    }
+    std::string log = dir.Write("ro/cq.cbr", TwoQsoLog());
+    ReadOnlyFolder guard(ro);
+    if (!guard.Holds()) GTEST_SKIP() << "no way to make a folder read-only here";
     ProgramRun run = Tavo({"report", log});
-    fs::permissions(ro, fs::perms::owner_all);
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.out, "Cannot Open LOG File\n");
     EXPECT_FALSE(fs::exists(ro / "cq.tavo"));
+    EXPECT_EQ(ReadBytes(log), TwoQsoLog());
 }
 
 TEST_F(TavoCli, ShellCharactersInALogNameAreJustAName) {

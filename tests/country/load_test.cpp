@@ -2,6 +2,7 @@
 
 #include "country/cty_utl3.h"
 #include "platform/text_file.h"
+#include "tests/support/country_lines.h"
 #include "tests/support/temp_dir.h"
 
 namespace cty_utl3 {
@@ -10,18 +11,7 @@ namespace {
 using tavo::test::Lines;
 using tavo::test::TempDir;
 
-// Header lines in the file's fixed columns: name 1-26, zone 27-28, prefix 32-36, continent 39-40.
-std::string Header(std::string_view name, std::string_view zone, std::string_view prefix,
-                   std::string_view continent = "") {
-    std::string line(name);
-    line.resize(26, ' ');
-    line += zone;
-    line.resize(31, ' ');
-    line += prefix;
-    line.resize(38, ' ');
-    line += continent;
-    return line;
-}
+using tavo::test::CountryHeader;
 
 class CountryFile : public ::testing::Test {
 protected:
@@ -44,15 +34,15 @@ protected:
 using V = std::vector<std::string>;
 
 TEST_F(CountryFile, AMissingFileGivesMinusOneAndLeavesTheTablesAlone) {
-    ASSERT_EQ(Load(Lines({"t", Header("Japan", "25", "JA"), "JA;", "end of file"})), 0);
+    ASSERT_EQ(Load(Lines({"t", CountryHeader("Japan", "25", "JA"), "JA;", "end of file"})), 0);
     EXPECT_EQ(LoadCountryFile(dir.File("nothing.dat")), -1);
     EXPECT_EQ(CountryCount(), 1);
     EXPECT_EQ(PrefixCount(), 1);
 }
 
 TEST_F(CountryFile, ReadsCountriesAndPrefixesInFileOrder) {
-    ASSERT_EQ(Load(Lines({"cqww.dat title", Header("Japan", "25", "JA", "AS"), "  JA,JE,7J(25)[45];",
-                          Header("Hawaii", "31", "KH6"), "  KH6,", "  KH7;", "END OF FILE"})),
+    ASSERT_EQ(Load(Lines({"cqww.dat title", CountryHeader("Japan", "25", "JA", "AS"), "  JA,JE,7J(25)[45];",
+                          CountryHeader("Hawaii", "31", "KH6"), "  KH6,", "  KH7;", "END OF FILE"})),
               0);
     ASSERT_EQ(CountryCount(), 2);
     EXPECT_EQ(PrefixCount(), 5);
@@ -67,7 +57,7 @@ TEST_F(CountryFile, ReadsCountriesAndPrefixesInFileOrder) {
 }
 
 TEST_F(CountryFile, TheTitleLineIsSkippedWhateverItHolds) {
-    EXPECT_EQ(Load(Lines({"end of file", Header("Monaco", "14", "3A"), "3A;", "end of file"})), 0);
+    EXPECT_EQ(Load(Lines({"end of file", CountryHeader("Monaco", "14", "3A"), "3A;", "end of file"})), 0);
     EXPECT_EQ(CountryCount(), 1);
     ClearCountryTables();
     EXPECT_EQ(Load("only a title\r\n"), 0);
@@ -81,7 +71,7 @@ TEST_F(CountryFile, TheTitleLineIsSkippedWhateverItHolds) {
 TEST_F(CountryFile, EndOfFileMatchesItsFirstElevenCharactersInAnyCase) {
     for (std::string_view end : {"END OF FILE", "End of File", "end of file and more", "end of file"}) {
         ClearCountryTables();
-        Load(Lines({"t", Header("A", "14", "A"), "A;", std::string(end), Header("B", "14", "B"), "B;", "x"}));
+        Load(Lines({"t", CountryHeader("A", "14", "A"), "A;", std::string(end), CountryHeader("B", "14", "B"), "B;", "x"}));
         EXPECT_EQ(CountryCount(), 1) << end;
     }
     // With a blank before it, it is an ordinary header line.
@@ -92,7 +82,7 @@ TEST_F(CountryFile, EndOfFileMatchesItsFirstElevenCharactersInAnyCase) {
 }
 
 TEST_F(CountryFile, EndOfFileInsideAListLeavesThatCountryUncounted) {
-    Load(Lines({"t", Header("A", "14", "A"), "A;", Header("B", "14", "B"), "B1,", "end of file"}));
+    Load(Lines({"t", CountryHeader("A", "14", "A"), "A;", CountryHeader("B", "14", "B"), "B1,", "end of file"}));
     EXPECT_EQ(CountryCount(), 1);
     EXPECT_EQ(PrefixCount(), 2);
     EXPECT_EQ(PrefixTable(2).Country, 2);
@@ -100,26 +90,26 @@ TEST_F(CountryFile, EndOfFileInsideAListLeavesThatCountryUncounted) {
 }
 
 TEST_F(CountryFile, TheLastLineOfTheFileIsNeverUsed) {
-    Load(Lines({"t", Header("A", "14", "A"), "A;", Header("B", "14", "B"), "B;"}));
+    Load(Lines({"t", CountryHeader("A", "14", "A"), "A;", CountryHeader("B", "14", "B"), "B;"}));
     EXPECT_EQ(CountryCount(), 1);
     EXPECT_EQ(PrefixesOf(2), V{});
     ClearCountryTables();
     // Without a final line end the rule is the same.
-    Load("t\r\n" + Header("A", "14", "A") + "\r\nA;");
+    Load("t\r\n" + CountryHeader("A", "14", "A") + "\r\nA;");
     EXPECT_EQ(CountryCount(), 0);
     EXPECT_EQ(PrefixCount(), 0);
     ClearCountryTables();
-    Load(Lines({"t", Header("A", "14", "A"), "A;", ""}, "\n"));
+    Load(Lines({"t", CountryHeader("A", "14", "A"), "A;", ""}, "\n"));
     EXPECT_EQ(CountryCount(), 1);
 }
 
 TEST_F(CountryFile, CutsPrefixLinesAtCommasBeforeSemicolons) {
     Load(Lines({"t",
-                Header("A", "14", "A"), "AA,BB,", "CC;",      // a list over two lines
-                Header("B", "14", "B"), "AA,B", "  DD;",      // a single leftover is dropped
-                Header("C", "14", "C"), "AA, BB;",            // items are not trimmed
-                Header("D", "14", "D"), "AA;BB,",             // "," is looked for first
-                Header("E", "14", "E"), "\t,AA,,BB; ",        // leading and double separators
+                CountryHeader("A", "14", "A"), "AA,BB,", "CC;",      // a list over two lines
+                CountryHeader("B", "14", "B"), "AA,B", "  DD;",      // a single leftover is dropped
+                CountryHeader("C", "14", "C"), "AA, BB;",            // items are not trimmed
+                CountryHeader("D", "14", "D"), "AA;BB,",             // "," is looked for first
+                CountryHeader("E", "14", "E"), "\t,AA,,BB; ",        // leading and double separators
                 "end of file"}));
     EXPECT_EQ(CountryCount(), 5);
     EXPECT_EQ(PrefixesOf(1), (V{"AA", "BB", "CC"}));
@@ -130,7 +120,7 @@ TEST_F(CountryFile, CutsPrefixLinesAtCommasBeforeSemicolons) {
 }
 
 TEST_F(CountryFile, EmptyLinesAndLoneSemicolonsStoreEmptyPrefixes) {
-    Load(Lines({"t", Header("A", "14", "A"), "", ";", "", Header("B", "14", "B"), "B;", "end of file"}));
+    Load(Lines({"t", CountryHeader("A", "14", "A"), "", ";", "", CountryHeader("B", "14", "B"), "B;", "end of file"}));
     // The blank line after A's ";" is B's header; B's real header is its first prefix line.
     EXPECT_EQ(CountryCount(), 2);
     EXPECT_EQ(PrefixesOf(1), (V{"", ""}));
@@ -144,21 +134,21 @@ TEST_F(CountryFile, EmptyLinesAndLoneSemicolonsStoreEmptyPrefixes) {
 }
 
 TEST_F(CountryFile, TextWithoutASeparatorIsTheLinesFinalItem) {
-    Load(Lines({"t", Header("A", "14", "A"), "AB", "CD,EF", "GH;IJ", "end of file"}));
+    Load(Lines({"t", CountryHeader("A", "14", "A"), "AB", "CD,EF", "GH;IJ", "end of file"}));
     EXPECT_EQ(CountryCount(), 1);
     EXPECT_EQ(PrefixesOf(1), (V{"", "AB", "CD", "EF", "GH", "IJ"}));
 }
 
 TEST_F(CountryFile, LongItemsAreCutToFourteenBeforeTheirAnnotationsGo) {
-    Load(Lines({"t", Header("A", "14", "A"), "ABCDEFGHIJKLMNOP,ABCDEFGHIJKLM(1),ABCDEFGHIJKLMN(2);",
+    Load(Lines({"t", CountryHeader("A", "14", "A"), "ABCDEFGHIJKLMNOP,ABCDEFGHIJKLM(1),ABCDEFGHIJKLMN(2);",
                 "end of file"}));
     EXPECT_EQ(PrefixesOf(1), (V{"ABCDEFGHIJKLMN", "ABCDEFGHIJKLM", "ABCDEFGHIJKLMN"}));
     EXPECT_EQ(PrefixTable(1).PrefixLen, 14);
 }
 
 TEST_F(CountryFile, HeaderFieldsTakeWhatTheLineHolds) {
-    Load(Lines({"t", Header("Far Away Island With A Long Name", "7 ", "VP8Sgx", "EU"), "X;",
-                Header("Short", " 7", "S"), "X;", Header("Zero", "07", ""), "X;", "Tiny  ", "X;",
+    Load(Lines({"t", CountryHeader("Far Away Island With A Long Name", "7 ", "VP8Sgx", "EU"), "X;",
+                CountryHeader("Short", " 7", "S"), "X;", CountryHeader("Zero", "07", ""), "X;", "Tiny  ", "X;",
                 "end of file"}));
     ASSERT_EQ(CountryCount(), 4);
     EXPECT_EQ(CountryTable(1).Name.View(), "Far Away Island With A Lon");
@@ -174,12 +164,12 @@ TEST_F(CountryFile, HeaderFieldsTakeWhatTheLineHolds) {
 }
 
 TEST_F(CountryFile, ContinentTextMustBeExactElseTheZoneDecides) {
-    EXPECT_EQ(ContinentOf(Header("x", "25", "x", "EU"), 39, 2, 25), 3);
-    EXPECT_EQ(ContinentOf(Header("x", "25", "x", "eu"), 39, 2, 25), 4);
-    EXPECT_EQ(ContinentOf(Header("x", "40", "x", "na"), 39, 2, 40), 3);
-    EXPECT_EQ(ContinentOf(Header("x", "", "x"), 39, 2, 0), -1);
-    EXPECT_EQ(ContinentOf(Header("x", "", "x"), 39, 2, 41), -1);
-    EXPECT_EQ(ContinentOf(Header("x", "", "x", " *"), 39, 2, 25), 4);
+    EXPECT_EQ(ContinentOf(CountryHeader("x", "25", "x", "EU"), 39, 2, 25), 3);
+    EXPECT_EQ(ContinentOf(CountryHeader("x", "25", "x", "eu"), 39, 2, 25), 4);
+    EXPECT_EQ(ContinentOf(CountryHeader("x", "40", "x", "na"), 39, 2, 40), 3);
+    EXPECT_EQ(ContinentOf(CountryHeader("x", "", "x"), 39, 2, 0), -1);
+    EXPECT_EQ(ContinentOf(CountryHeader("x", "", "x"), 39, 2, 41), -1);
+    EXPECT_EQ(ContinentOf(CountryHeader("x", "", "x", " *"), 39, 2, 25), 4);
     const int bounds[][2] = {{1, 1},  {8, 1},  {9, 2},  {13, 2}, {14, 3}, {16, 3}, {17, 4},
                              {26, 4}, {27, 5}, {32, 5}, {33, 6}, {39, 6}, {40, 3}, {-1, -1}};
     for (auto [zone, code] : bounds) EXPECT_EQ(ContinentOf("", 39, 2, zone), code) << zone;
@@ -215,7 +205,7 @@ TEST_F(CountryFile, ContinentNamesAreThirteenCharacters) {
 
 TEST_F(CountryFile, TheFiveHundredthCountryIsTheLastThatFits) {
     std::string file = "title\r\n";
-    for (int i = 1; i <= 502; ++i) file += Lines({Header(std::string("C").append(std::to_string(i)), "14", "C"), "P;"});
+    for (int i = 1; i <= 502; ++i) file += Lines({CountryHeader(std::string("C").append(std::to_string(i)), "14", "C"), "P;"});
     file += "end of file\r\n";
     EXPECT_EQ(Load(file), 0);
     EXPECT_EQ(CountryCount(), MaxCountries);
@@ -226,7 +216,7 @@ TEST_F(CountryFile, TheFiveHundredthCountryIsTheLastThatFits) {
 TEST_F(CountryFile, TheTwentyThousandthPrefixIsTheLastThatFits) {
     std::string list;
     for (int i = 0; i < 10000; ++i) list += "P,";
-    std::string file = Lines({"t", Header("A", "14", "A"), list, list + ";", Header("B", "14", "B"),
+    std::string file = Lines({"t", CountryHeader("A", "14", "A"), list, list + ";", CountryHeader("B", "14", "B"),
                               "Q;", "end of file"});
     EXPECT_EQ(Load(file), 0);
     // A's 20000 items all fit; B's first one would be the 20001st and ends the data.
@@ -234,6 +224,14 @@ TEST_F(CountryFile, TheTwentyThousandthPrefixIsTheLastThatFits) {
     EXPECT_EQ(CountryCount(), 1);
     EXPECT_EQ(PrefixTable(MaxPrefixes).Country, 1);
 }
+
+#ifdef __linux__
+TEST_F(CountryFile, AReadErrorAfterTheOpenIsRaisedWithTheFileName) {
+    // The lowest page of our own memory is never mapped: reading it fails.
+    EXPECT_THROW(LoadCountryFile("/proc/self/mem"), tavo::IoError);
+    EXPECT_EQ(CountryCount(), 0);
+}
+#endif
 
 TEST_F(CountryFile, LoadsTheRealZServerFileIntoAllItsCountries) {
     std::string real = std::string(TAVO_REALDATA) + "/cqwwdat/zServer_CQWW.DAT";

@@ -1,0 +1,144 @@
+#include "app/u_main.h"
+
+#include <exception>
+#include <utility>
+
+#include "analysis/u_tavo300.h"
+#include "app/command_texts.h"
+#include "app/execute.h"
+#include "common/paths.h"
+#include "common/text.h"
+#include "country/cty_utl3.h"
+#include "platform/settings.h"
+#include "platform/text_file.h"
+
+namespace u_main {
+
+namespace {
+
+constexpr const char* kCountryFile = "CQWW.DAT";
+constexpr const char* kDefaultViewer = "notepad.exe";
+
+std::string Trimmed(std::string_view text) { return std::string(tavo::Trim(text)); }
+
+}  // namespace
+
+TForm1::TForm1(TToolkit& Toolkit, std::string SettingsFileName)
+    : toolkit_(Toolkit), settingsFileName_(std::move(SettingsFileName)) {}
+
+// Each bound is applied right after its read, in the order the file lists them.
+void TForm1::FormCreate() {
+    Left = tavo::ReadProfileInt(settingsFileName_, "window", "Left", 0);
+    Top = tavo::ReadProfileInt(settingsFileName_, "window", "Top", 0);
+    Width = tavo::ReadProfileInt(settingsFileName_, "window", "Width", 380);
+    Height = tavo::ReadProfileInt(settingsFileName_, "window", "Height", 240);
+    ViewerName = tavo::ReadProfileString(settingsFileName_, "VIEW", "NAME", kDefaultViewer);
+}
+
+void TForm1::FormShow() {
+    DataFileName = kCountryFile;
+    if (cty_utl3::LoadCountryFile(DataFileName) == -1) {
+        toolkit_.ShowMessage("Cannot Open DATA file!");
+        toolkit_.Close();
+    }
+}
+
+// Every key by its own write; a failing write stops the rest of the save.
+void TForm1::FormClose() {
+    tavo::WriteProfileInt(settingsFileName_, "window", "Left", Left);
+    tavo::WriteProfileInt(settingsFileName_, "window", "Top", Top);
+    tavo::WriteProfileInt(settingsFileName_, "window", "Width", Width);
+    tavo::WriteProfileInt(settingsFileName_, "window", "Height", Height);
+    tavo::WriteProfileString(settingsFileName_, "VIEW", "NAME", ViewerName);
+}
+
+// MenuTavo is left alone: once a report was written it stays offered.
+void TForm1::MenuOpenClick() {
+    std::optional<std::string> chosen = toolkit_.OpenDialog();
+    if (!chosen) return;
+    LabelFile.Caption = tavo::ExtractFileName(*chosen);
+    LogFileName = *chosen;
+    MenuLog.Enabled = true;
+    MenuExe.Enabled = true;
+    ButtonExe.Enabled = true;
+    LabelEnv.Caption.clear();
+}
+
+// A button performs its menu item's click, which a disabled item ignores.
+void TForm1::ButtonOpenClick() {
+    if (MenuOpen.Enabled) MenuOpenClick();
+}
+
+void TForm1::MenuExeClick() {
+    std::string before = LabelEnv.Caption;
+    LabelEnv.Caption = "Execute!";
+    tavo::ExecuteResult result = tavo::ExecuteLog(LogFileName);
+    switch (result.Outcome) {
+        case tavo::ExecuteOutcome::FileNotFound:
+            // The log was missing before the pass began: nothing has changed.
+            LabelEnv.Caption = before;
+            toolkit_.ShowMessage(tavo::OutcomeText(result));
+            break;
+        case tavo::ExecuteOutcome::CannotOpenLog:
+            toolkit_.ShowMessage(tavo::OutcomeText(result));
+            break;
+        case tavo::ExecuteOutcome::FormatRefused:
+            LabelEnv.Caption = tavo::OutcomeText(result);
+            break;
+        case tavo::ExecuteOutcome::Worked:
+            LabelEnv.Caption = tavo::OutcomeText(result);
+            MenuTavo.Enabled = true;
+            break;
+    }
+}
+
+void TForm1::ButtonExeClick() {
+    if (MenuExe.Enabled) MenuExeClick();
+}
+
+void TForm1::MenuExitClick() { toolkit_.Close(); }
+
+void TForm1::MenuDataClick() { toolkit_.ShowMessage(tavo::DataText(DataFileName)); }
+
+void TForm1::MenuTestClick() {
+    std::string answer = toolkit_.InputBox("TEST Mode", "Input Callsign", "");
+    if (answer.empty()) return;
+    std::optional<std::string> text = tavo::TestText(answer);
+    toolkit_.ShowMessage(text ? *text : std::string(tavo::kUnknownCall));
+}
+
+void TForm1::MenuLogClick() {
+    if (LogFileName.empty() || !tavo::FileExists(LogFileName)) return;
+    toolkit_.StartViewer(ViewerName, LogFileName);
+}
+
+// The report path comes from the analysis itself, so this opens what Execute wrote.
+void TForm1::MenuTavoClick() {
+    if (LogFileName.empty()) return;
+    std::string report = u_tavo300::ReportFileName(LogFileName);
+    if (!tavo::FileExists(report)) return;
+    toolkit_.StartViewer(ViewerName, report);
+}
+
+// Cancel gives back the old name, which is then stored trimmed as well.
+void TForm1::MenuSetClick() {
+    ViewerName = Trimmed(toolkit_.InputBox("View Setup", "Input Tool Name?", ViewerName));
+}
+
+void TForm1::MenuVerClick() { toolkit_.ShowMessage(AboutText); }
+
+void TForm1::Perform(THandler Handler) {
+    try {
+        try {
+            (this->*Handler)();
+        } catch (const std::exception& error) {
+            toolkit_.ShowMessage(error.what());
+        } catch (...) {
+            toolkit_.ShowMessage("Unknown error");
+        }
+    } catch (...) {
+        // Even a failing message box must not unwind into the toolkit's event loop.
+    }
+}
+
+}  // namespace u_main

@@ -1,0 +1,106 @@
+// The main window: its state, its controls as plain data and every command
+// flow. A front end (Qt, later Win32) draws the controls and forwards events;
+// all it offers the window is the small TToolkit below.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace u_main {
+
+inline constexpr const char* ApplicationTitle = "Tavo for Windows";
+inline constexpr const char* AboutText = "Tavo for Windows Ver 3.80\r\nTAVO-PROJECT";
+
+// What the window needs from the toolkit and the system; tests put a
+// scripted stand-in here.
+class TToolkit {
+  public:
+    virtual ~TToolkit() = default;
+    // A modal box with the text, one OK button, no icon, captioned with the title.
+    virtual void ShowMessage(const std::string& Text) = 0;
+    // A modal one-line input of at most 255 characters; Cancel gives Default.
+    virtual std::string InputBox(const std::string& Caption, const std::string& Prompt,
+                                 const std::string& Default) = 0;
+    // The open dialog: the chosen full path, or nothing when cancelled.
+    virtual std::optional<std::string> OpenDialog() = 0;
+    // Closes the window the ordinary way, so FormClose runs and the program ends.
+    virtual void Close() = 0;
+    // Starts the viewer on the file without waiting; a failure is not reported.
+    virtual void StartViewer(const std::string& ViewerName, const std::string& FileName) = 0;
+};
+
+// Pixels of the client area at 96 dpi.
+struct TBounds {
+    int Left = 0, Top = 0, Width = 0, Height = 0;
+};
+
+struct TLabel {
+    TBounds Bounds;
+    std::string Caption;
+};
+
+// Buttons and menu items alike: a caption and whether it takes clicks.
+struct TCommand {
+    TBounds Bounds;  // zero for menu items
+    std::string Caption;
+    bool Enabled = true;
+};
+
+class TForm1 {
+  public:
+    TForm1(TToolkit& Toolkit, std::string SettingsFileName);
+
+    // Window state.
+    std::string DataFileName;
+    std::string LogFileName;
+    std::string ViewerName;
+    // Outer bounds of the window in screen pixels, as the settings keep them.
+    int Left = 0, Top = 0, Width = 380, Height = 240;
+
+    // Controls. Bevel1 spans the top edge and stretches with the width.
+    TBounds Bevel1{0, 0, 373, 1};
+    TLabel Label1{{32, 16, 78, 12}, "LOG File Name"};
+    TLabel LabelFile{{24, 32, 329, 17}, ""};
+    TLabel LabelEnv{{24, 72, 329, 17}, ""};
+    TCommand ButtonOpen{{24, 128, 89, 41}, "Open", true};
+    TCommand ButtonExe{{152, 128, 81, 41}, "Execute", false};
+    TCommand BitBtn1{{272, 128, 81, 41}, "Exit(&C)", true};
+
+    TCommand MenuOpen{{}, "Open", true};
+    TCommand MenuExe{{}, "Execute", false};
+    TCommand MenuExit{{}, "Exit", true};
+    TCommand MenuData{{}, "Data", true};
+    TCommand MenuTest{{}, "TEST", true};
+    TCommand MenuLog{{}, "LOG", false};
+    TCommand MenuTavo{{}, "TAVO", false};
+    TCommand MenuSet{{}, "Set", true};
+    TCommand MenuVer{{}, "Ver.", true};
+
+    // Events.
+    void FormCreate();
+    void FormShow();
+    void FormClose();
+    void MenuOpenClick();
+    void ButtonOpenClick();
+    void MenuExeClick();
+    void ButtonExeClick();
+    void MenuExitClick();
+    void MenuDataClick();
+    void MenuTestClick();
+    void MenuLogClick();
+    void MenuTavoClick();
+    void MenuSetClick();
+    void MenuVerClick();
+
+    // The application's general error display: runs one event handler, and an
+    // error escaping it is shown in a message box with its text while the
+    // window stays open. Front ends deliver every event through here.
+    using THandler = void (TForm1::*)();
+    void Perform(THandler Handler);
+
+  private:
+    TToolkit& toolkit_;
+    std::string settingsFileName_;
+};
+
+}  // namespace u_main

@@ -1,0 +1,24 @@
+// The parts of the settings layer that every platform shares; the reading and
+// writing of the file itself lives in the platform's own source.
+#include "platform/settings.h"
+
+#include "common/paths.h"
+#include "common/text.h"
+
+namespace tavo {
+
+int ReadProfileInt(const std::string& FileName, std::string_view Section, std::string_view Key,
+                   int Default) {
+    return ParseInt32(ReadProfileString(FileName, Section, Key, "")).value_or(Default);
+}
+
+void WriteProfileInt(const std::string& FileName, std::string_view Section, std::string_view Key,
+                     int Value) {
+    WriteProfileString(FileName, Section, Key, IntToStr(Value));
+}
+
+std::string SettingsFileName(std::string_view ProgramFileName) {
+    return ChangeFileExt(ProgramFileName, ".ini");
+}
+
+}  // namespace tavo

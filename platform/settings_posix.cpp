@@ -1,0 +1,249 @@
+// The settings file on POSIX, following the rules of the Windows private-profile
+// functions so that a settings file moves between the two unchanged.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "common/text.h"
+#include "platform/settings.h"
+#include "platform/text_file.h"
+
+namespace tavo {
+
+namespace {
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+// The profile functions' white space: C's isspace plus Ctrl-Z, which old DOS
+// editors left at the end of a file. Narrower than the trim of log fields.
+bool IsProfileSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r' || c == '\x1a';
+}
+
+std::string_view TrimLeft(std::string_view text) {
+    while (!text.empty() && IsProfileSpace(text.front())) text.remove_prefix(1);
+    return text;
+}
+
+std::string_view TrimRight(std::string_view text) {
+    while (!text.empty() && IsProfileSpace(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+std::string_view TrimBoth(std::string_view text) { return TrimRight(TrimLeft(text)); }
+
+// A value wrapped in one pair of the same quote marks comes back without them.
+std::string_view StripQuotes(std::string_view value) {
+    if (value.size() >= 2 && (value.front() == '\'' || value.front() == '"') &&
+        value.back() == value.front()) {
+        return value.substr(1, value.size() - 2);
+    }
+    return value;
+}
+
+struct Line {
+    std::string Text;
+    std::string End;  // the line break as found: CR LF, LF, CR, or none at the file's end
+};
+
+enum class LineKind { Blank, Section, Entry };
+
+struct ParsedLine {
+    LineKind Kind = LineKind::Blank;
+    std::string_view Name;                  // section name as written, or key name trimmed
+    std::optional<std::string_view> Value;  // none for a key line without "="
+};
+
+ParsedLine Parse(std::string_view text) {
+    text = TrimBoth(text);
+    if (text.empty()) return {};
+    if (text.front() == '[') {
+        // The name runs up to the last "]"; a "[" with none after it is an ordinary line.
+        auto close = text.rfind(']');
+        if (close != std::string_view::npos && close > 0) {
+            return {LineKind::Section, text.substr(1, close - 1), std::nullopt};
+        }
+    }
+    auto eq = text.find('=');
+    if (eq == std::string_view::npos) return {LineKind::Entry, text, std::nullopt};
+    return {LineKind::Entry, TrimRight(text.substr(0, eq)), TrimLeft(text.substr(eq + 1))};
+}
+
+struct Profile {
+    std::string Bom;
+    std::vector<Line> Lines;
+};
+
+Profile SplitLines(std::string_view bytes) {
+    Profile profile;
+    if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
+        profile.Bom = kUtf8Bom;
+        bytes.remove_prefix(kUtf8Bom.size());
+    }
+    while (!bytes.empty()) {
+        auto brk = bytes.find_first_of("\r\n");
+        if (brk == std::string_view::npos) {
+            profile.Lines.push_back({std::string(bytes), ""});
+            break;
+        }
+        std::size_t endLen = bytes.substr(brk, 2) == "\r\n" ? 2 : 1;
+        profile.Lines.push_back(
+            {std::string(bytes.substr(0, brk)), std::string(bytes.substr(brk, endLen))});
+        bytes.remove_prefix(brk + endLen);
+    }
+    return profile;
+}
+
+// The lines of one section after its header line: [Begin, End).
+struct Range {
+    std::size_t Begin = 0;
+    std::size_t End = 0;
+};
+
+// The first section of that name. Lines before the first header form a section
+// without a name, which only the empty name finds.
+std::optional<Range> FindSection(const Profile& profile, std::string_view section) {
+    std::optional<Range> found;
+    if (section.empty()) found = Range{0, profile.Lines.size()};
+    for (std::size_t i = 0; i < profile.Lines.size(); ++i) {
+        if (Parse(profile.Lines[i].Text).Kind != LineKind::Section) continue;
+        if (found) {
+            found->End = i;
+            return found;
+        }
+        if (SameTextAscii(Parse(profile.Lines[i].Text).Name, section)) {
+            found = Range{i + 1, profile.Lines.size()};
+        }
+    }
+    return found;
+}
+
+std::optional<std::size_t> FindKey(const Profile& profile, Range range, std::string_view key) {
+    for (std::size_t i = range.Begin; i < range.End; ++i) {
+        ParsedLine line = Parse(profile.Lines[i].Text);
+        if (line.Kind == LineKind::Entry && SameTextAscii(line.Name, key)) return i;
+    }
+    return std::nullopt;
+}
+
+std::string SystemMessage(int err) { return err != 0 ? std::strerror(err) : "input/output error"; }
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+std::optional<std::string> ReadAll(std::FILE* f) {
+    std::string bytes;
+    char chunk[4096];
+    std::size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.append(chunk, got);
+    if (std::ferror(f)) return std::nullopt;
+    return bytes;
+}
+
+// What a read found: whether the file could be read at all (a missing file
+// counts as an empty one), and the value when the key was there with "=".
+struct Lookup {
+    bool Readable = true;
+    std::optional<std::string> Value;
+};
+
+Lookup FindValue(const std::string& fileName, std::string_view section, std::string_view key) {
+    errno = 0;
+    File f(std::fopen(fileName.c_str(), "rb"));
+    if (!f) return {errno == ENOENT, std::nullopt};
+    auto bytes = ReadAll(f.get());
+    if (!bytes) return {false, std::nullopt};
+    Profile profile = SplitLines(*bytes);
+    auto range = FindSection(profile, TrimBoth(section));
+    if (!range) return {};
+    auto at = FindKey(profile, *range, TrimBoth(key));
+    if (!at) return {};
+    auto value = Parse(profile.Lines[*at].Text).Value;
+    if (!value) return {};
+    return {true, std::string(*value)};
+}
+
+// Where a new key of the section goes: after its last line that is not blank,
+// so blank lines that part it from the next section stay where they are.
+std::size_t InsertionPoint(const Profile& profile, Range range) {
+    std::size_t at = range.Begin;
+    for (std::size_t i = range.Begin; i < range.End; ++i) {
+        if (!TrimBoth(profile.Lines[i].Text).empty()) at = i + 1;
+    }
+    return at;
+}
+
+void EndLastLine(Profile& profile) {
+    if (!profile.Lines.empty() && profile.Lines.back().End.empty())
+        profile.Lines.back().End = "\r\n";
+}
+
+void Save(const std::string& fileName, const Profile& profile) {
+    std::string bytes = profile.Bom;
+    for (const Line& line : profile.Lines) bytes += line.Text + line.End;
+    errno = 0;
+    File f(std::fopen(fileName.c_str(), "wb"));
+    if (!f) throw IoError(fileName, SystemMessage(errno));
+    if (std::fwrite(bytes.data(), 1, bytes.size(), f.get()) != bytes.size()) {
+        throw IoError(fileName, SystemMessage(errno));
+    }
+    std::FILE* raw = f.release();
+    if (std::fclose(raw) != 0) throw IoError(fileName, SystemMessage(errno));
+}
+
+}  // namespace
+
+std::string ReadProfileString(const std::string& FileName, std::string_view Section,
+                              std::string_view Key, std::string_view Default) {
+    while (!Default.empty() && Default.back() == ' ') Default.remove_suffix(1);
+    Lookup found = FindValue(FileName, Section, Key);
+    if (found.Value) return std::string(StripQuotes(*found.Value));
+    // A file that is there but cannot be read gives the default as it stands.
+    if (!found.Readable) return std::string(Default);
+    return std::string(StripQuotes(Default));
+}
+
+void WriteProfileString(const std::string& FileName, std::string_view Section, std::string_view Key,
+                        std::string_view Value) {
+    Profile profile;
+    errno = 0;
+    // Opened for writing from the start, so a file that may not be changed
+    // fails even when the value would stay the same.
+    if (File f{std::fopen(FileName.c_str(), "r+b")}) {
+        auto bytes = ReadAll(f.get());
+        if (!bytes) throw IoError(FileName, SystemMessage(errno));
+        profile = SplitLines(*bytes);
+    } else if (errno != ENOENT) {
+        throw IoError(FileName, SystemMessage(errno));
+    }
+
+    // Names are looked up trimmed, but a new one is written as given after its
+    // leading blanks, as the Windows functions do.
+    std::string_view section = TrimLeft(Section);
+    std::string_view key = TrimLeft(Key);
+    std::string_view value = TrimLeft(Value);
+
+    auto range = FindSection(profile, TrimRight(section));
+    if (!range) {
+        EndLastLine(profile);
+        profile.Lines.push_back({"[" + std::string(section) + "]", "\r\n"});
+        profile.Lines.push_back({std::string(key) + "=" + std::string(value), "\r\n"});
+    } else if (auto at = FindKey(profile, *range, TrimRight(key))) {
+        ParsedLine line = Parse(profile.Lines[*at].Text);
+        if (line.Value == value) return;
+        profile.Lines[*at].Text = std::string(line.Name) + "=" + std::string(value);
+    } else {
+        std::size_t pos = InsertionPoint(profile, *range);
+        if (pos == profile.Lines.size()) EndLastLine(profile);
+        profile.Lines.insert(profile.Lines.begin() + static_cast<std::ptrdiff_t>(pos),
+                             {std::string(key) + "=" + std::string(value), "\r\n"});
+    }
+    Save(FileName, profile);
+}
+
+}  // namespace tavo

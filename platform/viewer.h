@@ -1,0 +1,24 @@
+// Starting the external viewer on one file: the viewer name may carry options
+// of its own ahead of the file, and the program is never waited for.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavo {
+
+// The command line as Windows takes it: the trimmed viewer name, one blank, the
+// file's path, with no quotes added.
+std::string ViewerCommandLine(std::string_view ViewerName, std::string_view FileName);
+
+// The same as an argument list: the trimmed viewer name split at blanks into the
+// program and its options, then the file's path as one argument, blanks and all.
+// Empty when the viewer name is blank: there is no program to start.
+std::vector<std::string> ViewerArguments(std::string_view ViewerName, std::string_view FileName);
+
+// Starts the viewer without a shell and without waiting; false when it could
+// not be started (callers ignore that, as the user sees nothing open).
+bool StartViewer(std::string_view ViewerName, const std::string& FileName);
+
+}  // namespace tavo

@@ -1,0 +1,85 @@
+#include "platform/viewer.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "platform/text_file.h"
+#include "tests/support/temp_dir.h"
+
+namespace tavo {
+namespace {
+
+using test::TempDir;
+using V = std::vector<std::string>;
+
+TEST(ViewerArguments, TheTrimmedNameSplitsAtBlanksAndThePathStaysOneArgument) {
+    EXPECT_EQ(ViewerArguments("  notepad.exe \t", "/logs/my log.ALL"),
+              (V{"notepad.exe", "/logs/my log.ALL"}));
+    EXPECT_EQ(ViewerArguments("less  -R\t+G", "/a b/c  d.cbr"),
+              (V{"less", "-R", "+G", "/a b/c  d.cbr"}));
+    EXPECT_EQ(ViewerArguments("/usr/bin/vi", "a; rm -rf x.cbr"),
+              (V{"/usr/bin/vi", "a; rm -rf x.cbr"}));
+}
+
+TEST(ViewerArguments, ABlankViewerNameStartsNothing) {
+    EXPECT_EQ(ViewerArguments("", "/logs/a.ALL"), V{});
+    EXPECT_EQ(ViewerArguments(" \t ", "/logs/a.ALL"), V{});
+}
+
+TEST(ViewerCommandLine, IsTheTrimmedNameABlankAndThePathWithoutQuotes) {
+    EXPECT_EQ(ViewerCommandLine("  notepad.exe ", "C:\\my logs\\a.ALL"),
+              "notepad.exe C:\\my logs\\a.ALL");
+    EXPECT_EQ(ViewerCommandLine("", "C:\\a.ALL"), " C:\\a.ALL");
+}
+
+// A stand-in viewer that writes each argument it got on a line of its own.
+class RealStart : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        oldDir = std::filesystem::current_path();
+        std::filesystem::current_path(dir.Path());
+        script = dir.Write("show-args",
+                           "#!/bin/sh\nout=$1; shift\nprintf '[%s]\\n' \"$@\" > \"$out.part\"\n"
+                           "mv \"$out.part\" \"$out\"\n");
+        chmod(script.c_str(), 0755);
+    }
+    void TearDown() override { std::filesystem::current_path(oldDir); }
+
+    // The viewer is not waited for, so its output is awaited here.
+    std::string AwaitOutput() {
+        std::string out = dir.File("out.txt");
+        for (int i = 0; i < 500 && !FileExists(out); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return test::ReadBytes(out);
+    }
+
+    TempDir dir;
+    std::filesystem::path oldDir;
+    std::string script;
+};
+
+TEST_F(RealStart, TheViewerGetsItsOptionsAndThePathWholeWithNoShellBetween) {
+    std::string keep = dir.Write("x.cbr", "a log");
+    std::string log = dir.File("a; rm -rf x.cbr");
+    ASSERT_TRUE(StartViewer("  " + script + " " + dir.File("out.txt") + "  ", log));
+    EXPECT_EQ(AwaitOutput(), "[" + log + "]\n");
+    EXPECT_TRUE(FileExists(keep));
+}
+
+TEST_F(RealStart, AProgramFoundOnThePathIsStarted) {
+    ASSERT_TRUE(StartViewer("true", "/nowhere/a.ALL"));
+}
+
+TEST_F(RealStart, AMissingProgramOrABlankNameIsReportedAsNotStarted) {
+    EXPECT_FALSE(StartViewer("notepad.exe", "/nowhere/a.ALL"));
+    EXPECT_FALSE(StartViewer(dir.File("no-such-viewer"), "/nowhere/a.ALL"));
+    EXPECT_FALSE(StartViewer("   ", dir.File("x.cbr")));
+}
+
+}  // namespace
+}  // namespace tavo
