@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "common/text.h"
@@ -64,7 +65,7 @@ ParsedLine Parse(std::string_view text) {
         // The name runs up to the last "]"; a "[" with none after it is an ordinary line.
         auto close = text.rfind(']');
         if (close != std::string_view::npos && close > 0) {
-            return {LineKind::Section, text.substr(1, close - 1), std::nullopt};
+            return {LineKind::Section, TrimBoth(text.substr(1, close - 1)), std::nullopt};
         }
     }
     auto eq = text.find('=');
@@ -178,9 +179,34 @@ std::size_t InsertionPoint(const Profile& profile, Range range) {
     return at;
 }
 
-void EndLastLine(Profile& profile) {
-    if (!profile.Lines.empty() && profile.Lines.back().End.empty())
-        profile.Lines.back().End = "\r\n";
+// A line as the Windows functions keep it once they have read the file: blanks
+// around names and values gone, "[name]" with nothing after it.
+std::string Normalized(std::string_view text) {
+    ParsedLine line = Parse(text);
+    std::string out;
+    if (line.Kind == LineKind::Section) {
+        out += '[';
+        out += line.Name;
+        out += ']';
+        return out;
+    }
+    out += line.Name;
+    if (line.Value) {
+        out += '=';
+        out += *line.Value;
+    }
+    return out;
+}
+
+// Windows writes the whole file back from what it read of it, so a change to
+// one key also tidies every other line and drops the blank ones.
+void Tidy(Profile& profile) {
+    std::vector<Line> kept;
+    for (const Line& line : profile.Lines) {
+        if (Parse(line.Text).Kind != LineKind::Blank)
+            kept.push_back({Normalized(line.Text), "\r\n"});
+    }
+    profile.Lines = std::move(kept);
 }
 
 void Save(const std::string& fileName, const Profile& profile) {
@@ -218,6 +244,7 @@ void WriteProfileString(const std::string& FileName, std::string_view Section, s
         auto bytes = ReadAll(f.get());
         if (!bytes) throw IoError(FileName, SystemMessage(errno));
         profile = SplitLines(*bytes);
+        Tidy(profile);
     } else if (errno != ENOENT) {
         throw IoError(FileName, SystemMessage(errno));
     }
@@ -230,7 +257,6 @@ void WriteProfileString(const std::string& FileName, std::string_view Section, s
 
     auto range = FindSection(profile, TrimRight(section));
     if (!range) {
-        EndLastLine(profile);
         profile.Lines.push_back({"[" + std::string(section) + "]", "\r\n"});
         profile.Lines.push_back({std::string(key) + "=" + std::string(value), "\r\n"});
     } else if (auto at = FindKey(profile, *range, TrimRight(key))) {
@@ -239,7 +265,6 @@ void WriteProfileString(const std::string& FileName, std::string_view Section, s
         profile.Lines[*at].Text = std::string(line.Name) + "=" + std::string(value);
     } else {
         std::size_t pos = InsertionPoint(profile, *range);
-        if (pos == profile.Lines.size()) EndLastLine(profile);
         profile.Lines.insert(profile.Lines.begin() + static_cast<std::ptrdiff_t>(pos),
                              {std::string(key) + "=" + std::string(value), "\r\n"});
     }

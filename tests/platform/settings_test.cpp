@@ -1,3 +1,4 @@
+#include "common/paths.h"
 #include "platform/settings.h"
 
 #include <gtest/gtest.h>
@@ -113,22 +114,31 @@ TEST_F(SettingsFile, WritingIntoNoFileCreatesTheSectionAndTheKey) {
               Lines({"[window]", "Left=-5", "Top=0", "[VIEW]", "NAME=notepad.exe"}));
 }
 
-TEST_F(SettingsFile, WritingChangesOnlyTheOneLineOfItsKey) {
+// Windows writes the whole file back from what it read: every line stays, in
+// its order and letter case, but trimmed, blank lines dropped, CR LF after each.
+TEST_F(SettingsFile, AChangeWritesTheFileBackTidiedAsWindowsDoes) {
     std::string file =
-        Write(Lines({"; written by hand", "", "[Window]", "  LEFT = 1  ; old", "Top=2",
+        Write(Lines({"; written by hand", "", "[ Window ] x", "  LEFT = 1  ; old", "Top=2",
                      "unknown line", "", "[other]", "Left=9", "[VIEW]", "NAME=vi"}));
-    WriteProfileString(file, "window", "Left", "  30");
+    WriteProfileString(file, "window", "Left", "  30  ");  // blanks before a value go
     EXPECT_EQ(ReadBytes(file),
-              Lines({"; written by hand", "", "[Window]", "LEFT=30", "Top=2", "unknown line", "",
-                     "[other]", "Left=9", "[VIEW]", "NAME=vi"}));
+              Lines({"; written by hand", "[Window]", "LEFT=30  ", "Top=2", "unknown line", "[other]",
+                     "Left=9", "[VIEW]", "NAME=vi"}));
+}
+
+TEST_F(SettingsFile, AnUnchangedValueLeavesTheFileAsItWas) {
+    const std::string bytes = "[window]\n  Left = 1 \n\n[VIEW]\nNAME=vi";
+    std::string file = Write(bytes);
+    WriteProfileString(file, "WINDOW", "left", " 1");
+    EXPECT_EQ(ReadBytes(file), bytes);
 }
 
 TEST_F(SettingsFile, ANewKeyGoesAfterTheLastLineOfItsSection) {
     std::string file = Write("[window]\nLeft=1\n; note\n\n\n[VIEW]\nNAME=vi\n");
     WriteProfileInt(file, "window", "Width", 380);
-    WriteProfileString(file, "view", "Extra", "x");
+    WriteProfileString(file, "view", "Extra", " x");
     EXPECT_EQ(ReadBytes(file),
-              "[window]\nLeft=1\n; note\nWidth=380\r\n\n\n[VIEW]\nNAME=vi\nExtra=x\r\n");
+              Lines({"[window]", "Left=1", "; note", "Width=380", "[VIEW]", "NAME=vi", "Extra=x"}));
 }
 
 TEST_F(SettingsFile, ANewSectionGoesAtTheEndEvenWithoutAFinalLineBreak) {
@@ -159,8 +169,13 @@ TEST(SettingsFileName, IsTheProgramPathWithTheExtensionIni) {
 TEST(ProgramFileName, IsTheFullPathOfTheRunningProgram) {
     std::string path = ProgramFileName();
     ASSERT_FALSE(path.empty());
+#ifdef _WIN32
+    EXPECT_EQ(path.substr(1, 2), ":\\");
+    EXPECT_EQ(ExtractFileName(path), "platform_test.exe");
+#else
     EXPECT_EQ(path.front(), '/');
-    EXPECT_EQ(path.substr(path.rfind('/') + 1), "platform_test");
+    EXPECT_EQ(ExtractFileName(path), "platform_test");
+#endif
     EXPECT_TRUE(FileExists(path));
 }
 
