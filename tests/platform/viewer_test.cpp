@@ -37,6 +37,8 @@ TEST(ViewerCommandLine, IsTheTrimmedNameABlankAndThePathWithoutQuotes) {
 }
 
 // A stand-in viewer that writes each argument it got on a line of its own.
+// Real starts through shell scripts and the POSIX search path.
+#ifndef _WIN32
 class RealStart : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -80,6 +82,13 @@ TEST_F(RealStart, AMissingProgramOrABlankNameIsReportedAsNotStarted) {
     EXPECT_FALSE(StartViewer(dir.File("no-such-viewer"), "/nowhere/a.ALL"));
     EXPECT_FALSE(StartViewer("   ", dir.File("x.cbr")));
 }
+#else
+// WinExec looks the program up as a command line does and never waits for it.
+TEST(RealStart, WinExecStartsAProgramItFindsAndReportsOneItDoesNot) {
+    EXPECT_TRUE(StartViewer("  cmd.exe /c rem ", "C:\\no such\\a.ALL"));
+    EXPECT_FALSE(StartViewer("no-such-viewer.exe", "C:\\a.ALL"));
+}
+#endif
 
 }  // namespace
 }  // namespace tavo
