@@ -14,7 +14,7 @@ inline constexpr const char* AboutText = "Tavo for Windows Ver 3.80\r\nTAVO-PROJ
 // What the window needs from the toolkit and the system; tests put a
 // scripted stand-in here.
 class TToolkit {
-  public:
+public:
     virtual ~TToolkit() = default;
     // A modal box with the text, one OK button, no icon, captioned with the title.
     virtual void ShowMessage(const std::string& Text) = 0;
@@ -47,7 +47,7 @@ struct TCommand {
 };
 
 class TForm1 {
-  public:
+public:
     TForm1(TToolkit& Toolkit, std::string SettingsFileName);
 
     // Window state.
@@ -98,7 +98,7 @@ class TForm1 {
     using THandler = void (TForm1::*)();
     void Perform(THandler Handler);
 
-  private:
+private:
     TToolkit& toolkit_;
     std::string settingsFileName_;
 };

@@ -13,7 +13,8 @@ namespace {
 
 const std::string kData = std::string(TAVO_SOURCE_DIR) + "/data/CQWW.DAT";
 
-const char* const kCalls[] = {"JA1ABC", "W1AW", "DL1ABC", "VK2ABC", "UA9ABC", "W1AW/KH6", "QQ1ZZZ", "ZS6ABC"};
+const char* const kCalls[] = {"JA1ABC", "W1AW",     "DL1ABC", "VK2ABC",
+                              "UA9ABC", "W1AW/KH6", "QQ1ZZZ", "ZS6ABC"};
 
 void LoadCountryFile(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(cty_utl3::LoadCountryFile(kData));
@@ -24,7 +25,8 @@ BENCHMARK(LoadCountryFile)->Unit(benchmark::kMillisecond);
 void CallToCountry(benchmark::State& state) {
     cty_utl3::LoadCountryFile(kData);
     std::size_t i = 0;
-    for (auto _ : state) benchmark::DoNotOptimize(cty_utl3::CallToCountry(kCalls[i++ % std::size(kCalls)]));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(cty_utl3::CallToCountry(kCalls[i++ % std::size(kCalls)]));
 }
 BENCHMARK(CallToCountry);
 
@@ -38,7 +40,9 @@ void AnalyzeLog(benchmark::State& state) {
         char time[16];
         std::snprintf(time, sizeof time, "%02d%02d", minute / 60 % 24, minute % 60);
         std::string date = minute < 1440 ? "2012-11-24" : "2012-11-25";
-        qsos += tavo::test::CabrilloQso(i % 2 ? "14025" : " 7025", date, time, kCalls[i % std::size(kCalls)]) + "\r\n";
+        qsos += tavo::test::CabrilloQso(i % 2 ? "14025" : " 7025", date, time,
+                                        kCalls[i % std::size(kCalls)]) +
+                "\r\n";
     }
     std::string log = dir.Write("big.cbr", tavo::test::CabrilloLog(qsos));
     for (auto _ : state) {

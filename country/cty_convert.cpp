@@ -50,7 +50,7 @@ bool IsVersionItem(std::string_view item) {
 // Reads cty.dat line by line. An entity ends at the line holding its ";", so
 // the line after it is always the next header, whatever its indentation.
 class CtyReader {
-  public:
+public:
     explicit CtyReader(tavo::TextReader& reader) : reader_(reader) {}
 
     CtyData Run() {
@@ -75,7 +75,7 @@ class CtyReader {
         return std::move(data_);
     }
 
-  private:
+private:
     [[noreturn]] void Fail(const std::string& problem) const {
         throw CtyFormatError(reader_.Name(), lineNumber_, problem);
     }

@@ -15,12 +15,12 @@ namespace cty_convert {
 // A cty.dat that cannot be converted faithfully: the file name, the 1-based
 // line the problem was found on, and what is wrong, as "FILE:LINE: problem".
 class CtyFormatError : public std::runtime_error {
-  public:
+public:
     CtyFormatError(const std::string& fileName, int lineNumber, const std::string& problem);
     const std::string& FileName() const { return fileName_; }
     int LineNumber() const { return lineNumber_; }
 
-  private:
+private:
     std::string fileName_;
     int lineNumber_;
 };

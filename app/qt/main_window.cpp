@@ -36,10 +36,10 @@ QRect ToRect(const u_main::TBounds& b) { return {b.Left, b.Top, b.Width, b.Heigh
 // The client area: the controls sit at fixed places on it, and only the bevel
 // follows its width.
 class ClientArea : public QWidget {
-  public:
+public:
     std::function<void(int)> OnResize;
 
-  protected:
+protected:
     void resizeEvent(QResizeEvent* event) override {
         QWidget::resizeEvent(event);
         if (OnResize) OnResize(width());
@@ -49,10 +49,10 @@ class ClientArea : public QWidget {
 // A lowered bevel line: the shadow line on top and, given the room, the
 // highlight below it, as the classic Windows look draws one.
 class Bevel : public QWidget {
-  public:
+public:
     using QWidget::QWidget;
 
-  protected:
+protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.fillRect(0, 0, width(), 1, palette().color(QPalette::Dark));

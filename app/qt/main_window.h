@@ -15,7 +15,7 @@ class QPushButton;
 namespace tavo_qt {
 
 class MainWindow : public QMainWindow, public u_main::TToolkit {
-  public:
+public:
     // Creates the window and runs FormCreate; FormShow follows the first show.
     explicit MainWindow(std::string SettingsFileName);
 
@@ -28,13 +28,13 @@ class MainWindow : public QMainWindow, public u_main::TToolkit {
     void Close() override;
     void StartViewer(const std::string& ViewerName, const std::string& FileName) override;
 
-  protected:
+protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
-  private:
+private:
     void BuildClientArea();
     void BuildMenus();
     QAction* AddMenuItem(QMenu* menu, const char* name, u_main::TCommand& item,

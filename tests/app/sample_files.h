@@ -5,23 +5,12 @@
 #include <string>
 #include <string_view>
 
+#include "tests/support/country_lines.h"
 #include "tests/support/temp_dir.h"
 
 namespace u_main::test {
 
-// A country header line in its fixed columns: name 1-26, zone 27-28, prefix
-// 32-36, continent 39-40.
-inline std::string CountryHeader(std::string_view name, std::string_view zone,
-                                 std::string_view prefix, std::string_view continent = "") {
-    std::string line(name);
-    line.resize(26, ' ');
-    line += zone;
-    line.resize(31, ' ');
-    line += prefix;
-    line.resize(38, ' ');
-    line += continent;
-    return line;
-}
+using tavo::test::CountryHeader;
 
 // Four countries, five prefixes. Zone 99 has no continent; "Zoneless" has no zone.
 inline std::string CountryFile() {
