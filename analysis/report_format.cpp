@@ -8,6 +8,8 @@
 
 namespace u_tavo300 {
 
+std::string Int3(long long value) { return tavo::PadLeft(tavo::IntToStr(value), 3); }
+
 std::string Int4(long long value) { return tavo::PadLeft(tavo::IntToStr(value), 4); }
 
 std::string BandCell(long long count) { return count == 0 ? "   -  " : Int4(count) + "  "; }

@@ -6,6 +6,7 @@
 
 namespace u_tavo300 {
 
+std::string Int3(long long value);      // "%0:3d", the time charts' cells
 std::string Int4(long long value);      // "%0:4d"
 std::string BandCell(long long count);  // "%0:4d  ", or "   -  " for 0
 // One decimal, rounded half up from the value's 15 significant digits, right

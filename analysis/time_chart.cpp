@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 
+#include "analysis/report_format.h"
 #include "analysis/u_tavo300.h"
 #include "common/text.h"
 #include "country/cty_utl3.h"
@@ -34,8 +35,6 @@ ChartHours SumByContinent() {
     return hours;
 }
 
-std::string Int3(long long n) { return tavo::PadLeft(tavo::IntToStr(n), 3); }
-
 // Column j shows hour (FirstHour + j) mod 24.
 int HourOf(int column) { return (FirstHour() + column) % Hours; }
 
@@ -56,7 +55,7 @@ void WriteBlock(tavo::TextWriter& out, const HourTable& cells) {
             total += n;
             columnSum[static_cast<std::size_t>(j)] += n;
         }
-        out.WriteLine(row + "|" + tavo::PadLeft(tavo::IntToStr(total), 4));
+        out.WriteLine(row + "|" + Int4(total));
     }
     out.WriteLine(rule);
     std::string sum = "SUM|";
@@ -67,7 +66,7 @@ void WriteBlock(tavo::TextWriter& out, const HourTable& cells) {
         total += columnSum[static_cast<std::size_t>(j)];
         if (j % 3 == 2) running += Int3(total) + "      ";
     }
-    out.WriteLine(sum + "|" + tavo::PadLeft(tavo::IntToStr(total), 4));
+    out.WriteLine(sum + "|" + Int4(total));
     out.WriteLine(running);
     out.WriteLine();
 }

@@ -3,7 +3,6 @@
 #include <array>
 #include <optional>
 
-#include "analysis/report_format.h"
 #include "common/paths.h"
 #include "common/text.h"
 #include "country/cty_utl3.h"
@@ -187,8 +186,9 @@ std::string ReportFileName(std::string_view LogFileName) {
     return DropExtension(LogFileName) + ".tavo";
 }
 
+// The country file's rule, so a field reads the same wherever it stands.
 int FieldToInt(std::string_view Line, tv_util2::ColumnSpan Span) {
-    return tavo::ParseInt32(tavo::Trim(tv_util2::ExtractField(Line, Span))).value_or(-1);
+    return cty_utl3::FieldToInt(Line, Span.Start, Span.Length);
 }
 
 void BandLabel(int Index, std::string& Label) {

@@ -8,6 +8,9 @@
 
 namespace tavo {
 
+// The country data file's fixed name; the window reads it from the current folder.
+inline constexpr const char* kCountryFileName = "CQWW.DAT";
+
 // "Data File:" name, then "Country:" and "   PX:" with the loaded counts.
 std::string DataText(std::string_view DataFileName);
 

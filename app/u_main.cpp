@@ -16,7 +16,6 @@ namespace u_main {
 
 namespace {
 
-constexpr const char* kCountryFile = "CQWW.DAT";
 constexpr const char* kDefaultViewer = "notepad.exe";
 
 std::string Trimmed(std::string_view text) { return std::string(tavo::Trim(text)); }
@@ -36,7 +35,7 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::FormShow() {
-    DataFileName = kCountryFile;
+    DataFileName = tavo::kCountryFileName;
     if (cty_utl3::LoadCountryFile(DataFileName) == -1) {
         toolkit_.ShowMessage("Cannot Open DATA file!");
         toolkit_.Close();

@@ -92,13 +92,12 @@ Options Parse(const std::vector<std::string>& argv) {
 // CQWW.DAT of the current folder wins; else the copy installed with the program:
 // beside it (also the build tree) or in the install's share folder.
 std::string DefaultDataFile() {
-    const std::string local = "CQWW.DAT";
+    const std::string local = tavo::kCountryFileName;
     if (tavo::FileExists(local)) return local;
     std::filesystem::path program = tavo::ProgramFileName();
     if (!program.empty()) {
-        for (auto candidate :
-             {program.parent_path() / "CQWW.DAT",
-              program.parent_path().parent_path() / "share" / "tavo" / "CQWW.DAT"}) {
+        for (auto candidate : {program.parent_path() / local,
+                               program.parent_path().parent_path() / "share" / "tavo" / local}) {
             if (tavo::FileExists(candidate.string())) return candidate.string();
         }
     }

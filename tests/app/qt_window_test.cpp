@@ -22,6 +22,7 @@
 #include "logformat/tv_util2.h"
 #include "platform/text_file.h"
 #include "tests/app/sample_files.h"
+#include "tests/app/window_fixture.h"
 #include "tests/support/temp_dir.h"
 
 // Readable failures: gtest finds this beside QString's own namespace.
@@ -67,19 +68,11 @@ void WhenModal(std::function<void(QWidget*)> answer) {
     timer->start();
 }
 
-class QtWindow : public ::testing::Test {
+class QtWindow : public u_main::test::InScratchFolder {
   protected:
     void SetUp() override {
-        cty_utl3::ClearCountryTables();
-        tv_util2::ClearHeaderLine();
-        oldDir = std::filesystem::current_path();
-        std::filesystem::current_path(dir.Path());
+        InScratchFolder::SetUp();
         dir.Write("CQWW.DAT", u_main::test::CountryFile());
-    }
-    void TearDown() override {
-        std::filesystem::current_path(oldDir);
-        cty_utl3::ClearCountryTables();
-        tv_util2::ClearHeaderLine();
     }
 
     // Shows the window and lets FormShow run.
@@ -96,8 +89,6 @@ class QtWindow : public ::testing::Test {
         return child;
     }
 
-    TempDir dir;
-    std::filesystem::path oldDir;
 };
 
 TEST_F(QtWindow, OpenAndExecuteThroughTheButtonsShowTheResultInTheStatusLabel) {

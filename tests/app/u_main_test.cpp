@@ -10,6 +10,7 @@
 #include "platform/text_file.h"
 #include "tests/app/fake_toolkit.h"
 #include "tests/app/sample_files.h"
+#include "tests/app/window_fixture.h"
 #include "tests/support/temp_dir.h"
 
 namespace u_main {
@@ -48,20 +49,8 @@ constexpr const char* kAfterReport =
     "ButtonOpen ButtonExe BitBtn1 MenuOpen MenuExe MenuExit MenuData MenuTest MenuLog MenuTavo "
     "MenuSet MenuVer";
 
-class MainWindow : public ::testing::Test {
+class MainWindow : public test::InScratchFolder {
   protected:
-    void SetUp() override {
-        cty_utl3::ClearCountryTables();
-        tv_util2::ClearHeaderLine();
-        oldDir = std::filesystem::current_path();
-        std::filesystem::current_path(dir.Path());
-    }
-    void TearDown() override {
-        std::filesystem::current_path(oldDir);
-        cty_utl3::ClearCountryTables();
-        tv_util2::ClearHeaderLine();
-    }
-
     void Start() {
         form.Perform(&TForm1::FormCreate);
         form.Perform(&TForm1::FormShow);
@@ -83,8 +72,6 @@ class MainWindow : public ::testing::Test {
         return ui.Messages.empty() ? "<none>" : ui.Messages.back();
     }
 
-    TempDir dir;
-    std::filesystem::path oldDir;
     FakeToolkit ui;
     TForm1 form{ui, dir.File("tavow.ini")};
 };
