@@ -1,5 +1,6 @@
 #include "country/cty_utl3.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -9,12 +10,6 @@
 namespace cty_utl3 {
 
 namespace {
-
-// Index 0 is never a record; the tables start zeroed and live for the run.
-std::array<TCountryRec, MaxCountries + 1> countries;
-std::array<TPrefixRec, MaxPrefixes + 1> prefixes;
-int countryCount = 0;
-int prefixCount = 0;
 
 constexpr std::array<std::string_view, 7> kAbbr = {"", "NA", "SA", "EU", "AS", "OC", "AF"};
 constexpr std::array<std::string_view, 7> kName = {
@@ -37,6 +32,14 @@ int ZoneContinent(int zone) {
     return -1;
 }
 
+std::uint32_t EdgeKey(int node, unsigned char c) {
+    return static_cast<std::uint32_t>(node) * 256 + c + 1;
+}
+std::uint32_t EdgeSlot(std::uint32_t key) {
+    std::uint32_t h = key * 0x9E3779B1u;
+    return h ^ (h >> 16);
+}
+
 bool IsEndOfFileLine(std::string_view line) {
     return tavo::SameTextAscii(line.substr(0, 11), "end of file");
 }
@@ -48,19 +51,13 @@ std::size_t SeparatorPos(std::string_view text) {
     return pos == std::string_view::npos ? 0 : pos + 1;
 }
 
-bool MatchesAt(std::string_view call, const TPrefixRec& rec) {
-    std::string_view prefix = rec.Prefix.View();
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (tavo::UpperAscii(call[i]) != tavo::UpperAscii(prefix[i])) return false;
-    }
-    return true;
-}
+}  // namespace
 
 // Reads one country file into the tables; the counters are the next free
 // records, so the counts come out as counter - 1 whichever way loading ends.
 class Loader {
 public:
-    explicit Loader(tavo::TextReader& reader) : reader_(reader) {}
+    Loader(tavo::TextReader& reader, CountryDatabase& db) : reader_(reader), db_(db) {}
 
     void Run() {
         std::string line;
@@ -72,8 +69,8 @@ public:
             if (!ReadPrefixLines(line)) break;
             ++country_;
         }
-        countryCount = country_ - 1;
-        prefixCount = prefix_ - 1;
+        db_.countryCount_ = country_ - 1;
+        db_.prefixCount_ = prefix_ - 1;
     }
 
 private:
@@ -82,7 +79,7 @@ private:
     bool ReadData(std::string& line) { return reader_.ReadLine(line) && !reader_.AtEnd(); }
 
     void FillCountry(std::string_view line) {
-        TCountryRec& rec = countries[static_cast<std::size_t>(country_)];
+        TCountryRec& rec = db_.countries_[static_cast<std::size_t>(country_)];
         rec.Name = tavo::Cut(line, 1, 26);
         rec.MainPrefix = tavo::Cut(line, 32, 5);
         rec.CqZone = FieldToInt(line, 27, 2);
@@ -114,7 +111,7 @@ private:
 
     bool Store(std::string_view item) {
         if (prefix_ > MaxPrefixes) return false;
-        TPrefixRec& rec = prefixes[static_cast<std::size_t>(prefix_)];
+        TPrefixRec& rec = db_.prefixes_[static_cast<std::size_t>(prefix_)];
         rec.Prefix = StripPrefix(item.substr(0, 14));
         rec.Country = country_;
         rec.PrefixLen = static_cast<std::int32_t>(rec.Prefix.Length());
@@ -123,29 +120,86 @@ private:
     }
 
     tavo::TextReader& reader_;
+    CountryDatabase& db_;
     int country_ = 1;
     int prefix_ = 1;
 };
 
-}  // namespace
+CountryDatabase::CountryDatabase()
+    : countries_(MaxCountries + 1), prefixes_(MaxPrefixes + 1) {
+    BuildIndex();
+}
 
-int LoadCountryFile(const std::string& FileName) {
+int CountryDatabase::Load(const std::string& FileName) {
     std::optional<tavo::TextReader> reader = tavo::TextReader::Open(FileName);
     if (!reader) return -1;
-    Loader(*reader).Run();
+    try {
+        Loader(*reader, *this).Run();
+    } catch (...) {
+        // The records read so far stand under the old counts, as a scan would see them.
+        BuildIndex();
+        throw;
+    }
+    BuildIndex();
     return 0;
 }
 
-const TCountryRec& CountryTable(int Index) { return countries.at(static_cast<std::size_t>(Index)); }
-const TPrefixRec& PrefixTable(int Index) { return prefixes.at(static_cast<std::size_t>(Index)); }
-int CountryCount() { return countryCount; }
-int PrefixCount() { return prefixCount; }
+void CountryDatabase::Clear() { *this = CountryDatabase(); }
 
-void ClearCountryTables() {
-    countries.fill(TCountryRec{});
-    prefixes.fill(TPrefixRec{});
-    countryCount = 0;
-    prefixCount = 0;
+const TCountryRec& CountryDatabase::Country(int Index) const {
+    return countries_.at(static_cast<std::size_t>(Index));
+}
+const TPrefixRec& CountryDatabase::Prefix(int Index) const {
+    return prefixes_.at(static_cast<std::size_t>(Index));
+}
+
+// The scan's winner is the last record, in table order, among the matching
+// records of the greatest length: the deepest trie node on the call's path
+// that a prefix ends at, holding the last record that ends there.
+void CountryDatabase::BuildIndex() {
+    std::size_t characters = 0;
+    for (int i = 1; i <= prefixCount_; ++i)
+        characters += prefixes_[static_cast<std::size_t>(i)].Prefix.Length();
+    std::size_t slots = 16;
+    while (slots < 2 * characters + 2) slots *= 2;
+    edges_.assign(slots, Edge{});
+    edgeMask_ = static_cast<std::uint32_t>(slots - 1);
+    nodeRecord_.assign(1, 0);
+    for (int i = 1; i <= prefixCount_; ++i) {
+        int node = 0;
+        for (char c : prefixes_[static_cast<std::size_t>(i)].Prefix.View()) {
+            const std::uint32_t key =
+                EdgeKey(node, static_cast<unsigned char>(tavo::UpperAscii(c)));
+            std::uint32_t slot = EdgeSlot(key) & edgeMask_;
+            while (edges_[slot].key != 0 && edges_[slot].key != key) slot = (slot + 1) & edgeMask_;
+            if (edges_[slot].key == 0) {
+                edges_[slot] = {key, static_cast<std::int32_t>(nodeRecord_.size())};
+                nodeRecord_.push_back(0);
+            }
+            node = edges_[slot].child;
+        }
+        nodeRecord_[static_cast<std::size_t>(node)] = i;
+    }
+}
+
+int CountryDatabase::Child(int node, unsigned char c) const {
+    const std::uint32_t key = EdgeKey(node, c);
+    for (std::uint32_t slot = EdgeSlot(key) & edgeMask_;; slot = (slot + 1) & edgeMask_) {
+        if (edges_[slot].key == key) return edges_[slot].child;
+        if (edges_[slot].key == 0) return -1;
+    }
+}
+
+int CountryDatabase::FindPrefixRecord(std::string_view Call) const {
+    int best = nodeRecord_[0];
+    int node = 0;
+    const std::size_t n = std::min<std::size_t>(Call.size(), MaxPrefixLength);
+    for (std::size_t i = 0; i < n; ++i) {
+        node = Child(node, static_cast<unsigned char>(tavo::UpperAscii(Call[i])));
+        if (node < 0) break;
+        if (int rec = nodeRecord_[static_cast<std::size_t>(node)]) best = rec;
+    }
+    return best;
 }
 
 std::string_view ContinentAbbr(int Code) { return Code >= 1 && Code <= 6 ? kAbbr[Code] : ""; }
@@ -171,22 +225,12 @@ std::string StripPrefix(std::string_view Text) {
     return std::string(Text);
 }
 
-int FindPrefix(std::string_view Call) {
-    const auto callLen = static_cast<std::int32_t>(Call.size());
-    std::int32_t bestLen = 0;
-    int best = -1;
-    for (int i = 1; i <= prefixCount; ++i) {
-        const TPrefixRec& rec = prefixes[static_cast<std::size_t>(i)];
-        if (rec.PrefixLen > callLen || rec.PrefixLen < bestLen) continue;
-        if (MatchesAt(Call, rec)) {
-            best = rec.Country;
-            bestLen = rec.PrefixLen;
-        }
-    }
-    return best;
+int CountryDatabase::FindPrefix(std::string_view Call) const {
+    const int rec = FindPrefixRecord(Call);
+    return rec > 0 ? prefixes_[static_cast<std::size_t>(rec)].Country : -1;
 }
 
-int CallToCountry(std::string_view Call) {
+int CountryDatabase::CallToCountry(std::string_view Call) const {
     const std::size_t len = Call.size();
     const auto slash = Call.find('/');
     int plain = FindPrefix(Call);
@@ -199,5 +243,19 @@ int CallToCountry(std::string_view Call) {
     int swapped = FindPrefix(candidate);
     return swapped >= 0 ? swapped : plain;
 }
+
+CountryDatabase& DefaultCountryDatabase() {
+    static CountryDatabase db;
+    return db;
+}
+
+int LoadCountryFile(const std::string& FileName) { return DefaultCountryDatabase().Load(FileName); }
+const TCountryRec& CountryTable(int Index) { return DefaultCountryDatabase().Country(Index); }
+const TPrefixRec& PrefixTable(int Index) { return DefaultCountryDatabase().Prefix(Index); }
+int CountryCount() { return DefaultCountryDatabase().CountryCount(); }
+int PrefixCount() { return DefaultCountryDatabase().PrefixCount(); }
+void ClearCountryTables() { DefaultCountryDatabase().Clear(); }
+int FindPrefix(std::string_view Call) { return DefaultCountryDatabase().FindPrefix(Call); }
+int CallToCountry(std::string_view Call) { return DefaultCountryDatabase().CallToCountry(Call); }
 
 }  // namespace cty_utl3

@@ -1,0 +1,160 @@
+// The prefix index against the plain scan it replaces: the scan is kept here
+// as the reference, and both must agree on every table and every text.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <random>
+
+#include "common/text.h"
+#include "country/cty_utl3.h"
+#include "tests/support/temp_dir.h"
+
+namespace cty_utl3 {
+namespace {
+
+using tavo::test::TempDir;
+
+// The scan: every record in table order; a longer match wins, an equal one
+// replaces the earlier.
+int ScanPrefix(const CountryDatabase& db, std::string_view call) {
+    int best = -1;
+    std::int32_t bestLen = 0;
+    for (int i = 1; i <= db.PrefixCount(); ++i) {
+        const TPrefixRec& rec = db.Prefix(i);
+        if (rec.PrefixLen > static_cast<std::int32_t>(call.size()) || rec.PrefixLen < bestLen)
+            continue;
+        bool match = true;
+        for (std::size_t k = 0; k < rec.Prefix.Length() && match; ++k)
+            match = tavo::UpperAscii(call[k]) == tavo::UpperAscii(rec.Prefix.View()[k]);
+        if (match) {
+            best = rec.Country;
+            bestLen = rec.PrefixLen;
+        }
+    }
+    return best;
+}
+
+int ScanCallToCountry(const CountryDatabase& db, std::string_view call) {
+    const auto slash = call.find('/');
+    int plain = ScanPrefix(db, call);
+    if (slash == std::string_view::npos) return plain;
+    const std::size_t pos = slash + 1;
+    if (!(call.size() < 2 * pos && call.size() - pos >= 2)) return plain;
+    std::string swapped = std::string(call.substr(pos)) + "/" + std::string(call.substr(0, slash));
+    int s = ScanPrefix(db, swapped);
+    return s >= 0 ? s : plain;
+}
+
+// Calls from a small alphabet hit many prefixes, case variants and slashes.
+std::string RandomText(std::mt19937& rng, std::string_view alphabet, std::size_t maxLen) {
+    std::string s(std::uniform_int_distribution<std::size_t>(0, maxLen)(rng), ' ');
+    for (char& c : s)
+        c = alphabet[std::uniform_int_distribution<std::size_t>(0, alphabet.size() - 1)(rng)];
+    return s;
+}
+
+void ExpectSameAsScan(const CountryDatabase& db, const std::vector<std::string>& calls) {
+    for (const std::string& call : calls) {
+        ASSERT_EQ(db.FindPrefix(call), ScanPrefix(db, call)) << "'" << call << "'";
+        ASSERT_EQ(db.CallToCountry(call), ScanCallToCountry(db, call)) << "'" << call << "'";
+    }
+}
+
+std::vector<std::string> RandomCalls(std::mt19937& rng, std::string_view alphabet, int n) {
+    std::vector<std::string> calls;
+    for (int i = 0; i < n; ++i) calls.push_back(RandomText(rng, alphabet, 16));
+    return calls;
+}
+
+// A hostile country file: lists of items from a tiny alphabet (case variants,
+// duplicates under several countries, empty items, annotations), lists cut
+// off by the end of the data, and either capacity end when asked for.
+std::string RandomCountryFile(std::mt19937& rng, int countries, int itemsPerCountry) {
+    std::string file = "hostile\r\n";
+    for (int c = 0; c < countries; ++c) {
+        file += "Country                   14   XX    EU\r\n";
+        int items = std::uniform_int_distribution<int>(0, itemsPerCountry)(rng);
+        std::string line;
+        for (int i = 0; i < items; ++i) {
+            line += RandomText(rng, "AaBb1/(", 4);
+            line += std::uniform_int_distribution<int>(0, 5)(rng) == 0 ? ",\r\n" : ",";
+        }
+        file += line + ";\r\n";
+    }
+    if (std::uniform_int_distribution<int>(0, 2)(rng) == 0) file += "AB,ab,\r\n";  // a list cut off
+    file += "end of file\r\n";
+    return file;
+}
+
+TEST(PrefixIndex, AgreesWithTheScanOnGeneratedHostileFiles) {
+    std::mt19937 rng(20261209);
+    TempDir dir;
+    CountryDatabase db;
+    for (int round = 0; round < 60; ++round) {
+        std::string file =
+            RandomCountryFile(rng, std::uniform_int_distribution<int>(1, 40)(rng), 12);
+        // Loading into the same database again keeps the records beyond the new counts.
+        ASSERT_EQ(db.Load(dir.Write("CQWW.DAT", file)), 0);
+        ExpectSameAsScan(db, RandomCalls(rng, "AaBb1/ ", 300));
+    }
+}
+
+TEST(PrefixIndex, AgreesWithTheScanAtBothCapacityEnds) {
+    std::mt19937 rng(7);
+    TempDir dir;
+    CountryDatabase countries;  // a 501st country ends the data
+    ASSERT_EQ(countries.Load(dir.Write("many.DAT", RandomCountryFile(rng, MaxCountries + 5, 3))),
+              0);
+    EXPECT_EQ(countries.CountryCount(), MaxCountries);
+    ExpectSameAsScan(countries, RandomCalls(rng, "AaBb1/", 2000));
+
+    CountryDatabase prefixes;  // the 20001st prefix ends the data
+    ASSERT_EQ(prefixes.Load(dir.Write("long.DAT", RandomCountryFile(rng, 400, 120))), 0);
+    EXPECT_EQ(prefixes.PrefixCount(), MaxPrefixes);
+    ExpectSameAsScan(prefixes, RandomCalls(rng, "AaBb1/", 2000));
+}
+
+// Real calls: MASTER.SCP when it lies beside the project, and a fixed set
+// of portable, maritime and odd forms always.
+std::vector<std::string> RealCalls() {
+    std::vector<std::string> calls = {"JA1ABC",   "W1AW/KH6", "KH6/W1AW", "VE3/AB1CD", "OK1MLG/MM",
+                                      "DL1ABC/P", "4U1UN",    "TO5T",     "3D2/R",     "RI1ANZ",
+                                      "ZS6ABC",   "ja1abc/1", "",         "/",         "A/B"};
+    std::ifstream scp(std::string(TAVO_REALDATA) + "/../countrydata/MASTER.SCP",
+                      std::ios::binary);
+    int n = 0;
+    for (std::string line; std::getline(scp, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        // Every seventh call keeps the test quick under the sanitizers.
+        if (!line.empty() && line[0] != '#' && n++ % 7 == 0) calls.push_back(line);
+    }
+    return calls;
+}
+
+TEST(PrefixIndex, AgreesWithTheScanOnRealCountryFilesAndCalls) {
+    const std::vector<std::string> calls = RealCalls();
+    for (std::string file : {std::string(TAVO_SOURCE_DIR) + "/data/CQWW.DAT",
+                             std::string(TAVO_REALDATA) + "/cqwwdat/zServer_CQWW.DAT"}) {
+        CountryDatabase db;
+        if (db.Load(file) != 0) continue;  // the real-data copy may be absent
+        ASSERT_GT(db.PrefixCount(), 1000) << file;
+        ExpectSameAsScan(db, calls);
+    }
+}
+
+TEST(PrefixIndex, TwoDatabasesLiveSideBySide) {
+    TempDir dir;
+    CountryDatabase a, b;
+    ASSERT_EQ(a.Load(dir.Write("a.DAT", "t\r\nOne\r\nJA;\r\nend of file\r\n")), 0);
+    ASSERT_EQ(b.Load(dir.Write("b.DAT", "t\r\nOne\r\nW;\r\nTwo\r\nJA;\r\nend of file\r\n")), 0);
+    EXPECT_EQ(a.CallToCountry("JA1ABC"), 1);
+    EXPECT_EQ(b.CallToCountry("JA1ABC"), 2);
+    EXPECT_EQ(a.CallToCountry("W1AW"), -1);
+    a.Clear();
+    EXPECT_EQ(a.CountryCount(), 0);
+    EXPECT_EQ(a.CallToCountry("JA1ABC"), -1);
+    EXPECT_EQ(b.CallToCountry("W1AW"), 1);
+}
+
+}  // namespace
+}  // namespace cty_utl3
