@@ -72,23 +72,27 @@ std::optional<int> DateDays(std::string_view text) {
     return DaysFromCivil(year, month, day);
 }
 
-// The date, when the line has one, keeps the stamp rising across a month end;
-// otherwise the day of the month is all there is.
-int Stamp(std::string_view line, int hour) {
-    if (auto days = DateDays(tv_util2::ExtractField(line, layout.Date))) return *days * 24 + hour;
-    return FieldToInt(line, layout.Day) * 24 + hour;
+// A field text read by the number rule, -1 when it is not a number.
+int NumberOf(std::string_view text) {
+    return FieldToInt(text, {1, static_cast<std::int32_t>(text.size())});
 }
 
 Qso Decode(std::string_view line) {
+    const tv_util2::QsoFields fields = tv_util2::ReadQsoFields(logFormat, line, layout);
     Qso q{};
-    q.band = tv_util2::BandIndexOf(logFormat, line, layout.Band);
-    int hour = FieldToInt(line, layout.Hour);
+    q.band = fields.Band;
+    int hour = NumberOf(fields.Hour);
     q.hour = hour >= 0 && hour < Hours ? hour : -1;
     // Fixed-width fields carry padding blanks, which would count toward the
     // slash rule of a portable call such as "W1AW/KH6".
-    int country = cty_utl3::CallToCountry(tavo::Trim(tv_util2::ExtractField(line, layout.Call)));
+    int country = cty_utl3::CallToCountry(tavo::Trim(fields.Call));
     q.country = country >= 0 && country < CountrySlots ? country : 0;
-    q.stamp = q.hour >= 0 ? Stamp(line, q.hour) : 0;
+    // The date, when the line has one, keeps the stamp rising across a month
+    // end; otherwise the day of the month is all there is.
+    if (q.hour >= 0) {
+        std::optional<int> days = DateDays(fields.Date);
+        q.stamp = days ? *days * 24 + q.hour : NumberOf(fields.Day) * 24 + q.hour;
+    }
     return q;
 }
 

@@ -143,4 +143,137 @@ int BandIndexOf(int Format, std::string_view Line, ColumnSpan Span) {
     }
 }
 
+namespace {
+
+constexpr bool IsTokenChar(char c) { return static_cast<unsigned char>(c) > 32; }
+constexpr std::size_t kMarkerLength = 4;  // "QSO:"
+
+struct KhzRange {
+    std::uint64_t low, high;
+    int band;
+};
+
+constexpr std::array<KhzRange, 10> kKhzBands = {{
+    {1800, 2000, 0},
+    {3500, 4000, 1},
+    {7000, 7300, 2},
+    {14000, 14350, 3},
+    {21000, 21450, 4},
+    {28000, 29700, 5},
+    {50000, 54000, 6},
+    {144000, 148000, 7},
+    {420000, 450000, 8},
+    {1240000, 1300000, 9},
+}};
+
+constexpr std::array<BandText, 5> kCabrilloDesignators = {{
+    {6, "50"},
+    {7, "144"},
+    {8, "432"},
+    {9, "1.2G"},
+    {9, "1.2g"},
+}};
+
+bool AllDigits(std::string_view text) {
+    if (text.empty()) return false;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+    }
+    return true;
+}
+
+// Calls `found` with each token of the line in turn until it returns false.
+template <typename Found>
+void ForEachToken(std::string_view line, Found found) {
+    std::size_t i = kMarkerLength;
+    while (i < line.size()) {
+        while (i < line.size() && !IsTokenChar(line[i])) ++i;
+        if (i >= line.size()) return;
+        std::size_t start = i;
+        while (i < line.size() && IsTokenChar(line[i])) ++i;
+        if (!found(CabrilloToken{line.substr(start, i - start), static_cast<int>(start) + 1}))
+            return;
+    }
+}
+
+}  // namespace
+
+CabrilloTokens::CabrilloTokens(std::string_view Line) : line_(Line) {
+    ForEachToken(line_, [this](CabrilloToken token) {
+        if (count_ < kKept) kept_[static_cast<std::size_t>(count_)] = token;
+        ++count_;
+        return true;
+    });
+}
+
+CabrilloToken CabrilloTokens::At(int Index) const {
+    if (Index < 0 || Index >= count_) return {};
+    if (Index < kKept) return kept_[static_cast<std::size_t>(Index)];
+    CabrilloToken result;
+    int n = 0;
+    ForEachToken(line_, [&](CabrilloToken token) {
+        if (n++ < Index) return true;
+        result = token;
+        return false;
+    });
+    return result;
+}
+
+int CabrilloTokens::ReceivedCallIndex() const {
+    int exchange = count_ - 4;
+    if (exchange % 2 != 0) exchange -= 1;
+    return exchange >= 2 ? 4 + exchange / 2 : -1;
+}
+
+bool CabrilloTokens::OnTemplate() const {
+    if (count_ < 6) return false;
+    CabrilloToken frequency = At(0);
+    return frequency.Column + static_cast<int>(frequency.Text.size()) - 1 == 10 &&
+           At(2).Column == 15 && At(3).Column == 26 && At(ReceivedCallIndex()).Column == 56;
+}
+
+int CabrilloBandOf(std::string_view Frequency) {
+    for (const BandText& entry : kCabrilloDesignators) {
+        if (entry.text == Frequency) return entry.index;
+    }
+    std::string_view whole = Frequency.substr(0, Frequency.find('.'));
+    if (whole.size() < Frequency.size() && !AllDigits(Frequency.substr(whole.size() + 1)))
+        return 10;
+    if (!AllDigits(whole)) return 10;
+    // Leading zeros aside, more than seven digits lie above every band.
+    std::size_t first = whole.find_first_not_of('0');
+    if (first == std::string_view::npos) return 10;
+    whole.remove_prefix(first);
+    if (whole.size() > 7) return 10;
+    std::uint64_t khz = 0;
+    for (char c : whole) khz = khz * 10 + static_cast<std::uint64_t>(c - '0');
+    for (const KhzRange& range : kKhzBands) {
+        if (khz >= range.low && khz <= range.high) return range.band;
+    }
+    return 10;
+}
+
+QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& Layout) {
+    if (Format == FormatCabrillo) {
+        CabrilloTokens tokens(Line);
+        if (!tokens.OnTemplate()) {
+            std::string_view date = tokens.At(2).Text;
+            QsoFields q;
+            q.Band = CabrilloBandOf(tokens.At(0).Text);
+            q.Day = tavo::Cut(date, 9, 2);
+            q.Hour = tavo::Cut(tokens.At(3).Text, 1, 2);
+            q.Date = date;
+            q.Call = tokens.At(tokens.ReceivedCallIndex()).Text;
+            return q;
+        }
+    }
+    QsoFields q;
+    q.Band = BandIndexOf(Format, Line, Layout.Band);
+    q.Day = ExtractField(Line, Layout.Day);
+    q.Hour = ExtractField(Line, Layout.Hour);
+    q.Date = ExtractField(Line, Layout.Date);
+    q.Call = ExtractField(Line, Layout.Call);
+    return q;
+}
+
 }  // namespace tv_util2

@@ -2,6 +2,7 @@
 // stands, which lines are QSOs and on which band a QSO was made.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -45,5 +46,50 @@ bool IsQsoLine(int Format, std::string_view Line);
 
 inline constexpr int BandCount = 11;  // band indexes 0..10; 10 takes every other band
 int BandIndexOf(int Format, std::string_view Line, ColumnSpan Span);
+
+// The fields of one QSO line that the analysis reads, as texts still to be
+// trimmed and read as numbers (the band already decoded).
+struct QsoFields {
+    int Band = 10;
+    std::string_view Day;
+    std::string_view Hour;
+    std::string_view Date;  // the full date, for a stamp that survives a month end
+    std::string_view Call;
+};
+
+// zLog lines and Cabrillo lines on the template's columns are cut by Layout;
+// any other Cabrillo line is read by its blank-separated fields.
+QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& Layout);
+
+// One blank-separated field of a Cabrillo QSO line and its 1-based column.
+struct CabrilloToken {
+    std::string_view Text;
+    int Column = 0;
+};
+
+// The fields after the "QSO:" marker: frequency, mode, date, time, then the
+// sent and the received exchange. Tokens of a line too short for an index
+// come back as the empty text.
+class CabrilloTokens {
+public:
+    explicit CabrilloTokens(std::string_view Line);
+    int Count() const { return count_; }
+    CabrilloToken At(int Index) const;
+    // Index of the received call: the first field of the received half, the
+    // exchange counted without a trailing transmitter id; -1 when there is none.
+    int ReceivedCallIndex() const;
+    // The fields stand where the template puts them, so its columns apply.
+    bool OnTemplate() const;
+
+private:
+    // The first fields are kept as found; a later one is looked up again.
+    static constexpr int kKept = 24;
+    std::string_view line_;
+    int count_ = 0;
+    std::array<CabrilloToken, kKept> kept_{};
+};
+
+// A Cabrillo frequency field read as a whole: a band designator, or kHz.
+int CabrilloBandOf(std::string_view Frequency);
 
 }  // namespace tv_util2

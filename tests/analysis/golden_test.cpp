@@ -4,12 +4,12 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <sstream>
 
 #include "analysis/u_tavo300.h"
 #include "country/cty_utl3.h"
 #include "platform/text_file.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/unified_diff.h"
 
 namespace u_tavo300 {
 namespace {
@@ -17,31 +17,12 @@ namespace {
 using tavo::test::ReadBytes;
 using tavo::test::TempDir;
 
-const std::string kRealData = TAVO_REALDATA;
+// The logs travel with the project, so the goldens are checked in every clone.
+const std::string kData = std::string(TAVO_SOURCE_DIR) + "/tests/data/";
 const std::string kGolden = std::string(TAVO_SOURCE_DIR) + "/tests/golden/";
 
-std::vector<std::string> SplitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
-// The first differing line, with its neighbours, rather than two walls of text.
-std::string FirstDifference(const std::string& expected, const std::string& actual) {
-    auto e = SplitLines(expected), a = SplitLines(actual);
-    for (std::size_t i = 0; i < std::max(e.size(), a.size()); ++i) {
-        std::string el = i < e.size() ? e[i] : "(end of file)";
-        std::string al = i < a.size() ? a[i] : "(end of file)";
-        if (el != al) {
-            return "line " + std::to_string(i + 1) + "\n- " + el + "\n+ " + al;
-        }
-    }
-    return "the line ends differ";
-}
-
 struct Golden {
-    const char* log;     // under the real-data folder
+    const char* log;     // under tests/data
     const char* report;  // under tests/golden
     int count;
     int format;
@@ -52,9 +33,8 @@ void PrintTo(const Golden& g, std::ostream* os) { *os << g.log; }
 class GoldenReport : public ::testing::TestWithParam<Golden> {
 protected:
     void SetUp() override {
-        if (!tavo::FileExists(kRealData + "/cqwwdat/zServer_CQWW.DAT")) GTEST_SKIP() << "no real data";
         cty_utl3::ClearCountryTables();
-        ASSERT_EQ(cty_utl3::LoadCountryFile(kRealData + "/cqwwdat/zServer_CQWW.DAT"), 0);
+        ASSERT_EQ(cty_utl3::LoadCountryFile(kData + "zServer_CQWW.DAT"), 0);
     }
     void TearDown() override { cty_utl3::ClearCountryTables(); }
 };
@@ -62,7 +42,7 @@ protected:
 TEST_P(GoldenReport, MatchesTheCheckedReport) {
     const Golden& g = GetParam();
     TempDir dir;
-    std::filesystem::path source = kRealData + "/" + g.log;
+    std::filesystem::path source = kData + g.log;
     std::string log = dir.File(source.filename().string());
     std::filesystem::copy_file(source, log);
     int format = 0;
@@ -75,18 +55,32 @@ TEST_P(GoldenReport, MatchesTheCheckedReport) {
                                    std::filesystem::copy_options::overwrite_existing);
     }
     std::string expected = ReadBytes(golden);
-    EXPECT_TRUE(actual == expected) << g.report << ": " << FirstDifference(expected, actual);
+    EXPECT_TRUE(actual == expected) << g.report << ":\n"
+                                    << tavo::test::UnifiedDiff(expected, actual);
+    EXPECT_EQ(ReadBytes(log), ReadBytes(source.string())) << "the log must stay as it was";
 }
 
 INSTANTIATE_TEST_SUITE_P(
     RealLogs, GoldenReport,
-    ::testing::Values(Golden{"cabrillo/cqww/CQWW-CW-2012_2E0ZSE.log", "CQWW-CW-2012_2E0ZSE.tavo", 226, 2},
-                      Golden{"cabrillo/cqww/CQWW-CW-2005_7K1CPT.log", "CQWW-CW-2005_7K1CPT.tavo", 161, 2},
-                      Golden{"cabrillo/cqww/CQWW-PH-2008_4F1AL.log", "CQWW-PH-2008_4F1AL.tavo", 549, 2},
-                      Golden{"cabrillo/other/WAE-CW-2017_9M2_JE1SCJ.log", "WAE-CW-2017_9M2_JE1SCJ.tavo", 200, 2},
-                      Golden{"cabrillo/other/zLog_ALLJA8_2022_JR8PPG.cbr", "zLog_ALLJA8_2022_JR8PPG.tavo", 204, 2},
-                      Golden{"zlog/qxsl_allja1_2bc4e16.ALL", "qxsl_allja1_2bc4e16.tavo", 776, 1},
-                      Golden{"zlog/qxsl_allja1_beb6527.ALL", "qxsl_allja1_beb6527.tavo", 6304, 1}),
+    ::testing::Values(
+        // On the template's columns.
+        Golden{"CQWW-CW-2012_2E0ZSE.log", "CQWW-CW-2012_2E0ZSE.tavo", 226, 2},
+        Golden{"CQWW-CW-2005_7K1CPT.log", "CQWW-CW-2005_7K1CPT.tavo", 161, 2},
+        Golden{"CQWW-PH-2008_4F1AL.log", "CQWW-PH-2008_4F1AL.tavo", 549, 2},
+        Golden{"WAE-CW-2017_9M2_JE1SCJ.log", "WAE-CW-2017_9M2_JE1SCJ.tavo", 200, 2},
+        Golden{"zLog_ALLJA8_2022_JR8PPG.cbr", "zLog_ALLJA8_2022_JR8PPG.tavo", 204, 2},
+        // Off the template: read by their fields.
+        Golden{"CQWW-CW-2024_7N2TRM.log", "CQWW-CW-2024_7N2TRM.tavo", 201, 2},
+        Golden{"CQWW-CW-2005_4S7RS.log", "CQWW-CW-2005_4S7RS.tavo", 50, 2},
+        Golden{"CQWW_cw_2022_7m2alz.log", "CQWW_cw_2022_7m2alz.tavo", 102, 2},
+        Golden{"ARRL10_mixed_2024_PX2A.log", "ARRL10_mixed_2024_PX2A.tavo", 1795, 2},
+        Golden{"ARRLSS_cw_2024_k5nz.log", "ARRLSS_cw_2024_k5nz.tavo", 180, 2},
+        Golden{"NAQP_cw_2025_K3AJ.log", "NAQP_cw_2025_K3AJ.tavo", 1322, 2},
+        Golden{"W6REK_2018-jan-vhf-arrl.cabrillo.txt", "W6REK_2018-jan-vhf-arrl.tavo", 96, 2},
+        Golden{"W6REK_2020-field-day-w6rek.cabrillo", "W6REK_2020-field-day-w6rek.tavo", 25, 2},
+        // zLog ALL.
+        Golden{"qxsl_allja1_2bc4e16.ALL", "qxsl_allja1_2bc4e16.tavo", 776, 1},
+        Golden{"qxsl_allja1_beb6527.ALL", "qxsl_allja1_beb6527.tavo", 6304, 1}),
     [](const auto& info) {
         std::string name = std::filesystem::path(info.param.report).stem().string();
         for (char& c : name) {
@@ -94,6 +88,16 @@ INSTANTIATE_TEST_SUITE_P(
         }
         return name;
     });
+
+TEST(UnifiedDiff, ShowsTheChangedLinesWithTheirContext) {
+    const std::string a = "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n";
+    const std::string b = "1\r\n2\r\n3\r\n4\r\nfive\r\n6\r\n7\r\n8\r\n9\r\n";
+    EXPECT_EQ(tavo::test::UnifiedDiff(a, a), "");
+    EXPECT_EQ(
+        tavo::test::UnifiedDiff(a, b, 2),
+        "--- expected\n+++ actual\n@@ -3,5 +3,5 @@\n 3\\r\n 4\\r\n-5\\r\n+five\\r\n 6\\r\n 7\\r\n");
+    EXPECT_NE(tavo::test::UnifiedDiff("a\r\n", "a\n").find("-a\\r"), std::string::npos);
+}
 
 }  // namespace
 }  // namespace u_tavo300

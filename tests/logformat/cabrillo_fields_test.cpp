@@ -1,0 +1,128 @@
+// Cabrillo QSO lines as today's loggers write them: on the template's columns
+// they are cut as ever; otherwise they are read by their blank-separated fields.
+#include <gtest/gtest.h>
+
+#include "logformat/tv_util2.h"
+
+namespace tv_util2 {
+namespace {
+
+QsoFields Read(std::string_view line) {
+    ColumnLayout layout{};
+    GetColumnLayout(FormatCabrillo, layout);
+    return ReadQsoFields(FormatCabrillo, line, layout);
+}
+
+std::string Call(std::string_view line) { return std::string(Read(line).Call); }
+
+TEST(CabrilloFields, TheReceivedCallOpensTheSecondHalfOfTheExchange) {
+    // CQWW: RST and zone each way.
+    EXPECT_EQ(Call("QSO:   14025 CW 2024-11-23 0042 7N2TRM           599 25    K8AZ             "
+                   "599  04      0"),
+              "K8AZ");
+    // ARRL Sweepstakes: serial, precedence, check, section each way.
+    EXPECT_EQ(Call("QSO: 14050 CW 2024-11-02 2101 K5NZ 0001 U 69 STX K8LX 0002 M 64 MI"), "K8LX");
+    // Field Day: class and section.
+    EXPECT_EQ(
+        Call("QSO: 14261   PH 2020-06-27 1900 W6REK         1D   SCV    K6AA          3A  LAX"),
+        "K6AA");
+    // VHF: the grid.
+    EXPECT_EQ(Call("QSO: 144 PH   2018-01-20 1903 W6REK         CM87   N6NB          DM04"),
+              "N6NB");
+    // A name exchange, with the transmitter id at the end.
+    EXPECT_EQ(Call("QSO:   14043 CW 2025-08-02 1800 K3AJ            TOM        MD  AC0E            "
+                   "JIM        KS  1"),
+              "AC0E");
+    // Nothing after the time, or only one field: there is no received call.
+    EXPECT_EQ(Call("QSO: 14025 CW 2024-11-23 0042"), "");
+    EXPECT_EQ(Call("QSO: 14025 CW 2024-11-23 0042 K8AZ"), "");
+    // The bare calls of both stations: the second one is the received call.
+    EXPECT_EQ(Call("QSO: 14025 CW 2024-11-23 0042 K8AZ K1AA"), "K1AA");
+}
+
+TEST(CabrilloFields, ALineOnTheTemplateIsCutByTheColumns) {
+    // A 12-character call stays cut to 10, and the sent exchange may be missing.
+    const std::string line =
+        "QSO: 14025 CW 2012-11-24 0100 JA1ZLO        599        JA1ABCDEFGHI  599 14";
+    ASSERT_EQ(line.find("JA1ABCDEFGHI"), 55u);
+    EXPECT_EQ(Call(line), "JA1ABCDEFG");
+    // The band keeps its two-character rule: " 1.2G" reads as 1.9 MHz there.
+    EXPECT_EQ(
+        Read("QSO:  1.2G CW 2012-11-24 0100 JA1ZLO        599 25     JA1ABC        599 14").Band,
+        0);
+    // Off the template the same designator is 1200 MHz and the call is whole.
+    EXPECT_EQ(Read("QSO: 1.2G CW 2012-11-24 0100 JA1ZLO 599 25 JA1ABCDEFGHI 599 14").Band, 9);
+    EXPECT_EQ(Call("QSO: 1.2G CW 2012-11-24 0100 JA1ZLO 599 25 JA1ABCDEFGHI 599 14"),
+              "JA1ABCDEFGHI");
+}
+
+TEST(CabrilloFields, AFieldThatHappensToStandAtColumn56IsNotTakenForTheCall) {
+    // Single blanks: "0002" starts at column 56, but the received call is K8LXX.
+    const std::string line = "QSO: 14050 CW 2024-11-02 2101 K5NZ 0001 U 69 STX K8LXX 0002 M 64 MI";
+    ASSERT_EQ(line.find("0002"), 55u);
+    CabrilloTokens tokens(line);
+    EXPECT_FALSE(tokens.OnTemplate());
+    EXPECT_EQ(Call(line), "K8LXX");
+}
+
+TEST(CabrilloFields, DayHourAndDateComeFromTheirFields) {
+    QsoFields q = Read("QSO:    7025 CW 2024-11-23 0042 7N2TRM  599 25  K8AZ  599 04");
+    EXPECT_EQ(q.Band, 2);
+    EXPECT_EQ(q.Day, "23");
+    EXPECT_EQ(q.Hour, "00");
+    EXPECT_EQ(q.Date, "2024-11-23");
+    // Tabs separate fields like blanks.
+    q = Read("QSO:\t21025\tCW\t2024-11-24\t2359\tK1AA\t599\t05\tJA1ABC\t599\t25");
+    EXPECT_EQ(q.Band, 4);
+    EXPECT_EQ(q.Day, "24");
+    EXPECT_EQ(q.Hour, "23");
+    EXPECT_EQ(q.Call, "JA1ABC");
+}
+
+TEST(CabrilloBand, DesignatorsAndFrequenciesInKilohertz) {
+    EXPECT_EQ(CabrilloBandOf("50"), 6);
+    EXPECT_EQ(CabrilloBandOf("144"), 7);
+    EXPECT_EQ(CabrilloBandOf("432"), 8);
+    EXPECT_EQ(CabrilloBandOf("1.2G"), 9);
+    EXPECT_EQ(CabrilloBandOf("1.2g"), 9);
+    EXPECT_EQ(CabrilloBandOf("222"), 10);
+    EXPECT_EQ(CabrilloBandOf("2.3G"), 10);
+    // Decimal frequencies count by their whole kHz.
+    EXPECT_EQ(CabrilloBandOf("14025.5"), 3);
+    EXPECT_EQ(CabrilloBandOf("7299.99"), 2);
+    EXPECT_EQ(CabrilloBandOf("0001830"), 0);
+    for (std::string_view bad :
+         {"", "14025.", ".5", "14O25", "-14025", "14025.5.1", "99999999999999999999"})
+        EXPECT_EQ(CabrilloBandOf(bad), 10) << bad;
+}
+
+TEST(CabrilloBand, EveryRangeIncludesBothEdges) {
+    struct Range {
+        int low, high, band;
+    };
+    for (Range r :
+         {Range{1800, 2000, 0}, Range{3500, 4000, 1}, Range{7000, 7300, 2}, Range{14000, 14350, 3},
+          Range{21000, 21450, 4}, Range{28000, 29700, 5}, Range{50000, 54000, 6},
+          Range{144000, 148000, 7}, Range{420000, 450000, 8}, Range{1240000, 1300000, 9}}) {
+        EXPECT_EQ(CabrilloBandOf(std::to_string(r.low - 1)), 10) << r.low - 1;
+        EXPECT_EQ(CabrilloBandOf(std::to_string(r.low)), r.band) << r.low;
+        EXPECT_EQ(CabrilloBandOf(std::to_string(r.high)), r.band) << r.high;
+        EXPECT_EQ(CabrilloBandOf(std::to_string(r.high) + ".9"), r.band) << r.high;
+        EXPECT_EQ(CabrilloBandOf(std::to_string(r.high + 1)), 10) << r.high + 1;
+    }
+}
+
+TEST(CabrilloFields, ZLogLinesAreStillCutByTheirColumns) {
+    ColumnLayout layout{};
+    GetColumnLayout(FormatZLogAll, layout);
+    QsoFields q = ReadQsoFields(
+        FormatZLogAll,
+        "2017/06/04 09:00 JA1ABC       599 100110  599 120103  -     -     14   CW   1  ", layout);
+    EXPECT_EQ(q.Band, 3);
+    EXPECT_EQ(q.Hour, "09");
+    EXPECT_EQ(q.Day, "04");
+    EXPECT_EQ(q.Call, "JA1ABC    ");
+}
+
+}  // namespace
+}  // namespace tv_util2
