@@ -14,33 +14,26 @@ namespace {
 
 // Cells of one table: [hour][continent 1..6].
 using HourTable = std::array<std::array<long long, Continents + 1>, Hours>;
-// ChartHours per chart day and band; the all-band chart sums the bands.
-using ChartHours = std::array<std::array<HourTable, Bands>, ChartDays>;
 
-// Sums TimeTally by continent; the unknown bucket and countries without a
-// continent have no row, so they are left out.
-ChartHours SumByContinent() {
-    ChartHours hours{};
-    const int countries = cty_utl3::CountryCount();
-    for (int d = 1; d <= ChartDay(); ++d) {
-        for (int h = 0; h < Hours; ++h) {
-            for (int b = 0; b < Bands; ++b) {
-                for (int c = 1; c <= countries; ++c) {
-                    int k = cty_utl3::CountryTable(c).Continent;
-                    if (k >= 1 && k <= Continents) hours[d - 1][b][h][k] += TimeTally(d, h, b, c);
-                }
-            }
+// The pass's continent cells of one day, for one band or summed over all.
+HourTable DayTable(const LogPass& pass, int day, int firstBand, int lastBand) {
+    HourTable cells{};
+    for (int h = 0; h < Hours; ++h) {
+        for (int b = firstBand; b <= lastBand; ++b) {
+            for (int k = 1; k <= Continents; ++k)
+                cells[static_cast<std::size_t>(h)][static_cast<std::size_t>(k)] +=
+                    pass.ChartHours(day, h, b, k);
         }
     }
-    return hours;
+    return cells;
 }
 
 // Column j shows hour (FirstHour + j) mod 24.
-int HourOf(int column) { return (FirstHour() + column) % Hours; }
+int HourOf(const LogPass& pass, int column) { return (pass.FirstHour() + column) % Hours; }
 
-void WriteBlock(tavo::TextWriter& out, const HourTable& cells) {
+void WriteBlock(tavo::TextWriter& out, const LogPass& pass, const HourTable& cells) {
     std::string header = "    ";
-    for (int j = 0; j < Hours; ++j) header += Int3(HourOf(j));
+    for (int j = 0; j < Hours; ++j) header += Int3(HourOf(pass, j));
     out.WriteLine(header);
     const std::string rule(82, '-');
     out.WriteLine(rule);
@@ -50,7 +43,7 @@ void WriteBlock(tavo::TextWriter& out, const HourTable& cells) {
         row += " |";
         long long total = 0;
         for (int j = 0; j < Hours; ++j) {
-            long long n = cells[static_cast<std::size_t>(HourOf(j))][k];
+            long long n = cells[static_cast<std::size_t>(HourOf(pass, j))][k];
             row += n == 0 ? "  -" : Int3(n);
             total += n;
             columnSum[static_cast<std::size_t>(j)] += n;
@@ -81,33 +74,25 @@ long long TableTotal(const HourTable& cells) {
 
 }  // namespace
 
-void WriteAllBandTimeChart(tavo::TextWriter& Report) {
+void WriteAllBandTimeChart(tavo::TextWriter& Report, const LogPass& Pass) {
     Report.WriteLine("Time Chart / QSO  ALL BAND ");
-    const ChartHours hours = SumByContinent();
-    for (int d = 1; d <= ChartDay(); ++d) {
-        HourTable all{};
-        for (const HourTable& band : hours[d - 1]) {
-            for (int h = 0; h < Hours; ++h) {
-                for (int k = 1; k <= Continents; ++k) all[h][k] += band[h][k];
-            }
-        }
+    for (int d = 1; d <= Pass.ChartDay(); ++d) {
         Report.WriteLine("day " + tavo::IntToStr(d));
-        WriteBlock(Report, all);
+        WriteBlock(Report, Pass, DayTable(Pass, d, 0, Bands - 1));
     }
 }
 
-void WriteBandTimeCharts(tavo::TextWriter& Report) {
+void WriteBandTimeCharts(tavo::TextWriter& Report, const LogPass& Pass) {
     Report.WriteLine("Time Chart / QSO ");
-    const ChartHours hours = SumByContinent();
-    for (int d = 1; d <= ChartDay(); ++d) {
+    for (int d = 1; d <= Pass.ChartDay(); ++d) {
         Report.WriteLine("day " + tavo::IntToStr(d));
         for (int b = 0; b < Bands; ++b) {
-            const HourTable& cells = hours[d - 1][b];
+            const HourTable cells = DayTable(Pass, d, b, b);
             if (TableTotal(cells) == 0) continue;
             std::string label;
             BandLabel(b, label);
             Report.WriteLine("-- " + label + "MHz--");
-            WriteBlock(Report, cells);
+            WriteBlock(Report, Pass, cells);
         }
     }
 }

@@ -5,27 +5,27 @@
 
 #include "common/paths.h"
 #include "common/text.h"
-#include "country/cty_utl3.h"
 
 namespace u_tavo300 {
 
 namespace {
 
-using tv_util2::ColumnLayout;
+constexpr std::size_t kTimeCells = std::size_t{ChartDays} * Hours * Bands * CountrySlots;
+constexpr std::size_t kChartCells = std::size_t{ChartDays} * Hours * Bands * (Continents + 1);
 
-// The tallies live for the whole run and every pass clears them first.
-std::int32_t timeTally[ChartDays][Hours][Bands][CountrySlots];
-std::int32_t countryTally[Bands][CountrySlots];
-std::int32_t continentTally[Bands][Continents + 1];
-std::int32_t countryTotal[CountrySlots];
+std::size_t TimeIndex(int day, int hour, int band, int country) {
+    return ((static_cast<std::size_t>(day - 1) * Hours + static_cast<std::size_t>(hour)) * Bands +
+            static_cast<std::size_t>(band)) *
+               CountrySlots +
+           static_cast<std::size_t>(country);
+}
 
-int logFormat = tv_util2::FormatUnknown;
-ColumnLayout layout{};
-int qsoCount = 0;
-int chartDay = 0;
-int firstHour = 0;
-int startStamp = 0;
-std::string reportBase;
+std::size_t ChartIndex(int day, int hour, int band, int continent) {
+    return ((static_cast<std::size_t>(day - 1) * Hours + static_cast<std::size_t>(hour)) * Bands +
+            static_cast<std::size_t>(band)) *
+               (Continents + 1) +
+           static_cast<std::size_t>(continent);
+}
 
 struct Qso {
     int band;
@@ -33,17 +33,6 @@ struct Qso {
     int country;
     int stamp;  // hours on a running scale; only a later stamp opens a chart day
 };
-
-void ClearTallies() {
-    std::fill_n(&timeTally[0][0][0][0], sizeof timeTally / sizeof(std::int32_t), 0);
-    std::fill_n(&countryTally[0][0], sizeof countryTally / sizeof(std::int32_t), 0);
-    std::fill_n(&continentTally[0][0], sizeof continentTally / sizeof(std::int32_t), 0);
-    std::fill_n(countryTotal, CountrySlots, 0);
-    qsoCount = 0;
-    chartDay = 0;
-    firstHour = 0;
-    startStamp = 0;
-}
 
 // Days since 1970-01-01 in the proleptic Gregorian calendar.
 int DaysFromCivil(int y, int m, int d) {
@@ -77,108 +66,177 @@ int NumberOf(std::string_view text) {
     return FieldToInt(text, {1, static_cast<std::int32_t>(text.size())});
 }
 
-Qso Decode(std::string_view line) {
-    const tv_util2::QsoFields fields = tv_util2::ReadQsoFields(logFormat, line, layout);
-    Qso q{};
-    q.band = fields.Band;
-    int hour = NumberOf(fields.Hour);
-    q.hour = hour >= 0 && hour < Hours ? hour : -1;
-    // Fixed-width fields carry padding blanks, which would count toward the
-    // slash rule of a portable call such as "W1AW/KH6".
-    int country = cty_utl3::CallToCountry(tavo::Trim(fields.Call));
-    q.country = country >= 0 && country < CountrySlots ? country : 0;
-    // The date, when the line has one, keeps the stamp rising across a month
-    // end; otherwise the day of the month is all there is.
-    if (q.hour >= 0) {
-        std::optional<int> days = DateDays(fields.Date);
-        q.stamp = days ? *days * 24 + q.hour : NumberOf(fields.Day) * 24 + q.hour;
-    }
-    return q;
+}  // namespace
+
+LogPass::LogPass() : timeTally_(kTimeCells, 0), chartHours_(kChartCells, 0) {}
+
+void LogPass::Clear() {
+    std::fill(timeTally_.begin(), timeTally_.end(), 0);
+    std::fill(chartHours_.begin(), chartHours_.end(), 0);
+    for (auto& band : countryTally_) band.fill(0);
+    for (auto& band : continentTally_) band.fill(0);
+    countryTotal_.fill(0);
+    detection_ = {};
+    layout_ = {};
+    qsoCount_ = 0;
+    chartDay_ = 0;
+    firstHour_ = 0;
+    startStamp_ = 0;
+    reportBase_.clear();
 }
 
-// Reads the QSO lines into TimeTally. A line with no hour, or past the third
-// chart day, is a worked station without a cell.
-void ReadLog(tavo::TextReader& log) {
-    std::string line;
-    log.ReadLine(line);     // the first line is the format's marker, never a QSO
-    bool anchored = false;  // FirstHour and StartStamp are known
-    while (log.ReadLine(line)) {
-        if (!tv_util2::IsQsoLine(logFormat, line)) continue;
-        Qso q = Decode(line);
-        ++qsoCount;
-        if (chartDay == 0) chartDay = 1;
-        if (q.hour < 0) continue;
-        if (!anchored) {
-            anchored = true;
-            firstHour = q.hour;
-            startStamp = q.stamp;
-        } else if (q.stamp >= chartDay * 24 + startStamp) {
-            if (chartDay == ChartDays) continue;
-            ++chartDay;
+int LogPass::TimeTally(int Day, int Hour, int Band, int Country) const {
+    return timeTally_.at(TimeIndex(Day, Hour, Band, Country));
+}
+int LogPass::CountryTally(int Band, int Country) const {
+    return countryTally_.at(static_cast<std::size_t>(Band)).at(static_cast<std::size_t>(Country));
+}
+int LogPass::ContinentTally(int Band, int Continent) const {
+    return continentTally_.at(static_cast<std::size_t>(Band))
+        .at(static_cast<std::size_t>(Continent));
+}
+int LogPass::CountryTotal(int Country) const {
+    return countryTotal_.at(static_cast<std::size_t>(Country));
+}
+long long LogPass::ChartHours(int Day, int Hour, int Band, int Continent) const {
+    return chartHours_.at(ChartIndex(Day, Hour, Band, Continent));
+}
+
+// One pass of one log: reads the QSO lines into the pass, then derives the
+// tables, resolving calls with the database it is given.
+class PassRunner {
+public:
+    PassRunner(const cty_utl3::CountryDatabase& db, LogPass& pass) : db_(db), pass_(pass) {}
+
+    // Reads the QSO lines into TimeTally. A line with no hour, or past the
+    // third chart day, is a worked station without a cell.
+    void ReadLog(tavo::TextReader& log) {
+        std::string line;
+        log.ReadLine(line);     // the first line is the format's marker, never a QSO
+        bool anchored = false;  // FirstHour and StartStamp are known
+        while (log.ReadLine(line)) {
+            if (!tv_util2::IsQsoLine(pass_.Format(), line)) continue;
+            Qso q = Decode(line);
+            ++pass_.qsoCount_;
+            if (pass_.chartDay_ == 0) pass_.chartDay_ = 1;
+            if (q.hour < 0) continue;
+            if (!anchored) {
+                anchored = true;
+                pass_.firstHour_ = q.hour;
+                pass_.startStamp_ = q.stamp;
+            } else if (q.stamp >= pass_.chartDay_ * 24 + pass_.startStamp_) {
+                if (pass_.chartDay_ == ChartDays) continue;
+                ++pass_.chartDay_;
+            }
+            ++pass_.timeTally_[TimeIndex(pass_.chartDay_, q.hour, q.band, q.country)];
         }
-        ++timeTally[chartDay - 1][q.hour][q.band][q.country];
     }
-}
 
-void DeriveTables() {
-    const int countries = cty_utl3::CountryCount();
-    for (int d = 0; d < chartDay; ++d) {
-        for (int h = 0; h < Hours; ++h) {
-            for (int b = 0; b < Bands; ++b) {
-                const std::int32_t* cells = timeTally[d][h][b];
-                countryTally[b][0] += cells[0];
-                for (int c = 1; c <= countries; ++c) {
-                    countryTally[b][c] += cells[c];
-                    int continent = cty_utl3::CountryTable(c).Continent;
-                    if (continent >= 1 && continent <= Continents)
-                        continentTally[b][continent] += cells[c];
+    // The country and continent tables and the charts' continent cells, in
+    // one sweep over the chart days in use.
+    void DeriveTables() {
+        const int countries = db_.CountryCount();
+        std::array<int, CountrySlots> continent{};
+        for (int c = 1; c <= countries; ++c)
+            continent[static_cast<std::size_t>(c)] = db_.Country(c).Continent;
+        for (int d = 1; d <= pass_.chartDay_; ++d) {
+            for (int h = 0; h < Hours; ++h) {
+                for (int b = 0; b < Bands; ++b) {
+                    const std::int32_t* cells = &pass_.timeTally_[TimeIndex(d, h, b, 0)];
+                    auto& byCountry = pass_.countryTally_[static_cast<std::size_t>(b)];
+                    byCountry[0] += cells[0];
+                    for (int c = 1; c <= countries; ++c) {
+                        const std::int32_t n = cells[c];
+                        if (n == 0) continue;
+                        byCountry[static_cast<std::size_t>(c)] += n;
+                        const int k = continent[static_cast<std::size_t>(c)];
+                        if (k >= 1 && k <= Continents) {
+                            pass_.continentTally_[static_cast<std::size_t>(b)]
+                                                 [static_cast<std::size_t>(k)] += n;
+                            pass_.chartHours_[ChartIndex(d, h, b, k)] += n;
+                        }
+                    }
                 }
             }
         }
+        for (int c = 0; c <= countries && c < CountrySlots; ++c) {
+            for (int b = 0; b < Bands; ++b)
+                pass_.countryTotal_[static_cast<std::size_t>(c)] +=
+                    pass_.countryTally_[static_cast<std::size_t>(b)][static_cast<std::size_t>(c)];
+        }
     }
-    for (int c = 0; c <= countries; ++c) {
-        for (int b = 0; b < Bands; ++b) countryTotal[c] += countryTally[b][c];
-    }
-}
 
-// Steps up to the derived tables; the report is the caller's.
-int TallyLog(const std::string& FileName, int& Format) {
-    ClearTallies();
-    reportBase = DropExtension(FileName);
-    logFormat = tv_util2::DetectLogFormat(FileName);
-    layout = ColumnLayout{};
-    tv_util2::GetColumnLayout(logFormat, layout);
-    if (logFormat != tv_util2::FormatZLogAll && logFormat != tv_util2::FormatCabrillo) {
+private:
+    Qso Decode(std::string_view line) const {
+        const tv_util2::QsoFields fields =
+            tv_util2::ReadQsoFields(pass_.Format(), line, pass_.layout_);
+        Qso q{};
+        q.band = fields.Band;
+        int hour = NumberOf(fields.Hour);
+        q.hour = hour >= 0 && hour < Hours ? hour : -1;
+        // Fixed-width fields carry padding blanks, which would count toward the
+        // slash rule of a portable call such as "W1AW/KH6".
+        int country = db_.CallToCountry(tavo::Trim(fields.Call));
+        q.country = country >= 0 && country < CountrySlots ? country : 0;
+        // The date, when the line has one, keeps the stamp rising across a month
+        // end; otherwise the day of the month is all there is.
+        if (q.hour >= 0) {
+            std::optional<int> days = DateDays(fields.Date);
+            q.stamp = days ? *days * 24 + q.hour : NumberOf(fields.Day) * 24 + q.hour;
+        }
+        return q;
+    }
+
+    const cty_utl3::CountryDatabase& db_;
+    LogPass& pass_;
+};
+
+int AnalyzeLog(const cty_utl3::CountryDatabase& Db, LogPass& Pass, const std::string& FileName,
+               int& Format, ReportSink& Sink) {
+    Pass.Clear();
+    Pass.reportBase_ = DropExtension(FileName);
+    Pass.detection_ = tv_util2::DetectLog(FileName);
+    tv_util2::GetColumnLayout(Pass.detection_, Pass.layout_);
+    if (Pass.Format() != tv_util2::FormatZLogAll && Pass.Format() != tv_util2::FormatCabrillo) {
         Format = -1;
         return 0;
     }
-    Format = logFormat;
+    Format = Pass.Format();
     std::optional<tavo::TextReader> log =
         tavo::TextReader::Open(FileName, tavo::TextReader::CtrlZ::EndsFile);
     if (!log) return -1;
-    ReadLog(*log);
+    PassRunner runner(Db, Pass);
+    runner.ReadLog(*log);
     log.reset();
-    DeriveTables();
-    return qsoCount;
+    runner.DeriveTables();
+    if (!Sink.Write(Pass, Db, FileName)) return -1;
+    return Pass.QsoCount();
 }
-
-}  // namespace
 
 int AnalyzeLog(const std::string& FileName, int& Format) {
-    int count = TallyLog(FileName, Format);
-    if (count < 0 || Format == -1) return count;
-    std::optional<tavo::TextWriter> report = tavo::TextWriter::Create(reportBase + ".tavo");
-    if (!report) return -1;
-    WriteBreakdownReport(*report, FileName);
-    report->Close();
-    return count;
+    ReportBesideLog beside;
+    return AnalyzeLog(cty_utl3::DefaultCountryDatabase(), DefaultLogPass(), FileName, Format,
+                      beside);
 }
 
-int AnalyzeLogTo(const std::string& FileName, int& Format, tavo::TextWriter& Report) {
-    int count = TallyLog(FileName, Format);
-    if (count < 0 || Format == -1) return count;
-    WriteBreakdownReport(Report, FileName);
-    return count;
+bool ReportBesideLog::Write(const LogPass& Pass, const cty_utl3::CountryDatabase& Db,
+                            const std::string& LogFileName) {
+    std::optional<tavo::TextWriter> report = tavo::TextWriter::Create(ReportFileName(LogFileName));
+    if (!report) return false;
+    WriteBreakdownReport(*report, Pass, Db, LogFileName);
+    report->Close();
+    return true;
+}
+
+bool ReportTo::Write(const LogPass& Pass, const cty_utl3::CountryDatabase& Db,
+                     const std::string& LogFileName) {
+    WriteBreakdownReport(out_, Pass, Db, LogFileName);
+    return true;
+}
+
+LogPass& DefaultLogPass() {
+    static LogPass pass;
+    return pass;
 }
 
 std::string DropExtension(std::string_view FileName) {
@@ -202,14 +260,16 @@ void BandLabel(int Index, std::string& Label) {
 }
 
 int TimeTally(int Day, int Hour, int Band, int Country) {
-    return timeTally[Day - 1][Hour][Band][Country];
+    return DefaultLogPass().TimeTally(Day, Hour, Band, Country);
 }
-int CountryTally(int Band, int Country) { return countryTally[Band][Country]; }
-int ContinentTally(int Band, int Continent) { return continentTally[Band][Continent]; }
-int CountryTotal(int Country) { return countryTotal[Country]; }
-int QsoCount() { return qsoCount; }
-int ChartDay() { return chartDay; }
-int FirstHour() { return firstHour; }
-int StartStamp() { return startStamp; }
+int CountryTally(int Band, int Country) { return DefaultLogPass().CountryTally(Band, Country); }
+int ContinentTally(int Band, int Continent) {
+    return DefaultLogPass().ContinentTally(Band, Continent);
+}
+int CountryTotal(int Country) { return DefaultLogPass().CountryTotal(Country); }
+int QsoCount() { return DefaultLogPass().QsoCount(); }
+int ChartDay() { return DefaultLogPass().ChartDay(); }
+int FirstHour() { return DefaultLogPass().FirstHour(); }
+int StartStamp() { return DefaultLogPass().StartStamp(); }
 
 }  // namespace u_tavo300

@@ -2,10 +2,13 @@
 // written from them (breakdown tables, then the time charts).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "country/cty_utl3.h"
 #include "logformat/tv_util2.h"
 #include "platform/text_file.h"
 
@@ -17,14 +20,85 @@ inline constexpr int Bands = tv_util2::BandCount;
 inline constexpr int CountrySlots = 501;  // 0 is the unknown-country bucket
 inline constexpr int Continents = 6;
 
-// The number of worked stations after a pass that wrote the report beside the
-// log; 0 with Format -1 for a refused format; -1 when the log cannot be opened
-// or the report cannot be created. Format is 1 or 2 when the format was taken.
-// Read and write errors after an open raise tavo::IoError.
+// The tallies and scalars of one pass over one log. A pass is a plain value:
+// several may run side by side, each reading one shared country database.
+class LogPass {
+public:
+    LogPass();
+
+    int TimeTally(int Day, int Hour, int Band, int Country) const;  // Day 1..3
+    int CountryTally(int Band, int Country) const;
+    int ContinentTally(int Band, int Continent) const;  // Continent 1..6
+    int CountryTotal(int Country) const;
+    // TimeTally summed by continent 1..6, the charts' cells.
+    long long ChartHours(int Day, int Hour, int Band, int Continent) const;
+    int QsoCount() const { return qsoCount_; }
+    int ChartDay() const { return chartDay_; }
+    int FirstHour() const { return firstHour_; }
+    int StartStamp() const { return startStamp_; }
+    int Format() const { return detection_.Format; }
+    const tv_util2::Detection& Detection() const { return detection_; }
+    const tv_util2::ColumnLayout& Layout() const { return layout_; }
+    const std::string& ReportBase() const { return reportBase_; }
+
+private:
+    friend class PassRunner;
+    friend int AnalyzeLog(const cty_utl3::CountryDatabase&, LogPass&, const std::string&, int&, class ReportSink&);
+    void Clear();
+
+    std::vector<std::int32_t> timeTally_;  // [day][hour][band][country]
+    std::array<std::array<std::int32_t, CountrySlots>, Bands> countryTally_{};
+    std::array<std::array<std::int32_t, Continents + 1>, Bands> continentTally_{};
+    std::array<std::int32_t, CountrySlots> countryTotal_{};
+    std::vector<long long> chartHours_;  // [day][hour][band][continent 1..6]
+    tv_util2::Detection detection_;
+    tv_util2::ColumnLayout layout_{};
+    int qsoCount_ = 0;
+    int chartDay_ = 0;
+    int firstHour_ = 0;
+    int startStamp_ = 0;
+    std::string reportBase_;
+};
+
+// Where a pass that took the log puts its report.
+class ReportSink {
+public:
+    virtual ~ReportSink() = default;
+    // False when the report cannot be created; write errors raise tavo::IoError.
+    virtual bool Write(const LogPass& Pass, const cty_utl3::CountryDatabase& Db,
+                       const std::string& LogFileName) = 0;
+};
+
+// The report beside the log, named by ReportFileName.
+class ReportBesideLog : public ReportSink {
+public:
+    bool Write(const LogPass& Pass, const cty_utl3::CountryDatabase& Db,
+               const std::string& LogFileName) override;
+};
+
+// The report to a writer the caller owns, such as standard output.
+class ReportTo : public ReportSink {
+public:
+    explicit ReportTo(tavo::TextWriter& Out) : out_(Out) {}
+    bool Write(const LogPass& Pass, const cty_utl3::CountryDatabase& Db,
+               const std::string& LogFileName) override;
+
+private:
+    tavo::TextWriter& out_;
+};
+
+// One pass over a log into Pass, then its report to Sink. The number of
+// worked stations after a pass that wrote the report; 0 with Format -1 for a
+// refused format; -1 when the log cannot be opened or the report cannot be
+// created. Format is 1 or 2 when the format was taken. Read and write errors
+// after an open raise tavo::IoError.
+int AnalyzeLog(const cty_utl3::CountryDatabase& Db, LogPass& Pass, const std::string& FileName,
+               int& Format, ReportSink& Sink);
+// The same with the default database and pass, the report beside the log.
 int AnalyzeLog(const std::string& FileName, int& Format);
 
-// The same pass with the report written to `Report` instead of beside the log.
-int AnalyzeLogTo(const std::string& FileName, int& Format, tavo::TextWriter& Report);
+// The pass the window's Execute fills, read through the names below.
+LogPass& DefaultLogPass();
 
 // The log path without its extension; the report is this plus ".tavo". A log
 // that already ends in ".tavo" keeps its whole name, so a report can never
@@ -38,19 +112,20 @@ int FieldToInt(std::string_view Line, tv_util2::ColumnSpan Span);
 // The three-character label of bands 0..10; other indexes leave Label as it was.
 void BandLabel(int Index, std::string& Label);
 
-// The tallies of the last pass.
-int TimeTally(int Day, int Hour, int Band, int Country);  // Day 1..3
+// The tallies of the default pass.
+int TimeTally(int Day, int Hour, int Band, int Country);
 int CountryTally(int Band, int Country);
-int ContinentTally(int Band, int Continent);  // Continent 1..6
+int ContinentTally(int Band, int Continent);
 int CountryTotal(int Country);
 int QsoCount();
 int ChartDay();
 int FirstHour();
 int StartStamp();
 
-// Writers of the report, from the tallies of the last pass.
-void WriteBreakdownReport(tavo::TextWriter& Report, std::string_view LogFileName);
-void WriteAllBandTimeChart(tavo::TextWriter& Report);
-void WriteBandTimeCharts(tavo::TextWriter& Report);
+// Writers of the report from a pass and the database it was resolved with.
+void WriteBreakdownReport(tavo::TextWriter& Report, const LogPass& Pass,
+                          const cty_utl3::CountryDatabase& Db, std::string_view LogFileName);
+void WriteAllBandTimeChart(tavo::TextWriter& Report, const LogPass& Pass);
+void WriteBandTimeCharts(tavo::TextWriter& Report, const LogPass& Pass);
 
 }  // namespace u_tavo300

@@ -15,18 +15,18 @@ ExecuteResult FromPass(int count, int format) {
 
 }  // namespace
 
-ExecuteResult ExecuteLog(const std::string& LogFileName) {
+ExecuteResult ExecuteLog(const std::string& LogFileName, u_tavo300::ReportSink& Sink,
+                         const cty_utl3::CountryDatabase& Db, u_tavo300::LogPass& Pass) {
     if (!FileExists(LogFileName)) return {ExecuteOutcome::FileNotFound};
     int format = -1;
-    int count = u_tavo300::AnalyzeLog(LogFileName, format);
+    int count = u_tavo300::AnalyzeLog(Db, Pass, LogFileName, format, Sink);
     return FromPass(count, format);
 }
 
-ExecuteResult ExecuteLogTo(const std::string& LogFileName, TextWriter& Report) {
-    if (!FileExists(LogFileName)) return {ExecuteOutcome::FileNotFound};
-    int format = -1;
-    int count = u_tavo300::AnalyzeLogTo(LogFileName, format, Report);
-    return FromPass(count, format);
+ExecuteResult ExecuteLog(const std::string& LogFileName) {
+    u_tavo300::ReportBesideLog beside;
+    return ExecuteLog(LogFileName, beside, cty_utl3::DefaultCountryDatabase(),
+                      u_tavo300::DefaultLogPass());
 }
 
 std::string OutcomeText(const ExecuteResult& Result) {

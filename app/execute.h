@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/text_file.h"
+#include "analysis/u_tavo300.h"
 
 namespace tavo {
 
@@ -21,10 +21,12 @@ struct ExecuteResult {
     int Format = -1;  // 1 zLog ALL, 2 Cabrillo; -1 when refused
 };
 
-// Runs the analysis with the report beside the log.
+// Runs the analysis of one log with the given database and pass, the report
+// going to Sink. Passes of their own may run on several threads at once.
+ExecuteResult ExecuteLog(const std::string& LogFileName, u_tavo300::ReportSink& Sink,
+                         const cty_utl3::CountryDatabase& Db, u_tavo300::LogPass& Pass);
+// The window's Execute: the default database and pass, the report beside the log.
 ExecuteResult ExecuteLog(const std::string& LogFileName);
-// Runs the analysis with the report written to `Report`.
-ExecuteResult ExecuteLogTo(const std::string& LogFileName, TextWriter& Report);
 
 // The user's text for an outcome: the message for the first two, the status
 // line for the others.

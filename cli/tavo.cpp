@@ -1,13 +1,19 @@
 // tavo: the window's commands for scripts and machines without a display.
+#include <algorithm>
+#include <atomic>
 #include <clocale>
+#include <condition_variable>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <iostream>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "analysis/u_tavo300.h"
 #include "app/command_texts.h"
 #include "app/execute.h"
 #include "common/text.h"
@@ -35,6 +41,7 @@ constexpr const char* kUsage =
     "                else the one installed with tavo\n"
     "  --stdout      (report) the report goes to standard output, the status to\n"
     "                standard error, and nothing is written beside the log\n"
+    "  -j, --jobs N  (report) analyse N logs at a time; default: one per core\n"
     "  -o, --output OUT  (convert-cty) write to OUT instead of standard output\n"
     "  --help        show this help\n"
     "  --version     show the version\n"
@@ -55,8 +62,17 @@ struct Options {
     std::optional<std::string> data;
     std::optional<std::string> output;
     bool toStdout = false;
+    std::optional<int> jobs;
     std::vector<std::string> args;
 };
+
+// A count of parallel jobs: a whole positive decimal number.
+int JobCount(const std::string& text) {
+    std::optional<std::int32_t> n = tavo::ParseInt32(text);
+    if (!n || *n < 1 || text.find_first_not_of("0123456789") != std::string::npos)
+        throw UsageError{"'--jobs' needs a positive number, not '" + text + "'"};
+    return *n;
+}
 
 Options Parse(const std::vector<std::string>& argv) {
     Options o;
@@ -78,6 +94,10 @@ Options Parse(const std::vector<std::string>& argv) {
             o.data = a.substr(7);
         } else if (a == "--stdout" && o.command == "report") {
             o.toStdout = true;
+        } else if ((a == "--jobs" || a == "-j") && o.command == "report") {
+            o.jobs = JobCount(value(a));
+        } else if (a.starts_with("--jobs=") && o.command == "report") {
+            o.jobs = JobCount(a.substr(7));
         } else if ((a == "-o" || a == "--output") && o.command == "convert-cty") {
             o.output = value(a);
         } else if (a.starts_with("--output=") && o.command == "convert-cty") {
@@ -123,31 +143,98 @@ std::string ForTerminal(std::string text) {
     return out;
 }
 
+// What one log of a batch printed, kept until the logs before it have printed.
+struct LogOutcome {
+    std::string out;  // for standard output
+    std::string err;  // for standard error
+    bool failed = false;
+};
+
+// One log of `report`; the pass is the caller's, so each job has its own.
+LogOutcome ReportLog(const Options& o, const std::string& log, u_tavo300::LogPass& pass) {
+    const std::string prefix = o.args.size() > 1 ? log + ": " : "";
+    LogOutcome outcome;
+    try {
+        tavo::ExecuteResult result;
+        if (o.toStdout) {
+            tavo::TextWriter out = tavo::TextWriter::Attach(stdout, "standard output");
+            u_tavo300::ReportTo sink(out);
+            result = tavo::ExecuteLog(log, sink, cty_utl3::DefaultCountryDatabase(), pass);
+            out.Close();
+        } else {
+            u_tavo300::ReportBesideLog sink;
+            result = tavo::ExecuteLog(log, sink, cty_utl3::DefaultCountryDatabase(), pass);
+        }
+        (o.toStdout ? outcome.err : outcome.out) = prefix + tavo::OutcomeText(result) + "\n";
+        outcome.failed = result.Outcome != tavo::ExecuteOutcome::Worked;
+    } catch (const tavo::IoError& e) {
+        outcome.err = prefix + e.what() + "\n";
+        outcome.failed = true;
+    } catch (const std::exception& e) {
+        outcome.err = "tavo: " + prefix + e.what() + "\n";
+        outcome.failed = true;
+    }
+    return outcome;
+}
+
+void Print(const LogOutcome& outcome) {
+    std::cout << outcome.out << std::flush;
+    std::cerr << outcome.err << std::flush;
+}
+
+// The logs on `jobs` threads; each log's lines are printed in argument
+// order as soon as every log before it is done, so the output is that of
+// one job.
+int ReportBatch(const Options& o, int jobs) {
+    const std::size_t n = o.args.size();
+    std::vector<LogOutcome> outcomes(n);
+    std::vector<bool> done(n, false);
+    std::mutex mutex;
+    std::condition_variable finished;
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+        u_tavo300::LogPass pass;
+        for (std::size_t i = next++; i < n; i = next++) {
+            LogOutcome outcome = ReportLog(o, o.args[i], pass);
+            std::lock_guard<std::mutex> lock(mutex);
+            outcomes[i] = std::move(outcome);
+            done[i] = true;
+            finished.notify_one();
+        }
+    };
+    std::vector<std::thread> threads;
+    for (int t = 0; t < jobs; ++t) threads.emplace_back(work);
+    bool failed = false;
+    for (std::size_t i = 0; i < n; ++i) {
+        std::unique_lock<std::mutex> lock(mutex);
+        finished.wait(lock, [&] { return done[i]; });
+        LogOutcome outcome = std::move(outcomes[i]);
+        lock.unlock();
+        Print(outcome);
+        failed = failed || outcome.failed;
+    }
+    for (std::thread& t : threads) t.join();
+    return failed ? kExitFailed : kExitOk;
+}
+
 int Report(const Options& o) {
     if (o.args.empty()) throw UsageError{"'report' needs at least one LOG"};
     if (o.toStdout && o.args.size() != 1)
         throw UsageError{"'report --stdout' takes exactly one LOG"};
     if (!LoadData(o)) return kExitFailed;
-    int exit = kExitOk;
-    for (const std::string& log : o.args) {
-        const std::string prefix = o.args.size() > 1 ? log + ": " : "";
-        try {
-            tavo::ExecuteResult result;
-            if (o.toStdout) {
-                tavo::TextWriter out = tavo::TextWriter::Attach(stdout, "standard output");
-                result = tavo::ExecuteLogTo(log, out);
-                out.Close();
-            } else {
-                result = tavo::ExecuteLog(log);
-            }
-            (o.toStdout ? std::cerr : std::cout) << prefix << tavo::OutcomeText(result) << '\n';
-            if (result.Outcome != tavo::ExecuteOutcome::Worked) exit = kExitFailed;
-        } catch (const tavo::IoError& e) {
-            std::cerr << prefix << e.what() << '\n';
-            exit = kExitFailed;
+    const unsigned cores = std::thread::hardware_concurrency();
+    int jobs = o.jobs ? *o.jobs : static_cast<int>(cores == 0 ? 1 : cores);
+    jobs = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(jobs), o.args.size()));
+    if (jobs <= 1) {
+        bool failed = false;
+        for (const std::string& log : o.args) {
+            LogOutcome outcome = ReportLog(o, log, u_tavo300::DefaultLogPass());
+            Print(outcome);
+            failed = failed || outcome.failed;
         }
+        return failed ? kExitFailed : kExitOk;
     }
-    return exit;
+    return ReportBatch(o, jobs);
 }
 
 int Call(const Options& o) {

@@ -76,27 +76,34 @@ std::string_view ExtractField(std::string_view Line, ColumnSpan Span) {
     return tavo::Cut(Line, Span.Start, Span.Length);
 }
 
-int DetectLogFormat(const std::string& FileName) {
+Detection DetectLog(const std::string& FileName) {
     std::optional<tavo::TextReader> reader = tavo::TextReader::Open(FileName);
-    if (!reader) return FormatUnknown;
+    if (!reader) return {};
     std::string line;
     while (reader->ReadLine(line)) {
         int format = IdentifyLine(line);
-        if (format != FormatUnknown) {
-            headerLine = line;
-            return format;
-        }
+        if (format != FormatUnknown) return {format, line};
     }
-    return FormatUnknown;
+    return {};
+}
+
+int DetectLogFormat(const std::string& FileName) {
+    Detection found = DetectLog(FileName);
+    if (found.Format != FormatUnknown) headerLine = found.HeaderLine;
+    return found.Format;
+}
+
+void GetColumnLayout(const Detection& Found, ColumnLayout& Layout) {
+    switch (Found.Format) {
+        case FormatZLogAll: Layout = kAllLayout; break;
+        case FormatCabrillo: Layout = kCabrilloLayout; break;
+        case FormatZLogTxt: LayoutFromHeader(Found.HeaderLine, Layout); break;
+        default: break;
+    }
 }
 
 void GetColumnLayout(int Format, ColumnLayout& Layout) {
-    switch (Format) {
-        case FormatZLogAll: Layout = kAllLayout; break;
-        case FormatCabrillo: Layout = kCabrilloLayout; break;
-        case FormatZLogTxt: LayoutFromHeader(headerLine, Layout); break;
-        default: break;
-    }
+    GetColumnLayout(Detection{Format, headerLine}, Layout);
 }
 
 int KeywordEnd(std::string_view Header, std::string_view Keyword) {

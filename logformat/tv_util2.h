@@ -33,11 +33,21 @@ void ClearHeaderLine();
 // The one rule for cutting a field out of a line.
 std::string_view ExtractField(std::string_view Line, ColumnSpan Span);
 
+// What detection found: the format and the line that decided it, untrimmed.
+struct Detection {
+    int Format = FormatUnknown;
+    std::string HeaderLine;  // empty when the format is -1
+};
+
 // The first identifying line anywhere in the file decides; -1 when none does
 // or the file cannot be opened. A read error raises tavo::IoError.
+Detection DetectLog(const std::string& FileName);
+// DetectLog that keeps the header line for GetColumnLayout, as the window does.
 int DetectLogFormat(const std::string& FileName);
 
-// Fills Layout for formats 1..3; any other code leaves it as passed.
+// Fills Layout for formats 1..3 (3 from the header line); any other code
+// leaves it as passed.
+void GetColumnLayout(const Detection& Found, ColumnLayout& Layout);
 void GetColumnLayout(int Format, ColumnLayout& Layout);
 void LayoutFromHeader(std::string_view Header, ColumnLayout& Layout);
 int KeywordEnd(std::string_view Header, std::string_view Keyword);

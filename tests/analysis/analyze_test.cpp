@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
+#include <thread>
 
 #include "analysis/u_tavo300.h"
 #include "country/cty_utl3.h"
@@ -16,15 +18,13 @@ enum Country { kJapan = 1, kAsiaticRussia, kAustralia, kUnitedStates, kGermany, 
 
 // A country file of seven countries; the last has no zone and so no continent.
 std::string TestCountryFile() {
-    return Lines({"test country file",
-                  CountryHeader("Japan", "25", "JA"), "  JA,JE;",
+    return Lines({"test country file", CountryHeader("Japan", "25", "JA"), "  JA,JE;",
                   CountryHeader("Asiatic Russia", "17", "UA9"), "  UA9,UA0;",
                   CountryHeader("Australia", "30", "VK"), "  VK;",
                   CountryHeader("United States", "5", "K"), "  K,W;",
                   CountryHeader("Germany", "14", "DL"), "  DL;",
                   CountryHeader("Hawaii", "31", "KH6"), "  KH6;",
-                  CountryHeader("Nowhere", "", "XX"), "  XX;",
-                  "end of file"});
+                  CountryHeader("Nowhere", "", "XX"), "  XX;", "end of file"});
 }
 
 class Analyze : public ::testing::Test {
@@ -69,8 +69,10 @@ TEST_F(Analyze, TheSameCallTwiceOnOneBandCountsTwice) {
 }
 
 TEST_F(Analyze, OnlyQsoLinesAfterTheFirstLineCount) {
-    std::string text = Qso("14025", "JA1ABC") + "\r\nSTART-OF-LOG: 3.0\r\n" + Qso("14025", "JA1ABC") +
-                       "\r\nX-QSO: 14025\r\nQTC: 14025\r\nqso:  7025 CW 2012-11-24 1300 JA1ZLO        599 25     DL1ABC        599 14\r\n";
+    std::string text = Qso("14025", "JA1ABC") + "\r\nSTART-OF-LOG: 3.0\r\n" +
+                       Qso("14025", "JA1ABC") +
+                       "\r\nX-QSO: 14025\r\nQTC: 14025\r\nqso:  7025 CW 2012-11-24 1300 JA1ZLO     "
+                       "   599 25     DL1ABC        599 14\r\n";
     log = dir.Write("first.cbr", text);
     EXPECT_EQ(AnalyzeLog(log, format), 2);  // the first line is never a QSO, even a well-formed one
     EXPECT_EQ(CountryTally(2, kGermany), 1);
@@ -83,8 +85,9 @@ TEST_F(Analyze, UnknownCallsAreWorkedStationsWithoutAContinent) {
     EXPECT_EQ(CountryTotal(kNowhere), 1);
     for (int k = 1; k <= 6; ++k) EXPECT_EQ(ContinentTally(3, k), 0);
     std::string report = Report();
-    EXPECT_NE(report.find("XX   :Nowhere                   |   -     -     -     1     -     -  |    1"),
-              std::string::npos);
+    EXPECT_NE(
+        report.find("XX   :Nowhere                   |   -     -     -     1     -     -  |    1"),
+        std::string::npos);
     // Neither the unknown bucket nor a country without a continent has a chart cell.
     EXPECT_NE(report.find("SUM|  0  0  0"), std::string::npos);
 }
@@ -182,7 +185,8 @@ TEST_F(Analyze, LinesWithoutAnHourCountAsStationsOnly) {
 }
 
 TEST_F(Analyze, ACtrlZWhereALineBeginsEndsTheLog) {
-    log = dir.Write("cq.cbr", CabrilloLog(Qso("14025", "JA1ABC") + "\r\n\x1a\r\n" + Qso("14025", "JA1ABC") + "\r\n"));
+    log = dir.Write("cq.cbr", CabrilloLog(Qso("14025", "JA1ABC") + "\r\n\x1a\r\n" +
+                                          Qso("14025", "JA1ABC") + "\r\n"));
     EXPECT_EQ(AnalyzeLog(log, format), 1);
 }
 
@@ -190,13 +194,17 @@ TEST_F(Analyze, ALogWithoutQsosGivesAReportOfEmptyTables) {
     EXPECT_EQ(RunCabrillo(""), 0);
     EXPECT_EQ(ChartDay(), 0);
     std::string report = Report();
-    EXPECT_NE(report.find("  Asia       |   -     -     -     -     -     -  |    0 :  0.0%\r\n"), std::string::npos);
-    EXPECT_TRUE(report.ends_with("\r\n\r\nTime Chart / QSO  ALL BAND \r\n\r\nTime Chart / QSO \r\n"));
+    EXPECT_NE(report.find("  Asia       |   -     -     -     -     -     -  |    0 :  0.0%\r\n"),
+              std::string::npos);
+    EXPECT_TRUE(
+        report.ends_with("\r\n\r\nTime Chart / QSO  ALL BAND \r\n\r\nTime Chart / QSO \r\n"));
 }
 
 TEST_F(Analyze, ATxtListIsRefusedAndItsReportLeftAlone) {
-    log = dir.Write("cq.TXT", Lines({"mon day time  callsign      sent         rcvd      multi   MHz mode pts memo",
-                                     "  6   4 0900 QP3GES     599          59926                  14  CW  1"}));
+    log = dir.Write(
+        "cq.TXT",
+        Lines({"mon day time  callsign      sent         rcvd      multi   MHz mode pts memo",
+               "  6   4 0900 QP3GES     599          59926                  14  CW  1"}));
     std::string earlier = dir.Write("cq.tavo", "earlier report");
     EXPECT_EQ(AnalyzeLog(log, format), 0);
     EXPECT_EQ(format, -1);
@@ -237,6 +245,52 @@ TEST_F(Analyze, TheReportIsNamedAfterTheLogWithItsExtensionReplaced) {
     EXPECT_EQ(AnalyzeLog(log, format), 1);
     EXPECT_EQ(ReadBytes(log), bytes);
     EXPECT_TRUE(std::filesystem::exists(dir.File("odd.TAVO.tavo")));
+}
+
+TEST_F(Analyze, PassesOfTheirOwnRunSideBySideOnOneDatabase) {
+    cty_utl3::CountryDatabase db;
+    ASSERT_EQ(db.Load(dir.Write("OWN.DAT", TestCountryFile())), 0);
+    std::string japan = dir.Write("ja.cbr", CabrilloLog(Repeat(300, Qso("14025", "JA1ABC"))));
+    std::string germany =
+        dir.Write("dl.cbr", CabrilloLog(Repeat(200, Qso(" 7025", "DL1ABC", "2200"))));
+    LogPass a, b;
+    int formatA = 0, formatB = 0, countA = 0, countB = 0;
+    {
+        std::thread one([&] {
+            ReportBesideLog sink;
+            countA = AnalyzeLog(db, a, japan, formatA, sink);
+        });
+        std::thread two([&] {
+            ReportBesideLog sink;
+            countB = AnalyzeLog(db, b, germany, formatB, sink);
+        });
+        one.join();
+        two.join();
+    }
+    EXPECT_EQ(countA, 300);
+    EXPECT_EQ(countB, 200);
+    EXPECT_EQ(a.CountryTally(3, kJapan), 300);
+    EXPECT_EQ(a.CountryTally(2, kGermany), 0);
+    EXPECT_EQ(b.CountryTally(2, kGermany), 200);
+    EXPECT_EQ(b.FirstHour(), 22);
+    EXPECT_EQ(a.ChartHours(1, 12, 3, 4), 300);  // Japan is in Asia
+    // The same logs one after the other through the default pass give the same reports.
+    std::string reportJa = ReadBytes(ReportFileName(japan)),
+                reportDl = ReadBytes(ReportFileName(germany));
+    ASSERT_EQ(AnalyzeLog(japan, format), 300);
+    EXPECT_EQ(ReadBytes(ReportFileName(japan)), reportJa);
+    ASSERT_EQ(AnalyzeLog(germany, format), 200);
+    EXPECT_EQ(ReadBytes(ReportFileName(germany)), reportDl);
+    // A report to a writer of the caller's holds the same bytes.
+    std::string copy = dir.File("copy.tavo");
+    {
+        std::optional<tavo::TextWriter> out = tavo::TextWriter::Create(copy);
+        ASSERT_TRUE(out);
+        ReportTo sink(*out);
+        EXPECT_EQ(AnalyzeLog(db, a, germany, formatA, sink), 200);
+        out->Close();
+    }
+    EXPECT_EQ(ReadBytes(copy), reportDl);
 }
 
 TEST(ReportName, ReplacesTheExtensionOrAppendsWhereThereIsNone) {

@@ -20,7 +20,8 @@ const std::string kTavo = TAVO_BIN;
 
 std::string CountryFile() {
     return Lines({"test countries", CountryHeader("Japan", "25", "JA"), "  JA,JE;",
-                  CountryHeader("Germany", "14", "DL"), "  DL;", CountryHeader("Hawaii", "31", "KH6"), "  KH6;",
+                  CountryHeader("Germany", "14", "DL"), "  DL;",
+                  CountryHeader("Hawaii", "31", "KH6"), "  KH6;",
                   CountryHeader("Nowhere", "", "XX"), "  XX;", "end of file"});
 }
 
@@ -32,7 +33,9 @@ std::string TwoQsoLog() {
 class TavoCli : public ::testing::Test {
 protected:
     void SetUp() override { dir.Write("CQWW.DAT", CountryFile()); }
-    ProgramRun Tavo(const std::vector<std::string>& args) { return RunProgram(kTavo, args, dir.Path().string()); }
+    ProgramRun Tavo(const std::vector<std::string>& args) {
+        return RunProgram(kTavo, args, dir.Path().string());
+    }
     TempDir dir;
 };
 
@@ -47,10 +50,18 @@ TEST_F(TavoCli, HelpAndVersionGoToStandardOutput) {
 }
 
 TEST_F(TavoCli, UsageErrorsExitTwoWithOneLineOnStandardError) {
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {}, {"frobnicate"}, {"report"}, {"report", "--bogus", "x.cbr"}, {"report", "--data"},
-             {"report", "--stdout", "a.cbr", "b.cbr"}, {"data", "extra"}, {"call"}, {"call", ""},
-             {"convert-cty"}, {"call", "--stdout", "JA1ABC"}}) {
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{},
+                                               {"frobnicate"},
+                                               {"report"},
+                                               {"report", "--bogus", "x.cbr"},
+                                               {"report", "--data"},
+                                               {"report", "--stdout", "a.cbr", "b.cbr"},
+                                               {"data", "extra"},
+                                               {"call"},
+                                               {"call", ""},
+                                               {"convert-cty"},
+                                               {"call", "--stdout", "JA1ABC"}}) {
         ProgramRun run = Tavo(args);
         EXPECT_EQ(run.exitCode, 2) << (args.empty() ? "(none)" : args[0]);
         EXPECT_EQ(run.out, "");
@@ -66,8 +77,9 @@ TEST_F(TavoCli, ReportWritesBesideTheLogAndPrintsTheStatusLine) {
     EXPECT_EQ(run.out, "Worked 2 stations / File type Cabrillo\n");
     EXPECT_EQ(run.err, "");
     std::string report = ReadBytes(dir.File("cq 2012.tavo"));
-    EXPECT_TRUE(report.starts_with("  Tavo / Country + Continent  Ver 3.80 TAVO-PROJECT \r\n"
-                                   "                             logfile=cq 2012.cbr\r\n"));
+    EXPECT_TRUE(
+        report.starts_with("  Tavo / Country + Continent  Ver 3.80 TAVO-PROJECT \r\n"
+                           "                             logfile=cq 2012.cbr\r\n"));
     EXPECT_EQ(ReadBytes(log), TwoQsoLog());
 
     // The same pass to standard output gives the same bytes and writes nothing.
@@ -80,14 +92,18 @@ TEST_F(TavoCli, ReportWritesBesideTheLogAndPrintsTheStatusLine) {
 }
 
 TEST_F(TavoCli, EachLogOfSeveralGetsItsOwnPrefixedLine) {
-    std::string all = dir.Write("a.ALL", Lines({"zLog for Windows ", AllQso("2017/06/04", "09:00", "JA1ABC", "14")}));
-    std::string txt = dir.Write("b.TXT", Lines({"mon day time  callsign      sent         rcvd      multi   MHz mode pts memo"}));
+    std::string all = dir.Write(
+        "a.ALL", Lines({"zLog for Windows ", AllQso("2017/06/04", "09:00", "JA1ABC", "14")}));
+    std::string txt = dir.Write(
+        "b.TXT",
+        Lines({"mon day time  callsign      sent         rcvd      multi   MHz mode pts memo"}));
     std::string cbr = dir.Write("c.cbr", TwoQsoLog());
     std::string missing = dir.File("gone.cbr");
     ProgramRun run = Tavo({"report", all, txt, missing, cbr});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.out, all + ": Worked 1 stations / File type ZLOG(ALL)\n" + txt + ": Cannot Execute...\n" +
-                           missing + ": File Not Found!!\n" + cbr + ": Worked 2 stations / File type Cabrillo\n");
+    EXPECT_EQ(run.out, all + ": Worked 1 stations / File type ZLOG(ALL)\n" + txt +
+                           ": Cannot Execute...\n" + missing + ": File Not Found!!\n" + cbr +
+                           ": Worked 2 stations / File type Cabrillo\n");
     EXPECT_FALSE(fs::exists(dir.File("b.tavo")));
     EXPECT_TRUE(fs::exists(dir.File("c.tavo")));
 }
@@ -146,8 +162,9 @@ TEST_F(TavoCli, ShellCharactersInALogNameAreJustAName) {
 TEST_F(TavoCli, CallShowsTheTestTextForEachCallsign) {
     ProgramRun run = Tavo({"call", " ja1abc ", "DL1ABC"});
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, "Call :  JA1ABC \n\nJA : Japan\nZone:25 [Asia]\n\n"
-                       "Call : DL1ABC\n\nDL : Germany\nZone:14 [Europe]\n");
+    EXPECT_EQ(run.out,
+              "Call :  JA1ABC \n\nJA : Japan\nZone:25 [Asia]\n\n"
+              "Call : DL1ABC\n\nDL : Germany\nZone:14 [Europe]\n");
     ProgramRun unknown = Tavo({"call", "W1AW", "XX1A"});
     EXPECT_EQ(unknown.exitCode, 1);
     EXPECT_EQ(unknown.out, "unknown sri..\n\nCall : XX1A\n\nXX : Nowhere\nZone:-1 []\n");
@@ -157,7 +174,8 @@ TEST_F(TavoCli, DataNamesTheFileAndItsCounts) {
     ProgramRun run = Tavo({"data"});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, "Data File:CQWW.DAT\nCountry:4   PX:5\n");
-    std::string other = dir.Write("other.dat", Lines({"t", CountryHeader("Japan", "25", "JA"), "JA;", "end of file"}));
+    std::string other = dir.Write(
+        "other.dat", Lines({"t", CountryHeader("Japan", "25", "JA"), "JA;", "end of file"}));
     ProgramRun explicitFile = Tavo({"data", "--data", other});
     EXPECT_EQ(explicitFile.out, "Data File:" + other + "\nCountry:1   PX:1\n");
     EXPECT_EQ(Tavo({"data", "--data=" + other}).out, explicitFile.out);
@@ -185,11 +203,12 @@ TEST_F(TavoCli, WithoutALocalFileTheBundledCountryDataIsUsed) {
 }
 
 TEST_F(TavoCli, ConvertCtyWritesAFileTheLoaderReads) {
-    std::string cty = dir.Write("cty.dat",
-                                "Canada:                   05:  09:  NA:   44.35:    78.75:     5.0:  VE:\n"
-                                "    CF,CG,CJ,VE,=VER20260101;\n"
-                                "Japan:                    25:  45:  AS:   36.40:  -138.38:    -9.0:  JA:\n"
-                                "    JA,JE,7J;\n");
+    std::string cty =
+        dir.Write("cty.dat",
+                  "Canada:                   05:  09:  NA:   44.35:    78.75:     5.0:  VE:\n"
+                  "    CF,CG,CJ,VE,=VER20260101;\n"
+                  "Japan:                    25:  45:  AS:   36.40:  -138.38:    -9.0:  JA:\n"
+                  "    JA,JE,7J;\n");
     ProgramRun run = Tavo({"convert-cty", cty, "-o", dir.File("converted.dat")});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     ProgramRun data = Tavo({"data", "--data", dir.File("converted.dat")});
@@ -199,6 +218,59 @@ TEST_F(TavoCli, ConvertCtyWritesAFileTheLoaderReads) {
     ProgramRun missing = Tavo({"convert-cty", dir.File("none.dat"), "-o", dir.File("out.dat")});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_FALSE(fs::exists(dir.File("out.dat")));
+}
+
+TEST_F(TavoCli, ABatchOnSeveralJobsPrintsAndWritesWhatOneJobDoes) {
+    // Good logs of different sizes, a refused one and a missing one, so that
+    // the jobs finish out of order.
+    std::vector<std::string> logs;
+    for (int i = 0; i < 12; ++i) {
+        std::string qsos;
+        for (int q = 0; q <= i * 40; ++q)
+            qsos += CabrilloQso(q % 2 ? "14025" : " 7025", "2012-11-24", "0100",
+                                q % 3 ? "JA1ABC" : "DL1ABC") +
+                    "\r\n";
+        logs.push_back(dir.Write("log" + std::to_string(i) + ".cbr", CabrilloLog(qsos)));
+    }
+    logs.insert(logs.begin() + 3, dir.Write("list.txt", "mon day time  callsign\n"));
+    logs.insert(logs.begin() + 7, dir.File("missing.cbr"));
+
+    std::vector<std::string> args = {"report", "--jobs", "1"};
+    args.insert(args.end(), logs.begin(), logs.end());
+    ProgramRun one = Tavo(args);
+    std::vector<std::string> reports;
+    for (int i = 0; i < 12; ++i) {
+        std::string report = dir.File("log" + std::to_string(i) + ".tavo");
+        reports.push_back(ReadBytes(report));
+        fs::remove(report);
+    }
+    EXPECT_EQ(one.exitCode, 1);
+    EXPECT_NE(one.out.find("log11.cbr: Worked 441 stations / File type Cabrillo\n"),
+              std::string::npos)
+        << one.out;
+
+    for (std::string jobs : {"2", "4", "64"}) {
+        args[2] = jobs;
+        ProgramRun many = Tavo(args);
+        EXPECT_EQ(many.exitCode, one.exitCode) << jobs;
+        EXPECT_EQ(many.out, one.out) << jobs;
+        EXPECT_EQ(many.err, one.err) << jobs;
+        for (int i = 0; i < 12; ++i)
+            EXPECT_EQ(ReadBytes(dir.File("log" + std::to_string(i) + ".tavo")),
+                      reports[static_cast<std::size_t>(i)])
+                << jobs << " log" << i;
+    }
+}
+
+TEST_F(TavoCli, JobsMustBeAPositiveNumber) {
+    std::string log = dir.Write("cq.cbr", TwoQsoLog());
+    for (std::string bad : {"0", "-1", "x", "2x", ""}) {
+        ProgramRun run = Tavo({"report", "--jobs", bad, log});
+        EXPECT_EQ(run.exitCode, 2) << bad;
+        EXPECT_TRUE(run.err.starts_with("tavo: ")) << run.err;
+    }
+    EXPECT_EQ(Tavo({"report", "--jobs=3", log}).exitCode, 0);
+    EXPECT_EQ(Tavo({"call", "--jobs", "2", "JA1ABC"}).exitCode, 2);
 }
 
 }  // namespace
