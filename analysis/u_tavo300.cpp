@@ -53,8 +53,11 @@ std::optional<int> DateDays(std::string_view text) {
         if (!IsDigit(text[static_cast<std::size_t>(i)])) return std::nullopt;
     }
     if (IsDigit(text[4]) || IsDigit(text[7])) return std::nullopt;
+    // Every one of these characters is a digit by now.
     auto num = [text](std::size_t at, std::size_t n) {
-        return tavo::ParseInt32(text.substr(at, n)).value_or(-1);
+        int value = 0;
+        for (std::size_t i = at; i < at + n; ++i) value = value * 10 + (text[i] - '0');
+        return value;
     };
     int year = num(0, 4), month = num(5, 2), day = num(8, 2);
     if (month < 1 || month > 12 || day < 1 || day > 31) return std::nullopt;

@@ -50,6 +50,14 @@ std::optional<std::int32_t> ParseDigits(std::string_view digits, int base, bool 
 
 std::optional<std::int32_t> ParseInt32(std::string_view text) {
     if (text.empty()) return std::nullopt;
+    // Fields are mostly a few plain digits: read them without the general path.
+    if (text.size() <= 9) {
+        std::int32_t value = 0;
+        std::size_t i = 0;
+        for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+            value = value * 10 + (text[i] - '0');
+        if (i == text.size()) return value;
+    }
     if (text.front() == '$' || text.front() == 'x' || text.front() == 'X') {
         return ParseDigits(text.substr(1), 16, false);
     }

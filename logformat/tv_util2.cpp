@@ -206,16 +206,27 @@ void ForEachToken(std::string_view line, Found found) {
 }  // namespace
 
 CabrilloTokens::CabrilloTokens(std::string_view Line) : line_(Line) {
-    ForEachToken(line_, [this](CabrilloToken token) {
-        if (count_ < kKept) kept_[static_cast<std::size_t>(count_)] = token;
+    const char* text = line_.data();
+    const std::size_t n = line_.size();
+    std::size_t i = kMarkerLength;
+    for (;;) {
+        while (i < n && !IsTokenChar(text[i])) ++i;
+        if (i >= n) break;
+        const std::size_t start = i;
+        while (i < n && IsTokenChar(text[i])) ++i;
+        if (count_ < kKept)
+            kept_[count_] = {static_cast<std::uint32_t>(start),
+                             static_cast<std::uint32_t>(i - start)};
         ++count_;
-        return true;
-    });
+    }
 }
 
 CabrilloToken CabrilloTokens::At(int Index) const {
     if (Index < 0 || Index >= count_) return {};
-    if (Index < kKept) return kept_[static_cast<std::size_t>(Index)];
+    if (Index < kKept) {
+        const Span span = kept_[Index];
+        return {line_.substr(span.start, span.length), static_cast<int>(span.start) + 1};
+    }
     CabrilloToken result;
     int n = 0;
     ForEachToken(line_, [&](CabrilloToken token) {

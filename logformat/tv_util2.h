@@ -96,7 +96,10 @@ private:
     static constexpr int kKept = 24;
     std::string_view line_;
     int count_ = 0;
-    std::array<CabrilloToken, kKept> kept_{};
+    struct Span {
+        std::uint32_t start, length;  // 0-based in the line
+    };
+    Span kept_[kKept];  // the first Count() are set; left uninitialised, as lines are many
 };
 
 // A Cabrillo frequency field read as a whole: a band designator, or kHz.
