@@ -135,7 +135,7 @@ TEST(PrefixIndex, AgreesWithTheScanAtBothCapacityEnds) {
 
 // Real calls: MASTER.SCP when it lies beside the project, and a fixed set
 // of portable, maritime and odd forms always.
-std::vector<std::string> RealCalls() {
+std::vector<std::string> RealCalls(int step) {
     std::vector<std::string> calls = {
         "JA1ABC", "W1AW/KH6",  "KH6/W1AW",   "VE3/AB1CD", "OK1MLG/MM", "DL1ABC/P",  "4U1UN",
         "TO5T",   "3D2/R",     "RI1ANZ",     "ZS6ABC",    "ja1abc/1",  "",          "/",
@@ -144,21 +144,22 @@ std::vector<std::string> RealCalls() {
     int n = 0;
     for (std::string line; std::getline(scp, line);) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        // Every seventh call keeps the test quick under the sanitizers.
-        if (!line.empty() && line[0] != '#' && n++ % 7 == 0) calls.push_back(line);
+        // Every step-th call keeps the test quick under the sanitizers.
+        if (!line.empty() && line[0] != '#' && n++ % step == 0) calls.push_back(line);
     }
     return calls;
 }
 
 TEST(PrefixIndex, AgreesWithTheScanOnRealCountryFilesAndCalls) {
-    const std::vector<std::string> calls = RealCalls();
+    // The scan reads cty.dat's 20,000 exact calls for every call: fewer calls there.
+    const std::vector<std::string> calls = RealCalls(7), fewer = RealCalls(41);
     for (std::string file : {std::string(TAVO_SOURCE_DIR) + "/data/CQWW.DAT",
                              std::string(TAVO_REALDATA) + "/cqwwdat/zServer_CQWW.DAT",
                              std::string(TAVO_REALDATA) + "/../countrydata/cty.dat"}) {
         CountryDatabase db;
         if (db.Load(file) != 0) continue;  // the real-data copy may be absent
         ASSERT_GT(db.PrefixCount(), 1000) << file;
-        ExpectSameAsScan(db, calls);
+        ExpectSameAsScan(db, db.Form() == DataForm::CtyDat ? fewer : calls);
     }
 }
 
