@@ -5,7 +5,9 @@
 
 namespace tavo {
 
-std::string DataText(std::string_view DataFileName) {
+namespace {
+
+std::string CountsText(std::string_view DataFileName) {
     std::string text = "Data File:";
     text += DataFileName;
     text += "\r\nCountry:" + IntToStr(cty_utl3::CountryCount());
@@ -13,17 +15,44 @@ std::string DataText(std::string_view DataFileName) {
     return text;
 }
 
+}  // namespace
+
+std::string DataFormText() {
+    const cty_utl3::CountryDatabase& db = cty_utl3::DefaultCountryDatabase();
+    std::string text = "Form:";
+    if (db.Form() == cty_utl3::DataForm::CtyDat) {
+        text += "cty.dat   Exact:" + IntToStr(db.ExactCount());
+    } else {
+        text += kCountryFileName;
+    }
+    if (!db.Version().empty()) text += "\r\nVersion:" + db.Version();
+    return text;
+}
+
+// The window's text for CQWW.DAT stays as it always was.
+std::string DataText(std::string_view DataFileName) {
+    std::string text = CountsText(DataFileName);
+    if (cty_utl3::DefaultCountryDatabase().Form() != cty_utl3::DataForm::CqwwDat) {
+        text += "\r\n" + DataFormText();
+    }
+    return text;
+}
+
+std::string DataTextWithForm(std::string_view DataFileName) {
+    return CountsText(DataFileName) + "\r\n" + DataFormText();
+}
+
 std::optional<std::string> TestText(std::string_view Answer) {
     const std::string call = UpperAscii(Answer);
-    const int index = cty_utl3::CallToCountry(Trim(call));
-    if (index < 0) return std::nullopt;
-    const cty_utl3::TCountryRec& rec = cty_utl3::CountryTable(index);
+    const cty_utl3::CallResolution found = cty_utl3::Resolve(Trim(call));
+    if (found.Country < 0) return std::nullopt;
+    const cty_utl3::TCountryRec& rec = cty_utl3::CountryTable(found.Country);
     std::string text = "Call : " + call + "\r\n\r\n";
     text += Trim(rec.MainPrefix.View());
     text += " : ";
     text += Trim(rec.Name.View());
-    text += "\r\nZone:" + IntToStr(rec.CqZone) + " [";
-    text += Trim(cty_utl3::ContinentName(rec.Continent));
+    text += "\r\nZone:" + IntToStr(found.CqZone) + " [";
+    text += Trim(cty_utl3::ContinentName(found.Continent));
     text += "]";
     return text;
 }

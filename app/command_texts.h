@@ -11,11 +11,21 @@ namespace tavo {
 // The country data file's fixed name; the window reads it from the current folder.
 inline constexpr const char* kCountryFileName = "CQWW.DAT";
 
-// "Data File:" name, then "Country:" and "   PX:" with the loaded counts.
+// "Data File:" name, then "Country:" and "   PX:" with the loaded counts; for
+// data in cty.dat form the window also shows DataFormText.
 std::string DataText(std::string_view DataFileName);
 
+// "Form:" and the loaded data's form ("CQWW.DAT", or "cty.dat" with "   Exact:"
+// and the number of exact calls), then "Version:" and the data's version when
+// it carries one: cty.dat's "=VER" date, or CQWW.DAT's title line.
+std::string DataFormText();
+
+// The counts and the form together, as the command line shows them.
+std::string DataTextWithForm(std::string_view DataFileName);
+
 // The TEST answer for a typed callsign: upper-cased byte by byte, trimmed and
-// resolved. Empty when no country has it ("unknown sri.." is then shown).
+// resolved; the zone and continent are those of the entry that matched.
+// Empty when no country has it ("unknown sri.." is then shown).
 std::optional<std::string> TestText(std::string_view Answer);
 
 inline constexpr std::string_view kUnknownCall = "unknown sri..";

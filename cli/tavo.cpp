@@ -257,7 +257,7 @@ int Data(const Options& o) {
     if (!o.args.empty()) throw UsageError{"'data' takes no arguments"};
     std::optional<std::string> name = LoadData(o);
     if (!name) return kExitFailed;
-    std::cout << ForTerminal(tavo::DataText(*name)) << '\n';
+    std::cout << ForTerminal(tavo::DataTextWithForm(*name)) << '\n';
     return kExitOk;
 }
 

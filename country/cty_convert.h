@@ -4,26 +4,16 @@
 #pragma once
 
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "country/cty_dat.h"
 #include "platform/text_file.h"
 
 namespace cty_convert {
 
-// A cty.dat that cannot be converted faithfully: the file name, the 1-based
-// line the problem was found on, and what is wrong, as "FILE:LINE: problem".
-class CtyFormatError : public std::runtime_error {
-public:
-    CtyFormatError(const std::string& fileName, int lineNumber, const std::string& problem);
-    const std::string& FileName() const { return fileName_; }
-    int LineNumber() const { return lineNumber_; }
-
-private:
-    std::string fileName_;
-    int lineNumber_;
-};
+// A cty.dat that cannot be converted faithfully, as "FILE:LINE: problem".
+using CtyFormatError = cty_utl3::CtyFormatError;
 
 // One entity of cty.dat as CQWW.DAT will hold it.
 struct CtyEntity {

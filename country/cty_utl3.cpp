@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "common/text.h"
+#include "country/cty_dat.h"
 #include "platform/text_file.h"
 
 namespace cty_utl3 {
@@ -40,6 +41,9 @@ std::uint32_t EdgeSlot(std::uint32_t key) {
     return h ^ (h >> 16);
 }
 
+constexpr std::array<std::string_view, 7> kOperatingSuffixes = {"MM", "AM",   "QRP", "QRPP",
+                                                                "LH", "JOTA", "YOTA"};
+
 bool IsEndOfFileLine(std::string_view line) {
     return tavo::SameTextAscii(line.substr(0, 11), "end of file");
 }
@@ -62,6 +66,7 @@ public:
     void Run() {
         std::string line;
         reader_.ReadLine(line);  // the title line is never data
+        std::string title(tavo::Trim(line));
         while (ReadData(line) && !IsEndOfFileLine(line)) {
             // A 501st country ends the data as an "end of file" line would.
             if (country_ > MaxCountries) break;
@@ -71,6 +76,10 @@ public:
         }
         db_.countryCount_ = country_ - 1;
         db_.prefixCount_ = prefix_ - 1;
+        db_.exacts_.clear();
+        db_.exactIndex_.clear();
+        db_.form_ = DataForm::CqwwDat;
+        db_.version_ = std::move(title);
     }
 
 private:
@@ -115,6 +124,9 @@ private:
         rec.Prefix = StripPrefix(item.substr(0, 14));
         rec.Country = country_;
         rec.PrefixLen = static_cast<std::int32_t>(rec.Prefix.Length());
+        // CQWW.DAT keeps cty.dat's annotations as text only: the country decides.
+        rec.CqZone = 0;
+        rec.Continent = 0;
         ++prefix_;
         return true;
     }
@@ -125,12 +137,113 @@ private:
     int prefix_ = 1;
 };
 
-CountryDatabase::CountryDatabase()
-    : countries_(MaxCountries + 1), prefixes_(MaxPrefixes + 1) {
+// Collects a whole cty.dat before any table changes, so that a malformed
+// file leaves the database as it was.
+class CtyLoader : public CtySink {
+public:
+    void Header(const CtyHeader& header) override {
+        if (static_cast<int>(countries_.size()) >= MaxCountries) {
+            throw CtyProblem{"more than " + tavo::IntToStr(MaxCountries) +
+                             " entities; the country table holds no more"};
+        }
+        TCountryRec rec;
+        rec.Name = header.Name;
+        rec.MainPrefix = header.MainPrefix;
+        rec.CqZone = header.CqZone;
+        rec.Continent = header.Continent;
+        countries_.push_back(rec);
+    }
+
+    void Item(const CtyItem& item) override {
+        const auto country = static_cast<std::int32_t>(countries_.size());
+        if (item.Exact) {
+            if (version_.empty() && IsVersionItem(item.Text)) version_ = item.Text.substr(4);
+            exacts_.push_back({tavo::UpperAscii(item.Call), country, item.CqZone, item.Continent});
+            return;
+        }
+        if (item.Call.size() > static_cast<std::size_t>(MaxPrefixLength)) {
+            std::string problem = "prefix \"";
+            problem.append(item.Call).append("\" is longer than the 14 characters a prefix holds");
+            throw CtyProblem{problem};
+        }
+        if (static_cast<int>(prefixes_.size()) >= MaxPrefixes) {
+            throw CtyProblem{"more than " + tavo::IntToStr(MaxPrefixes) +
+                             " prefixes; the prefix table holds no more"};
+        }
+        TPrefixRec rec;
+        rec.Prefix = item.Call;
+        rec.Country = country;
+        rec.PrefixLen = static_cast<std::int32_t>(item.Call.size());
+        rec.CqZone = item.CqZone;
+        rec.Continent = item.Continent;
+        prefixes_.push_back(rec);
+    }
+
+    void EndEntity() override {}
+
+    void CommitTo(CountryDatabase& db) {
+        std::copy(countries_.begin(), countries_.end(), db.countries_.begin() + 1);
+        std::copy(prefixes_.begin(), prefixes_.end(), db.prefixes_.begin() + 1);
+        db.countryCount_ = static_cast<int>(countries_.size());
+        db.prefixCount_ = static_cast<int>(prefixes_.size());
+        db.exactIndex_.clear();
+        // A call listed twice goes to the later entity, as a prefix does.
+        for (std::size_t i = 0; i < exacts_.size(); ++i)
+            db.exactIndex_[exacts_[i].Call] = static_cast<int>(i);
+        db.exacts_ = std::move(exacts_);
+        db.form_ = DataForm::CtyDat;
+        db.version_ = std::move(version_);
+    }
+
+private:
+    std::vector<TCountryRec> countries_;
+    std::vector<TPrefixRec> prefixes_;
+    std::vector<TExactRec> exacts_;
+    std::string version_;
+};
+
+namespace {
+
+// Empty when the file cannot be opened. A cty.dat starts with an entity
+// header; CQWW.DAT's first line is a title of any text but that.
+std::optional<DataForm> FormOf(const std::string& FileName) {
+    std::optional<tavo::TextReader> reader = tavo::TextReader::Open(FileName);
+    if (!reader) return std::nullopt;
+    for (std::string line; reader->ReadLine(line);) {
+        std::string_view text = tavo::Trim(line);
+        if (!text.empty()) return IsCtyHeaderLine(text) ? DataForm::CtyDat : DataForm::CqwwDat;
+    }
+    return DataForm::CqwwDat;
+}
+
+CallResolution WithOverrides(const TCountryRec& country, int index, int zone, int continent) {
+    return {index, zone != 0 ? zone : country.CqZone,
+            continent != 0 ? continent : country.Continent};
+}
+
+}  // namespace
+
+CountryDatabase::CountryDatabase() : countries_(MaxCountries + 1), prefixes_(MaxPrefixes + 1) {
     BuildIndex();
 }
 
 int CountryDatabase::Load(const std::string& FileName) {
+    std::optional<DataForm> form = FormOf(FileName);
+    if (!form) return -1;
+    return *form == DataForm::CtyDat ? LoadCtyDat(FileName) : LoadCqwwDat(FileName);
+}
+
+int CountryDatabase::LoadCtyDat(const std::string& FileName) {
+    std::optional<tavo::TextReader> reader = tavo::TextReader::Open(FileName);
+    if (!reader) return -1;
+    CtyLoader loader;
+    ReadCtyDat(*reader, loader);
+    loader.CommitTo(*this);
+    BuildIndex();
+    return 0;
+}
+
+int CountryDatabase::LoadCqwwDat(const std::string& FileName) {
     std::optional<tavo::TextReader> reader = tavo::TextReader::Open(FileName);
     if (!reader) return -1;
     try {
@@ -151,6 +264,9 @@ const TCountryRec& CountryDatabase::Country(int Index) const {
 }
 const TPrefixRec& CountryDatabase::Prefix(int Index) const {
     return prefixes_.at(static_cast<std::size_t>(Index));
+}
+const TExactRec& CountryDatabase::Exact(int Index) const {
+    return exacts_.at(static_cast<std::size_t>(Index - 1));
 }
 
 // The scan's winner is the last record, in table order, among the matching
@@ -230,18 +346,44 @@ int CountryDatabase::FindPrefix(std::string_view Call) const {
     return rec > 0 ? prefixes_[static_cast<std::size_t>(rec)].Country : -1;
 }
 
-int CountryDatabase::CallToCountry(std::string_view Call) const {
+bool IsOperatingSuffix(std::string_view Part) {
+    Part = tavo::Trim(Part);
+    for (std::string_view suffix : kOperatingSuffixes) {
+        if (tavo::SameTextAscii(Part, suffix)) return true;
+    }
+    return false;
+}
+
+int CountryDatabase::PortablePrefixRecord(std::string_view Call) const {
     const std::size_t len = Call.size();
     const auto slash = Call.find('/');
-    int plain = FindPrefix(Call);
+    const int plain = FindPrefixRecord(Call);
     if (slash == std::string_view::npos) return plain;
     const std::size_t pos = slash + 1;  // 1-based, as the rule counts it
     if (!(len < 2 * pos && len - pos >= 2)) return plain;
+    // "/MM" says how the station operates, not where: the home call decides.
+    if (IsOperatingSuffix(Call.substr(pos))) return plain;
     std::string candidate(Call.substr(pos));
     candidate += '/';
     candidate += Call.substr(0, slash);
-    int swapped = FindPrefix(candidate);
-    return swapped >= 0 ? swapped : plain;
+    const int swapped = FindPrefixRecord(candidate);
+    return swapped > 0 ? swapped : plain;
+}
+
+// The analysis passes the call field with its trailing blanks; an exact call
+// is the callsign itself.
+CallResolution CountryDatabase::Resolve(std::string_view Call) const {
+    if (!exactIndex_.empty()) {
+        auto found = exactIndex_.find(tavo::UpperAscii(tavo::Trim(Call)));
+        if (found != exactIndex_.end()) {
+            const TExactRec& rec = exacts_[static_cast<std::size_t>(found->second)];
+            return WithOverrides(Country(rec.Country), rec.Country, rec.CqZone, rec.Continent);
+        }
+    }
+    const int index = PortablePrefixRecord(Call);
+    if (index <= 0) return {};
+    const TPrefixRec& rec = prefixes_[static_cast<std::size_t>(index)];
+    return WithOverrides(Country(rec.Country), rec.Country, rec.CqZone, rec.Continent);
 }
 
 CountryDatabase& DefaultCountryDatabase() {
@@ -257,5 +399,6 @@ int PrefixCount() { return DefaultCountryDatabase().PrefixCount(); }
 void ClearCountryTables() { DefaultCountryDatabase().Clear(); }
 int FindPrefix(std::string_view Call) { return DefaultCountryDatabase().FindPrefix(Call); }
 int CallToCountry(std::string_view Call) { return DefaultCountryDatabase().CallToCountry(Call); }
+CallResolution Resolve(std::string_view Call) { return DefaultCountryDatabase().Resolve(Call); }
 
 }  // namespace cty_utl3

@@ -1,10 +1,12 @@
-// The country database: CQWW.DAT loaded into a country table and a prefix
-// table, and callsigns resolved against them by longest prefix.
+// The country database: CQWW.DAT or a cty.dat loaded into a country table, a
+// prefix table and (cty.dat only) a table of exact calls, and callsigns
+// resolved against them: exact call, then longest prefix.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "common/short_string.h"
@@ -26,6 +28,30 @@ struct TPrefixRec {
     tavo::ShortString<MaxPrefixLength> Prefix;
     std::int32_t Country = 0;  // index into the country table
     std::int32_t PrefixLen = 0;
+    // cty.dat's "(cq)" and "{continent}" of the item; 0 when it has none, as
+    // always from CQWW.DAT.
+    std::int32_t CqZone = 0;
+    std::int32_t Continent = 0;
+};
+
+// A cty.dat "=" item: the whole callsign it matches, upper-cased.
+struct TExactRec {
+    std::string Call;
+    std::int32_t Country = 0;
+    std::int32_t CqZone = 0;     // the override, 0 when there is none
+    std::int32_t Continent = 0;  // the override, 0 when there is none
+};
+
+// Which form the loaded file had; the fixed columns of CQWW.DAT, or cty.dat
+// with its colon-separated headers.
+enum class DataForm { CqwwDat, CtyDat };
+
+// A callsign's country with the zone and continent of the entry that matched
+// it: its override where it has one, else its country's. All -1 for no country.
+struct CallResolution {
+    int Country = -1;
+    int CqZone = -1;
+    int Continent = -1;
 };
 
 // One loaded country file: the tables, their counts and the prefix index. A
@@ -36,8 +62,11 @@ public:
     CountryDatabase();
 
     // 0 when the file was read, -1 when it cannot be opened (tables untouched).
-    // Records are overwritten from 1 on; those beyond the new counts keep what
-    // they held. A read error after the open raises tavo::IoError.
+    // The form is told by the first line that is not blank: a cty.dat header
+    // there means cty.dat. Records are overwritten from 1 on; those beyond the
+    // new counts keep what they held. A read error after the open raises
+    // tavo::IoError; a cty.dat that is malformed or holds more than the tables
+    // do raises CtyFormatError and leaves the database as it was.
     int Load(const std::string& FileName);
     // Back to the zeroed tables a new database has.
     void Clear();
@@ -47,21 +76,39 @@ public:
     const TPrefixRec& Prefix(int Index) const;
     int CountryCount() const { return countryCount_; }
     int PrefixCount() const { return prefixCount_; }
+    // Exact calls 1..ExactCount(), in file order.
+    const TExactRec& Exact(int Index) const;
+    int ExactCount() const { return static_cast<int>(exacts_.size()); }
+    DataForm Form() const { return form_; }
+    // cty.dat's "=VER" date, or CQWW.DAT's title line trimmed; empty when none.
+    const std::string& Version() const { return version_; }
 
     // Longest prefix of the table that begins Call; later records win ties; -1 for none.
     int FindPrefix(std::string_view Call) const;
-    // FindPrefix with the portable rule: "AB1CD/VE3" is tried as "VE3/AB1CD" first.
-    int CallToCountry(std::string_view Call) const;
+    // An exact call equal to the trimmed Call (ASCII case-insensitive) wins;
+    // else FindPrefix with the portable rule: "AB1CD/VE3" is tried as
+    // "VE3/AB1CD" first, unless the part after the "/" is an operating suffix
+    // such as MM or QRP.
+    CallResolution Resolve(std::string_view Call) const;
+    int CallToCountry(std::string_view Call) const { return Resolve(Call).Country; }
 
 private:
     friend class Loader;
+    friend class CtyLoader;
     void BuildIndex();
     int FindPrefixRecord(std::string_view Call) const;
+    int PortablePrefixRecord(std::string_view Call) const;
+    int LoadCqwwDat(const std::string& FileName);
+    int LoadCtyDat(const std::string& FileName);
 
     std::vector<TCountryRec> countries_;  // index 0 is never a record
     std::vector<TPrefixRec> prefixes_;
     int countryCount_ = 0;
     int prefixCount_ = 0;
+    std::vector<TExactRec> exacts_;
+    std::unordered_map<std::string, int> exactIndex_;  // upper-cased call to exacts_ index
+    DataForm form_ = DataForm::CqwwDat;
+    std::string version_;
 
     // The prefixes as a trie over their upper-cased characters; a node keeps
     // the last record, in table order, whose whole prefix ends there. Edges
@@ -88,10 +135,15 @@ int PrefixCount();
 void ClearCountryTables();
 int FindPrefix(std::string_view Call);
 int CallToCountry(std::string_view Call);
+CallResolution Resolve(std::string_view Call);
 
 // Continent codes 1..6; any other code gives the empty text.
 std::string_view ContinentAbbr(int Code);
 std::string_view ContinentName(int Code);  // 13 characters, as the report prints it
+
+// The part after a callsign's "/" that names how it operates (MM, AM, QRP,
+// QRPP, LH, JOTA, YOTA, blanks around it aside), not where.
+bool IsOperatingSuffix(std::string_view Part);
 
 // The loader's helpers, public for their own tests.
 int FieldToInt(std::string_view Line, int From, int Count);

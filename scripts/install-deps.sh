@@ -3,7 +3,8 @@
 # Groups: core (compiler, CMake, tests, benchmarks), gui (Qt window),
 # windows (mingw-w64 cross compilers, and Wine with a virtual X display to run
 # the Windows programs headless), all;
-# data (Debian's cty.dat) is only for regenerating data/CQWW.DAT, so "all" leaves it out.
+# data (Debian's cty.dat) is for regenerating data/CQWW.DAT, and a second place
+# the MASTER.SCP agreement test looks for cty.dat; "all" leaves it out.
 # Safe to run again: only missing packages are fetched.
 set -euo pipefail
 

@@ -216,6 +216,39 @@ TEST_F(MainWindow, TestWithNoCountryBlanksOnlyOrNothingTyped) {
     EXPECT_EQ(ui.Messages, V{});
 }
 
+// A cty.dat copied under the fixed name: an exact call with its own zone and
+// continent, and an operating suffix that names no country.
+constexpr std::string_view kCtyDat =
+    "Japan:                    25:  45:  AS:   36.40:  -138.38:    -9.0:  JA:\r\n"
+    "    JA,JE,=JA1ZZZ(27){OC},=VER20260101;\r\n"
+    "Scotland:                 14:  27:  EU:   56.82:     4.18:     0.0:  GM:\r\n"
+    "    GM,MM;\r\n";
+
+TEST_F(MainWindow, ACtyDatNamedCqwwDatLoadsAndTestShowsTheMatchedEntry) {
+    dir.Write("CQWW.DAT", kCtyDat);
+    Start();
+    EXPECT_EQ(ui.Messages, V{});
+    EXPECT_EQ(Test("ja1zzz"), "Call : JA1ZZZ\r\n\r\nJA : Japan\r\nZone:27 [Oceania]");
+    EXPECT_EQ(Test("JA1ABC/MM"), "Call : JA1ABC/MM\r\n\r\nJA : Japan\r\nZone:25 [Asia]");
+    ui.Messages.clear();
+    form.Perform(&TForm1::MenuDataClick);
+    EXPECT_EQ(ui.Messages, V{"Data File:CQWW.DAT\r\nCountry:2   PX:4\r\n"
+                             "Form:cty.dat   Exact:2\r\nVersion:20260101"});
+}
+
+TEST_F(MainWindow, AMalformedCtyDatIsShownByLineAndTheWindowOpensEmpty) {
+    std::string bad(kCtyDat);
+    bad.replace(bad.find("GM,MM;"), 6, "GM,MM");
+    dir.Write("CQWW.DAT", bad);
+    Start();
+    EXPECT_EQ(ui.Messages,
+              V{"CQWW.DAT:4: the file ends inside the prefix list of \"Scotland\" (no \";\")"});
+    EXPECT_EQ(ui.Closes, 0);
+    form.Perform(&TForm1::MenuDataClick);
+    EXPECT_EQ(ui.Messages.back(), "Data File:CQWW.DAT\r\nCountry:0   PX:0");
+    EXPECT_EQ(Test("JA1ABC"), "unknown sri..");
+}
+
 TEST_F(MainWindow, ViewLogAndTavoStartTheViewerOnTheLogAndItsReport) {
     StartWithCountries();
     std::string log = dir.Write("my contest.ALL", test::ZLogAllLog());

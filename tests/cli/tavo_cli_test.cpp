@@ -173,12 +173,47 @@ TEST_F(TavoCli, CallShowsTheTestTextForEachCallsign) {
 TEST_F(TavoCli, DataNamesTheFileAndItsCounts) {
     ProgramRun run = Tavo({"data"});
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, "Data File:CQWW.DAT\nCountry:4   PX:5\n");
-    std::string other = dir.Write(
-        "other.dat", Lines({"t", CountryHeader("Japan", "25", "JA"), "JA;", "end of file"}));
+    EXPECT_EQ(run.out, "Data File:CQWW.DAT\nCountry:4   PX:5\nForm:CQWW.DAT\nVersion:test countries\n");
+    std::string other = dir.Write("other.dat", Lines({"", CountryHeader("Japan", "25", "JA"), "JA;", "end of file"}));
     ProgramRun explicitFile = Tavo({"data", "--data", other});
-    EXPECT_EQ(explicitFile.out, "Data File:" + other + "\nCountry:1   PX:1\n");
+    EXPECT_EQ(explicitFile.out, "Data File:" + other + "\nCountry:1   PX:1\nForm:CQWW.DAT\n");
     EXPECT_EQ(Tavo({"data", "--data=" + other}).out, explicitFile.out);
+}
+
+// A cty.dat as --data: exact calls, their overrides and the operating suffixes.
+std::string SmallCtyDat() {
+    return "Fed. Rep. of Germany:     14:  28:  EU:   51.00:   -10.00:    -1.0:  DL:\n"
+           "    DA,DL;\n"
+           "Scotland:                 14:  27:  EU:   56.82:     4.18:     0.0:  GM:\n"
+           "    GM,MM;\n"
+           "Sint Maarten:             08:  11:  NA:   18.07:    63.07:     4.0:  PJ7:\n"
+           "    PJ7,=DL1XX/P(9){SA};\n";
+}
+
+TEST_F(TavoCli, CallWithACtyDatShowsTheEntryThatMatched) {
+    std::string cty = dir.Write("cty.dat", SmallCtyDat());
+    ProgramRun run = Tavo({"call", "--data", cty, "dl1xx/p", "DL1XX", "DL1XX/MM"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "Call : DL1XX/P\n\nPJ7 : Sint Maarten\nZone:9 [South America]\n\n"
+                       "Call : DL1XX\n\nDL : Fed. Rep. of Germany\nZone:14 [Europe]\n\n"
+                       "Call : DL1XX/MM\n\nDL : Fed. Rep. of Germany\nZone:14 [Europe]\n");
+}
+
+TEST_F(TavoCli, AMalformedCtyDatStopsEveryCommandNamingItsLine) {
+    std::string bad = SmallCtyDat();
+    bad.replace(bad.find("PJ7,"), 4, "PJ7(99),");
+    std::string cty = dir.Write("bad.dat", bad);
+    std::string log = dir.Write("a.cbr", TwoQsoLog());
+    for (std::vector<std::string> args : {std::vector<std::string>{"data", "--data", cty},
+                                          {"call", "--data", cty, "DL1ABC"},
+                                          {"report", "--data", cty, log}}) {
+        ProgramRun run = Tavo(args);
+        EXPECT_EQ(run.exitCode, 1) << args[0];
+        EXPECT_EQ(run.err, "tavo: " + cty + ":6: item \"PJ7(99)\": CQ zone \"99\" is not a number from 1 to 40\n")
+            << args[0];
+        EXPECT_EQ(run.out, "") << args[0];
+    }
+    EXPECT_FALSE(fs::exists(dir.File("a.tavo")));
 }
 
 TEST_F(TavoCli, AMissingCountryFileStopsEveryCommand) {
@@ -212,7 +247,11 @@ TEST_F(TavoCli, ConvertCtyWritesAFileTheLoaderReads) {
     ProgramRun run = Tavo({"convert-cty", cty, "-o", dir.File("converted.dat")});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     ProgramRun data = Tavo({"data", "--data", dir.File("converted.dat")});
-    EXPECT_EQ(data.out, "Data File:" + dir.File("converted.dat") + "\nCountry:2   PX:7\n");
+    EXPECT_EQ(data.out, "Data File:" + dir.File("converted.dat") +
+                            "\nCountry:2   PX:7\nForm:CQWW.DAT\nVersion:CQWW.DAT converted from cty.dat version 20260101\n");
+    // The same cty.dat taken directly: its version, and the exact call kept.
+    EXPECT_EQ(Tavo({"data", "--data", cty}).out,
+              "Data File:" + cty + "\nCountry:2   PX:7\nForm:cty.dat   Exact:1\nVersion:20260101\n");
     ProgramRun toStdout = Tavo({"convert-cty", cty});
     EXPECT_EQ(toStdout.out, ReadBytes(dir.File("converted.dat")));
     ProgramRun missing = Tavo({"convert-cty", dir.File("none.dat"), "-o", dir.File("out.dat")});

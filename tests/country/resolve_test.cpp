@@ -80,6 +80,31 @@ TEST_F(Resolve, TrailingBlanksCountTowardTheSlashRule) {
     EXPECT_EQ(CallToCountry("AB1CD/KH6 "), 3);   // candidate "KH6 /AB1CD"
 }
 
+TEST_F(Resolve, OperatingSuffixesKeepTheHomeCallsCountry) {
+    Load({"OK;", "MM;", "AM;", "LH;", "JOTA;", "YOTA;", "QRP;", "DL;"});
+    for (std::string_view call : {"OK1MLG/MM", "OK1MLG/AM", "OK1MLG/LH", "OK1MLG/JOTA",
+                                  "OK1MLG/YOTA", "OK1MLG/QRP", "OK1MLG/QRPP", "ok1mlg/mm",
+                                  "OK1MLG/Jota", "OK1MLG/MM   "})
+        EXPECT_EQ(CallToCountry(call), 1) << "'" << call << "'";
+    // Any other part after the "/" still swaps, even one that starts like a suffix.
+    EXPECT_EQ(CallToCountry("OK1MLG/MM1"), 2);
+    EXPECT_EQ(CallToCountry("OK1MLG/MM/P"), 2);
+    EXPECT_EQ(CallToCountry("OK1MLG/DL"), 8);
+    EXPECT_TRUE(IsOperatingSuffix(" qrpp "));
+    EXPECT_FALSE(IsOperatingSuffix("QRPPP"));
+    EXPECT_FALSE(IsOperatingSuffix("M"));
+}
+
+TEST_F(Resolve, CqwwDatEntriesCarryNoOverridesSoTheCountryDecides) {
+    Load({"JA;", "UA9,UA0(19)[34];"});
+    CallResolution r = cty_utl3::Resolve("UA0ABC");
+    EXPECT_EQ(r.Country, 2);
+    EXPECT_EQ(r.CqZone, CountryTable(2).CqZone);
+    EXPECT_EQ(r.Continent, CountryTable(2).Continent);
+    EXPECT_EQ(PrefixTable(3).CqZone, 0);
+    EXPECT_EQ(cty_utl3::Resolve("XX1").Country, -1);
+}
+
 TEST_F(Resolve, PrefixesOfAListCutOffByTheEndOfTheDataStillResolve) {
     ASSERT_EQ(LoadCountryFile(dir.Write("CQWW.DAT", "t\r\nA\r\nA;\r\nB\r\nB,\r\nend of file\r\n")), 0);
     EXPECT_EQ(CountryCount(), 1);

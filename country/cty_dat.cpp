@@ -1,0 +1,233 @@
+#include "country/cty_dat.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+#include "common/text.h"
+#include "country/cty_utl3.h"
+
+namespace cty_utl3 {
+
+namespace {
+
+constexpr int kHeaderFields = 8;
+constexpr int kMaxZone = 40;
+// The annotation marks cty.dat allows after a prefix, each with its closing mark.
+constexpr std::string_view kOpenMarks = "([<{~";
+constexpr std::string_view kCloseMarks = ")]>}~";
+
+// Messages are built by appending: GCC 12 warns falsely on "text" + std::string.
+template <typename... Parts>
+std::string Concat(const Parts&... parts) {
+    std::string text;
+    (text.append(std::string_view(parts)), ...);
+    return text;
+}
+
+bool HasBlankOrControl(std::string_view text) {
+    for (char c : text) {
+        if (tavo::IsBlankOrControl(c)) return true;
+    }
+    return false;
+}
+
+bool AllDigits(std::string_view text) {
+    if (text.empty()) return false;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+    }
+    return true;
+}
+
+// Decimal only: the number rule of CQWW.DAT would also take "$1A" or "x10".
+std::optional<int> ZoneNumber(std::string_view text) {
+    std::optional<std::int32_t> value = AllDigits(text) ? tavo::ParseInt32(text) : std::nullopt;
+    if (!value || *value < 1 || *value > kMaxZone) return std::nullopt;
+    return *value;
+}
+
+// Only the capitals cty.dat writes: "na" is no continent.
+int ContinentCode(std::string_view text) {
+    for (int code = 1; code <= 6; ++code) {
+        if (text == ContinentAbbr(code)) return code;
+    }
+    return 0;
+}
+
+// Reads cty.dat line by line. An entity ends at the line holding its ";", so
+// the line after it is always the next header, whatever its indentation.
+class CtyReader {
+public:
+    CtyReader(tavo::TextReader& reader, CtySink& sink) : reader_(reader), sink_(sink) {}
+
+    void Run() {
+        std::string line;
+        bool inList = false;
+        bool any = false;
+        while (reader_.ReadLine(line)) {
+            ++lineNumber_;
+            std::string_view text = tavo::Trim(line);
+            if (text.empty()) continue;
+            if (inList) {
+                inList = !ReadPrefixLine(text);
+            } else {
+                ReadHeader(text);
+                inList = any = true;
+            }
+        }
+        if (inList) {
+            Fail(Concat("the file ends inside the prefix list of \"", name_, "\" (no \";\")"));
+        }
+        if (!any) Fail("no entity found");
+    }
+
+private:
+    [[noreturn]] void Fail(const std::string& problem) const {
+        throw CtyFormatError(reader_.Name(), lineNumber_, problem);
+    }
+
+    // The sink's own rules fail on the line that broke them.
+    template <typename Call>
+    void Hand(Call call) {
+        try {
+            call();
+        } catch (const CtyProblem& problem) {
+            Fail(problem.Text);
+        }
+    }
+
+    void ReadHeader(std::string_view text) {
+        std::array<std::string_view, kHeaderFields> field = HeaderFields(text);
+        CtyHeader header;
+        header.Name = field[0];
+        name_ = std::string(field[0]);
+        std::optional<int> zone = ZoneNumber(field[1]);
+        if (!zone) Fail(Concat("CQ zone \"", field[1], "\" is not a number from 1 to 40"));
+        header.CqZone = *zone;
+        header.Continent = ContinentCode(field[3]);
+        if (header.Continent == 0) {
+            Fail(Concat("continent \"", field[3], "\" is not NA, SA, EU, AS, OC or AF"));
+        }
+        std::string_view prefix = field[7];
+        header.WaeOnly = !prefix.empty() && prefix.front() == '*';
+        if (header.WaeOnly) prefix.remove_prefix(1);
+        if (prefix.empty() || HasBlankOrControl(prefix)) {
+            Fail(Concat("main prefix \"", field[7], "\" is empty or holds a blank"));
+        }
+        header.MainPrefix = prefix;
+        Hand([&] { sink_.Header(header); });
+    }
+
+    // Each field trimmed.
+    std::array<std::string_view, kHeaderFields> HeaderFields(std::string_view text) const {
+        std::array<std::string_view, kHeaderFields> field;
+        for (auto& f : field) {
+            auto colon = text.find(':');
+            if (colon == std::string_view::npos) {
+                Fail("an entity header needs 8 fields, each ending in \":\"");
+            }
+            f = tavo::Trim(text.substr(0, colon));
+            text.remove_prefix(colon + 1);
+        }
+        if (!tavo::Trim(text).empty()) Fail("text after the 8th field of an entity header");
+        return field;
+    }
+
+    // True when the line ended the entity's list.
+    bool ReadPrefixLine(std::string_view text) {
+        // No item holds ":", so this is a header: the list before it lacks its ";".
+        if (text.find(':') != std::string_view::npos) {
+            Fail(Concat("the prefix list of \"", name_, "\" has no \";\" before this line"));
+        }
+        auto semicolon = text.find(';');
+        bool ends = semicolon != std::string_view::npos;
+        if (ends) {
+            if (semicolon + 1 != text.size()) Fail("text after the \";\" that ends a prefix list");
+            text.remove_suffix(1);
+        }
+        // A "," at the end of the line (or just before the ";") leaves no item behind it.
+        while (!text.empty()) {
+            auto comma = text.find(',');
+            ReadItem(tavo::Trim(text.substr(0, comma)));
+            if (comma == std::string_view::npos) break;
+            text.remove_prefix(comma + 1);
+        }
+        if (ends) Hand([&] { sink_.EndEntity(); });
+        return ends;
+    }
+
+    void ReadItem(std::string_view text) {
+        if (text.empty()) Fail("an empty item in the prefix list");
+        if (HasBlankOrControl(text)) Fail(Concat("item \"", text, "\" holds a blank"));
+        CtyItem item;
+        item.Text = text;
+        item.Exact = text.front() == '=';
+        std::string_view call = text.substr(item.Exact ? 1 : 0);
+        const auto marks = call.find_first_of(kOpenMarks);
+        item.Call = call.substr(0, marks);
+        if (item.Call.empty()) {
+            Fail(Concat("item \"", text, "\" has no prefix before its annotations"));
+        }
+        if (marks != std::string_view::npos) ReadAnnotations(text, call.substr(marks), item);
+        Hand([&] { sink_.Item(item); });
+    }
+
+    // "(cq)" and "{continent}" override the entity's; the others are read and let be.
+    void ReadAnnotations(std::string_view text, std::string_view rest, CtyItem& item) const {
+        while (!rest.empty()) {
+            const auto kind = kOpenMarks.find(rest.front());
+            if (kind == std::string_view::npos) {
+                Fail(Concat("item \"", text, "\" has text between its annotations"));
+            }
+            const auto close = rest.find(kCloseMarks[kind], 1);
+            if (close == std::string_view::npos) {
+                Fail(Concat("item \"", text, "\" has an annotation with no closing \"",
+                            kCloseMarks.substr(kind, 1), "\""));
+            }
+            std::string_view inside = rest.substr(1, close - 1);
+            if (rest.front() == '(') {
+                std::optional<int> zone = ZoneNumber(inside);
+                if (!zone) {
+                    Fail(Concat("item \"", text, "\": CQ zone \"", inside,
+                                "\" is not a number from 1 to 40"));
+                }
+                item.CqZone = *zone;
+            } else if (rest.front() == '{') {
+                item.Continent = ContinentCode(inside);
+                if (item.Continent == 0) {
+                    Fail(Concat("item \"", text, "\": continent \"", inside,
+                                "\" is not NA, SA, EU, AS, OC or AF"));
+                }
+            }
+            rest.remove_prefix(close + 1);
+        }
+    }
+
+    tavo::TextReader& reader_;
+    CtySink& sink_;
+    int lineNumber_ = 0;
+    std::string name_;  // of the entity being read
+};
+
+}  // namespace
+
+CtyFormatError::CtyFormatError(const std::string& fileName, int lineNumber,
+                               const std::string& problem)
+    : std::runtime_error(Concat(fileName, ":", tavo::IntToStr(lineNumber), ": ", problem)),
+      fileName_(fileName),
+      lineNumber_(lineNumber) {}
+
+void ReadCtyDat(tavo::TextReader& reader, CtySink& sink) { CtyReader(reader, sink).Run(); }
+
+bool IsCtyHeaderLine(std::string_view line) {
+    int colons = 0;
+    for (char c : line) colons += c == ':';
+    return colons == kHeaderFields && tavo::Trim(line.substr(line.rfind(':') + 1)).empty();
+}
+
+bool IsVersionItem(std::string_view item) {
+    return item.size() > 4 && item.substr(0, 4) == "=VER" && AllDigits(item.substr(4));
+}
+
+}  // namespace cty_utl3
