@@ -30,7 +30,8 @@ void TForm1::FormCreate() {
     Top = tavo::ReadProfileInt(settingsFileName_, "window", "Top", 0);
     Width = tavo::ReadProfileInt(settingsFileName_, "window", "Width", 380);
     Height = tavo::ReadProfileInt(settingsFileName_, "window", "Height", 240);
-    ViewerName = tavo::ReadProfileString(settingsFileName_, "VIEW", "NAME", tavo::kDefaultViewerName);
+    ViewerName =
+        tavo::ReadProfileString(settingsFileName_, "VIEW", "NAME", tavo::kDefaultViewerName);
 }
 
 void TForm1::FormShow() {
