@@ -73,8 +73,8 @@ constexpr CommandHelp kCommandHelp[] = {
 };
 
 std::string HelpOf(const CommandHelp& help) {
-    std::string text = std::string("Usage: tavo ") + help.Synopsis + "\n" + help.Description +
-                       "\nOptions:\n";
+    std::string text =
+        std::string("Usage: tavo ") + help.Synopsis + "\n" + help.Description + "\nOptions:\n";
     if (std::string_view(help.Command) != "convert-cty") text += kDataHelp;
     text += help.Options;
     text += "  --help        show this help\n";
@@ -82,8 +82,10 @@ std::string HelpOf(const CommandHelp& help) {
 }
 
 constexpr const char* kVersion =
-    "tavo (Tavo) " TAVO_VERSION "\n"
-    "Copyright (C) 2026 " TAVO_MAKER "\n"
+    "tavo (Tavo) " TAVO_VERSION
+    "\n"
+    "Copyright (C) 2026 " TAVO_MAKER
+    "\n"
     "License MIT: <https://opensource.org/license/mit>.\n"
     "This is free software: you are free to change and redistribute it.\n"
     "There is NO WARRANTY, to the extent permitted by law.\n";

@@ -1,14 +1,14 @@
-#include "common/paths.h"
 #include "platform/settings.h"
 
 #include <gtest/gtest.h>
+
+#include "common/paths.h"
 
 #ifndef _WIN32
 #include <sys/resource.h>
 #endif
 
 #include <csignal>
-
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -26,7 +26,7 @@ using test::ReadBytes;
 using test::TempDir;
 
 class SettingsFile : public ::testing::Test {
-  protected:
+protected:
     std::string Write(std::string_view bytes) { return dir.Write("tavow.ini", bytes); }
     std::string Read(std::string_view section, std::string_view key) {
         return ReadProfileString(dir.File("tavow.ini"), section, key, "<default>");
@@ -138,7 +138,7 @@ TEST_F(SettingsFile, ASaveChangesOnlyTheLinesOfTheKeysItWrites) {
         "[other]\nLeft=9\n   \n[VIEW]\nNAME = \"/opt/my viewer/v\" -r \n# the end";
     std::string file = Write(before);
     WriteProfileString(file, "window", "Left", "  30  ");  // blanks before a value go
-    WriteProfileString(file, "window", "Top", "2");       // unchanged: not rewritten
+    WriteProfileString(file, "window", "Top", "2");        // unchanged: not rewritten
     WriteProfileString(file, "VIEW", "NAME", "less");
     WriteProfileInt(file, "window", "Width", 380);
     EXPECT_EQ(ReadBytes(file),
@@ -175,9 +175,9 @@ TEST_F(SettingsFile, ASaveReplacesTheFileWholeAndLeavesNoTemporary) {
                                            std::filesystem::perms::group_read);
     WriteProfileInt(file, "window", "Left", 2);
     EXPECT_EQ(ReadBytes(file), "[window]\nLeft=2\n");
-    EXPECT_EQ(std::filesystem::status(file).permissions(),
-              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
-                  std::filesystem::perms::group_read);
+    EXPECT_EQ(std::filesystem::status(file).permissions(), std::filesystem::perms::owner_read |
+                                                               std::filesystem::perms::owner_write |
+                                                               std::filesystem::perms::group_read);
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
         names.push_back(entry.path().filename().string());
@@ -269,7 +269,7 @@ TEST(WindowSettingsFileName, LiesBesideTheProgram) {
 #else
 // Sets one environment variable for a test's length.
 class ScopedEnv {
-  public:
+public:
     ScopedEnv(const char* name, const char* value) : name_(name) {
         if (const char* old = std::getenv(name)) old_ = old;
         if (value != nullptr) {
@@ -286,7 +286,7 @@ class ScopedEnv {
         }
     }
 
-  private:
+private:
     const char* name_;
     std::optional<std::string> old_;
 };

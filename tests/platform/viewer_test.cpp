@@ -41,7 +41,8 @@ TEST(ViewerArguments, AQuotedProgramPathMayHoldBlanks) {
 }
 
 TEST(ViewerArguments, OptionsFollowTheWindowsQuotingRules) {
-    EXPECT_EQ(ViewerArguments("v \"--title=My Log\" -x", "f"), (V{"v", "--title=My Log", "-x", "f"}));
+    EXPECT_EQ(ViewerArguments("v \"--title=My Log\" -x", "f"),
+              (V{"v", "--title=My Log", "-x", "f"}));
     EXPECT_EQ(ViewerArguments("v a\\\"b c\\\\\"d e\"", "f"), (V{"v", "a\"b", "c\\d e", "f"}));
     EXPECT_EQ(ViewerArguments("v C:\\dir\\ \"\"", "f"), (V{"v", "C:\\dir\\", "", "f"}));
     EXPECT_EQ(ViewerArguments("v \"say \"\"hi\"\"\"", "f"), (V{"v", "say \"hi\"", "f"}));
@@ -69,7 +70,7 @@ std::string Quoted(const std::string& text) {
 }
 
 class RealStart : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         oldDir = std::filesystem::current_path();
         std::filesystem::current_path(dir.Path());
@@ -106,7 +107,8 @@ TEST_F(RealStart, AQuotedViewerPathWithBlanksIsStarted) {
     std::filesystem::create_directory(dir.File("my viewers"));
     std::filesystem::copy_file(script, dir.File("my viewers/show args"));
     std::string log = dir.File("my log.ALL");
-    const std::string viewer = Quoted(dir.File("my viewers/show args")) + ' ' + Quoted(dir.File("out.txt"));
+    const std::string viewer =
+        Quoted(dir.File("my viewers/show args")) + ' ' + Quoted(dir.File("out.txt"));
     ASSERT_TRUE(StartViewer(viewer, log));
     EXPECT_EQ(AwaitOutput(), "[" + log + "]\n");
 }
