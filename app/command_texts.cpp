@@ -1,9 +1,28 @@
 #include "app/command_texts.h"
 
+#include <filesystem>
+
 #include "common/text.h"
 #include "country/cty_utl3.h"
+#include "platform/program_path.h"
+#include "platform/text_file.h"
 
 namespace tavo {
+
+std::string DefaultDataFile() { return DefaultDataFile(ProgramFileName()); }
+
+std::string DefaultDataFile(const std::string& ProgramFileName) {
+    const std::string local = kCountryFileName;
+    if (FileExists(local)) return local;
+    if (!ProgramFileName.empty()) {
+        const std::filesystem::path folder = std::filesystem::path(ProgramFileName).parent_path();
+        for (const auto& candidate :
+             {folder / local, folder.parent_path() / "share" / "tavo" / local}) {
+            if (FileExists(candidate.string())) return candidate.string();
+        }
+    }
+    return local;
+}
 
 namespace {
 

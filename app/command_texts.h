@@ -11,6 +11,14 @@ namespace tavo {
 // The country data file's fixed name; the window reads it from the current folder.
 inline constexpr const char* kCountryFileName = "CQWW.DAT";
 
+// The country data file the window and the command line load when none is
+// named: CQWW.DAT of the current folder when there is one, else the copy
+// installed with the program, beside it (so also in the build tree) or in the
+// install's share/tavo folder. When neither is there, plain CQWW.DAT, whose
+// loading then fails. The window on Windows reads the current folder's only.
+std::string DefaultDataFile();
+std::string DefaultDataFile(const std::string& ProgramFileName);
+
 // "Data File:" name, then "Country:" and "   PX:" with the loaded counts; for
 // data in cty.dat form the window also shows DataFormText.
 std::string DataText(std::string_view DataFileName);

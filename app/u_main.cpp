@@ -11,12 +11,11 @@
 #include "country/cty_utl3.h"
 #include "platform/settings.h"
 #include "platform/text_file.h"
+#include "platform/viewer.h"
 
 namespace u_main {
 
 namespace {
-
-constexpr const char* kDefaultViewer = "notepad.exe";
 
 std::string Trimmed(std::string_view text) { return std::string(tavo::Trim(text)); }
 
@@ -31,11 +30,16 @@ void TForm1::FormCreate() {
     Top = tavo::ReadProfileInt(settingsFileName_, "window", "Top", 0);
     Width = tavo::ReadProfileInt(settingsFileName_, "window", "Width", 380);
     Height = tavo::ReadProfileInt(settingsFileName_, "window", "Height", 240);
-    ViewerName = tavo::ReadProfileString(settingsFileName_, "VIEW", "NAME", kDefaultViewer);
+    ViewerName =
+        tavo::ReadProfileString(settingsFileName_, "VIEW", "NAME", tavo::kDefaultViewerName);
 }
 
 void TForm1::FormShow() {
+#ifdef _WIN32
     DataFileName = tavo::kCountryFileName;
+#else
+    DataFileName = tavo::DefaultDataFile();
+#endif
     if (cty_utl3::LoadCountryFile(DataFileName) == -1) {
         toolkit_.ShowMessage("Cannot Open DATA file!");
         toolkit_.Close();

@@ -6,10 +6,12 @@
 #include <optional>
 #include <string>
 
+#include "tavo_version.h"
+
 namespace u_main {
 
 inline constexpr const char* ApplicationTitle = "Tavo for Windows";
-inline constexpr const char* AboutText = "Tavo for Windows Ver 3.80\r\nTAVO-PROJECT";
+inline constexpr const char* AboutText = "Tavo for Windows Ver " TAVO_VERSION "\r\n" TAVO_MAKER;
 
 // What the window needs from the toolkit and the system; tests put a
 // scripted stand-in here.

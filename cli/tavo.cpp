@@ -5,7 +5,6 @@
 #include <condition_variable>
 #include <cstdio>
 #include <exception>
-#include <filesystem>
 #include <iostream>
 #include <mutex>
 #include <optional>
@@ -19,8 +18,8 @@
 #include "common/text.h"
 #include "country/cty_convert.h"
 #include "country/cty_utl3.h"
-#include "platform/program_path.h"
 #include "platform/text_file.h"
+#include "tavo_version.h"
 
 namespace {
 
@@ -43,11 +42,60 @@ constexpr const char* kUsage =
     "                standard error, and nothing is written beside the log\n"
     "  -j, --jobs N  (report) analyse N logs at a time; default: one per core\n"
     "  -o, --output OUT  (convert-cty) write to OUT instead of standard output\n"
-    "  --help        show this help\n"
+    "  --help        show this help; COMMAND --help shows that command's\n"
     "  --version     show the version\n"
     "\n"
     "Exit status: 0 success, 1 a log, callsign or file could not be handled,\n"
     "2 usage error.\n";
+
+constexpr const char* kDataHelp =
+    "  --data FILE   country data file; default CQWW.DAT in the current folder,\n"
+    "                else the one installed with tavo\n";
+
+// What `tavo COMMAND --help` shows; every command takes --help.
+struct CommandHelp {
+    const char* Command;
+    const char* Synopsis;
+    const char* Description;
+    const char* Options;
+};
+
+constexpr CommandHelp kCommandHelp[] = {
+    {"report", "report [--data FILE] LOG...\n       tavo report --stdout [--data FILE] LOG",
+     "Analyse each LOG (zLog ALL or Cabrillo) and write its report beside it: LOG\n"
+     "without its last four characters, plus .tavo. The log itself is never changed.\n"
+     "The outcome of each LOG goes to standard output when it worked, else to\n"
+     "standard error.\n",
+     "  --stdout      the report goes to standard output, the outcome to standard\n"
+     "                error, and nothing is written beside the log\n"},
+    {"call", "call [--data FILE] CALL...",
+     "Show the country, prefix, CQ zone and continent of each callsign.\n", ""},
+    {"data", "data [--data FILE]",
+     "Show which country data file is used and how many countries and prefixes it\n"
+     "holds.\n",
+     ""},
+    {"convert-cty", "convert-cty CTY.DAT [-o OUT]",
+     "Convert a cty.dat (country-files.com) into a CQWW.DAT.\n",
+     "  -o, --output OUT  write to OUT instead of standard output\n"},
+};
+
+std::string HelpOf(const CommandHelp& help) {
+    std::string text =
+        std::string("Usage: tavo ") + help.Synopsis + "\n" + help.Description + "\nOptions:\n";
+    if (std::string_view(help.Command) != "convert-cty") text += kDataHelp;
+    text += help.Options;
+    text += "  --help        show this help\n";
+    return text;
+}
+
+constexpr const char* kVersion =
+    "tavo (Tavo) " TAVO_VERSION
+    "\n"
+    "Copyright (C) 2026 " TAVO_MAKER
+    "\n"
+    "License MIT: <https://opensource.org/license/mit>.\n"
+    "This is free software: you are free to change and redistribute it.\n"
+    "There is NO WARRANTY, to the extent permitted by law.\n";
 
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
@@ -63,6 +111,7 @@ struct Options {
     std::optional<std::string> output;
     bool toStdout = false;
     std::optional<int> jobs;
+    bool help = false;
     std::vector<std::string> args;
 };
 
@@ -88,6 +137,8 @@ Options Parse(const std::vector<std::string>& argv) {
             o.args.push_back(a);
         } else if (a == "--") {
             optionsEnd = true;
+        } else if (a == "--help" || a == "-h") {
+            o.help = true;
         } else if (a == "--data" && o.command != "convert-cty") {
             o.data = value(a);
         } else if (a.starts_with("--data=") && o.command != "convert-cty") {
@@ -109,24 +160,9 @@ Options Parse(const std::vector<std::string>& argv) {
     return o;
 }
 
-// CQWW.DAT of the current folder wins; else the copy installed with the program:
-// beside it (also the build tree) or in the install's share folder.
-std::string DefaultDataFile() {
-    const std::string local = tavo::kCountryFileName;
-    if (tavo::FileExists(local)) return local;
-    std::filesystem::path program = tavo::ProgramFileName();
-    if (!program.empty()) {
-        for (auto candidate : {program.parent_path() / local,
-                               program.parent_path().parent_path() / "share" / "tavo" / local}) {
-            if (tavo::FileExists(candidate.string())) return candidate.string();
-        }
-    }
-    return local;
-}
-
 // Loads the country data, or says why not; the name is the one "data" shows.
 std::optional<std::string> LoadData(const Options& o) {
-    std::string name = o.data ? *o.data : DefaultDataFile();
+    std::string name = o.data ? *o.data : tavo::DefaultDataFile();
     if (cty_utl3::LoadCountryFile(name) == -1) {
         std::cerr << "Cannot Open DATA file!\n";
         return std::nullopt;
@@ -165,8 +201,11 @@ LogOutcome ReportLog(const Options& o, const std::string& log, u_tavo300::LogPas
             u_tavo300::ReportBesideLog sink;
             result = tavo::ExecuteLog(log, sink, cty_utl3::DefaultCountryDatabase(), pass);
         }
-        (o.toStdout ? outcome.err : outcome.out) = prefix + tavo::OutcomeText(result) + "\n";
+        // A failure is an error message; a success is the command's output,
+        // unless the report itself took standard output.
         outcome.failed = result.Outcome != tavo::ExecuteOutcome::Worked;
+        (o.toStdout || outcome.failed ? outcome.err : outcome.out) =
+            prefix + tavo::OutcomeText(result) + "\n";
     } catch (const tavo::IoError& e) {
         outcome.err = prefix + e.what() + "\n";
         outcome.failed = true;
@@ -292,10 +331,18 @@ int Run(const std::vector<std::string>& argv) {
         return kExitOk;
     }
     if (argv[0] == "--version") {
-        std::cout << "tavo 3.80 (TAVO-PROJECT)\n";
+        std::cout << kVersion;
         return kExitOk;
     }
     Options o = Parse(argv);
+    if (o.help) {
+        for (const CommandHelp& help : kCommandHelp) {
+            if (o.command == help.Command) {
+                std::cout << HelpOf(help);
+                return kExitOk;
+            }
+        }
+    }
     if (o.command == "report") return Report(o);
     if (o.command == "call") return Call(o);
     if (o.command == "data") return Data(o);

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/program_path.h"
+#include "platform/settings.h"
 
 namespace tavo {
 
@@ -17,5 +18,7 @@ std::string ProgramFileName() {
         buffer.resize(buffer.size() * 2);
     }
 }
+
+std::string WindowSettingsFileName() { return SettingsFileName(ProgramFileName()); }
 
 }  // namespace tavo

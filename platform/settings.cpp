@@ -12,6 +12,10 @@ int ReadProfileInt(const std::string& FileName, std::string_view Section, std::s
     return ParseInt32(ReadProfileString(FileName, Section, Key, "")).value_or(Default);
 }
 
+std::string_view SingleLineValue(std::string_view Value) {
+    return Value.substr(0, Value.find_first_of("\r\n"));
+}
+
 void WriteProfileInt(const std::string& FileName, std::string_view Section, std::string_view Key,
                      int Value) {
     WriteProfileString(FileName, Section, Key, IntToStr(Value));

@@ -22,12 +22,17 @@ std::string ReadProfileString(const std::string& FileName, std::string_view Sect
 int ReadProfileInt(const std::string& FileName, std::string_view Section, std::string_view Key,
                    int Default);
 
-// Sets Key in Section to Value (leading blanks dropped). An existing key keeps
-// its line; a new key goes after the last line of its section, a new section at
-// the end of the file. Every other line stays as it was, byte for byte. Raises
-// IoError naming the file when it cannot be read or written.
+// Sets Key in Section to Value (leading blanks dropped, and everything from its
+// first CR or LF on). An existing key keeps its line; a new key goes after the
+// last line of its section, a new section at the end of the file. Every other
+// line stays as it was, byte for byte. Raises IoError naming the file when it
+// cannot be read or written; the file is then as it was.
 void WriteProfileString(const std::string& FileName, std::string_view Section, std::string_view Key,
                         std::string_view Value);
+
+// A value holds one line: a line break typed into it would otherwise start
+// new keys or sections of its own. Cut at the first CR or LF.
+std::string_view SingleLineValue(std::string_view Value);
 
 // Plain decimal, with a minus sign when negative.
 void WriteProfileInt(const std::string& FileName, std::string_view Section, std::string_view Key,

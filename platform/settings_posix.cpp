@@ -1,8 +1,14 @@
 // The settings file on POSIX, following the rules of the Windows private-profile
-// functions so that a settings file moves between the two unchanged.
+// functions so that a settings file moves between the two unchanged. A write
+// changes only the line of its key: every other line stays byte for byte.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -179,47 +185,81 @@ std::size_t InsertionPoint(const Profile& profile, Range range) {
     return at;
 }
 
-// A line as the Windows functions keep it once they have read the file: blanks
-// around names and values gone, "[name]" with nothing after it.
-std::string Normalized(std::string_view text) {
-    ParsedLine line = Parse(text);
-    std::string out;
-    if (line.Kind == LineKind::Section) {
-        out += '[';
-        out += line.Name;
-        out += ']';
-        return out;
-    }
-    out += line.Name;
-    if (line.Value) {
-        out += '=';
-        out += *line.Value;
-    }
-    return out;
+std::string KeyLine(std::string_view key, std::string_view value) {
+    std::string line(key);
+    line += '=';
+    line += value;
+    return line;
 }
 
-// Windows writes the whole file back from what it read of it, so a change to
-// one key also tidies every other line and drops the blank ones.
-void Tidy(Profile& profile) {
-    std::vector<Line> kept;
+// The line break new lines get: the file's own first one, else CR LF.
+std::string LineBreakOf(const Profile& profile) {
     for (const Line& line : profile.Lines) {
-        if (Parse(line.Text).Kind != LineKind::Blank)
-            kept.push_back({Normalized(line.Text), "\r\n"});
+        if (!line.End.empty()) return line.End;
     }
-    profile.Lines = std::move(kept);
+    return "\r\n";
 }
 
-void Save(const std::string& fileName, const Profile& profile) {
+// Puts a new line before index `at`; a last line without a break gets one first.
+void InsertLine(Profile& profile, std::size_t at, std::string text) {
+    const std::string brk = LineBreakOf(profile);
+    if (at > 0 && profile.Lines[at - 1].End.empty()) profile.Lines[at - 1].End = brk;
+    profile.Lines.insert(profile.Lines.begin() + static_cast<std::ptrdiff_t>(at),
+                         {std::move(text), brk});
+}
+
+// The folder the file lies in, "." when its name has none.
+std::filesystem::path FolderOf(const std::string& fileName) {
+    std::filesystem::path folder = std::filesystem::path(fileName).parent_path();
+    return folder.empty() ? std::filesystem::path(".") : folder;
+}
+
+// The new contents go to a temporary file beside the old one, which is renamed
+// over it only once everything is written: a failure leaves the old file whole.
+void Save(const std::string& fileName, const Profile& profile, std::optional<mode_t> mode) {
     std::string bytes = profile.Bom;
     for (const Line& line : profile.Lines) bytes += line.Text + line.End;
-    errno = 0;
-    File f(std::fopen(fileName.c_str(), "wb"));
-    if (!f) throw IoError(fileName, SystemMessage(errno));
-    if (std::fwrite(bytes.data(), 1, bytes.size(), f.get()) != bytes.size()) {
-        throw IoError(fileName, SystemMessage(errno));
+
+    std::error_code ec;
+    std::filesystem::path folder = FolderOf(fileName);
+    // The first save of a fresh user creates the settings folder.
+    std::filesystem::create_directories(folder, ec);
+    std::string hidden(".");
+    hidden += std::filesystem::path(fileName).filename().string();
+    hidden += ".XXXXXX";
+    std::string temp = (folder / hidden).string();
+    int fd = ::mkstemp(temp.data());
+    if (fd == -1) throw IoError(fileName, SystemMessage(errno));
+    auto fail = [&](int err) {
+        ::close(fd);
+        ::unlink(temp.c_str());
+        throw IoError(fileName, SystemMessage(err));
+    };
+    // A new file gets the usual permissions, an old one keeps its own.
+    if (!mode) {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = static_cast<mode_t>(0666 & ~mask);
     }
-    std::FILE* raw = f.release();
-    if (std::fclose(raw) != 0) throw IoError(fileName, SystemMessage(errno));
+    if (::fchmod(fd, *mode) != 0) fail(errno);
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) fail(n < 0 ? errno : EIO);
+        done += static_cast<std::size_t>(n);
+    }
+    if (::fsync(fd) != 0) fail(errno);
+    if (::close(fd) != 0) {
+        int err = errno;
+        ::unlink(temp.c_str());
+        throw IoError(fileName, SystemMessage(err));
+    }
+    if (::rename(temp.c_str(), fileName.c_str()) != 0) {
+        int err = errno;
+        ::unlink(temp.c_str());
+        throw IoError(fileName, SystemMessage(err));
+    }
 }
 
 }  // namespace
@@ -236,15 +276,25 @@ std::string ReadProfileString(const std::string& FileName, std::string_view Sect
 
 void WriteProfileString(const std::string& FileName, std::string_view Section, std::string_view Key,
                         std::string_view Value) {
+    // A symbolic link stays one: the file it points to is the one rewritten.
+    std::error_code ec;
+    std::string target = FileName;
+    if (std::filesystem::is_symlink(FileName, ec)) {
+        auto resolved = std::filesystem::canonical(FileName, ec);
+        if (!ec) target = resolved.string();
+    }
+
     Profile profile;
+    std::optional<mode_t> mode;
     errno = 0;
     // Opened for writing from the start, so a file that may not be changed
     // fails even when the value would stay the same.
-    if (File f{std::fopen(FileName.c_str(), "r+b")}) {
+    if (File f{std::fopen(target.c_str(), "r+b")}) {
         auto bytes = ReadAll(f.get());
         if (!bytes) throw IoError(FileName, SystemMessage(errno));
         profile = SplitLines(*bytes);
-        Tidy(profile);
+        struct stat info {};
+        if (::fstat(::fileno(f.get()), &info) == 0) mode = info.st_mode & 07777;
     } else if (errno != ENOENT) {
         throw IoError(FileName, SystemMessage(errno));
     }
@@ -253,22 +303,25 @@ void WriteProfileString(const std::string& FileName, std::string_view Section, s
     // leading blanks, as the Windows functions do.
     std::string_view section = TrimLeft(Section);
     std::string_view key = TrimLeft(Key);
-    std::string_view value = TrimLeft(Value);
+    std::string_view value = TrimLeft(SingleLineValue(Value));
 
     auto range = FindSection(profile, TrimRight(section));
     if (!range) {
-        profile.Lines.push_back({"[" + std::string(section) + "]", "\r\n"});
-        profile.Lines.push_back({std::string(key) + "=" + std::string(value), "\r\n"});
+        std::string header(1, '[');
+        header.append(section).append("]");
+        InsertLine(profile, profile.Lines.size(), std::move(header));
+        InsertLine(profile, profile.Lines.size(), KeyLine(key, value));
     } else if (auto at = FindKey(profile, *range, TrimRight(key))) {
         ParsedLine line = Parse(profile.Lines[*at].Text);
         if (line.Value == value) return;
-        profile.Lines[*at].Text = std::string(line.Name) + "=" + std::string(value);
+        // The key keeps its place, its spelling and its indentation.
+        std::string& text = profile.Lines[*at].Text;
+        std::string indent = text.substr(0, text.size() - TrimLeft(text).size());
+        text = indent + KeyLine(line.Name, value);
     } else {
-        std::size_t pos = InsertionPoint(profile, *range);
-        profile.Lines.insert(profile.Lines.begin() + static_cast<std::ptrdiff_t>(pos),
-                             {std::string(key) + "=" + std::string(value), "\r\n"});
+        InsertLine(profile, InsertionPoint(profile, *range), KeyLine(key, value));
     }
-    Save(FileName, profile);
+    Save(target, profile, mode);
 }
 
 }  // namespace tavo

@@ -48,7 +48,7 @@ std::string ReadProfileString(const std::string& FileName, std::string_view Sect
 
 void WriteProfileString(const std::string& FileName, std::string_view Section, std::string_view Key,
                         std::string_view Value) {
-    const std::string section(Section), key(Key), value(Value);
+    const std::string section(Section), key(Key), value(SingleLineValue(Value));
     if (!WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(),
                                     FileName.c_str())) {
         throw IoError(FileName, SystemMessage(GetLastError()));

@@ -8,13 +8,24 @@
 
 namespace tavo {
 
+// The viewer of a fresh setup: Notepad on Windows; on Linux the desktop's own
+// choice for the file's type.
+#ifdef _WIN32
+inline constexpr const char* kDefaultViewerName = "notepad.exe";
+#else
+inline constexpr const char* kDefaultViewerName = "xdg-open";
+#endif
+
 // The command line as Windows takes it: the trimmed viewer name, one blank, the
 // file's path, with no quotes added.
 std::string ViewerCommandLine(std::string_view ViewerName, std::string_view FileName);
 
-// The same as an argument list: the trimmed viewer name split at blanks into the
-// program and its options, then the file's path as one argument, blanks and all.
-// Empty when the viewer name is blank: there is no program to start.
+// The same as an argument list: the trimmed viewer name split as Windows splits
+// a command line into the program and its options, then the file's path as one
+// argument, blanks and all. So a program path in double quotes may hold blanks
+// ("C:\Program Files\v.exe" or "/opt/my viewer/v"), an option in quotes too,
+// and in an option \" is a quote of its own. Empty when the viewer name is
+// blank: there is no program to start.
 std::vector<std::string> ViewerArguments(std::string_view ViewerName, std::string_view FileName);
 
 // Starts the viewer without a shell and without waiting; false when it could

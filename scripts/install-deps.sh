@@ -2,7 +2,9 @@
 # Installs, from Debian's packages, what the named parts of the build need.
 # Groups: core (compiler, CMake, tests, benchmarks), gui (Qt window),
 # windows (mingw-w64 cross compilers, and Wine with a virtual X display to run
-# the Windows programs headless), all;
+# the Windows programs headless), package (installing and the Debian package:
+# its tools, the icon's PNG, and a virtual desktop with a window manager to see
+# the installed window on), all;
 # data (Debian's cty.dat) is for regenerating data/CQWW.DAT, and a second place
 # the MASTER.SCP agreement test looks for cty.dat; "all" leaves it out.
 # Safe to run again: only missing packages are fetched.
@@ -18,6 +20,10 @@ gui=(qt6-base-dev libgl-dev fonts-ipafont-gothic)
 windows=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest wine64 fonts-wine
   fonts-ipafont-gothic libxrender1 libxrandr2 libxi6 libxcursor1 libxinerama1 libxfixes3
   libxcomposite1 xvfb xauth x11-utils imagemagick)
+# librsvg2-bin turns the icon's SVG into its PNG at build time; xvfb, openbox
+# and wmctrl give the installed window a real window manager to be closed by.
+package=(dpkg-dev fakeroot file lintian desktop-file-utils appstream man-db groff-base
+  librsvg2-bin xvfb xauth openbox wmctrl x11-utils imagemagick)
 data=(hamradio-files)
 
 wanted=()
@@ -26,8 +32,9 @@ for group in "${@:-core}"; do
     core) wanted+=("${core[@]}") ;;
     gui) wanted+=("${gui[@]}") ;;
     windows) wanted+=("${windows[@]}") ;;
+    package) wanted+=("${package[@]}") ;;
     data) wanted+=("${data[@]}") ;;
-    all) wanted+=("${core[@]}" "${gui[@]}" "${windows[@]}") ;;
+    all) wanted+=("${core[@]}" "${gui[@]}" "${windows[@]}" "${package[@]}") ;;
     *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
   esac
 done

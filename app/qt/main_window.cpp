@@ -4,6 +4,8 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,6 +13,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
+#include <QSpacerItem>
 #include <QStyle>
 #include <QTimer>
 #include <algorithm>
@@ -81,6 +84,22 @@ QLabel* StatusLabel(QWidget* parent, const char* name, const u_main::TLabel& lab
     palette.setColor(QPalette::Window, palette.color(QPalette::Light));
     widget->setPalette(palette);
     return widget;
+}
+
+// A window manager cuts a caption that does not fit beside its title buttons,
+// and a short message makes a narrow box: room for the caption in a bold
+// title font, the window menu and three buttons is kept below the text.
+void WidenForCaption(QMessageBox& box) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (grid == nullptr) return;
+    QFont title = box.font();
+    title.setBold(true);
+    title.setPointSizeF(title.pointSizeF() * 1.2);
+    const int caption = QFontMetrics(title).horizontalAdvance(box.windowTitle());
+    const int button = std::max(box.style()->pixelMetric(QStyle::PM_TitleBarHeight), 24);
+    const int wanted = caption + 4 * button + 40;
+    grid->addItem(new QSpacerItem(wanted, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+                  grid->rowCount(), 0, 1, grid->columnCount());
 }
 
 QPushButton* Button(QWidget* parent, const char* name, const u_main::TCommand& command) {
@@ -194,6 +213,7 @@ void MainWindow::ShowMessage(const std::string& Text) {
     QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(u_main::ApplicationTitle), ToQt(Text),
                     QMessageBox::Ok);
     box.setTextFormat(Qt::PlainText);
+    WidenForCaption(box);
     box.exec();
 }
 

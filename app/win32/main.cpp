@@ -3,10 +3,9 @@
 
 #include "app/win32/main_window.h"
 #include "platform/program_path.h"
-#include "platform/settings.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
-    tavo_win32::MainWindow window(tavo::SettingsFileName(tavo::ProgramFileName()));
+    tavo_win32::MainWindow window(tavo::WindowSettingsFileName());
     if (!window.Create(instance, show)) return 1;
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {

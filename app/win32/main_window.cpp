@@ -17,6 +17,9 @@ constexpr const char* kFileFilter = "ALL(zlog)|*.ALL|Cabrillo|*.cbr|ALL|*.*";
 constexpr UINT kFormShow = WM_APP + 1;
 constexpr int kDesignDpi = 96;
 constexpr int kDesignClientWidth = 372;
+constexpr int kDesignClientHeight = 186;
+constexpr int kDesignOuterWidth = 380;
+constexpr int kDesignOuterHeight = 240;
 
 HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
 
@@ -78,6 +81,60 @@ std::string GothicFace(HDC dc) {
     return "MS PGothic";  // the font mapper then picks the nearest Shift-JIS face
 }
 
+// A short message makes a box narrower than its caption with the title
+// buttons, and the caption is then cut: the box is widened, once, as it is
+// activated, and its OK button kept in the middle.
+HHOOK messageBoxHook = nullptr;
+
+void WidenToCaption(HWND box) {
+    char caption[256];
+    const int length = GetWindowTextA(box, caption, sizeof caption);
+    NONCLIENTMETRICSA metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return;
+    HFONT font = CreateFontIndirectA(&metrics.lfCaptionFont);
+    HDC dc = GetDC(box);
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE extent{};
+    GetTextExtentPoint32A(dc, caption, length, &extent);
+    SelectObject(dc, old);
+    ReleaseDC(box, dc);
+    DeleteObject(font);
+
+    const int wanted = extent.cx + 3 * GetSystemMetrics(SM_CXSIZE) + GetSystemMetrics(SM_CXSMICON) +
+                       4 * GetSystemMetrics(SM_CXFRAME) + 2 * GetSystemMetrics(SM_CXSIZE);
+    RECT r;
+    GetWindowRect(box, &r);
+    const int width = r.right - r.left;
+    if (width >= wanted) return;
+    const int grow = wanted - width;
+    SetWindowPos(box, nullptr, r.left - grow / 2, r.top, wanted, r.bottom - r.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    if (HWND ok = GetDlgItem(box, IDOK)) {
+        RECT b;
+        GetWindowRect(ok, &b);
+        MapWindowPoints(nullptr, box, reinterpret_cast<POINT*>(&b), 2);
+        RECT client;
+        GetClientRect(box, &client);
+        SetWindowPos(ok, nullptr, (client.right - (b.right - b.left)) / 2, b.top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+LRESULT CALLBACK MessageBoxHook(int code, WPARAM wp, LPARAM lp) {
+    if (code == HCBT_ACTIVATE) {
+        HWND box = reinterpret_cast<HWND>(wp);
+        char cls[16];
+        if (GetClassNameA(box, cls, sizeof cls) > 0 && std::string(cls) == "#32770") {
+            WidenToCaption(box);
+            UnhookWindowsHookEx(messageBoxHook);
+            messageBoxHook = nullptr;
+            return 0;
+        }
+    }
+    return CallNextHookEx(messageBoxHook, code, wp, lp);
+}
+
 }  // namespace
 
 std::string OpenDialogFilter(const std::string& Filter) {
@@ -107,14 +164,26 @@ bool MainWindow::Create(HINSTANCE Instance, int ShowCommand) {
     wc.lpszClassName = kClassName;
     if (RegisterClassExA(&wc) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
 
-    // The settings hold the outer bounds, which is what CreateWindow takes.
+    HDC screen = GetDC(nullptr);
+    dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+
+    // The settings hold the outer bounds, which is what CreateWindow takes. The
+    // design size is for 96 dpi: on a denser screen the default size grows with
+    // the controls, so that none of them lies outside the window.
+    int width = form_.Width, height = form_.Height;
+    if (dpi_ != kDesignDpi && width == kDesignOuterWidth && height == kDesignOuterHeight) {
+        RECT outer{0, 0, Scale(kDesignClientWidth), Scale(kDesignClientHeight)};
+        AdjustWindowRectEx(&outer, WS_OVERLAPPEDWINDOW, TRUE, 0);
+        width = std::max(Scale(kDesignOuterWidth), static_cast<int>(outer.right - outer.left));
+        height = std::max(Scale(kDesignOuterHeight), static_cast<int>(outer.bottom - outer.top));
+    }
     hwnd_ = CreateWindowExA(0, kClassName, u_main::ApplicationTitle,
-                            WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, form_.Left, form_.Top,
-                            form_.Width, form_.Height, nullptr, nullptr, Instance, this);
+                            WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, form_.Left, form_.Top, width,
+                            height, nullptr, nullptr, Instance, this);
     if (hwnd_ == nullptr) return false;
 
     HDC dc = GetDC(hwnd_);
-    dpi_ = GetDeviceCaps(dc, LOGPIXELSY);
     const std::string face = GothicFace(dc);
     ReleaseDC(hwnd_, dc);
     font_ = CreateFontA(-Scale(12), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
@@ -128,6 +197,9 @@ bool MainWindow::Create(HINSTANCE Instance, int ShowCommand) {
     StretchBevel(client.right);
 
     ShowWindow(hwnd_, ShowCommand);
+    // The first control in tab order takes the keyboard, as in a dialog.
+    focus_ = GetDlgItem(hwnd_, IdButtonOpen);
+    SetFocus(focus_);
     UpdateWindow(hwnd_);
     // FormShow runs from the message loop, so its message box and a close
     // after it meet a finished window.
@@ -174,7 +246,9 @@ void MainWindow::BuildControls() {
     const DWORD button = BS_PUSHBUTTON | WS_TABSTOP;
     child("BUTTON", form_.ButtonOpen.Caption, button, form_.ButtonOpen.Bounds, IdButtonOpen);
     child("BUTTON", form_.ButtonExe.Caption, button, form_.ButtonExe.Bounds, IdButtonExe);
-    child("BUTTON", form_.BitBtn1.Caption, button, form_.BitBtn1.Bounds, IdBitBtn1);
+    // The close button draws its glyph beside its caption itself.
+    child("BUTTON", form_.BitBtn1.Caption, BS_OWNERDRAW | WS_TABSTOP, form_.BitBtn1.Bounds,
+          IdBitBtn1);
 }
 
 void MainWindow::BuildMenu() {
@@ -208,6 +282,49 @@ void MainWindow::StretchBevel(int clientWidth) {
     int width = Scale(form_.Bevel1.Width) + clientWidth - Scale(kDesignClientWidth);
     SetWindowPos(bevel, nullptr, 0, 0, std::max(width, 0), r.bottom - r.top,
                  SWP_NOMOVE | SWP_NOZORDER);
+}
+
+// A push button with the close glyph, a red cross, to the left of "Exit(&C)";
+// the access key is underlined as in any button.
+void MainWindow::DrawCloseButton(const DRAWITEMSTRUCT& item) const {
+    HDC dc = item.hDC;
+    RECT r = item.rcItem;
+    const bool pushed = (item.itemState & ODS_SELECTED) != 0;
+    const bool disabled = (item.itemState & ODS_DISABLED) != 0;
+    DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
+    const int shift = pushed ? 1 : 0;
+
+    HGDIOBJ oldFont = SelectObject(dc, font_);
+    const std::string& caption = form_.BitBtn1.Caption;
+    RECT measure{0, 0, 0, 0};
+    DrawTextA(dc, caption.c_str(), -1, &measure, DT_CALCRECT | DT_SINGLELINE);
+    const int glyph = Scale(11), gap = Scale(4);
+    const int total = glyph + gap + (measure.right - measure.left);
+    const int left = (r.left + r.right - total) / 2 + shift;
+    const int middle = (r.top + r.bottom) / 2 + shift;
+
+    HPEN pen = CreatePen(PS_SOLID, std::max(Scale(2), 2),
+                         disabled ? GetSysColor(COLOR_GRAYTEXT) : RGB(192, 0, 0));
+    HGDIOBJ oldPen = SelectObject(dc, pen);
+    const int top = middle - glyph / 2;
+    MoveToEx(dc, left, top, nullptr);
+    LineTo(dc, left + glyph, top + glyph);
+    MoveToEx(dc, left + glyph, top, nullptr);
+    LineTo(dc, left, top + glyph);
+    SelectObject(dc, oldPen);
+    DeleteObject(pen);
+
+    RECT text{left + glyph + gap, r.top + shift, r.right, r.bottom + shift};
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
+    DrawTextA(dc, caption.c_str(), -1, &text, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
+    SelectObject(dc, oldFont);
+
+    if ((item.itemState & ODS_FOCUS) != 0) {
+        RECT focus = r;
+        InflateRect(&focus, -Scale(4), -Scale(4));
+        DrawFocusRect(dc, &focus);
+    }
 }
 
 void MainWindow::SyncControls() {
@@ -298,19 +415,42 @@ LRESULT MainWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
             SetBkColor(dc, GetSysColor(colour));
             return reinterpret_cast<LRESULT>(GetSysColorBrush(colour));
         }
+        case WM_DRAWITEM: {
+            const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+            if (item->CtlID != IdBitBtn1) break;
+            DrawCloseButton(*item);
+            return TRUE;
+        }
+        case WM_ACTIVATE:
+            // Coming back to the window gives the keyboard back to the control
+            // that had it, Open at first.
+            if (LOWORD(wp) == WA_INACTIVE) {
+                HWND now = GetFocus();
+                if (now != nullptr && IsChild(hwnd_, now)) focus_ = now;
+            } else if (focus_ != nullptr && IsWindowEnabled(focus_)) {
+                SetFocus(focus_);
+                return 0;
+            }
+            break;
         case WM_CLOSE: OnClose(); return 0;
         case WM_DESTROY:
             SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
             hwnd_ = nullptr;
             PostQuitMessage(0);
             return 0;
-        default: return DefWindowProcA(hwnd_, msg, wp, lp);
+        default: break;
     }
+    return DefWindowProcA(hwnd_, msg, wp, lp);
 }
 
 void MainWindow::ShowMessage(const std::string& Text) {
     SyncControls();
+    messageBoxHook = SetWindowsHookExA(WH_CBT, MessageBoxHook, nullptr, GetCurrentThreadId());
     MessageBoxA(hwnd_, Text.c_str(), u_main::ApplicationTitle, MB_OK);
+    if (messageBoxHook != nullptr) {
+        UnhookWindowsHookEx(messageBoxHook);
+        messageBoxHook = nullptr;
+    }
 }
 
 std::string MainWindow::InputBox(const std::string& Caption, const std::string& Prompt,

@@ -70,6 +70,7 @@ private:
     void StretchBevel(int clientWidth);
     void SyncControls();
     int Scale(int pixels) const;
+    void DrawCloseButton(const DRAWITEMSTRUCT& item) const;
 
     u_main::TForm1 form_;
     HWND hwnd_ = nullptr;
@@ -77,6 +78,7 @@ private:
     HMENU menu_ = nullptr;
     int dpi_ = 96;
     bool shown_ = false;
+    HWND focus_ = nullptr;  // the control that had the focus when the window was left
     struct MenuItem {
         int Id;
         u_main::TCommand* Item;

@@ -46,7 +46,41 @@ TEST_F(TavoCli, HelpAndVersionGoToStandardOutput) {
     EXPECT_EQ(help.err, "");
     ProgramRun version = Tavo({"--version"});
     EXPECT_EQ(version.exitCode, 0);
-    EXPECT_EQ(version.out, "tavo 3.80 (TAVO-PROJECT)\n");
+    EXPECT_EQ(version.err, "");
+    // The GNU form: program (package) version, then copyright and licence.
+    std::vector<std::string> lines;
+    for (std::size_t pos = 0, end; pos < version.out.size(); pos = end + 1) {
+        end = version.out.find('\n', pos);
+        lines.push_back(version.out.substr(pos, end - pos));
+    }
+    ASSERT_GE(lines.size(), 3u) << version.out;
+    EXPECT_EQ(lines[0], "tavo (Tavo) 3.80");
+    EXPECT_TRUE(lines[1].starts_with("Copyright (C) ")) << lines[1];
+    EXPECT_NE(lines[1].find("TAVO-PROJECT"), std::string::npos) << lines[1];
+    EXPECT_NE(version.out.find("License MIT"), std::string::npos) << version.out;
+}
+
+TEST_F(TavoCli, EveryCommandExplainsItselfAfterHelp) {
+    for (const auto& [command, synopsis] : std::vector<std::pair<std::string, std::string>>{
+             {"report", "Usage: tavo report [--data FILE] LOG..."},
+             {"call", "Usage: tavo call [--data FILE] CALL..."},
+             {"data", "Usage: tavo data [--data FILE]"},
+             {"convert-cty", "Usage: tavo convert-cty CTY.DAT [-o OUT]"}}) {
+        for (const char* flag : {"--help", "-h"}) {
+            ProgramRun run = Tavo({command, flag});
+            EXPECT_EQ(run.exitCode, 0) << command << ' ' << flag;
+            EXPECT_EQ(run.err, "") << command;
+            EXPECT_TRUE(run.out.starts_with(synopsis + "\n")) << run.out;
+            EXPECT_NE(run.out.find("--help"), std::string::npos) << run.out;
+        }
+    }
+    // Help wins over what else is given, and nothing is analysed.
+    std::string log = dir.Write("cq.cbr", TwoQsoLog());
+    ProgramRun run = Tavo({"report", log, "--help"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.out.starts_with("Usage: tavo report")) << run.out;
+    EXPECT_FALSE(fs::exists(dir.File("cq.tavo")));
+    EXPECT_EQ(Tavo({"frobnicate", "--help"}).exitCode, 2);
 }
 
 TEST_F(TavoCli, UsageErrorsExitTwoWithOneLineOnStandardError) {
@@ -101,9 +135,10 @@ TEST_F(TavoCli, EachLogOfSeveralGetsItsOwnPrefixedLine) {
     std::string missing = dir.File("gone.cbr");
     ProgramRun run = Tavo({"report", all, txt, missing, cbr});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.out, all + ": Worked 1 stations / File type ZLOG(ALL)\n" + txt +
-                           ": Cannot Execute...\n" + missing + ": File Not Found!!\n" + cbr +
+    // Successes are the output, failures are error messages.
+    EXPECT_EQ(run.out, all + ": Worked 1 stations / File type ZLOG(ALL)\n" + cbr +
                            ": Worked 2 stations / File type Cabrillo\n");
+    EXPECT_EQ(run.err, txt + ": Cannot Execute...\n" + missing + ": File Not Found!!\n");
     EXPECT_FALSE(fs::exists(dir.File("b.tavo")));
     EXPECT_TRUE(fs::exists(dir.File("c.tavo")));
 }
@@ -113,7 +148,8 @@ TEST_F(TavoCli, AReportThatCannotBeCreatedSaysCannotOpenLogFile) {
     fs::create_directory(dir.File("cq.tavo"));
     ProgramRun run = Tavo({"report", log});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.out, "Cannot Open LOG File\n");
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "Cannot Open LOG File\n");
 }
 
 // Makes a folder unwritable even for root (which ignores permission bits) by
@@ -147,7 +183,7 @@ TEST_F(TavoCli, ALogInAReadOnlyFolderIsAnalysedButNotReported) {
     if (!guard.Holds()) GTEST_SKIP() << "no way to make a folder read-only here";
     ProgramRun run = Tavo({"report", log});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.out, "Cannot Open LOG File\n");
+    EXPECT_EQ(run.err, "Cannot Open LOG File\n");
     EXPECT_FALSE(fs::exists(ro / "cq.tavo"));
     EXPECT_EQ(ReadBytes(log), TwoQsoLog());
 }
@@ -235,6 +271,33 @@ TEST_F(TavoCli, WithoutALocalFileTheBundledCountryDataIsUsed) {
     EXPECT_TRUE(run.out.starts_with("Data File:" + bundled + "\nCountry:")) << run.out;
     ProgramRun call = Tavo({"call", "JA1ABC"});
     EXPECT_NE(call.out.find("JA : Japan"), std::string::npos) << call.out;
+}
+
+// Installed as PREFIX/bin/tavo with PREFIX/share/tavo/CQWW.DAT, and started
+// from a folder with no country file of its own.
+TEST_F(TavoCli, AnInstalledTavoFindsItsDataInTheShareFolder) {
+    fs::remove(dir.File("CQWW.DAT"));
+    TempDir prefix;
+    fs::create_directories(prefix.Path() / "bin");
+    fs::create_directories(prefix.Path() / "share" / "tavo");
+    const fs::path program = prefix.Path() / "bin" / "tavo";
+    fs::copy_file(kTavo, program);
+    const std::string installed = prefix.Write("share/tavo/CQWW.DAT", CountryFile());
+    ProgramRun run = RunProgram(program.string(), {"data"}, dir.Path().string());
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "Data File:" + installed + "\nCountry:4   PX:5\nForm:CQWW.DAT\nVersion:test countries\n");
+
+    // The current folder's own file still wins.
+    dir.Write("CQWW.DAT", Lines({"t", CountryHeader("Japan", "25", "JA"), "JA;", "end of file"}));
+    EXPECT_EQ(RunProgram(program.string(), {"data"}, dir.Path().string()).out,
+              "Data File:CQWW.DAT\nCountry:1   PX:1\nForm:CQWW.DAT\nVersion:t\n");
+
+    // With neither, the one message.
+    fs::remove(dir.File("CQWW.DAT"));
+    fs::remove(installed);
+    ProgramRun none = RunProgram(program.string(), {"data"}, dir.Path().string());
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_EQ(none.err, "Cannot Open DATA file!\n");
 }
 
 TEST_F(TavoCli, ConvertCtyWritesAFileTheLoaderReads) {

@@ -25,6 +25,29 @@ TEST(ViewerArguments, TheTrimmedNameSplitsAtBlanksAndThePathStaysOneArgument) {
               (V{"/usr/bin/vi", "a; rm -rf x.cbr"}));
 }
 
+// Split as a Windows command line is: quotes keep blanks in one argument.
+TEST(ViewerArguments, AQuotedProgramPathMayHoldBlanks) {
+    EXPECT_EQ(ViewerArguments("\"/opt/my viewer/view\"", "/logs/my log.ALL"),
+              (V{"/opt/my viewer/view", "/logs/my log.ALL"}));
+    EXPECT_EQ(ViewerArguments("  \"/opt/my viewer/view\" -r  ", "a.cbr"),
+              (V{"/opt/my viewer/view", "-r", "a.cbr"}));
+    EXPECT_EQ(ViewerArguments("\"C:\\Program Files\\v.exe\" /r", "C:\\a.ALL"),
+              (V{"C:\\Program Files\\v.exe", "/r", "C:\\a.ALL"}));
+    // Quotes may also cover part of the name, and a name without them is cut at a blank.
+    EXPECT_EQ(ViewerArguments("/opt/\"my viewer\"/view", "a"), (V{"/opt/my viewer/view", "a"}));
+    EXPECT_EQ(ViewerArguments("/opt/my viewer/view", "a"), (V{"/opt/my", "viewer/view", "a"}));
+    // A quote never closed runs to the end.
+    EXPECT_EQ(ViewerArguments("\"/opt/my viewer", "a"), (V{"/opt/my viewer", "a"}));
+}
+
+TEST(ViewerArguments, OptionsFollowTheWindowsQuotingRules) {
+    EXPECT_EQ(ViewerArguments("v \"--title=My Log\" -x", "f"),
+              (V{"v", "--title=My Log", "-x", "f"}));
+    EXPECT_EQ(ViewerArguments("v a\\\"b c\\\\\"d e\"", "f"), (V{"v", "a\"b", "c\\d e", "f"}));
+    EXPECT_EQ(ViewerArguments("v C:\\dir\\ \"\"", "f"), (V{"v", "C:\\dir\\", "", "f"}));
+    EXPECT_EQ(ViewerArguments("v \"say \"\"hi\"\"\"", "f"), (V{"v", "say \"hi\"", "f"}));
+}
+
 TEST(ViewerArguments, ABlankViewerNameStartsNothing) {
     EXPECT_EQ(ViewerArguments("", "/logs/a.ALL"), V{});
     EXPECT_EQ(ViewerArguments(" \t ", "/logs/a.ALL"), V{});
@@ -39,8 +62,15 @@ TEST(ViewerCommandLine, IsTheTrimmedNameABlankAndThePathWithoutQuotes) {
 // A stand-in viewer that writes each argument it got on a line of its own.
 // Real starts through shell scripts and the POSIX search path.
 #ifndef _WIN32
+std::string Quoted(const std::string& text) {
+    std::string out(1, '"');
+    out += text;
+    out += '"';
+    return out;
+}
+
 class RealStart : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         oldDir = std::filesystem::current_path();
         std::filesystem::current_path(dir.Path());
@@ -71,6 +101,16 @@ TEST_F(RealStart, TheViewerGetsItsOptionsAndThePathWholeWithNoShellBetween) {
     ASSERT_TRUE(StartViewer("  " + script + " " + dir.File("out.txt") + "  ", log));
     EXPECT_EQ(AwaitOutput(), "[" + log + "]\n");
     EXPECT_TRUE(FileExists(keep));
+}
+
+TEST_F(RealStart, AQuotedViewerPathWithBlanksIsStarted) {
+    std::filesystem::create_directory(dir.File("my viewers"));
+    std::filesystem::copy_file(script, dir.File("my viewers/show args"));
+    std::string log = dir.File("my log.ALL");
+    const std::string viewer =
+        Quoted(dir.File("my viewers/show args")) + ' ' + Quoted(dir.File("out.txt"));
+    ASSERT_TRUE(StartViewer(viewer, log));
+    EXPECT_EQ(AwaitOutput(), "[" + log + "]\n");
 }
 
 TEST_F(RealStart, AProgramFoundOnThePathIsStarted) {

@@ -25,6 +25,7 @@ std::string TempDir::File(std::string_view name) const { return (path_ / name).s
 
 std::string TempDir::Write(std::string_view name, std::string_view bytes) const {
     std::string file = File(name);
+    std::filesystem::create_directories(std::filesystem::path(file).parent_path());
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return file;

@@ -16,7 +16,8 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     const std::filesystem::path& Path() const { return path_; }
-    // Writes `bytes` exactly as given and returns the file's full path.
+    // Writes `bytes` exactly as given, creating the folders of `name` as
+    // needed, and returns the file's full path.
     std::string Write(std::string_view name, std::string_view bytes) const;
     std::string File(std::string_view name) const;
 
