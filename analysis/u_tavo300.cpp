@@ -66,6 +66,9 @@ std::optional<int> DateDays(std::string_view text) {
 
 // A field text read by the number rule, -1 when it is not a number.
 int NumberOf(std::string_view text) {
+    // Two plain digits, as an hour or a day nearly always is, need no parsing.
+    if (text.size() == 2 && IsDigit(text[0]) && IsDigit(text[1]))
+        return (text[0] - '0') * 10 + (text[1] - '0');
     return FieldToInt(text, {1, static_cast<std::int32_t>(text.size())});
 }
 

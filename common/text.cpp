@@ -4,31 +4,10 @@
 
 namespace tavo {
 
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsBlankOrControl(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsBlankOrControl(text.back())) text.remove_suffix(1);
-    return text;
-}
-
 std::string UpperAscii(std::string_view text) {
     std::string out(text);
     for (char& c : out) c = UpperAscii(c);
     return out;
-}
-
-bool SameTextAscii(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
-    }
-    return true;
-}
-
-std::string_view Cut(std::string_view line, int from, int count) {
-    if (count <= 0) return {};
-    std::size_t start = from < 1 ? 0 : static_cast<std::size_t>(from) - 1;
-    if (start >= line.size()) return {};
-    return line.substr(start, static_cast<std::size_t>(count));
 }
 
 namespace {

@@ -12,16 +12,32 @@ namespace tavo {
 // Codes 0..32 are what every trim removes: blanks and control characters alike.
 constexpr bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 32; }
 
-std::string_view Trim(std::string_view text);
+// Inline, as these three run several times for every line of a log.
+constexpr std::string_view Trim(std::string_view text) {
+    while (!text.empty() && IsBlankOrControl(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsBlankOrControl(text.back())) text.remove_suffix(1);
+    return text;
+}
 
 // Only a..z change; every other byte stays, so system code page text passes through.
 constexpr char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
 std::string UpperAscii(std::string_view text);
-bool SameTextAscii(std::string_view a, std::string_view b);
+constexpr bool SameTextAscii(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
+    }
+    return true;
+}
 
 // Count characters from 1-based column `from`, clipped at the end of the line.
 // A start below 1 begins at column 1 and still takes `count` characters.
-std::string_view Cut(std::string_view line, int from, int count);
+constexpr std::string_view Cut(std::string_view line, int from, int count) {
+    if (count <= 0) return {};
+    std::size_t start = from < 1 ? 0 : static_cast<std::size_t>(from) - 1;
+    if (start >= line.size()) return {};
+    return line.substr(start, static_cast<std::size_t>(count));
+}
 
 // A whole text read as a signed 32-bit integer: an optional sign and decimal
 // digits, or hexadecimal digits after "$", "x", "X" or "0x". Nothing else, and

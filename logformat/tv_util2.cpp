@@ -1,6 +1,8 @@
 #include "logformat/tv_util2.h"
 
 #include <array>
+#include <bit>
+#include <cstring>
 #include <optional>
 
 #include "common/text.h"
@@ -205,27 +207,101 @@ void ForEachToken(std::string_view line, Found found) {
 
 }  // namespace
 
+namespace {
+
+// Eight bytes with the first in the lowest bits, whatever the machine.
+std::uint64_t LoadLittle(const char* p) {
+    std::uint64_t w = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(&w, p, 8);
+    } else {
+        for (int i = 7; i >= 0; --i) w = (w << 8) | static_cast<unsigned char>(p[i]);
+    }
+    return w;
+}
+
+// One bit per byte of a word, set where the byte belongs to a token: a byte
+// above 32 gets its top bit from adding 0x5F to its low seven bits, or has
+// it already; the eight top bits are then gathered into one byte.
+std::uint64_t WordTokenBits(std::uint64_t w) {
+    const std::uint64_t top =
+        (((w & 0x7F7F7F7F7F7F7F7FULL) + 0x5F5F5F5F5F5F5F5FULL) | w) & 0x8080808080808080ULL;
+    return ((top >> 7) * 0x0102040810204080ULL) >> 56;
+}
+
+// The token bits of the first min(n, 64) bytes.
+std::uint64_t TokenBits(const char* text, std::size_t n) {
+    std::uint64_t bits = 0;
+    if (n >= 64) {
+        for (std::size_t at = 0; at < 64; at += 8) bits |= WordTokenBits(LoadLittle(text + at)) << at;
+        return bits;
+    }
+    std::size_t at = 0;
+    for (; at + 8 <= n; at += 8) bits |= WordTokenBits(LoadLittle(text + at)) << at;
+    if (at < n) {
+        // Bytes past the line stay zero, which is a blank.
+        std::uint64_t w = 0;
+        for (std::size_t i = 0; i < n - at; ++i)
+            w |= std::uint64_t{static_cast<unsigned char>(text[at + i])} << (8 * i);
+        bits |= WordTokenBits(w) << at;
+    }
+    return bits;
+}
+
+// std::popcount is a library call on machines without the instruction.
+int BitCount(std::uint64_t x) {
+    x -= (x >> 1) & 0x5555555555555555ULL;
+    x = (x & 0x3333333333333333ULL) + ((x >> 2) & 0x3333333333333333ULL);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
+    return static_cast<int>((x * 0x0101010101010101ULL) >> 56);
+}
+
+}  // namespace
+
+// The line is walked 64 bytes at a time, and only the edges of each block's
+// token bits are kept: a lookup then selects its token's start and end bit.
 CabrilloTokens::CabrilloTokens(std::string_view Line) : line_(Line) {
     const char* text = line_.data();
     const std::size_t n = line_.size();
-    std::size_t i = kMarkerLength;
-    for (;;) {
-        while (i < n && !IsTokenChar(text[i])) ++i;
-        if (i >= n) break;
-        const std::size_t start = i;
-        while (i < n && IsTokenChar(text[i])) ++i;
-        if (count_ < kKept)
-            kept_[count_] = {static_cast<std::uint32_t>(start),
-                             static_cast<std::uint32_t>(i - start)};
-        ++count_;
+    std::uint64_t carry = 0;  // the byte before the block is in a token
+    for (std::size_t base = kMarkerLength; base < n; base += 64) {
+        const std::uint64_t in = TokenBits(text + base, n - base);
+        const std::uint64_t before = (in << 1) | carry;
+        const std::uint64_t starts = in & ~before;
+        carry = in >> 63;
+        if (blocks_ < kBlocks) {
+            starts_[blocks_] = starts;
+            ends_[blocks_] = ~in & before;
+            firstIndex_[blocks_] = count_;
+            ++blocks_;
+        }
+        count_ += BitCount(starts);
     }
 }
 
 CabrilloToken CabrilloTokens::At(int Index) const {
     if (Index < 0 || Index >= count_) return {};
-    if (Index < kKept) {
-        const Span span = kept_[Index];
-        return {line_.substr(span.start, span.length), static_cast<int>(span.start) + 1};
+    int b = 0;
+    while (b + 1 < blocks_ && firstIndex_[b + 1] <= Index) ++b;
+    std::uint64_t starts = blocks_ > 0 ? starts_[b] : 0;
+    for (int skip = Index - (blocks_ > 0 ? firstIndex_[b] : 0); skip > 0; --skip)
+        starts &= starts - 1;
+    if (starts != 0) {
+        const int bit = std::countr_zero(starts);
+        const std::size_t base = kMarkerLength + 64 * static_cast<std::size_t>(b);
+        const std::size_t start = base + static_cast<std::size_t>(bit);
+        // The end bit is the first one after the start: in this block above
+        // the start bit, or the first of the next block.
+        std::size_t end = line_.size();
+        if (const std::uint64_t ends = ends_[b] & (~std::uint64_t{0} << bit); ends != 0) {
+            end = base + static_cast<std::size_t>(std::countr_zero(ends));
+        } else if (b + 1 < blocks_ && ends_[b + 1] != 0) {
+            end = base + 64 + static_cast<std::size_t>(std::countr_zero(ends_[b + 1]));
+        } else if (b + 1 < blocks_ || blocks_ == kBlocks) {
+            end = start;  // runs past the kept blocks: found by walking
+            while (end < line_.size() && IsTokenChar(line_[end])) ++end;
+        }
+        return {line_.substr(start, end - start), static_cast<int>(start) + 1};
     }
     CabrilloToken result;
     int n = 0;
@@ -243,14 +319,40 @@ int CabrilloTokens::ReceivedCallIndex() const {
     return exchange >= 2 ? 4 + exchange / 2 : -1;
 }
 
+// The template's columns all lie in the first block, so its bits decide:
+// the frequency's end, then the starts of the date, the time and the
+// received call counted off one by one.
 bool CabrilloTokens::OnTemplate() const {
-    if (count_ < 6) return false;
-    CabrilloToken frequency = At(0);
-    return frequency.Column + static_cast<int>(frequency.Text.size()) - 1 == 10 &&
-           At(2).Column == 15 && At(3).Column == 26 && At(ReceivedCallIndex()).Column == 56;
+    constexpr int kFrequencyEnd = 10, kDate = 15, kTime = 26, kCall = 56;
+    constexpr auto bit = [](int column) { return column - 1 - static_cast<int>(kMarkerLength); };
+    if (count_ < 6 || blocks_ == 0) return false;
+    if (std::countr_zero(ends_[0]) != bit(kFrequencyEnd + 1)) return false;
+    std::uint64_t starts = starts_[0];
+    auto startOf = [&starts](int skip) {
+        for (; skip > 0; --skip) starts &= starts - 1;
+        return std::countr_zero(starts);
+    };
+    return startOf(2) == bit(kDate) && startOf(1) == bit(kTime) &&
+           startOf(ReceivedCallIndex() - 3) == bit(kCall);
 }
 
 int CabrilloBandOf(std::string_view Frequency) {
+    // The common case first: kHz in four to seven digits, which no band
+    // designator is.
+    if (Frequency.size() >= 4 && Frequency.size() <= 7 && Frequency[0] != '0') {
+        std::uint64_t khz = 0;
+        bool digits = true;
+        for (char c : Frequency) {
+            digits = digits && c >= '0' && c <= '9';
+            khz = khz * 10 + static_cast<std::uint64_t>(c - '0');
+        }
+        if (digits) {
+            for (const KhzRange& range : kKhzBands) {
+                if (khz >= range.low && khz <= range.high) return range.band;
+            }
+            return 10;
+        }
+    }
     for (const BandText& entry : kCabrilloDesignators) {
         if (entry.text == Frequency) return entry.index;
     }

@@ -92,14 +92,16 @@ public:
     bool OnTemplate() const;
 
 private:
-    // The first fields are kept as found; a later one is looked up again.
-    static constexpr int kKept = 24;
+    // Token edges of the first blocks of 64 bytes after the marker: bit i of
+    // a block is set where a token starts (ends: where a token ended just
+    // before). Tokens past them are looked up again by walking the line.
+    static constexpr int kBlocks = 4;
     std::string_view line_;
     int count_ = 0;
-    struct Span {
-        std::uint32_t start, length;  // 0-based in the line
-    };
-    Span kept_[kKept];  // the first Count() are set; left uninitialised, as lines are many
+    int blocks_ = 0;
+    std::uint64_t starts_[kBlocks];  // the first blocks_ are set; left uninitialised, as lines are many
+    std::uint64_t ends_[kBlocks];
+    int firstIndex_[kBlocks];  // index of the first token starting in the block
 };
 
 // A Cabrillo frequency field read as a whole: a band designator, or kHz.
