@@ -1,5 +1,6 @@
 #include "platform/text_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -44,18 +45,25 @@ std::optional<TextReader> TextReader::Open(const std::string& path, CtrlZ ctrlZ)
 TextReader::TextReader(std::FILE* file, std::string name, CtrlZ ctrlZ)
     : file_(file), name_(std::move(name)), ctrlZ_(ctrlZ) {}
 
-// Appends the next chunk; false when the file has no more bytes.
+// Appends the next chunk; false when the file has no more bytes. The buffer
+// is never zero-filled first: every byte of a log would be written twice.
 bool TextReader::Fill() {
     if (eof_) return false;
     if (pos_ > 0) {
-        buffer_.erase(0, pos_);
+        std::memmove(buffer_.get(), buffer_.get() + pos_, size_ - pos_);
+        size_ -= pos_;
         pos_ = 0;
     }
-    std::size_t old = buffer_.size();
-    buffer_.resize(old + kChunk);
+    if (capacity_ - size_ < kChunk) {
+        const std::size_t grown = std::max(capacity_ * 2, size_ + kChunk);
+        auto bigger = std::make_unique_for_overwrite<char[]>(grown);
+        if (size_ > 0) std::memcpy(bigger.get(), buffer_.get(), size_);
+        buffer_ = std::move(bigger);
+        capacity_ = grown;
+    }
     errno = 0;
-    std::size_t got = std::fread(buffer_.data() + old, 1, kChunk, file_.get());
-    buffer_.resize(old + got);
+    std::size_t got = std::fread(buffer_.get() + size_, 1, kChunk, file_.get());
+    size_ += got;
     if (got < kChunk) {
         if (std::ferror(file_.get())) throw IoError(name_, SystemMessage(errno));
         eof_ = true;
@@ -64,7 +72,7 @@ bool TextReader::Fill() {
 }
 
 bool TextReader::AtEnd() {
-    while (pos_ >= buffer_.size()) {
+    while (pos_ >= size_) {
         if (!Fill()) return true;
     }
     return ctrlZ_ == CtrlZ::EndsFile && buffer_[pos_] == kCtrlZ;
@@ -73,15 +81,17 @@ bool TextReader::AtEnd() {
 bool TextReader::ReadLine(std::string& line) {
     if (AtEnd()) return false;
     std::size_t scanned = 0;  // bytes after pos_ known to hold no LF
-    std::size_t lf;
-    while ((lf = buffer_.find('\n', pos_ + scanned)) == std::string::npos) {
-        scanned = buffer_.size() - pos_;
+    const char* lf;
+    while ((lf = static_cast<const char*>(std::memchr(buffer_.get() + pos_ + scanned, '\n',
+                                                      size_ - pos_ - scanned))) == nullptr) {
+        scanned = size_ - pos_;
         if (!Fill()) break;  // Fill moves the unread bytes to the front
     }
-    std::size_t end = lf == std::string::npos ? buffer_.size() : lf;
-    std::size_t next = lf == std::string::npos ? buffer_.size() : lf + 1;
-    if (lf != std::string::npos && end > pos_ && buffer_[end - 1] == '\r') --end;
-    line.assign(buffer_, pos_, end - pos_);
+    const char* data = buffer_.get();
+    std::size_t end = lf == nullptr ? size_ : static_cast<std::size_t>(lf - data);
+    std::size_t next = lf == nullptr ? size_ : end + 1;
+    if (lf != nullptr && end > pos_ && data[end - 1] == '\r') --end;
+    line.assign(data + pos_, end - pos_);
     pos_ = next;
     return true;
 }

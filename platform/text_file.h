@@ -52,7 +52,9 @@ private:
     std::unique_ptr<std::FILE, Closer> file_;
     std::string name_;
     CtrlZ ctrlZ_;
-    std::string buffer_;
+    std::unique_ptr<char[]> buffer_;  // bytes [pos_, size_) are unread
+    std::size_t capacity_ = 0;
+    std::size_t size_ = 0;
     std::size_t pos_ = 0;
     bool eof_ = false;
 };
