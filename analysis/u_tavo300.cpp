@@ -77,8 +77,11 @@ int NumberOf(std::string_view text) {
 LogPass::LogPass() : timeTally_(kTimeCells, 0), chartHours_(kChartCells, 0) {}
 
 void LogPass::Clear() {
-    std::fill(timeTally_.begin(), timeTally_.end(), 0);
-    std::fill(chartHours_.begin(), chartHours_.end(), 0);
+    // A pass writes time cells of its chart days only, so those are all that
+    // need clearing: a fresh pass costs nothing, a one-day log a third.
+    const auto days = static_cast<std::size_t>(chartDay_);
+    std::fill_n(timeTally_.begin(), days * (kTimeCells / ChartDays), 0);
+    std::fill_n(chartHours_.begin(), days * (kChartCells / ChartDays), 0);
     for (auto& band : countryTally_) band.fill(0);
     for (auto& band : continentTally_) band.fill(0);
     countryTotal_.fill(0);

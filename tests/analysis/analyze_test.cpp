@@ -109,6 +109,37 @@ TEST_F(Analyze, ASecondPassStartsFromEmptyTables) {
     EXPECT_EQ(Report().find("JA   :"), std::string::npos);
 }
 
+TEST_F(Analyze, APassReusedAfterAThreeDayLogHoldsWhatAFreshPassHolds) {
+    std::string threeDays, oneDay;
+    for (const char* date : {"2012-11-01", "2012-11-02", "2012-11-03"})
+        threeDays += Qso("14025", "JA1ABC", "1000", date) + "\r\n" + Qso(" 7025", "DL1ABC", "2300", date) + "\r\n";
+    oneDay = Qso("21025", "VK2ABC", "0500", "2012-12-01") + "\r\n";
+    std::string longer = dir.Write("three.cbr", CabrilloLog(threeDays));
+    std::string shorter = dir.Write("one.cbr", CabrilloLog(oneDay));
+    cty_utl3::CountryDatabase db;
+    ASSERT_EQ(db.Load(dir.Write("OWN.DAT", TestCountryFile())), 0);
+    LogPass reused, fresh;
+    ReportBesideLog sink;
+    int f = 0;
+    ASSERT_EQ(AnalyzeLog(db, reused, longer, f, sink), 6);
+    ASSERT_EQ(reused.ChartDay(), 3);
+    ASSERT_EQ(AnalyzeLog(db, reused, shorter, f, sink), 1);
+    const std::string reusedReport = ReadBytes(ReportFileName(shorter));
+    ASSERT_EQ(AnalyzeLog(db, fresh, shorter, f, sink), 1);
+    EXPECT_EQ(ReadBytes(ReportFileName(shorter)), reusedReport);
+    for (int day = 1; day <= ChartDays; ++day)
+        for (int hour = 0; hour < Hours; ++hour)
+            for (int band = 0; band < Bands; ++band) {
+                for (int country = 0; country < CountrySlots; ++country)
+                    ASSERT_EQ(reused.TimeTally(day, hour, band, country),
+                              fresh.TimeTally(day, hour, band, country));
+                for (int continent = 1; continent <= Continents; ++continent)
+                    ASSERT_EQ(reused.ChartHours(day, hour, band, continent),
+                              fresh.ChartHours(day, hour, band, continent));
+            }
+    EXPECT_EQ(reused.TimeTally(1, 5, 4, kAustralia), 1);
+}
+
 TEST_F(Analyze, ChartDaysBeginAtTheHourOfTheFirstQso) {
     RunCabrillo(Qso("14025", "JA1ABC", "1347", "2012-11-01") + "\r\n" +
                 Qso("14025", "JA1ABC", "1259", "2012-11-02") + "\r\n" +
