@@ -13,6 +13,14 @@ namespace {
 constexpr std::size_t kTimeCells = std::size_t{ChartDays} * Hours * Bands * CountrySlots;
 constexpr std::size_t kChartCells = std::size_t{ChartDays} * Hours * Bands * (Continents + 1);
 
+constexpr std::size_t kRows = std::size_t{ChartDays} * Hours * Bands;
+
+// A row is one chart day, hour and band: its cells are the countries.
+std::size_t RowIndex(int day, int hour, int band) {
+    return (static_cast<std::size_t>(day - 1) * Hours + static_cast<std::size_t>(hour)) * Bands +
+           static_cast<std::size_t>(band);
+}
+
 std::size_t TimeIndex(int day, int hour, int band, int country) {
     return ((static_cast<std::size_t>(day - 1) * Hours + static_cast<std::size_t>(hour)) * Bands +
             static_cast<std::size_t>(band)) *
@@ -74,14 +82,20 @@ int NumberOf(std::string_view text) {
 
 }  // namespace
 
-LogPass::LogPass() : timeTally_(kTimeCells, 0), chartHours_(kChartCells, 0) {}
+LogPass::LogPass()
+    : timeTally_(kTimeCells, 0), chartHours_(kChartCells, 0), rowUsed_(kRows, false) {}
 
 void LogPass::Clear() {
-    // A pass writes time cells of its chart days only, so those are all that
-    // need clearing: a fresh pass costs nothing, a one-day log a third.
-    const auto days = static_cast<std::size_t>(chartDay_);
-    std::fill_n(timeTally_.begin(), days * (kTimeCells / ChartDays), 0);
-    std::fill_n(chartHours_.begin(), days * (kChartCells / ChartDays), 0);
+    // Only the rows a pass wrote hold anything, so only they are cleared: a
+    // small log costs little however many days its charts span.
+    for (std::size_t row : usedRows_) {
+        std::fill_n(timeTally_.begin() + static_cast<std::ptrdiff_t>(row * CountrySlots),
+                    CountrySlots, 0);
+        std::fill_n(chartHours_.begin() + static_cast<std::ptrdiff_t>(row * (Continents + 1)),
+                    Continents + 1, 0);
+        rowUsed_[row] = false;
+    }
+    usedRows_.clear();
     for (auto& band : countryTally_) band.fill(0);
     for (auto& band : continentTally_) band.fill(0);
     countryTotal_.fill(0);
@@ -137,7 +151,12 @@ public:
                 if (pass_.chartDay_ == ChartDays) continue;
                 ++pass_.chartDay_;
             }
-            ++pass_.timeTally_[TimeIndex(pass_.chartDay_, q.hour, q.band, q.country)];
+            const std::size_t row = RowIndex(pass_.chartDay_, q.hour, q.band);
+            if (!pass_.rowUsed_[row]) {
+                pass_.rowUsed_[row] = true;
+                pass_.usedRows_.push_back(row);
+            }
+            ++pass_.timeTally_[row * CountrySlots + static_cast<std::size_t>(q.country)];
         }
     }
 
@@ -148,23 +167,20 @@ public:
         std::array<int, CountrySlots> continent{};
         for (int c = 1; c <= countries; ++c)
             continent[static_cast<std::size_t>(c)] = db_.Country(c).Continent;
-        for (int d = 1; d <= pass_.chartDay_; ++d) {
-            for (int h = 0; h < Hours; ++h) {
-                for (int b = 0; b < Bands; ++b) {
-                    const std::int32_t* cells = &pass_.timeTally_[TimeIndex(d, h, b, 0)];
-                    auto& byCountry = pass_.countryTally_[static_cast<std::size_t>(b)];
-                    byCountry[0] += cells[0];
-                    for (int c = 1; c <= countries; ++c) {
-                        const std::int32_t n = cells[c];
-                        if (n == 0) continue;
-                        byCountry[static_cast<std::size_t>(c)] += n;
-                        const int k = continent[static_cast<std::size_t>(c)];
-                        if (k >= 1 && k <= Continents) {
-                            pass_.continentTally_[static_cast<std::size_t>(b)]
-                                                 [static_cast<std::size_t>(k)] += n;
-                            pass_.chartHours_[ChartIndex(d, h, b, k)] += n;
-                        }
-                    }
+        for (std::size_t row : pass_.usedRows_) {
+            const std::size_t b = row % Bands;
+            const std::int32_t* cells = &pass_.timeTally_[row * CountrySlots];
+            long long* chart = &pass_.chartHours_[row * (Continents + 1)];
+            auto& byCountry = pass_.countryTally_[b];
+            byCountry[0] += cells[0];
+            for (int c = 1; c <= countries; ++c) {
+                const std::int32_t n = cells[c];
+                if (n == 0) continue;
+                byCountry[static_cast<std::size_t>(c)] += n;
+                const int k = continent[static_cast<std::size_t>(c)];
+                if (k >= 1 && k <= Continents) {
+                    pass_.continentTally_[b][static_cast<std::size_t>(k)] += n;
+                    chart[k] += n;
                 }
             }
         }

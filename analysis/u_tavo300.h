@@ -51,6 +51,9 @@ private:
     std::array<std::array<std::int32_t, Continents + 1>, Bands> continentTally_{};
     std::array<std::int32_t, CountrySlots> countryTotal_{};
     std::vector<long long> chartHours_;  // [day][hour][band][continent 1..6]
+    // The rows (day, hour, band) that hold a count, each listed once.
+    std::vector<bool> rowUsed_;
+    std::vector<std::size_t> usedRows_;
     tv_util2::Detection detection_;
     tv_util2::ColumnLayout layout_{};
     int qsoCount_ = 0;
