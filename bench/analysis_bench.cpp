@@ -1,58 +1,127 @@
 // Where the time of a run goes: loading the country file, resolving calls
-// (a scan of the whole prefix table each), and a whole pass with its report.
+// through the prefix index, and whole passes with their reports, on real logs
+// as today's loggers write them and on generated ones of both Cabrillo
+// layouts (the template's columns, and fields read by their blanks).
 #include <benchmark/benchmark.h>
 
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "analysis/u_tavo300.h"
 #include "country/cty_utl3.h"
+#include "platform/text_file.h"
 #include "tests/analysis/log_builder.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
 const std::string kData = std::string(TAVO_SOURCE_DIR) + "/data/CQWW.DAT";
+// Public logs beside the project, when they are there.
+const std::filesystem::path kModernLogs =
+    std::filesystem::path(TAVO_SOURCE_DIR) / ".." / "shared" / "realdata" / "cabrillo" / "modern";
 
 const char* const kCalls[] = {"JA1ABC", "W1AW",     "DL1ABC", "VK2ABC",
                               "UA9ABC", "W1AW/KH6", "QQ1ZZZ", "ZS6ABC"};
 
+const cty_utl3::CountryDatabase& Database() {
+    static const cty_utl3::CountryDatabase db = [] {
+        cty_utl3::CountryDatabase d;
+        d.Load(kData);
+        return d;
+    }();
+    return db;
+}
+
+// Passes a log and writes its report to a scratch file, as `tavo report` does.
+void RunPass(benchmark::State& state, const std::string& log, int qsos) {
+    tavo::test::TempDir dir;
+    const std::string out = dir.File("out.tavo");
+    u_tavo300::LogPass pass;
+    for (auto _ : state) {
+        std::optional<tavo::TextWriter> writer = tavo::TextWriter::Create(out);
+        u_tavo300::ReportTo sink(*writer);
+        int format = 0;
+        benchmark::DoNotOptimize(u_tavo300::AnalyzeLog(Database(), pass, log, format, sink));
+        writer->Close();
+    }
+    state.SetItemsProcessed(state.iterations() * qsos);
+}
+
 void LoadCountryFile(benchmark::State& state) {
-    for (auto _ : state) benchmark::DoNotOptimize(cty_utl3::LoadCountryFile(kData));
-    state.counters["prefixes"] = cty_utl3::PrefixCount();
+    for (auto _ : state) {
+        cty_utl3::CountryDatabase db;
+        benchmark::DoNotOptimize(db.Load(kData));
+    }
 }
 BENCHMARK(LoadCountryFile)->Unit(benchmark::kMillisecond);
 
 void CallToCountry(benchmark::State& state) {
-    cty_utl3::LoadCountryFile(kData);
     std::size_t i = 0;
     for (auto _ : state)
-        benchmark::DoNotOptimize(cty_utl3::CallToCountry(kCalls[i++ % std::size(kCalls)]));
+        benchmark::DoNotOptimize(Database().CallToCountry(kCalls[i++ % std::size(kCalls)]));
 }
 BENCHMARK(CallToCountry);
 
-// A Cabrillo log of state.range(0) QSOs over two days.
-void AnalyzeLog(benchmark::State& state) {
-    cty_utl3::LoadCountryFile(kData);
+// A generated Cabrillo log of state.range(0) QSOs over two days; range(1) is
+// 0 for the template's columns, 1 for the wide layout current loggers write.
+void GeneratedLog(benchmark::State& state) {
     tavo::test::TempDir dir;
+    const int n = static_cast<int>(state.range(0));
     std::string qsos;
-    for (int i = 0; i < state.range(0); ++i) {
-        int minute = i * 2880 / static_cast<int>(state.range(0));
+    for (int i = 0; i < n; ++i) {
+        int minute = i * 2880 / n;
         char time[16];
         std::snprintf(time, sizeof time, "%02d%02d", minute / 60 % 24, minute % 60);
         std::string date = minute < 1440 ? "2012-11-24" : "2012-11-25";
-        qsos += tavo::test::CabrilloQso(i % 2 ? "14025" : " 7025", date, time,
-                                        kCalls[i % std::size(kCalls)]) +
-                "\r\n";
+        const char* call = kCalls[i % std::size(kCalls)];
+        if (state.range(1) == 0) {
+            qsos += tavo::test::CabrilloQso(i % 2 ? "14025" : " 7025", date, time, call);
+        } else {
+            char line[128];
+            std::snprintf(line, sizeof line,
+                          "QSO: %7s CW %s %s K3LR             599 5     %-16s 599  %02d      0",
+                          i % 2 ? "14025" : "7025", date.c_str(), time, call, i % 40 + 1);
+            qsos += line;
+        }
+        qsos += "\r\n";
     }
-    std::string log = dir.Write("big.cbr", tavo::test::CabrilloLog(qsos));
-    for (auto _ : state) {
-        int format = 0;
-        benchmark::DoNotOptimize(u_tavo300::AnalyzeLog(log, format));
-    }
-    state.SetItemsProcessed(state.iterations() * state.range(0));
+    RunPass(state, dir.Write("big.cbr", tavo::test::CabrilloLog(qsos)), n);
 }
-BENCHMARK(AnalyzeLog)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(GeneratedLog)
+    ->ArgsProduct({{2000, 20000}, {0, 1}})
+    ->ArgNames({"qsos", "wide"})
+    ->Unit(benchmark::kMillisecond);
+
+// Each real log of the modern folder, registered when the folder is there.
+void RegisterRealLogs() {
+    std::error_code ec;
+    if (!std::filesystem::is_directory(kModernLogs, ec)) return;
+    std::vector<std::filesystem::path> logs;
+    for (const auto& entry : std::filesystem::directory_iterator(kModernLogs, ec))
+        if (entry.path().extension() == ".log") logs.push_back(entry.path());
+    std::sort(logs.begin(), logs.end());
+    for (const auto& path : logs) {
+        int qsos = 0;
+        if (auto reader = tavo::TextReader::Open(path.string())) {
+            std::string line;
+            while (reader->ReadLine(line)) qsos += line.rfind("QSO:", 0) == 0;
+        }
+        benchmark::RegisterBenchmark(("RealLog/" + path.stem().string()).c_str(),
+                                     [p = path.string(), qsos](benchmark::State& state) {
+                                         RunPass(state, p, qsos);
+                                     })
+            ->Unit(benchmark::kMillisecond);
+    }
+}
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    RegisterRealLogs();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

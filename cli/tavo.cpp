@@ -28,7 +28,8 @@ constexpr const char* kUsage =
     "Analyse contest logs (zLog ALL, Cabrillo) by country, continent and hour.\n"
     "\n"
     "Commands:\n"
-    "  report [--data FILE] LOG...      write LOG's report beside it (LOG with .tavo)\n"
+    "  report [--jobs N] [--data FILE] LOG...\n"
+    "                                   write LOG's report beside it (LOG with .tavo)\n"
     "  report --stdout [--data FILE] LOG\n"
     "                                   write the report to standard output instead\n"
     "  call [--data FILE] CALL...       show the country of each callsign\n"
@@ -61,13 +62,15 @@ struct CommandHelp {
 };
 
 constexpr CommandHelp kCommandHelp[] = {
-    {"report", "report [--data FILE] LOG...\n       tavo report --stdout [--data FILE] LOG",
+    {"report", "report [--jobs N] [--data FILE] LOG...\n       tavo report --stdout [--data FILE] LOG",
      "Analyse each LOG (zLog ALL or Cabrillo) and write its report beside it: LOG\n"
      "without its last four characters, plus .tavo. The log itself is never changed.\n"
      "The outcome of each LOG goes to standard output when it worked, else to\n"
      "standard error.\n",
      "  --stdout      the report goes to standard output, the outcome to standard\n"
-     "                error, and nothing is written beside the log\n"},
+     "                error, and nothing is written beside the log\n"
+     "  -j, --jobs N  analyse N logs at a time (default: one per core); reports,\n"
+     "                outcomes and their order are those of one at a time\n"},
     {"call", "call [--data FILE] CALL...",
      "Show the country, prefix, CQ zone and continent of each callsign.\n", ""},
     {"data", "data [--data FILE]",

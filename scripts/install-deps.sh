@@ -6,7 +6,8 @@
 # its tools, the icon's PNG, and a virtual desktop with a window manager to see
 # the installed window on), all;
 # data (Debian's cty.dat) is for regenerating data/CQWW.DAT, and a second place
-# the MASTER.SCP agreement test looks for cty.dat; "all" leaves it out.
+# the MASTER.SCP agreement test looks for cty.dat; bench (valgrind, hyperfine)
+# is for measuring by hand; "all" leaves both out.
 # Safe to run again: only missing packages are fetched.
 set -euo pipefail
 
@@ -25,6 +26,8 @@ windows=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest wine64 f
 package=(dpkg-dev fakeroot file lintian desktop-file-utils appstream man-db groff-base
   librsvg2-bin xvfb xauth openbox wmctrl x11-utils imagemagick)
 data=(hamradio-files)
+# Counting instructions and timing whole commands, for measuring by hand.
+bench=(valgrind hyperfine)
 
 wanted=()
 for group in "${@:-core}"; do
@@ -34,6 +37,7 @@ for group in "${@:-core}"; do
     windows) wanted+=("${windows[@]}") ;;
     package) wanted+=("${package[@]}") ;;
     data) wanted+=("${data[@]}") ;;
+    bench) wanted+=("${bench[@]}") ;;
     all) wanted+=("${core[@]}" "${gui[@]}" "${windows[@]}" "${package[@]}") ;;
     *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
   esac
