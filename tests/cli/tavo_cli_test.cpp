@@ -42,7 +42,7 @@ protected:
 TEST_F(TavoCli, HelpAndVersionGoToStandardOutput) {
     ProgramRun help = Tavo({"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_NE(help.out.find("report [--data FILE] LOG..."), std::string::npos);
+    EXPECT_NE(help.out.find("report [--jobs N] [--data FILE] LOG..."), std::string::npos);
     EXPECT_EQ(help.err, "");
     ProgramRun version = Tavo({"--version"});
     EXPECT_EQ(version.exitCode, 0);
@@ -62,7 +62,7 @@ TEST_F(TavoCli, HelpAndVersionGoToStandardOutput) {
 
 TEST_F(TavoCli, EveryCommandExplainsItselfAfterHelp) {
     for (const auto& [command, synopsis] : std::vector<std::pair<std::string, std::string>>{
-             {"report", "Usage: tavo report [--data FILE] LOG..."},
+             {"report", "Usage: tavo report [--jobs N] [--data FILE] LOG..."},
              {"call", "Usage: tavo call [--data FILE] CALL..."},
              {"data", "Usage: tavo data [--data FILE]"},
              {"convert-cty", "Usage: tavo convert-cty CTY.DAT [-o OUT]"}}) {
