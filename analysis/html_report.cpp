@@ -19,7 +19,8 @@ namespace u_tavo300 {
 
 namespace {
 
-constexpr std::string_view kStyle = R"(:root{color-scheme:light;--ink:#1d2430;--muted:#5b6472;--rule:#d9dee5;--zebra:#f4f6f9;--accent:#0072B2}
+constexpr std::string_view kStyle =
+    R"(:root{color-scheme:light;--ink:#1d2430;--muted:#5b6472;--rule:#d9dee5;--zebra:#f4f6f9;--accent:#0072B2}
 *{box-sizing:border-box}
 body{margin:0;background:#eceff3;color:var(--ink);font:14px/1.45 system-ui,"Segoe UI",Roboto,"Noto Sans","DejaVu Sans",Arial,sans-serif}
 main{max-width:1040px;margin:0 auto;padding:24px 20px}
@@ -164,9 +165,9 @@ void WriteCountryTable(tavo::TextWriter& out, const LogPass& pass,
     for (int c = 1; c <= db.CountryCount(); ++c) {
         if (pass.CountryTotal(c) == 0) continue;
         const cty_utl3::TCountryRec& rec = db.Country(c);
-        std::string row = "<tr><td class=\"name\">" + HtmlEscape(tavo::Trim(rec.MainPrefix.View())) +
-                          "</td><td class=\"name\">" + HtmlEscape(tavo::Trim(rec.Name.View())) +
-                          "</td>";
+        std::string row =
+            "<tr><td class=\"name\">" + HtmlEscape(tavo::Trim(rec.MainPrefix.View())) +
+            "</td><td class=\"name\">" + HtmlEscape(tavo::Trim(rec.Name.View())) + "</td>";
         for (int b = 0; b < HfBands; ++b) row += BandTd(pass.CountryTally(b, c));
         row += "<td>" + Num(pass.CountryTotal(c)) + "</td></tr>";
         out.WriteLine(row);
@@ -174,8 +175,8 @@ void WriteCountryTable(tavo::TextWriter& out, const LogPass& pass,
     out.WriteLine("</tbody>");
     const CountryColumns sums = CountryColumnSums(pass, db);
     auto summary = [&out](std::string_view label, const std::array<long long, HfBands>& cells) {
-        std::string row = "<tr><th scope=\"row\" class=\"name\" colspan=\"2\">" +
-                          std::string(label) + "</th>";
+        std::string row =
+            "<tr><th scope=\"row\" class=\"name\" colspan=\"2\">" + std::string(label) + "</th>";
         long long total = 0;
         for (long long n : cells) {
             row += BandTd(n);
@@ -243,7 +244,8 @@ void WriteChart(tavo::TextWriter& out, const LogPass& pass, const HourTable& cel
     for (int j = 0; j < Hours; ++j) {
         for (int k = 1; k <= Continents; ++k)
             sums[static_cast<std::size_t>(j)] +=
-                cells[static_cast<std::size_t>(ChartColumnHour(pass, j))][static_cast<std::size_t>(k)];
+                cells[static_cast<std::size_t>(ChartColumnHour(pass, j))]
+                     [static_cast<std::size_t>(k)];
         peak = std::max(peak, sums[static_cast<std::size_t>(j)]);
     }
     const auto [top, step] = YScale(std::max(peak, 1LL), shape.maxTicks);
@@ -256,8 +258,8 @@ void WriteChart(tavo::TextWriter& out, const LogPass& pass, const HourTable& cel
 
     out.WriteLine("<figure>");
     out.WriteLine("<figcaption>" + caption + "</figcaption>");
-    out.WriteLine("<svg class=\"chart\" viewBox=\"0 0 " +
-                  Coord(shape.width) + " " + Coord(shape.height) + "\" role=\"img\">");
+    out.WriteLine("<svg class=\"chart\" viewBox=\"0 0 " + Coord(shape.width) + " " +
+                  Coord(shape.height) + "\" role=\"img\">");
     for (long long t = 0; t <= top; t += step) {
         const std::string y = Coord(yOf(t));
         if (t > 0)
@@ -304,7 +306,8 @@ void WriteChart(tavo::TextWriter& out, const LogPass& pass, const HourTable& cel
 
 void WriteLegend(tavo::TextWriter& out) {
     std::string legend = "<ul class=\"legend\">";
-    for (int k = 1; k <= Continents; ++k) legend += "<li>" + Swatch(k) + ContinentLabel(k) + "</li>";
+    for (int k = 1; k <= Continents; ++k)
+        legend += "<li>" + Swatch(k) + ContinentLabel(k) + "</li>";
     out.WriteLine(legend + "</ul>");
 }
 
@@ -314,12 +317,12 @@ void WriteChartDay(tavo::TextWriter& out, const LogPass& pass, int day) {
     const HourTable all = DayTable(pass, day, 0, Bands - 1);
     const long long total = TableTotal(all);
     if (total == 0) {
-        out.WriteLine("<p class=\"empty\">No QSO of this day has both an hour and a continent.</p>");
+        out.WriteLine(
+            "<p class=\"empty\">No QSO of this day has both an hour and a continent.</p>");
         out.WriteLine("</section>");
         return;
     }
-    WriteChart(out, pass, all, kDayChart,
-               "<b>All bands</b> &middot; " + Plural(total, "QSO"));
+    WriteChart(out, pass, all, kDayChart, "<b>All bands</b> &middot; " + Plural(total, "QSO"));
     WriteLegend(out);
     out.WriteLine("<div class=\"bands\">");
     for (int b = 0; b < Bands; ++b) {
@@ -406,9 +409,8 @@ std::string_view ContinentColour(int Continent) {
     // Okabe-Ito: blue, bluish green, orange, vermillion, reddish purple, sky blue.
     static constexpr std::array<std::string_view, Continents + 1> kColours = {
         "#999999", "#0072B2", "#009E73", "#E69F00", "#D55E00", "#CC79A7", "#56B4E9"};
-    return Continent >= 1 && Continent <= Continents
-               ? kColours[static_cast<std::size_t>(Continent)]
-               : kColours[0];
+    return Continent >= 1 && Continent <= Continents ? kColours[static_cast<std::size_t>(Continent)]
+                                                     : kColours[0];
 }
 
 void WriteHtmlReport(tavo::TextWriter& Page, const LogPass& Pass,

@@ -212,14 +212,16 @@ LogOutcome ReportLog(const Options& o, const std::string& log, u_tavo300::LogPas
             tavo::TextWriter out = tavo::TextWriter::Attach(stdout, "standard output");
             u_tavo300::ReportTo report(out);
             u_tavo300::HtmlTo page(out);
-            u_tavo300::ReportSink* sink = o.html ? static_cast<u_tavo300::ReportSink*>(&page) : &report;
+            u_tavo300::ReportSink* sink =
+                o.html ? static_cast<u_tavo300::ReportSink*>(&page) : &report;
             result = tavo::ExecuteLog(log, *sink, db, pass);
             out.Close();
         } else {
             u_tavo300::ReportBesideLog report;
             u_tavo300::HtmlBesideLog page;
             u_tavo300::BothSinks both(report, page);
-            u_tavo300::ReportSink* sink = o.html ? static_cast<u_tavo300::ReportSink*>(&both) : &report;
+            u_tavo300::ReportSink* sink =
+                o.html ? static_cast<u_tavo300::ReportSink*>(&both) : &report;
             result = tavo::ExecuteLog(log, *sink, db, pass);
         }
         // A failure is an error message; a success is the command's output,

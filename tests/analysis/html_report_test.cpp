@@ -1,6 +1,8 @@
 // The HTML page: a golden page for a real log, its tables and bars read back
 // and compared with the text report of the same pass for every real log, the
 // escaping of what logs and data files bring, and the page's file name.
+#include "analysis/html_report.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -10,7 +12,6 @@
 #include <sstream>
 #include <vector>
 
-#include "analysis/html_report.h"
 #include "analysis/u_tavo300.h"
 #include "common/text.h"
 #include "country/cty_utl3.h"
@@ -74,9 +75,12 @@ std::string TextOf(std::string_view markup) {
     std::string text;
     bool inTag = false;
     for (char c : markup) {
-        if (c == '<') inTag = true;
-        else if (c == '>') inTag = false;
-        else if (!inTag) text += c;
+        if (c == '<')
+            inTag = true;
+        else if (c == '>')
+            inTag = false;
+        else if (!inTag)
+            text += c;
     }
     return Unescape(text);
 }
@@ -272,7 +276,8 @@ TEST_F(HtmlReport, MatchesTheCheckedPageBesideAnUnchangedReport) {
     EXPECT_EQ(out.report, ReadBytes(kGolden + "CQWW-CW-2012_2E0ZSE.tavo"));
 }
 
-class PageAgreesWithReport : public HtmlReport, public ::testing::WithParamInterface<const char*> {};
+class PageAgreesWithReport : public HtmlReport,
+                             public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(PageAgreesWithReport, InEveryTableFigureAndEveryBar) {
     Outputs out = ReportBoth(dir, kData + GetParam());
@@ -307,20 +312,21 @@ TEST_P(PageAgreesWithReport, InEveryTableFigureAndEveryBar) {
               std::string::npos);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    RealLogs, PageAgreesWithReport,
-    ::testing::Values("CQWW-CW-2012_2E0ZSE.log", "CQWW-PH-2008_4F1AL.log",
-                      "WAE-CW-2017_9M2_JE1SCJ.log", "CQWW-CW-2024_7N2TRM.log",
-                      "CQWW-CW-2005_4S7RS.log", "ARRL10_mixed_2024_PX2A.log",
-                      "NAQP_cw_2025_K3AJ.log", "W6REK_2018-jan-vhf-arrl.cabrillo.txt",
-                      "zLog_ALLJA8_2022_JR8PPG.cbr", "qxsl_allja1_beb6527.ALL"),
-    [](const auto& info) {
-        std::string name = std::filesystem::path(info.param).stem().string();
-        for (char& c : name) {
-            if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-        }
-        return name;
-    });
+INSTANTIATE_TEST_SUITE_P(RealLogs, PageAgreesWithReport,
+                         ::testing::Values("CQWW-CW-2012_2E0ZSE.log", "CQWW-PH-2008_4F1AL.log",
+                                           "WAE-CW-2017_9M2_JE1SCJ.log", "CQWW-CW-2024_7N2TRM.log",
+                                           "CQWW-CW-2005_4S7RS.log", "ARRL10_mixed_2024_PX2A.log",
+                                           "NAQP_cw_2025_K3AJ.log",
+                                           "W6REK_2018-jan-vhf-arrl.cabrillo.txt",
+                                           "zLog_ALLJA8_2022_JR8PPG.cbr",
+                                           "qxsl_allja1_beb6527.ALL"),
+                         [](const auto& info) {
+                             std::string name = std::filesystem::path(info.param).stem().string();
+                             for (char& c : name) {
+                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+                             }
+                             return name;
+                         });
 
 TEST_F(HtmlReport, EveryPageStandsAlone) {
     for (const char* log : {"CQWW-CW-2012_2E0ZSE.log", "NAQP_cw_2025_K3AJ.log"}) {
@@ -328,8 +334,8 @@ TEST_F(HtmlReport, EveryPageStandsAlone) {
         const std::string page = ReportBoth(own, kData + log).page;
         EXPECT_TRUE(page.starts_with("<!DOCTYPE html>\r\n")) << log;
         EXPECT_TRUE(page.ends_with("</html>\r\n")) << log;
-        for (const char* outside : {"<script", "src=", "href=", "url(", "@import", "http:", "https:",
-                                    "<link", "<img", "<iframe", "@font-face"})
+        for (const char* outside : {"<script", "src=", "href=", "url(", "@import",
+                                    "http:", "https:", "<link", "<img", "<iframe", "@font-face"})
             EXPECT_EQ(page.find(outside), std::string::npos) << log << ": " << outside;
         EXPECT_NE(page.find("@media print"), std::string::npos);
     }
@@ -355,9 +361,8 @@ TEST(HtmlReportHostile, NamesFromTheLogAndTheDataFileAreTextNotMarkup) {
     cty_utl3::CountryDatabase db;
     ASSERT_EQ(db.Load(data), 0);
     std::string log = dir.Write(
-        "a<b>&'\".cbr",
-        CabrilloLog(CabrilloQso("14025", "2012-11-24", "0100", "JA1ABC") + "\r\n" +
-                    CabrilloQso(" 7025", "2012-11-24", "0200", "DL1ABC") + "\r\n"));
+        "a<b>&'\".cbr", CabrilloLog(CabrilloQso("14025", "2012-11-24", "0100", "JA1ABC") + "\r\n" +
+                                    CabrilloQso(" 7025", "2012-11-24", "0200", "DL1ABC") + "\r\n"));
     HtmlBesideLog sink;
     LogPass pass;
     int format = 0;
