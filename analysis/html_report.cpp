@@ -248,7 +248,8 @@ void WriteChart(tavo::TextWriter& out, const LogPass& pass, const HourTable& cel
                      [static_cast<std::size_t>(k)];
         peak = std::max(peak, sums[static_cast<std::size_t>(j)]);
     }
-    const auto [top, step] = YScale(std::max(peak, 1LL), shape.maxTicks);
+    // A scale of a few QSOs at least, so that a single QSO is not a full bar.
+    const auto [top, step] = YScale(std::max<long long>(peak, shape.maxTicks), shape.maxTicks);
     const double plotW = shape.width - shape.left - shape.right;
     const double plotH = shape.height - shape.top - shape.bottom;
     const double base = shape.top + plotH;
