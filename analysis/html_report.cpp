@@ -426,7 +426,12 @@ void WriteHtmlReport(tavo::TextWriter& Page, const LogPass& Pass,
     Page.WriteLine("<title>" + name + " &ndash; " + WorkedStatus(Pass.QsoCount(), Pass.Format()) +
                    "</title>");
     Page.WriteLine("<style>");
-    Page.WriteLine(kStyle);
+    // Line by line, so that the page keeps one kind of line end throughout.
+    for (std::string_view rest = kStyle; !rest.empty();) {
+        const std::size_t end = std::min(rest.find('\n'), rest.size());
+        Page.WriteLine(rest.substr(0, end));
+        rest.remove_prefix(std::min(end + 1, rest.size()));
+    }
     Page.WriteLine("</style>");
     Page.WriteLine("</head>");
     Page.WriteLine("<body>");

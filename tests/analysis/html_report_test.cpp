@@ -338,6 +338,10 @@ TEST_F(HtmlReport, EveryPageStandsAlone) {
                                     "http:", "https:", "<link", "<img", "<iframe", "@font-face"})
             EXPECT_EQ(page.find(outside), std::string::npos) << log << ": " << outside;
         EXPECT_NE(page.find("@media print"), std::string::npos);
+        // Every line ends in CR LF, as every file tavo writes.
+        for (std::size_t at = page.find('\n'); at != std::string::npos;
+             at = page.find('\n', at + 1))
+            ASSERT_TRUE(at > 0 && page[at - 1] == '\r') << log << " at byte " << at;
     }
 }
 
