@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <vector>
 
@@ -365,13 +366,21 @@ TEST(HtmlReportHostile, NamesFromTheLogAndTheDataFileAreTextNotMarkup) {
     cty_utl3::CountryDatabase db;
     ASSERT_EQ(db.Load(data), 0);
     std::string log = dir.Write(
-        "a<b>&'\".cbr", CabrilloLog(CabrilloQso("14025", "2012-11-24", "0100", "JA1ABC") + "\r\n" +
-                                    CabrilloQso(" 7025", "2012-11-24", "0200", "DL1ABC") + "\r\n"));
-    HtmlBesideLog sink;
+        "cq.cbr", CabrilloLog(CabrilloQso("14025", "2012-11-24", "0100", "JA1ABC") + "\r\n" +
+                              CabrilloQso(" 7025", "2012-11-24", "0200", "DL1ABC") + "\r\n"));
+    ReportBesideLog beside;
     LogPass pass;
     int format = 0;
-    ASSERT_EQ(AnalyzeLog(db, pass, log, format, sink), 2);
-    const std::string page = ReadBytes(HtmlFileName(log));
+    ASSERT_EQ(AnalyzeLog(db, pass, log, format, beside), 2);
+    // A name Windows would refuse for a file is still a name a page can be given.
+    std::string pagePath = dir.File("page.html");
+    {
+        std::optional<tavo::TextWriter> out = tavo::TextWriter::Create(pagePath);
+        ASSERT_TRUE(out);
+        WriteHtmlReport(*out, pass, db, "logs/a<b>&'\".cbr");
+        out->Close();
+    }
+    const std::string page = ReadBytes(pagePath);
     EXPECT_EQ(page.find("<script"), std::string::npos);
     EXPECT_EQ(page.find("J<A"), std::string::npos);
     EXPECT_EQ(page.find("a<b>"), std::string::npos);
