@@ -260,7 +260,7 @@ void WriteChart(tavo::TextWriter& out, const LogPass& pass, const HourTable& cel
     out.WriteLine("<figure>");
     out.WriteLine("<figcaption>" + caption + "</figcaption>");
     out.WriteLine("<svg class=\"chart\" viewBox=\"0 0 " + Coord(shape.width) + " " +
-                  Coord(shape.height) + "\" role=\"img\">");
+                  Coord(shape.height) + "\">");
     for (long long t = 0; t <= top; t += step) {
         const std::string y = Coord(yOf(t));
         if (t > 0)

@@ -61,7 +61,7 @@ for log in CQWW-CW-2012_2E0ZSE.log NAQP_cw_2025_K3AJ.log; do
 
   chromium_run --dump-dom "file://$page" >"$base.dom" 2>"$base.dom.log" ||
     fail "$log: chromium could not dump the DOM (see $base.dom.log)"
-  chromium_run --screenshot="$base.png" --window-size=1100,1800 "file://$page" \
+  chromium_run --screenshot="$base.png" --window-size=1000,4400 "file://$page" \
     >/dev/null 2>"$base.png.log" || fail "$log: chromium could not take a screenshot"
 
   # The browser built the page, not an error page: its title and tables are there.
