@@ -1,5 +1,6 @@
 // The breakdown report: title, continents × the six HF bands with shares,
 // worked countries × the same bands, then the time charts.
+#include <array>
 #include <string>
 
 #include "analysis/report_format.h"
@@ -12,27 +13,20 @@ namespace u_tavo300 {
 
 namespace {
 
-constexpr int kHfBands = 6;  // 1.9 to 28 MHz; higher bands have no column
-
 void WriteContinents(tavo::TextWriter& out, const LogPass& pass) {
     out.WriteLine(" Band(MHz)      1.9   3.5    7    14    21    28  |  ALL :  -%-");
     out.WriteLine(std::string(64, '-'));
-    long long bandSum[kHfBands] = {};
+    long long bandSum[HfBands] = {};
     for (int k = 1; k <= Continents; ++k) {
         std::string line(cty_utl3::ContinentName(k));
         line += '|';
-        long long total = 0;
-        for (int b = 0; b < kHfBands; ++b) {
+        for (int b = 0; b < HfBands; ++b) {
             int n = pass.ContinentTally(b, k);
             line += BandCell(n);
-            total += n;
             bandSum[b] += n;
         }
-        line += "| " + Int4(total);
-        // With no QSO at all there is nothing to share out: every share is 0.0.
-        double share =
-            pass.QsoCount() > 0 ? static_cast<double>(total) / pass.QsoCount() * 100 : 0.0;
-        line += " : " + Share(share) + "%";
+        line += "| " + Int4(ContinentHfTotal(pass, k));
+        line += " : " + Share(ContinentShare(pass, k)) + "%";
         out.WriteLine(line);
     }
     out.WriteLine(std::string(64, '-'));
@@ -47,23 +41,17 @@ void WriteCountries(tavo::TextWriter& out, const LogPass& pass,
     out.WriteLine("Px      Country                    1.9   3.5    7    14    21    28     ALL");
     out.WriteLine(std::string(76, '-'));
     const int countries = db.CountryCount();
-    long long qsos[kHfBands] = {};
-    long long worked[kHfBands] = {};
     for (int c = 1; c <= countries; ++c) {
-        for (int b = 0; b < kHfBands; ++b) {
-            qsos[b] += pass.CountryTally(b, c);
-            worked[b] += pass.CountryTally(b, c) > 0 ? 1 : 0;
-        }
         if (pass.CountryTotal(c) == 0) continue;
         const cty_utl3::TCountryRec& rec = db.Country(c);
         std::string line = tavo::PadRight(rec.MainPrefix.View(), 5) + ":";
         line += tavo::PadRight(rec.Name.View(), 26) + "|";
-        for (int b = 0; b < kHfBands; ++b) line += BandCell(pass.CountryTally(b, c));
+        for (int b = 0; b < HfBands; ++b) line += BandCell(pass.CountryTally(b, c));
         line += "| " + Int4(pass.CountryTotal(c));
         out.WriteLine(line);
     }
     out.WriteLine(std::string(77, '-'));
-    auto summary = [&out](std::string line, const long long(&cells)[kHfBands]) {
+    auto summary = [&out](std::string line, const std::array<long long, HfBands>& cells) {
         long long total = 0;
         for (long long n : cells) {
             line += BandCell(n);
@@ -71,11 +59,42 @@ void WriteCountries(tavo::TextWriter& out, const LogPass& pass,
         }
         out.WriteLine(line + "| " + Int4(total));
     };
-    summary("   QSOs                         |", qsos);
-    summary("   Country                      |", worked);
+    const CountryColumns sums = CountryColumnSums(pass, db);
+    summary("   QSOs                         |", sums.Qsos);
+    summary("   Country                      |", sums.Worked);
 }
 
 }  // namespace
+
+std::string WorkedStatus(int Count, int Format) {
+    return "Worked " + tavo::IntToStr(Count) +
+           (Format == tv_util2::FormatZLogAll ? " stations / File type ZLOG(ALL)"
+                                              : " stations / File type Cabrillo");
+}
+
+long long ContinentHfTotal(const LogPass& Pass, int Continent) {
+    long long total = 0;
+    for (int b = 0; b < HfBands; ++b) total += Pass.ContinentTally(b, Continent);
+    return total;
+}
+
+double ContinentShare(const LogPass& Pass, int Continent) {
+    // With no QSO at all there is nothing to share out: every share is 0.0.
+    if (Pass.QsoCount() <= 0) return 0.0;
+    return static_cast<double>(ContinentHfTotal(Pass, Continent)) / Pass.QsoCount() * 100;
+}
+
+CountryColumns CountryColumnSums(const LogPass& Pass, const cty_utl3::CountryDatabase& Db) {
+    CountryColumns sums;
+    for (int c = 1; c <= Db.CountryCount(); ++c) {
+        for (int b = 0; b < HfBands; ++b) {
+            const int n = Pass.CountryTally(b, c);
+            sums.Qsos[static_cast<std::size_t>(b)] += n;
+            sums.Worked[static_cast<std::size_t>(b)] += n > 0 ? 1 : 0;
+        }
+    }
+    return sums;
+}
 
 void WriteBreakdownReport(tavo::TextWriter& Report, const LogPass& Pass,
                           const cty_utl3::CountryDatabase& Db, std::string_view LogFileName) {

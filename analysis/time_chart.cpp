@@ -12,28 +12,9 @@ namespace u_tavo300 {
 
 namespace {
 
-// Cells of one table: [hour][continent 1..6].
-using HourTable = std::array<std::array<long long, Continents + 1>, Hours>;
-
-// The pass's continent cells of one day, for one band or summed over all.
-HourTable DayTable(const LogPass& pass, int day, int firstBand, int lastBand) {
-    HourTable cells{};
-    for (int h = 0; h < Hours; ++h) {
-        for (int b = firstBand; b <= lastBand; ++b) {
-            for (int k = 1; k <= Continents; ++k)
-                cells[static_cast<std::size_t>(h)][static_cast<std::size_t>(k)] +=
-                    pass.ChartHours(day, h, b, k);
-        }
-    }
-    return cells;
-}
-
-// Column j shows hour (FirstHour + j) mod 24.
-int HourOf(const LogPass& pass, int column) { return (pass.FirstHour() + column) % Hours; }
-
 void WriteBlock(tavo::TextWriter& out, const LogPass& pass, const HourTable& cells) {
     std::string header = "    ";
-    for (int j = 0; j < Hours; ++j) header += Int3(HourOf(pass, j));
+    for (int j = 0; j < Hours; ++j) header += Int3(ChartColumnHour(pass, j));
     out.WriteLine(header);
     const std::string rule(82, '-');
     out.WriteLine(rule);
@@ -43,7 +24,7 @@ void WriteBlock(tavo::TextWriter& out, const LogPass& pass, const HourTable& cel
         row += " |";
         long long total = 0;
         for (int j = 0; j < Hours; ++j) {
-            long long n = cells[static_cast<std::size_t>(HourOf(pass, j))][k];
+            long long n = cells[static_cast<std::size_t>(ChartColumnHour(pass, j))][k];
             row += n == 0 ? "  -" : Int3(n);
             total += n;
             columnSum[static_cast<std::size_t>(j)] += n;
@@ -64,15 +45,29 @@ void WriteBlock(tavo::TextWriter& out, const LogPass& pass, const HourTable& cel
     out.WriteLine();
 }
 
-long long TableTotal(const HourTable& cells) {
+}  // namespace
+
+HourTable DayTable(const LogPass& Pass, int Day, int FirstBand, int LastBand) {
+    HourTable cells{};
+    for (int h = 0; h < Hours; ++h) {
+        for (int b = FirstBand; b <= LastBand; ++b) {
+            for (int k = 1; k <= Continents; ++k)
+                cells[static_cast<std::size_t>(h)][static_cast<std::size_t>(k)] +=
+                    Pass.ChartHours(Day, h, b, k);
+        }
+    }
+    return cells;
+}
+
+int ChartColumnHour(const LogPass& Pass, int Column) { return (Pass.FirstHour() + Column) % Hours; }
+
+long long TableTotal(const HourTable& Cells) {
     long long total = 0;
-    for (const auto& hour : cells) {
-        for (int k = 1; k <= Continents; ++k) total += hour[k];
+    for (const auto& hour : Cells) {
+        for (int k = 1; k <= Continents; ++k) total += hour[static_cast<std::size_t>(k)];
     }
     return total;
 }
-
-}  // namespace
 
 void WriteAllBandTimeChart(tavo::TextWriter& Report, const LogPass& Pass) {
     Report.WriteLine("Time Chart / QSO  ALL BAND ");

@@ -270,7 +270,14 @@ std::string DropExtension(std::string_view FileName) {
 }
 
 std::string ReportFileName(std::string_view LogFileName) {
-    return DropExtension(LogFileName) + ".tavo";
+    return OutputFileName(LogFileName, ".tavo");
+}
+
+std::string OutputFileName(std::string_view LogFileName, std::string_view Ext) {
+    std::string name = tavo::SameTextAscii(tavo::ExtractFileExt(LogFileName), Ext)
+                           ? std::string(LogFileName)
+                           : tavo::ChangeFileExt(LogFileName, "");
+    return name + std::string(Ext);
 }
 
 // The country file's rule, so a field reads the same wherever it stands.

@@ -19,6 +19,7 @@ inline constexpr int Hours = 24;
 inline constexpr int Bands = tv_util2::BandCount;
 inline constexpr int CountrySlots = 501;  // 0 is the unknown-country bucket
 inline constexpr int Continents = 6;
+inline constexpr int HfBands = 6;  // 1.9 to 28 MHz, the breakdown tables' columns
 
 // The tallies and scalars of one pass over one log. A pass is a plain value:
 // several may run side by side, each reading one shared country database.
@@ -108,6 +109,9 @@ LogPass& DefaultLogPass();
 // replace its log.
 std::string DropExtension(std::string_view FileName);
 std::string ReportFileName(std::string_view LogFileName);
+// The rule of every output beside a log: the log's path with its extension
+// replaced by Ext, or with Ext added when it already ends in Ext.
+std::string OutputFileName(std::string_view LogFileName, std::string_view Ext);
 
 // A fixed-column field read as a number, -1 when it is not one.
 int FieldToInt(std::string_view Line, tv_util2::ColumnSpan Span);
@@ -124,6 +128,29 @@ int QsoCount();
 int ChartDay();
 int FirstHour();
 int StartStamp();
+
+// "Worked N stations / File type ..." for a pass of Count stations in Format 1 or 2.
+std::string WorkedStatus(int Count, int Format);
+
+// The breakdown tables' figures, which every writer of a report shows alike.
+// A continent's QSOs on the HF bands, and that as a share in percent of all
+// worked stations (0 when there are none).
+long long ContinentHfTotal(const LogPass& Pass, int Continent);
+double ContinentShare(const LogPass& Pass, int Continent);
+// Per HF band over every country: the QSOs, and the countries worked.
+struct CountryColumns {
+    std::array<long long, HfBands> Qsos{};
+    std::array<long long, HfBands> Worked{};
+};
+CountryColumns CountryColumnSums(const LogPass& Pass, const cty_utl3::CountryDatabase& Db);
+
+// One time chart's cells: [hour of the day][continent 1..6].
+using HourTable = std::array<std::array<long long, Continents + 1>, Hours>;
+// A chart day's cells for bands FirstBand..LastBand summed.
+HourTable DayTable(const LogPass& Pass, int Day, int FirstBand, int LastBand);
+// The hour of the day that chart column 0..23 shows: the charts begin at the first hour.
+int ChartColumnHour(const LogPass& Pass, int Column);
+long long TableTotal(const HourTable& Cells);
 
 // Writers of the report from a pass and the database it was resolved with.
 void WriteBreakdownReport(tavo::TextWriter& Report, const LogPass& Pass,

@@ -36,10 +36,7 @@ std::string OutcomeText(const ExecuteResult& Result) {
         case ExecuteOutcome::FormatRefused: return "Cannot Execute...";
         case ExecuteOutcome::Worked: break;
     }
-    std::string text = "Worked " + IntToStr(Result.Count);
-    text +=
-        Result.Format == 1 ? " stations / File type ZLOG(ALL)" : " stations / File type Cabrillo";
-    return text;
+    return u_tavo300::WorkedStatus(Result.Count, Result.Format);
 }
 
 }  // namespace tavo

@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "analysis/html_report.h"
 #include "analysis/u_tavo300.h"
 #include "app/command_texts.h"
 #include "app/execute.h"
@@ -28,9 +29,9 @@ constexpr const char* kUsage =
     "Analyse contest logs (zLog ALL, Cabrillo) by country, continent and hour.\n"
     "\n"
     "Commands:\n"
-    "  report [--jobs N] [--data FILE] LOG...\n"
+    "  report [--html] [--jobs N] [--data FILE] LOG...\n"
     "                                   write LOG's report beside it (LOG with .tavo)\n"
-    "  report --stdout [--data FILE] LOG\n"
+    "  report --stdout [--html] [--data FILE] LOG\n"
     "                                   write the report to standard output instead\n"
     "  call [--data FILE] CALL...       show the country of each callsign\n"
     "  data [--data FILE]               show the country file used and its counts\n"
@@ -41,6 +42,8 @@ constexpr const char* kUsage =
     "                else the one installed with tavo\n"
     "  --stdout      (report) the report goes to standard output, the status to\n"
     "                standard error, and nothing is written beside the log\n"
+    "  --html        (report) also write the HTML page (LOG with .html); with\n"
+    "                --stdout the page alone goes to standard output\n"
     "  -j, --jobs N  (report) analyse N logs at a time; default: one per core\n"
     "  -o, --output OUT  (convert-cty) write to OUT instead of standard output\n"
     "  --help        show this help; COMMAND --help shows that command's\n"
@@ -62,13 +65,19 @@ struct CommandHelp {
 };
 
 constexpr CommandHelp kCommandHelp[] = {
-    {"report", "report [--jobs N] [--data FILE] LOG...\n       tavo report --stdout [--data FILE] LOG",
+    {"report",
+     "report [--html] [--jobs N] [--data FILE] LOG...\n"
+     "       tavo report --stdout [--html] [--data FILE] LOG",
      "Analyse each LOG (zLog ALL or Cabrillo) and write its report beside it: LOG\n"
      "without its last four characters, plus .tavo. The log itself is never changed.\n"
      "The outcome of each LOG goes to standard output when it worked, else to\n"
      "standard error.\n",
      "  --stdout      the report goes to standard output, the outcome to standard\n"
      "                error, and nothing is written beside the log\n"
+     "  --html        also write an HTML page beside the report (LOG with .html):\n"
+     "                the tables and QSO-per-hour charts, one file with no script\n"
+     "                that opens offline and prints; with --stdout the page alone\n"
+     "                goes to standard output, the text report is left out\n"
      "  -j, --jobs N  analyse N logs at a time (default: one per core); reports,\n"
      "                outcomes and their order are those of one at a time\n"},
     {"call", "call [--data FILE] CALL...",
@@ -113,6 +122,7 @@ struct Options {
     std::optional<std::string> data;
     std::optional<std::string> output;
     bool toStdout = false;
+    bool html = false;
     std::optional<int> jobs;
     bool help = false;
     std::vector<std::string> args;
@@ -148,6 +158,8 @@ Options Parse(const std::vector<std::string>& argv) {
             o.data = a.substr(7);
         } else if (a == "--stdout" && o.command == "report") {
             o.toStdout = true;
+        } else if (a == "--html" && o.command == "report") {
+            o.html = true;
         } else if ((a == "--jobs" || a == "-j") && o.command == "report") {
             o.jobs = JobCount(value(a));
         } else if (a.starts_with("--jobs=") && o.command == "report") {
@@ -194,15 +206,24 @@ LogOutcome ReportLog(const Options& o, const std::string& log, u_tavo300::LogPas
     const std::string prefix = o.args.size() > 1 ? log + ": " : "";
     LogOutcome outcome;
     try {
+        const cty_utl3::CountryDatabase& db = cty_utl3::DefaultCountryDatabase();
         tavo::ExecuteResult result;
         if (o.toStdout) {
+            // One document per stream: with --html the page is what was asked for.
             tavo::TextWriter out = tavo::TextWriter::Attach(stdout, "standard output");
-            u_tavo300::ReportTo sink(out);
-            result = tavo::ExecuteLog(log, sink, cty_utl3::DefaultCountryDatabase(), pass);
+            u_tavo300::ReportTo report(out);
+            u_tavo300::HtmlTo page(out);
+            u_tavo300::ReportSink* sink =
+                o.html ? static_cast<u_tavo300::ReportSink*>(&page) : &report;
+            result = tavo::ExecuteLog(log, *sink, db, pass);
             out.Close();
         } else {
-            u_tavo300::ReportBesideLog sink;
-            result = tavo::ExecuteLog(log, sink, cty_utl3::DefaultCountryDatabase(), pass);
+            u_tavo300::ReportBesideLog report;
+            u_tavo300::HtmlBesideLog page;
+            u_tavo300::BothSinks both(report, page);
+            u_tavo300::ReportSink* sink =
+                o.html ? static_cast<u_tavo300::ReportSink*>(&both) : &report;
+            result = tavo::ExecuteLog(log, *sink, db, pass);
         }
         // A failure is an error message; a success is the command's output,
         // unless the report itself took standard output.

@@ -4,7 +4,8 @@
 # windows (mingw-w64 cross compilers, and Wine with a virtual X display to run
 # the Windows programs headless), package (installing and the Debian package:
 # its tools, the icon's PNG, and a virtual desktop with a window manager to see
-# the installed window on), all;
+# the installed window on), browser (headless Chromium, which loads the HTML
+# report in its test), all;
 # data (Debian's cty.dat) is for regenerating data/CQWW.DAT, and a second place
 # the MASTER.SCP agreement test looks for cty.dat; bench (valgrind, hyperfine)
 # is for measuring by hand; "all" leaves both out.
@@ -25,6 +26,8 @@ windows=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest wine64 f
 # and wmctrl give the installed window a real window manager to be closed by.
 package=(dpkg-dev fakeroot file lintian desktop-file-utils appstream man-db groff-base
   librsvg2-bin xvfb xauth openbox wmctrl x11-utils imagemagick)
+# The HTML report's test loads the page in a real browser, headless.
+browser=(chromium)
 data=(hamradio-files)
 # Counting instructions and timing whole commands, for measuring by hand.
 bench=(valgrind hyperfine)
@@ -36,9 +39,10 @@ for group in "${@:-core}"; do
     gui) wanted+=("${gui[@]}") ;;
     windows) wanted+=("${windows[@]}") ;;
     package) wanted+=("${package[@]}") ;;
+    browser) wanted+=("${browser[@]}") ;;
     data) wanted+=("${data[@]}") ;;
     bench) wanted+=("${bench[@]}") ;;
-    all) wanted+=("${core[@]}" "${gui[@]}" "${windows[@]}" "${package[@]}") ;;
+    all) wanted+=("${core[@]}" "${gui[@]}" "${windows[@]}" "${package[@]}" "${browser[@]}") ;;
     *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
   esac
 done

@@ -42,7 +42,7 @@ protected:
 TEST_F(TavoCli, HelpAndVersionGoToStandardOutput) {
     ProgramRun help = Tavo({"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_NE(help.out.find("report [--jobs N] [--data FILE] LOG..."), std::string::npos);
+    EXPECT_NE(help.out.find("report [--html] [--jobs N] [--data FILE] LOG..."), std::string::npos);
     EXPECT_EQ(help.err, "");
     ProgramRun version = Tavo({"--version"});
     EXPECT_EQ(version.exitCode, 0);
@@ -62,7 +62,7 @@ TEST_F(TavoCli, HelpAndVersionGoToStandardOutput) {
 
 TEST_F(TavoCli, EveryCommandExplainsItselfAfterHelp) {
     for (const auto& [command, synopsis] : std::vector<std::pair<std::string, std::string>>{
-             {"report", "Usage: tavo report [--jobs N] [--data FILE] LOG..."},
+             {"report", "Usage: tavo report [--html] [--jobs N] [--data FILE] LOG..."},
              {"call", "Usage: tavo call [--data FILE] CALL..."},
              {"data", "Usage: tavo data [--data FILE]"},
              {"convert-cty", "Usage: tavo convert-cty CTY.DAT [-o OUT]"}}) {
@@ -95,7 +95,10 @@ TEST_F(TavoCli, UsageErrorsExitTwoWithOneLineOnStandardError) {
                                                {"call"},
                                                {"call", ""},
                                                {"convert-cty"},
-                                               {"call", "--stdout", "JA1ABC"}}) {
+                                               {"call", "--stdout", "JA1ABC"},
+                                               {"report", "--html"},
+                                               {"report", "--html", "--stdout", "a.cbr", "b.cbr"},
+                                               {"data", "--html"}}) {
         ProgramRun run = Tavo(args);
         EXPECT_EQ(run.exitCode, 2) << (args.empty() ? "(none)" : args[0]);
         EXPECT_EQ(run.out, "");
@@ -361,6 +364,82 @@ TEST_F(TavoCli, ABatchOnSeveralJobsPrintsAndWritesWhatOneJobDoes) {
             EXPECT_EQ(ReadBytes(dir.File("log" + std::to_string(i) + ".tavo")),
                       reports[static_cast<std::size_t>(i)])
                 << jobs << " log" << i;
+    }
+}
+
+TEST_F(TavoCli, HtmlPutsThePageBesideAnUnchangedReport) {
+    std::string log = dir.Write("cq 2012.cbr", TwoQsoLog());
+    ASSERT_EQ(Tavo({"report", log}).exitCode, 0);
+    const std::string report = ReadBytes(dir.File("cq 2012.tavo"));
+    EXPECT_FALSE(fs::exists(dir.File("cq 2012.html")));
+
+    ProgramRun run = Tavo({"report", "--html", log});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "Worked 2 stations / File type Cabrillo\n");
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(ReadBytes(dir.File("cq 2012.tavo")), report);
+    const std::string page = ReadBytes(dir.File("cq 2012.html"));
+    EXPECT_TRUE(page.starts_with("<!DOCTYPE html>\r\n")) << page.substr(0, 80);
+    EXPECT_NE(page.find("<h1>cq 2012.cbr</h1>"), std::string::npos);
+    EXPECT_NE(page.find("<td class=\"name\">Japan</td>"), std::string::npos);
+    EXPECT_EQ(ReadBytes(log), TwoQsoLog());
+    EXPECT_NE(Tavo({"report", "--help"}).out.find("--html"), std::string::npos);
+
+    // To standard output the page goes alone: one document per stream.
+    fs::remove(dir.File("cq 2012.tavo"));
+    fs::remove(dir.File("cq 2012.html"));
+    ProgramRun toStdout = Tavo({"report", "--stdout", "--html", log});
+    EXPECT_EQ(toStdout.exitCode, 0);
+    EXPECT_EQ(toStdout.out, page);
+    EXPECT_EQ(toStdout.err, "Worked 2 stations / File type Cabrillo\n");
+    EXPECT_FALSE(fs::exists(dir.File("cq 2012.tavo")));
+    EXPECT_FALSE(fs::exists(dir.File("cq 2012.html")));
+}
+
+TEST_F(TavoCli, APageThatCannotBeCreatedFailsTheLogAsAReportWould) {
+    std::string log = dir.Write("cq.cbr", TwoQsoLog());
+    fs::create_directory(dir.File("cq.html"));
+    ProgramRun run = Tavo({"report", "--html", log});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "Cannot Open LOG File\n");
+    // Without --html the same log reports as ever.
+    EXPECT_EQ(Tavo({"report", log}).exitCode, 0);
+}
+
+TEST_F(TavoCli, ABatchOfPagesOnTwoJobsIsWhatOneJobWrites) {
+    std::vector<std::string> args = {"report", "--html", "--jobs", "1"};
+    std::vector<std::string> names;
+    for (int i = 0; i < 8; ++i) {
+        std::string qsos;
+        for (int q = 0; q <= i * 30; ++q)
+            qsos += CabrilloQso(q % 2 ? "14025" : " 7025", q < 40 ? "2012-11-24" : "2012-11-25",
+                                q % 5 ? "0100" : "2300", q % 3 ? "JA1ABC" : "DL1ABC") +
+                    "\r\n";
+        names.push_back("log" + std::to_string(i));
+        args.push_back(dir.Write(names.back() + ".cbr", CabrilloLog(qsos)));
+    }
+    args.insert(args.begin() + 6, dir.File("missing.cbr"));
+    ProgramRun one = Tavo(args);
+    EXPECT_EQ(one.exitCode, 1);
+    std::vector<std::string> outputs;
+    for (const std::string& name : names) {
+        for (const char* ext : {".tavo", ".html"}) {
+            outputs.push_back(ReadBytes(dir.File(name + ext)));
+            fs::remove(dir.File(name + ext));
+        }
+    }
+    EXPECT_NE(outputs.back().find("<h3>Day 2</h3>"), std::string::npos);
+
+    args[3] = "2";
+    ProgramRun two = Tavo(args);
+    EXPECT_EQ(two.exitCode, one.exitCode);
+    EXPECT_EQ(two.out, one.out);
+    EXPECT_EQ(two.err, one.err);
+    std::size_t i = 0;
+    for (const std::string& name : names) {
+        for (const char* ext : {".tavo", ".html"})
+            EXPECT_TRUE(ReadBytes(dir.File(name + ext)) == outputs[i++]) << name << ext;
     }
 }
 
