@@ -1,5 +1,6 @@
 #include "analysis/u_tavo300.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -12,6 +13,13 @@ namespace {
 
 constexpr std::size_t kTimeCells = std::size_t{ChartDays} * Hours * Bands * CountrySlots;
 constexpr std::size_t kChartCells = std::size_t{ChartDays} * Hours * Bands * (Continents + 1);
+constexpr std::size_t kRows = std::size_t{ChartDays} * Hours * Bands;
+
+// One (day, hour, band) row: its countries in the tally, its continents in the charts.
+std::size_t RowIndex(int day, int hour, int band) {
+    return (static_cast<std::size_t>(day - 1) * Hours + static_cast<std::size_t>(hour)) * Bands +
+           static_cast<std::size_t>(band);
+}
 
 std::size_t TimeIndex(int day, int hour, int band, int country) {
     return ((static_cast<std::size_t>(day - 1) * Hours + static_cast<std::size_t>(hour)) * Bands +
@@ -71,11 +79,20 @@ int NumberOf(std::string_view text) {
 
 }  // namespace
 
-LogPass::LogPass() : timeTally_(kTimeCells, 0), chartHours_(kChartCells, 0) {}
+LogPass::LogPass()
+    : timeTally_(kTimeCells, 0), chartHours_(kChartCells, 0), rowUsed_(kRows, false) {}
 
+// Only the rows the last pass counted in hold anything, so only they are
+// cleared: a pass over a short log costs no sweep of the whole tally.
 void LogPass::Clear() {
-    std::fill(timeTally_.begin(), timeTally_.end(), 0);
-    std::fill(chartHours_.begin(), chartHours_.end(), 0);
+    for (std::size_t row = 0; row < kRows; ++row) {
+        if (!rowUsed_[row]) continue;
+        std::fill_n(timeTally_.begin() + static_cast<std::ptrdiff_t>(row * CountrySlots),
+                    CountrySlots, 0);
+        std::fill_n(chartHours_.begin() + static_cast<std::ptrdiff_t>(row * (Continents + 1)),
+                    Continents + 1, 0);
+        rowUsed_[row] = false;
+    }
     for (auto& band : countryTally_) band.fill(0);
     for (auto& band : continentTally_) band.fill(0);
     countryTotal_.fill(0);
@@ -119,6 +136,11 @@ public:
         bool anchored = false;  // FirstHour and StartStamp are known
         while (log.ReadLine(line)) {
             if (!tv_util2::IsQsoLine(pass_.Format(), line)) continue;
+            // Every count is 32-bit: past the limit it would wrap into a wrong one.
+            if (pass_.qsoCount_ >= pass_.qsoLimit_) {
+                throw tavo::IoError(log.Name(), "more than " + std::to_string(pass_.qsoLimit_) +
+                                                    " QSO lines, too many to count");
+            }
             Qso q = Decode(line);
             ++pass_.qsoCount_;
             if (pass_.chartDay_ == 0) pass_.chartDay_ = 1;
@@ -132,6 +154,7 @@ public:
                 ++pass_.chartDay_;
             }
             ++pass_.timeTally_[TimeIndex(pass_.chartDay_, q.hour, q.band, q.country)];
+            pass_.rowUsed_[RowIndex(pass_.chartDay_, q.hour, q.band)] = true;
         }
     }
 
@@ -145,6 +168,7 @@ public:
         for (int d = 1; d <= pass_.chartDay_; ++d) {
             for (int h = 0; h < Hours; ++h) {
                 for (int b = 0; b < Bands; ++b) {
+                    if (!pass_.rowUsed_[RowIndex(d, h, b)]) continue;  // nothing counted there
                     const std::int32_t* cells = &pass_.timeTally_[TimeIndex(d, h, b, 0)];
                     auto& byCountry = pass_.countryTally_[static_cast<std::size_t>(b)];
                     byCountry[0] += cells[0];
@@ -198,16 +222,18 @@ int AnalyzeLog(const cty_utl3::CountryDatabase& Db, LogPass& Pass, const std::st
                int& Format, ReportSink& Sink) {
     Pass.Clear();
     Pass.reportBase_ = DropExtension(FileName);
-    Pass.detection_ = tv_util2::DetectLog(FileName);
+    Format = -1;
+    // Opened once: the pass reads the very file detection read, never a second
+    // open of a name that might lead elsewhere by then.
+    std::optional<tavo::TextReader> log = tavo::TextReader::Open(FileName);
+    if (!log) return -1;
+    Pass.detection_ = tv_util2::DetectLog(*log);
     tv_util2::GetColumnLayout(Pass.detection_, Pass.layout_);
     if (Pass.Format() != tv_util2::FormatZLogAll && Pass.Format() != tv_util2::FormatCabrillo) {
-        Format = -1;
         return 0;
     }
     Format = Pass.Format();
-    std::optional<tavo::TextReader> log =
-        tavo::TextReader::Open(FileName, tavo::TextReader::CtrlZ::EndsFile);
-    if (!log) return -1;
+    log->Rewind(tavo::TextReader::CtrlZ::EndsFile);
     PassRunner runner(Db, Pass);
     runner.ReadLog(*log);
     log.reset();
@@ -224,7 +250,10 @@ int AnalyzeLog(const std::string& FileName, int& Format) {
 
 bool ReportBesideLog::Write(const LogPass& Pass, const cty_utl3::CountryDatabase& Db,
                             const std::string& LogFileName) {
-    std::optional<tavo::TextWriter> report = tavo::TextWriter::Create(ReportFileName(LogFileName));
+    const std::string name = ReportFileName(LogFileName);
+    // A report name linked to the log itself would replace the log.
+    if (tavo::SameFile(name, LogFileName)) return false;
+    std::optional<tavo::TextWriter> report = tavo::TextWriter::Replace(name);
     if (!report) return false;
     WriteBreakdownReport(*report, Pass, Db, LogFileName);
     report->Close();

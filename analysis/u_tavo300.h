@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,6 +41,9 @@ public:
     const tv_util2::Detection& Detection() const { return detection_; }
     const tv_util2::ColumnLayout& Layout() const { return layout_; }
     const std::string& ReportBase() const { return reportBase_; }
+    // The most QSO lines a log may hold; a pass over more raises tavo::IoError
+    // instead of counting on into a wrapped number. Lowered only by tests.
+    void SetQsoLimit(int Limit) { qsoLimit_ = Limit; }
 
 private:
     friend class PassRunner;
@@ -51,6 +55,7 @@ private:
     std::array<std::array<std::int32_t, Continents + 1>, Bands> continentTally_{};
     std::array<std::int32_t, CountrySlots> countryTotal_{};
     std::vector<long long> chartHours_;  // [day][hour][band][continent 1..6]
+    std::vector<bool> rowUsed_;          // [day][hour][band]: a cell of the row was counted
     tv_util2::Detection detection_;
     tv_util2::ColumnLayout layout_{};
     int qsoCount_ = 0;
@@ -58,6 +63,7 @@ private:
     int firstHour_ = 0;
     int startStamp_ = 0;
     std::string reportBase_;
+    int qsoLimit_ = std::numeric_limits<std::int32_t>::max();
 };
 
 // Where a pass that took the log puts its report.
@@ -90,8 +96,9 @@ private:
 // One pass over a log into Pass, then its report to Sink. The number of
 // worked stations after a pass that wrote the report; 0 with Format -1 for a
 // refused format; -1 when the log cannot be opened or the report cannot be
-// created. Format is 1 or 2 when the format was taken. Read and write errors
-// after an open raise tavo::IoError.
+// created (or is the log itself, through a link). Format is 1 or 2 when the
+// format was taken. Read and write errors after an open raise tavo::IoError;
+// the report beside the log then stays as it was before.
 int AnalyzeLog(const cty_utl3::CountryDatabase& Db, LogPass& Pass, const std::string& FileName,
                int& Format, ReportSink& Sink);
 // The same with the default database and pass, the report beside the log.
