@@ -4,7 +4,7 @@
 # windows (mingw-w64 cross compilers, and Wine with a virtual X display to run
 # the Windows programs headless), package (installing and the Debian package:
 # its tools, the icon's PNG, and a virtual desktop with a window manager to see
-# the installed window on), all;
+# the installed window on), fuzz (clang and libFuzzer), all;
 # data (Debian's cty.dat) is for regenerating data/CQWW.DAT, and a second place
 # the MASTER.SCP agreement test looks for cty.dat; "all" leaves it out.
 # Safe to run again: only missing packages are fetched.
@@ -25,6 +25,8 @@ windows=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest wine64 f
 package=(dpkg-dev fakeroot file lintian desktop-file-utils appstream man-db groff-base
   librsvg2-bin xvfb xauth openbox wmctrl x11-utils imagemagick)
 data=(hamradio-files)
+# clang with libFuzzer and the sanitizers' runtimes, for the fuzz preset.
+fuzz=(clang libclang-rt-14-dev)
 
 wanted=()
 for group in "${@:-core}"; do
@@ -34,7 +36,8 @@ for group in "${@:-core}"; do
     windows) wanted+=("${windows[@]}") ;;
     package) wanted+=("${package[@]}") ;;
     data) wanted+=("${data[@]}") ;;
-    all) wanted+=("${core[@]}" "${gui[@]}" "${windows[@]}" "${package[@]}") ;;
+    fuzz) wanted+=("${fuzz[@]}") ;;
+    all) wanted+=("${core[@]}" "${gui[@]}" "${windows[@]}" "${package[@]}" "${fuzz[@]}") ;;
     *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
   esac
 done
