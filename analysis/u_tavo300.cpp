@@ -251,8 +251,9 @@ int AnalyzeLog(const std::string& FileName, int& Format) {
 bool ReportBesideLog::Write(const LogPass& Pass, const cty_utl3::CountryDatabase& Db,
                             const std::string& LogFileName) {
     const std::string name = ReportFileName(LogFileName);
-    // A report name linked to the log itself would replace the log.
-    if (tavo::SameFile(name, LogFileName)) return false;
+    // A report name linked to the log itself would replace the log, and a
+    // log handed over as a descriptor has no folder to put a report in.
+    if (tavo::SameFile(name, LogFileName) || tavo::IsDescriptorName(LogFileName)) return false;
     std::optional<tavo::TextWriter> report = tavo::TextWriter::Replace(name);
     if (!report) return false;
     WriteBreakdownReport(*report, Pass, Db, LogFileName);

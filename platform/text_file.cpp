@@ -46,6 +46,27 @@ bool SameFile(const std::string& a, const std::string& b) {
     return !a.empty() && !b.empty() && std::filesystem::equivalent(a, b, ec) && !ec;
 }
 
+bool IsDescriptorName(const std::string& path) {
+#ifdef _WIN32
+    (void)path;
+    return false;
+#else
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path descriptors = fs::canonical("/proc/self/fd", ec);
+    if (ec || path.empty()) return false;
+    fs::path at = fs::absolute(path, ec);
+    // Each link of the chain is looked at, as /dev/stdin leads on to /proc/self/fd/0.
+    for (int hop = 0; hop < 40 && !ec; ++hop) {
+        if (fs::weakly_canonical(at.parent_path(), ec) == descriptors) return true;
+        if (!fs::is_symlink(at, ec)) return false;
+        fs::path next = fs::read_symlink(at, ec);
+        at = next.is_absolute() ? next : at.parent_path() / next;
+    }
+    return false;
+#endif
+}
+
 namespace {
 
 // The file opened for reading only when it is a regular one.

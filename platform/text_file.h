@@ -29,6 +29,11 @@ bool FileExists(const std::string& path);
 // or a symbolic link; false when either is missing.
 bool SameFile(const std::string& a, const std::string& b);
 
+// The name leads to a descriptor the program was handed (/dev/stdin,
+// /dev/fd/N, /proc/self/fd/N), not to a file in a folder of its own: no
+// report can go beside it.
+bool IsDescriptorName(const std::string& path);
+
 class TextReader {
 public:
     // A log's data ends at a Ctrl-Z where a line would begin; other files
