@@ -453,11 +453,9 @@ void WriteHtmlReport(tavo::TextWriter& Page, const LogPass& Pass,
 
 bool HtmlBesideLog::Write(const LogPass& Pass, const cty_utl3::CountryDatabase& Db,
                           const std::string& LogFileName) {
-    std::optional<tavo::TextWriter> page = tavo::TextWriter::Create(HtmlFileName(LogFileName));
-    if (!page) return false;
-    WriteHtmlReport(*page, Pass, Db, LogFileName);
-    page->Close();
-    return true;
+    return WriteBesideLog(LogFileName, HtmlFileName(LogFileName), [&](tavo::TextWriter& out) {
+        WriteHtmlReport(out, Pass, Db, LogFileName);
+    });
 }
 
 bool HtmlTo::Write(const LogPass& Pass, const cty_utl3::CountryDatabase& Db,

@@ -1,6 +1,8 @@
 #include "analysis/u_tavo300.h"
 
+#include <algorithm>
 #include <array>
+#include <functional>
 #include <optional>
 
 #include "common/paths.h"
@@ -12,7 +14,6 @@ namespace {
 
 constexpr std::size_t kTimeCells = std::size_t{ChartDays} * Hours * Bands * CountrySlots;
 constexpr std::size_t kChartCells = std::size_t{ChartDays} * Hours * Bands * (Continents + 1);
-
 constexpr std::size_t kRows = std::size_t{ChartDays} * Hours * Bands;
 
 // A row is one chart day, hour and band: its cells are the countries.
@@ -139,6 +140,11 @@ public:
         bool anchored = false;  // FirstHour and StartStamp are known
         while (log.ReadLine(line)) {
             if (!tv_util2::IsQsoLine(pass_.Format(), line)) continue;
+            // Every count is 32-bit: past the limit it would wrap into a wrong one.
+            if (pass_.qsoCount_ >= pass_.qsoLimit_) {
+                throw tavo::IoError(log.Name(), "more than " + std::to_string(pass_.qsoLimit_) +
+                                                    " QSO lines, too many to count");
+            }
             Qso q = Decode(line);
             ++pass_.qsoCount_;
             if (pass_.chartDay_ == 0) pass_.chartDay_ = 1;
@@ -220,16 +226,18 @@ int AnalyzeLog(const cty_utl3::CountryDatabase& Db, LogPass& Pass, const std::st
                int& Format, ReportSink& Sink) {
     Pass.Clear();
     Pass.reportBase_ = DropExtension(FileName);
-    Pass.detection_ = tv_util2::DetectLog(FileName);
+    Format = -1;
+    // Opened once: the pass reads the very file detection read, never a second
+    // open of a name that might lead elsewhere by then.
+    std::optional<tavo::TextReader> log = tavo::TextReader::Open(FileName);
+    if (!log) return -1;
+    Pass.detection_ = tv_util2::DetectLog(*log);
     tv_util2::GetColumnLayout(Pass.detection_, Pass.layout_);
     if (Pass.Format() != tv_util2::FormatZLogAll && Pass.Format() != tv_util2::FormatCabrillo) {
-        Format = -1;
         return 0;
     }
     Format = Pass.Format();
-    std::optional<tavo::TextReader> log =
-        tavo::TextReader::Open(FileName, tavo::TextReader::CtrlZ::EndsFile);
-    if (!log) return -1;
+    log->Rewind(tavo::TextReader::CtrlZ::EndsFile);
     PassRunner runner(Db, Pass);
     runner.ReadLog(*log);
     log.reset();
@@ -244,13 +252,24 @@ int AnalyzeLog(const std::string& FileName, int& Format) {
                       beside);
 }
 
+bool WriteBesideLog(const std::string& LogFileName, const std::string& OutputName,
+                    const std::function<void(tavo::TextWriter&)>& Write) {
+    // An output name linked to the log itself would replace the log, and a
+    // log handed over as a descriptor has no folder to put anything in.
+    if (tavo::SameFile(OutputName, LogFileName) || tavo::IsDescriptorName(LogFileName))
+        return false;
+    std::optional<tavo::TextWriter> out = tavo::TextWriter::Replace(OutputName);
+    if (!out) return false;
+    Write(*out);
+    out->Close();
+    return true;
+}
+
 bool ReportBesideLog::Write(const LogPass& Pass, const cty_utl3::CountryDatabase& Db,
                             const std::string& LogFileName) {
-    std::optional<tavo::TextWriter> report = tavo::TextWriter::Create(ReportFileName(LogFileName));
-    if (!report) return false;
-    WriteBreakdownReport(*report, Pass, Db, LogFileName);
-    report->Close();
-    return true;
+    return WriteBesideLog(LogFileName, ReportFileName(LogFileName), [&](tavo::TextWriter& out) {
+        WriteBreakdownReport(out, Pass, Db, LogFileName);
+    });
 }
 
 bool ReportTo::Write(const LogPass& Pass, const cty_utl3::CountryDatabase& Db,

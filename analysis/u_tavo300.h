@@ -4,6 +4,8 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,6 +43,9 @@ public:
     const tv_util2::Detection& Detection() const { return detection_; }
     const tv_util2::ColumnLayout& Layout() const { return layout_; }
     const std::string& ReportBase() const { return reportBase_; }
+    // The most QSO lines a log may hold; a pass over more raises tavo::IoError
+    // instead of counting on into a wrapped number. Lowered only by tests.
+    void SetQsoLimit(int Limit) { qsoLimit_ = Limit; }
 
 private:
     friend class PassRunner;
@@ -62,6 +67,7 @@ private:
     int firstHour_ = 0;
     int startStamp_ = 0;
     std::string reportBase_;
+    int qsoLimit_ = std::numeric_limits<std::int32_t>::max();
 };
 
 // Where a pass that took the log puts its report.
@@ -94,8 +100,9 @@ private:
 // One pass over a log into Pass, then its report to Sink. The number of
 // worked stations after a pass that wrote the report; 0 with Format -1 for a
 // refused format; -1 when the log cannot be opened or the report cannot be
-// created. Format is 1 or 2 when the format was taken. Read and write errors
-// after an open raise tavo::IoError.
+// created (or is the log itself, through a link). Format is 1 or 2 when the
+// format was taken. Read and write errors after an open raise tavo::IoError;
+// the report beside the log then stays as it was before.
 int AnalyzeLog(const cty_utl3::CountryDatabase& Db, LogPass& Pass, const std::string& FileName,
                int& Format, ReportSink& Sink);
 // The same with the default database and pass, the report beside the log.
@@ -112,6 +119,12 @@ std::string ReportFileName(std::string_view LogFileName);
 // The rule of every output beside a log: the log's path with its extension
 // replaced by Ext, or with Ext added when it already ends in Ext.
 std::string OutputFileName(std::string_view LogFileName, std::string_view Ext);
+// Writes an output of the log's (its report, its page) through Write into a
+// temporary file that replaces OutputName only when complete. False, with
+// nothing written, when OutputName is the log itself under another name, when
+// the log is a descriptor such as /dev/stdin, or when it cannot be created.
+bool WriteBesideLog(const std::string& LogFileName, const std::string& OutputName,
+                    const std::function<void(tavo::TextWriter&)>& Write);
 
 // A fixed-column field read as a number, -1 when it is not one.
 int FieldToInt(std::string_view Line, tv_util2::ColumnSpan Span);

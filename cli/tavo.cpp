@@ -1,10 +1,13 @@
 // tavo: the window's commands for scripts and machines without a display.
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <clocale>
 #include <condition_variable>
 #include <cstdio>
+#include <cstring>
 #include <exception>
+#include <filesystem>
 #include <iostream>
 #include <mutex>
 #include <optional>
@@ -23,6 +26,8 @@
 #include "tavo_version.h"
 
 namespace {
+
+namespace fs = std::filesystem;
 
 constexpr const char* kUsage =
     "Usage: tavo COMMAND [OPTIONS] [ARGS]\n"
@@ -233,6 +238,8 @@ LogOutcome ReportLog(const Options& o, const std::string& log, u_tavo300::LogPas
     } catch (const tavo::IoError& e) {
         outcome.err = prefix + e.what() + "\n";
         outcome.failed = true;
+        // Said here already; main's check of standard output must not say it again.
+        if (o.toStdout) std::clearerr(stdout);
     } catch (const std::exception& e) {
         outcome.err = "tavo: " + prefix + e.what() + "\n";
         outcome.failed = true;
@@ -240,15 +247,56 @@ LogOutcome ReportLog(const Options& o, const std::string& log, u_tavo300::LogPas
     return outcome;
 }
 
+// The logs whose report would be that of an earlier log of the same command:
+// the message for each, empty for the others. Two reports under one name
+// would leave only the last, and two jobs would write one file at once.
+std::vector<std::string> ReportClashes(const Options& o) {
+    std::vector<std::string> clashes(o.args.size());
+    if (o.toStdout) return clashes;
+    std::vector<std::string> keys;
+    for (std::size_t i = 0; i < o.args.size(); ++i) {
+        const std::string report = u_tavo300::ReportFileName(o.args[i]);
+        std::error_code ec;
+        fs::path key = fs::weakly_canonical(fs::absolute(report, ec), ec);
+        if (ec) key = fs::path(report).lexically_normal();
+        keys.push_back(key.string());
+        for (std::size_t j = 0; j < i; ++j) {
+            if (keys[j] != keys[i]) continue;
+            clashes[i] = "tavo: " + o.args[i] + ": its report " + report + " is that of " +
+                         o.args[j] + " already\n";
+            break;
+        }
+    }
+    return clashes;
+}
+
+// One log of the batch: refused when its report name is taken, else analysed.
+LogOutcome ReportOne(const Options& o, std::size_t i, const std::vector<std::string>& clashes,
+                     u_tavo300::LogPass& pass) {
+    if (!clashes[i].empty()) return {"", clashes[i], true};
+    return ReportLog(o, o.args[i], pass);
+}
+
+// The first error of a flush of standard output, kept for the message at the
+// end: later flushes find nothing to write and say nothing of it.
+int standardOutputError = 0;
+
+void FlushStandardOutput() {
+    errno = 0;
+    std::cout.flush();
+    if (standardOutputError == 0 && (!std::cout || std::ferror(stdout))) standardOutputError = errno;
+}
+
 void Print(const LogOutcome& outcome) {
-    std::cout << outcome.out << std::flush;
+    std::cout << outcome.out;
+    FlushStandardOutput();
     std::cerr << outcome.err << std::flush;
 }
 
 // The logs on `jobs` threads; each log's lines are printed in argument
 // order as soon as every log before it is done, so the output is that of
 // one job.
-int ReportBatch(const Options& o, int jobs) {
+int ReportBatch(const Options& o, const std::vector<std::string>& clashes, int jobs) {
     const std::size_t n = o.args.size();
     std::vector<LogOutcome> outcomes(n);
     std::vector<bool> done(n, false);
@@ -258,7 +306,7 @@ int ReportBatch(const Options& o, int jobs) {
     auto work = [&] {
         u_tavo300::LogPass pass;
         for (std::size_t i = next++; i < n; i = next++) {
-            LogOutcome outcome = ReportLog(o, o.args[i], pass);
+            LogOutcome outcome = ReportOne(o, i, clashes, pass);
             std::lock_guard<std::mutex> lock(mutex);
             outcomes[i] = std::move(outcome);
             done[i] = true;
@@ -288,16 +336,17 @@ int Report(const Options& o) {
     const unsigned cores = std::thread::hardware_concurrency();
     int jobs = o.jobs ? *o.jobs : static_cast<int>(cores == 0 ? 1 : cores);
     jobs = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(jobs), o.args.size()));
+    const std::vector<std::string> clashes = ReportClashes(o);
     if (jobs <= 1) {
         bool failed = false;
-        for (const std::string& log : o.args) {
-            LogOutcome outcome = ReportLog(o, log, u_tavo300::DefaultLogPass());
+        for (std::size_t i = 0; i < o.args.size(); ++i) {
+            LogOutcome outcome = ReportOne(o, i, clashes, u_tavo300::DefaultLogPass());
             Print(outcome);
             failed = failed || outcome.failed;
         }
         return failed ? kExitFailed : kExitOk;
     }
-    return ReportBatch(o, jobs);
+    return ReportBatch(o, clashes, jobs);
 }
 
 int Call(const Options& o) {
@@ -338,7 +387,7 @@ int ConvertCty(const Options& o) {
         out.Close();
         return kExitOk;
     }
-    std::optional<tavo::TextWriter> file = tavo::TextWriter::Create(*o.output);
+    std::optional<tavo::TextWriter> file = tavo::TextWriter::Replace(*o.output);
     if (!file) {
         std::cerr << "tavo: cannot create " << *o.output << '\n';
         return kExitFailed;
@@ -374,13 +423,27 @@ int Run(const std::vector<std::string>& argv) {
     throw UsageError{"unknown command '" + o.command + "'"};
 }
 
+// Whatever went to standard output reached it: a full disk or a closed pipe
+// under `tavo call ... > FILE` is an error like any other write's.
+bool StandardOutputWritten() {
+    FlushStandardOutput();
+    errno = 0;
+    if (std::fflush(stdout) != 0 && standardOutputError == 0) standardOutputError = errno;
+    if (!std::ferror(stdout) && std::cout.good()) return true;
+    const int err = standardOutputError;
+    std::cerr << "tavo: standard output: " << (err != 0 ? std::strerror(err) : "input/output error")
+              << '\n';
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     // Only the report's decimal separator follows the user's locale.
     std::setlocale(LC_NUMERIC, "");
     try {
-        return Run(std::vector<std::string>(argv + 1, argv + argc));
+        int status = Run(std::vector<std::string>(argv + 1, argv + argc));
+        return StandardOutputWritten() ? status : kExitFailed;
     } catch (const UsageError& e) {
         std::cerr << "tavo: " << e.message << "; try 'tavo --help'\n";
         return kExitUsage;

@@ -81,8 +81,12 @@ std::string_view ExtractField(std::string_view Line, ColumnSpan Span) {
 Detection DetectLog(const std::string& FileName) {
     std::optional<tavo::TextReader> reader = tavo::TextReader::Open(FileName);
     if (!reader) return {};
+    return DetectLog(*reader);
+}
+
+Detection DetectLog(tavo::TextReader& Log) {
     std::string line;
-    while (reader->ReadLine(line)) {
+    while (Log.ReadLine(line)) {
         int format = IdentifyLine(line);
         if (format != FormatUnknown) return {format, line};
     }

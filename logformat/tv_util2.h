@@ -7,6 +7,10 @@
 #include <string>
 #include <string_view>
 
+namespace tavo {
+class TextReader;
+}
+
 namespace tv_util2 {
 
 inline constexpr int FormatZLogAll = 1;
@@ -42,6 +46,9 @@ struct Detection {
 // The first identifying line anywhere in the file decides; -1 when none does
 // or the file cannot be opened. A read error raises tavo::IoError.
 Detection DetectLog(const std::string& FileName);
+// The same from a log already open, read from where it stands to the
+// deciding line.
+Detection DetectLog(tavo::TextReader& Log);
 // DetectLog that keeps the header line for GetColumnLayout, as the window does.
 int DetectLogFormat(const std::string& FileName);
 

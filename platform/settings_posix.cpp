@@ -1,9 +1,6 @@
 // The settings file on POSIX, following the rules of the Windows private-profile
 // functions so that a settings file moves between the two unchanged. A write
 // changes only the line of its key: every other line stays byte for byte.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -208,58 +205,20 @@ void InsertLine(Profile& profile, std::size_t at, std::string text) {
                          {std::move(text), brk});
 }
 
-// The folder the file lies in, "." when its name has none.
-std::filesystem::path FolderOf(const std::string& fileName) {
-    std::filesystem::path folder = std::filesystem::path(fileName).parent_path();
-    return folder.empty() ? std::filesystem::path(".") : folder;
-}
-
 // The new contents go to a temporary file beside the old one, which is renamed
 // over it only once everything is written: a failure leaves the old file whole.
-void Save(const std::string& fileName, const Profile& profile, std::optional<mode_t> mode) {
+void Save(const std::string& fileName, const Profile& profile) {
     std::string bytes = profile.Bom;
     for (const Line& line : profile.Lines) bytes += line.Text + line.End;
 
-    std::error_code ec;
-    std::filesystem::path folder = FolderOf(fileName);
     // The first save of a fresh user creates the settings folder.
-    std::filesystem::create_directories(folder, ec);
-    std::string hidden(".");
-    hidden += std::filesystem::path(fileName).filename().string();
-    hidden += ".XXXXXX";
-    std::string temp = (folder / hidden).string();
-    int fd = ::mkstemp(temp.data());
-    if (fd == -1) throw IoError(fileName, SystemMessage(errno));
-    auto fail = [&](int err) {
-        ::close(fd);
-        ::unlink(temp.c_str());
-        throw IoError(fileName, SystemMessage(err));
-    };
-    // A new file gets the usual permissions, an old one keeps its own.
-    if (!mode) {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = static_cast<mode_t>(0666 & ~mask);
-    }
-    if (::fchmod(fd, *mode) != 0) fail(errno);
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) fail(n < 0 ? errno : EIO);
-        done += static_cast<std::size_t>(n);
-    }
-    if (::fsync(fd) != 0) fail(errno);
-    if (::close(fd) != 0) {
-        int err = errno;
-        ::unlink(temp.c_str());
-        throw IoError(fileName, SystemMessage(err));
-    }
-    if (::rename(temp.c_str(), fileName.c_str()) != 0) {
-        int err = errno;
-        ::unlink(temp.c_str());
-        throw IoError(fileName, SystemMessage(err));
-    }
+    std::error_code ec;
+    std::filesystem::path folder = std::filesystem::path(fileName).parent_path();
+    if (!folder.empty()) std::filesystem::create_directories(folder, ec);
+    std::optional<TextWriter> out = TextWriter::Replace(fileName);
+    if (!out) throw IoError(fileName, SystemMessage(errno));
+    out->Write(bytes);
+    out->Close();
 }
 
 }  // namespace
@@ -276,25 +235,14 @@ std::string ReadProfileString(const std::string& FileName, std::string_view Sect
 
 void WriteProfileString(const std::string& FileName, std::string_view Section, std::string_view Key,
                         std::string_view Value) {
-    // A symbolic link stays one: the file it points to is the one rewritten.
-    std::error_code ec;
-    std::string target = FileName;
-    if (std::filesystem::is_symlink(FileName, ec)) {
-        auto resolved = std::filesystem::canonical(FileName, ec);
-        if (!ec) target = resolved.string();
-    }
-
     Profile profile;
-    std::optional<mode_t> mode;
     errno = 0;
     // Opened for writing from the start, so a file that may not be changed
     // fails even when the value would stay the same.
-    if (File f{std::fopen(target.c_str(), "r+b")}) {
+    if (File f{std::fopen(FileName.c_str(), "r+b")}) {
         auto bytes = ReadAll(f.get());
         if (!bytes) throw IoError(FileName, SystemMessage(errno));
         profile = SplitLines(*bytes);
-        struct stat info {};
-        if (::fstat(::fileno(f.get()), &info) == 0) mode = info.st_mode & 07777;
     } else if (errno != ENOENT) {
         throw IoError(FileName, SystemMessage(errno));
     }
@@ -321,7 +269,7 @@ void WriteProfileString(const std::string& FileName, std::string_view Section, s
     } else {
         InsertLine(profile, InsertionPoint(profile, *range), KeyLine(key, value));
     }
-    Save(target, profile, mode);
+    Save(FileName, profile);
 }
 
 }  // namespace tavo

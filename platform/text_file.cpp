@@ -6,9 +6,15 @@
 #include <filesystem>
 #include <system_error>
 
-#ifdef _WIN32
 #include <fcntl.h>
+#include <sys/stat.h>
+
+#ifdef _WIN32
 #include <io.h>
+#include <process.h>
+#include <windows.h>
+#else
+#include <unistd.h>
 #endif
 
 namespace tavo {
@@ -35,11 +41,78 @@ bool FileExists(const std::string& path) {
     return !path.empty() && std::filesystem::exists(path, ec) && !IsFolder(path);
 }
 
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    return !a.empty() && !b.empty() && std::filesystem::equivalent(a, b, ec) && !ec;
+}
+
+bool IsDescriptorName(const std::string& path) {
+#ifdef _WIN32
+    (void)path;
+    return false;
+#else
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path descriptors = fs::canonical("/proc/self/fd", ec);
+    if (ec || path.empty()) return false;
+    fs::path at = fs::absolute(path, ec);
+    // Each link of the chain is looked at, as /dev/stdin leads on to /proc/self/fd/0.
+    for (int hop = 0; hop < 40 && !ec; ++hop) {
+        if (fs::weakly_canonical(at.parent_path(), ec) == descriptors) return true;
+        if (!fs::is_symlink(at, ec)) return false;
+        fs::path next = fs::read_symlink(at, ec);
+        at = next.is_absolute() ? next : at.parent_path() / next;
+    }
+    return false;
+#endif
+}
+
+namespace {
+
+// The file opened for reading only when it is a regular one.
+std::FILE* OpenRegular(const std::string& path) {
+#ifdef _WIN32
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (f == nullptr) return nullptr;
+    struct _stat64 info {};
+    if (_fstat64(_fileno(f), &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG) {
+        std::fclose(f);
+        return nullptr;
+    }
+    return f;
+#else
+    // Without O_NONBLOCK the open of a FIFO waits for a writer that may never come.
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat info {};
+    int flags = ::fcntl(fd, F_GETFL);
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || flags == -1 ||
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    std::FILE* f = ::fdopen(fd, "rb");
+    if (f == nullptr) ::close(fd);
+    return f;
+#endif
+}
+
+}  // namespace
+
 std::optional<TextReader> TextReader::Open(const std::string& path, CtrlZ ctrlZ) {
     if (path.empty() || IsFolder(path)) return std::nullopt;
-    std::FILE* f = std::fopen(path.c_str(), "rb");
+    std::FILE* f = OpenRegular(path);
     if (f == nullptr) return std::nullopt;
     return TextReader(f, path, ctrlZ);
+}
+
+void TextReader::Rewind(CtrlZ ctrlZ) {
+    errno = 0;
+    if (std::fseek(file_.get(), 0, SEEK_SET) != 0) throw IoError(name_, SystemMessage(errno));
+    size_ = 0;
+    pos_ = 0;
+    eof_ = false;
+    ctrlZ_ = ctrlZ;
 }
 
 TextReader::TextReader(std::FILE* file, std::string name, CtrlZ ctrlZ)
@@ -80,19 +153,25 @@ bool TextReader::AtEnd() {
 
 bool TextReader::ReadLine(std::string& line) {
     if (AtEnd()) return false;
-    std::size_t scanned = 0;  // bytes after pos_ known to hold no LF
-    const char* lf;
-    while ((lf = static_cast<const char*>(std::memchr(buffer_.get() + pos_ + scanned, '\n',
-                                                      size_ - pos_ - scanned))) == nullptr) {
-        scanned = size_ - pos_;
-        if (!Fill()) break;  // Fill moves the unread bytes to the front
+    line.clear();
+    bool cut = false;  // bytes of this line were dropped past kMaxLine
+    bool ended = false;
+    for (;;) {
+        const char* data = buffer_.get();
+        const char* lf = static_cast<const char*>(std::memchr(data + pos_, '\n', size_ - pos_));
+        const std::size_t end = lf == nullptr ? size_ : static_cast<std::size_t>(lf - data);
+        const std::size_t take = std::min(end - pos_, kMaxLine - line.size());
+        cut = cut || take < end - pos_;
+        line.append(data + pos_, take);
+        if (lf != nullptr) {
+            pos_ = end + 1;
+            ended = true;
+            break;
+        }
+        pos_ = size_;
+        if (!Fill()) break;  // Fill drops the bytes already taken
     }
-    const char* data = buffer_.get();
-    std::size_t end = lf == nullptr ? size_ : static_cast<std::size_t>(lf - data);
-    std::size_t next = lf == nullptr ? size_ : end + 1;
-    if (lf != nullptr && end > pos_ && data[end - 1] == '\r') --end;
-    line.assign(data + pos_, end - pos_);
-    pos_ = next;
+    if (ended && !cut && !line.empty() && line.back() == '\r') line.pop_back();
     return true;
 }
 
@@ -101,6 +180,122 @@ std::optional<TextWriter> TextWriter::Create(const std::string& path) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (f == nullptr) return std::nullopt;
     return TextWriter(f, path, true);
+}
+
+namespace {
+
+// A non-regular file that is there, such as /dev/null: written in place, as
+// nothing can be renamed over it.
+bool IsSpecial(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::file_status st = std::filesystem::status(path, ec);
+    return !ec && std::filesystem::exists(st) && !std::filesystem::is_regular_file(st) &&
+           !std::filesystem::is_directory(st);
+}
+
+// The permissions a replacement gets: the old file's, else those of a new file.
+int ModeFor(const std::string& target) {
+    struct stat info {};
+    if (::stat(target.c_str(), &info) == 0) return static_cast<int>(info.st_mode & 07777);
+#ifdef _WIN32
+    return _S_IREAD | _S_IWRITE;
+#else
+    // umask is read by setting it: once, so no job thread sees it changed.
+    static const mode_t mask = [] {
+        mode_t m = ::umask(0);
+        ::umask(m);
+        return m;
+    }();
+    return static_cast<int>(0666 & ~mask);
+#endif
+}
+
+// A new, empty temporary file beside the target; its name in `temp`.
+std::FILE* CreateTemp(const std::string& target, std::string& temp) {
+    std::filesystem::path folder = std::filesystem::path(target).parent_path();
+    std::string hidden(1, '.');
+    hidden += std::filesystem::path(target).filename().string();
+    hidden += '.';
+    int mode = ModeFor(target);
+#ifdef _WIN32
+    static unsigned counter = 0;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = (folder / (hidden + std::to_string(_getpid()) + "-" + std::to_string(counter++)))
+                   .string();
+        fd = ::_open(temp.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, mode);
+        if (fd < 0 && errno != EEXIST) break;
+    }
+    if (fd < 0) return nullptr;
+    std::FILE* f = ::_fdopen(fd, "wb");
+#else
+    temp = (folder / (hidden + "XXXXXX")).string();
+    int fd = ::mkstemp(temp.data());
+    if (fd < 0) return nullptr;
+    std::FILE* f = nullptr;
+    if (::fchmod(fd, static_cast<mode_t>(mode)) == 0) f = ::fdopen(fd, "wb");
+#endif
+    if (f == nullptr) {
+        int err = errno;
+        ::close(fd);
+        std::remove(temp.c_str());
+        errno = err;
+    }
+    return f;
+}
+
+// Puts the finished temporary file in the target's place in one step.
+bool RenameOver(const std::string& temp, const std::string& target) {
+#ifdef _WIN32
+    if (MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0) return true;
+    errno = EACCES;
+    return false;
+#else
+    return ::rename(temp.c_str(), target.c_str()) == 0;
+#endif
+}
+
+}  // namespace
+
+std::optional<TextWriter> TextWriter::Replace(const std::string& path) {
+    if (path.empty() || IsFolder(path)) {
+        errno = EISDIR;
+        return std::nullopt;
+    }
+    if (IsSpecial(path)) {
+#ifdef _WIN32
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+#else
+        // A FIFO without a reader is refused rather than waited for.
+        std::FILE* f = nullptr;
+        int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        int flags = fd < 0 ? -1 : ::fcntl(fd, F_GETFL);
+        if (flags != -1 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0) f = ::fdopen(fd, "wb");
+        if (f == nullptr && fd >= 0) ::close(fd);
+#endif
+        if (f == nullptr) return std::nullopt;
+        return TextWriter(f, path, true);
+    }
+    std::string target = path;
+    std::error_code ec;
+    if (std::filesystem::is_symlink(path, ec)) {
+        auto resolved = std::filesystem::weakly_canonical(path, ec);
+        if (!ec) target = resolved.string();
+    }
+    // A file that may not be changed stays so, though its folder would allow
+    // a new file in its place.
+#ifdef _WIN32
+    if (::_access(target.c_str(), 2) != 0 && errno != ENOENT) return std::nullopt;
+#else
+    if (::access(target.c_str(), W_OK) != 0 && errno != ENOENT) return std::nullopt;
+#endif
+    std::string temp;
+    std::FILE* f = CreateTemp(target, temp);
+    if (f == nullptr) return std::nullopt;
+    TextWriter writer(f, path, true);
+    writer.temp_ = std::move(temp);
+    writer.target_ = std::move(target);
+    return writer;
 }
 
 TextWriter TextWriter::Attach(std::FILE* stream, std::string name) {
@@ -117,12 +312,25 @@ TextWriter::TextWriter(std::FILE* file, std::string name, bool owned)
     : file_(file), name_(std::move(name)), owned_(owned) {}
 
 TextWriter::TextWriter(TextWriter&& other) noexcept
-    : file_(other.file_), name_(std::move(other.name_)), owned_(other.owned_) {
+    : file_(other.file_),
+      name_(std::move(other.name_)),
+      owned_(other.owned_),
+      temp_(std::move(other.temp_)),
+      target_(std::move(other.target_)) {
     other.file_ = nullptr;
+    other.temp_.clear();
 }
 
 TextWriter::~TextWriter() {
     if (file_ != nullptr && owned_) std::fclose(file_);
+    Discard();
+}
+
+// A replacement that never completed leaves nothing behind.
+void TextWriter::Discard() {
+    if (temp_.empty()) return;
+    std::remove(temp_.c_str());
+    temp_.clear();
 }
 
 void TextWriter::Write(std::string_view text) {
@@ -147,11 +355,29 @@ void TextWriter::Close() {
     errno = 0;
     bool ok = std::fflush(f) == 0;
     int err = errno;
+    // The bytes reach the disk before the rename, so a crash after it cannot
+    // leave an empty file under the old name.
+    if (ok && !temp_.empty()) {
+#ifdef _WIN32
+        ok = ::_commit(_fileno(f)) == 0;
+#else
+        ok = ::fsync(::fileno(f)) == 0;
+#endif
+        if (!ok) err = errno;
+    }
     if (owned_ && std::fclose(f) != 0 && ok) {
         ok = false;
         err = errno;
     }
-    if (!ok) throw IoError(name_, SystemMessage(err));
+    if (ok && !temp_.empty()) {
+        ok = RenameOver(temp_, target_);
+        if (ok) temp_.clear();
+        else err = errno;
+    }
+    if (!ok) {
+        Discard();
+        throw IoError(name_, SystemMessage(err));
+    }
 }
 
 }  // namespace tavo

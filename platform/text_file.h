@@ -25,17 +25,36 @@ private:
 // A regular file (or anything but a folder) is there.
 bool FileExists(const std::string& path);
 
+// Both names lead to one file (the same device and inode), through a hard link
+// or a symbolic link; false when either is missing.
+bool SameFile(const std::string& a, const std::string& b);
+
+// The name leads to a descriptor the program was handed (/dev/stdin,
+// /dev/fd/N, /proc/self/fd/N), not to a file in a folder of its own: no
+// report can go beside it.
+bool IsDescriptorName(const std::string& path);
+
 class TextReader {
 public:
     // A log's data ends at a Ctrl-Z where a line would begin; other files
     // take that byte as text.
     enum class CtrlZ { IsText, EndsFile };
 
-    // Empty when the file cannot be opened for reading.
+    // Lines longer than this are cut to it for reading; the rest of such a
+    // line is skipped, so memory stays bounded whatever the input.
+    static constexpr std::size_t kMaxLine = std::size_t{1} << 20;
+
+    // Empty when the file cannot be opened for reading or is not a regular
+    // file: a folder, a FIFO or a device is refused at once, never read, so
+    // a pipe without a writer or /dev/zero cannot hold the reader forever.
     static std::optional<TextReader> Open(const std::string& path, CtrlZ ctrlZ = CtrlZ::IsText);
 
-    // The next line, without its line end; false when nothing is left.
+    // The next line, without its line end and cut to kMaxLine; false when
+    // nothing is left.
     bool ReadLine(std::string& line);
+
+    // Starts over at the first byte, reading Ctrl-Z as given from now on.
+    void Rewind(CtrlZ ctrlZ);
 
     // Nothing follows the line just read (its line end aside).
     bool AtEnd();
@@ -64,12 +83,22 @@ class TextWriter {
 public:
     // Empty when the file cannot be created; an existing file starts empty.
     static std::optional<TextWriter> Create(const std::string& path);
+    // A file written whole or not at all: the text goes to a temporary file
+    // beside it, renamed over the old file by Close only once all of it is
+    // written, so a full disk or a crash part-way leaves the old file as it
+    // was. A writer dropped before Close, or a failed Close, removes the
+    // temporary file. A new file gets the usual permissions, an old one keeps
+    // its own; a symbolic link stays one, the file it leads to is replaced; a
+    // device such as /dev/null is written directly. Empty, with errno set,
+    // when the temporary file cannot be created or the name is a folder.
+    static std::optional<TextWriter> Replace(const std::string& path);
     // Writes to a stream the caller owns, such as standard output.
     static TextWriter Attach(std::FILE* stream, std::string name);
 
     void Write(std::string_view text);
     void WriteLine(std::string_view text = {});
-    // Flushes; a file of our own is closed. Raises on a failed flush or close.
+    // Flushes; a file of our own is closed (and a replacing one renamed over
+    // the old file). Raises on a failed flush, close or rename.
     void Close();
 
     ~TextWriter();
@@ -78,10 +107,13 @@ public:
 
 private:
     TextWriter(std::FILE* file, std::string name, bool owned);
+    void Discard();
 
     std::FILE* file_;
     std::string name_;
     bool owned_;
+    std::string temp_;    // a replacing writer's temporary file, else empty
+    std::string target_;  // the file it is renamed over
 };
 
 }  // namespace tavo

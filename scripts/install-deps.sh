@@ -5,7 +5,7 @@
 # the Windows programs headless), package (installing and the Debian package:
 # its tools, the icon's PNG, and a virtual desktop with a window manager to see
 # the installed window on), browser (headless Chromium, which loads the HTML
-# report in its test), all;
+# report in its test), fuzz (clang and libFuzzer), all;
 # data (Debian's cty.dat) is for regenerating data/CQWW.DAT, and a second place
 # the MASTER.SCP agreement test looks for cty.dat; bench (valgrind, hyperfine)
 # is for measuring by hand; "all" leaves both out.
@@ -31,6 +31,8 @@ browser=(chromium)
 data=(hamradio-files)
 # Counting instructions and timing whole commands, for measuring by hand.
 bench=(valgrind hyperfine)
+# clang with libFuzzer and the sanitizers' runtimes, for the fuzz preset.
+fuzz=(clang libclang-rt-14-dev)
 
 wanted=()
 for group in "${@:-core}"; do
@@ -42,7 +44,9 @@ for group in "${@:-core}"; do
     browser) wanted+=("${browser[@]}") ;;
     data) wanted+=("${data[@]}") ;;
     bench) wanted+=("${bench[@]}") ;;
-    all) wanted+=("${core[@]}" "${gui[@]}" "${windows[@]}" "${package[@]}" "${browser[@]}") ;;
+    fuzz) wanted+=("${fuzz[@]}") ;;
+    all) wanted+=("${core[@]}" "${gui[@]}" "${windows[@]}" "${package[@]}" "${browser[@]}"
+      "${fuzz[@]}") ;;
     *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
   esac
 done

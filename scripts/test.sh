@@ -2,7 +2,9 @@
 # Installs what is needed, builds, and runs every test twice: an optimised
 # build and one under AddressSanitizer + UndefinedBehaviorSanitizer. Then the
 # Windows builds: x86-64 built and tested under Wine, 32-bit x86 built and
-# checked (this machine's kernel runs no 32-bit programs).
+# checked (this machine's kernel runs no 32-bit programs). Last, each fuzz
+# target runs a fixed number of inputs from fresh seeds, so every run fuzzes
+# a little (scripts/fuzz.sh runs them for as long as one likes).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,3 +19,9 @@ for preset in release sanitize win64 win32; do
   ctest --preset "$preset" -j "$jobs"
   echo "== $preset took $((SECONDS - start)) s"
 done
+
+echo "== fuzz"
+start=$SECONDS
+rm -rf build/fuzz/test-corpus
+TAVO_FUZZ_CORPUS=build/fuzz/test-corpus bash scripts/fuzz.sh -runs=20000
+echo "== fuzz took $((SECONDS - start)) s"

@@ -1,8 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <optional>
 #include <thread>
+#include <vector>
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <sys/stat.h>
+#endif
 
 #include "analysis/u_tavo300.h"
 #include "country/cty_utl3.h"
@@ -254,9 +262,95 @@ TEST_F(Analyze, AReportThatCannotBeCreatedGivesMinusOne) {
 }
 
 TEST_F(Analyze, ALogThatCannotBeReadGivesMinusOne) {
-    // A missing file is refused at detection: there is no format to report.
-    EXPECT_EQ(AnalyzeLog(dir.File("gone.cbr"), format), 0);
+    EXPECT_EQ(AnalyzeLog(dir.File("gone.cbr"), format), -1);
     EXPECT_EQ(format, -1);
+}
+
+#ifndef _WIN32
+// A pipe or a device is no log: detection and the pass would each read other
+// bytes of it, or never finish. Refused at once, and no report is made for it.
+TEST_F(Analyze, ALogThatIsNoRegularFileIsRefusedWithoutAReport) {
+    const std::string fifo = dir.File("pipe.cbr");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(AnalyzeLog(fifo, format), -1);
+    EXPECT_EQ(format, -1);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("pipe.tavo")));
+    EXPECT_EQ(AnalyzeLog("/dev/zero", format), -1);
+    EXPECT_FALSE(std::filesystem::exists("/dev/zero.tavo"));
+}
+
+// The report name may lead to the log itself: replacing it would lose the log.
+TEST_F(Analyze, AReportNameLinkedToTheLogIsRefusedAndTheLogKept) {
+    const std::string bytes = CabrilloLog(Qso("14025", "JA1ABC") + "\r\n");
+    log = dir.Write("hard.cbr", bytes);
+    std::filesystem::create_hard_link(log, dir.File("hard.tavo"));
+    EXPECT_EQ(AnalyzeLog(log, format), -1);
+    EXPECT_EQ(ReadBytes(log), bytes);
+    EXPECT_EQ(ReadBytes(dir.File("hard.tavo")), bytes);
+    log = dir.Write("soft.cbr", bytes);
+    std::filesystem::create_symlink("soft.cbr", dir.File("soft.tavo"));
+    EXPECT_EQ(AnalyzeLog(log, format), -1);
+    EXPECT_EQ(ReadBytes(log), bytes);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.File("soft.tavo")));
+    // A report linked elsewhere is written where it leads, as any file.
+    const std::string elsewhere = dir.Write("kept/old.tavo", "old");
+    log = dir.Write("cq.cbr", bytes);
+    std::filesystem::create_symlink(elsewhere, dir.File("cq.tavo"));
+    EXPECT_EQ(AnalyzeLog(log, format), 1);
+    EXPECT_NE(ReadBytes(elsewhere), "old");
+}
+
+// A report that fails part-way (here at a file-size limit, which holds even
+// for root) raises the error and leaves the earlier report and nothing else.
+TEST_F(Analyze, AFailedReportLeavesTheEarlierOneWhole) {
+    log = dir.Write("cq.cbr", CabrilloLog(Repeat(50, Qso("14025", "JA1ABC"))));
+    const std::string earlier = dir.Write("cq.tavo", "earlier report");
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    void (*oldHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 100;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    bool raised = false;
+    try {
+        AnalyzeLog(log, format);
+    } catch (const tavo::IoError& error) {
+        raised = true;
+        EXPECT_EQ(error.FileName(), ReportFileName(log));
+    }
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_TRUE(raised);
+    EXPECT_EQ(ReadBytes(earlier), "earlier report");
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"CQWW.DAT", "cq.cbr", "cq.tavo"}));
+}
+#endif
+
+// The counts are 32-bit: a log with more QSO lines than they hold is refused
+// rather than counted into a wrapped number. The limit is lowered to test it.
+TEST_F(Analyze, ALogWithMoreQsoLinesThanTheCountsHoldIsRefused) {
+    LogPass pass;
+    pass.SetQsoLimit(3);
+    ReportBesideLog beside;
+    log = dir.Write("cq.cbr", CabrilloLog(Repeat(3, Qso("14025", "JA1ABC"))));
+    EXPECT_EQ(AnalyzeLog(cty_utl3::DefaultCountryDatabase(), pass, log, format, beside), 3);
+    const std::string report = Report();
+    log = dir.Write("cq.cbr", CabrilloLog(Repeat(4, Qso("14025", "JA1ABC"))));
+    try {
+        AnalyzeLog(cty_utl3::DefaultCountryDatabase(), pass, log, format, beside);
+        FAIL() << "a fourth QSO line was counted";
+    } catch (const tavo::IoError& error) {
+        EXPECT_EQ(error.FileName(), log);
+        EXPECT_NE(std::string(error.what()).find("more than 3 QSO lines"), std::string::npos);
+    }
+    EXPECT_EQ(Report(), report);
+    // The default limit is the largest count there is.
+    LogPass fresh;
+    EXPECT_EQ(AnalyzeLog(cty_utl3::DefaultCountryDatabase(), fresh, log, format, beside), 4);
 }
 
 #ifdef __linux__

@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "tests/analysis/log_builder.h"
 #include "tests/support/run_program.h"
@@ -441,6 +443,156 @@ TEST_F(TavoCli, ABatchOfPagesOnTwoJobsIsWhatOneJobWrites) {
         for (const char* ext : {".tavo", ".html"})
             EXPECT_TRUE(ReadBytes(dir.File(name + ext)) == outputs[i++]) << name << ext;
     }
+}
+
+std::vector<std::string> NamesIn(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Logs that are no regular file get the usual messages at once (none may hang
+// on a FIFO or read a device forever), and no report is made for any of them.
+TEST_F(TavoCli, ALogThatIsNoRegularFileIsRefusedAtOnce) {
+    const std::string fifo = dir.File("pipe.cbr");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    fs::create_symlink("loop-b.cbr", dir.File("loop-a.cbr"));
+    fs::create_symlink("loop-a.cbr", dir.File("loop-b.cbr"));
+    fs::create_directory(dir.File("folder.cbr"));
+    const std::vector<std::string> before = NamesIn(dir.Path());
+    for (const auto& [log, message] : std::vector<std::pair<std::string, std::string>>{
+             {fifo, "Cannot Open LOG File"},
+             {"/dev/zero", "Cannot Open LOG File"},
+             {"/dev/urandom", "Cannot Open LOG File"},
+             {"/dev/stdin", "Cannot Open LOG File"},
+             {dir.File("loop-a.cbr"), "File Not Found!!"},
+             {dir.File("folder.cbr"), "File Not Found!!"}}) {
+        ProgramRun run = Tavo({"report", log});
+        EXPECT_EQ(run.exitCode, 1) << log;
+        EXPECT_EQ(run.err, message + "\n") << log;
+        EXPECT_EQ(run.out, "") << log;
+    }
+    EXPECT_EQ(NamesIn(dir.Path()), before);
+    EXPECT_FALSE(fs::exists("/dev/stdin.tavo"));
+    EXPECT_FALSE(fs::exists("/dev/zero.tavo"));
+    // A country file that is no regular file is refused the same way.
+    for (const std::string& data : {fifo, std::string("/dev/zero"), dir.File("folder.cbr")}) {
+        ProgramRun run = Tavo({"data", "--data", data});
+        EXPECT_EQ(run.exitCode, 1) << data;
+        EXPECT_EQ(run.err, "Cannot Open DATA file!\n") << data;
+    }
+}
+
+// A log read through standard input (a regular file there) is analysed, but
+// its report has no folder to go to: only --stdout can take it.
+TEST_F(TavoCli, ALogOnStandardInputIsReportedOnlyToStandardOutput) {
+    const std::string log = dir.Write("cq.cbr", TwoQsoLog());
+    ProgramRun beside = RunProgram(kTavo, {"report", "/dev/stdin"}, dir.Path().string(), {log, ""});
+    EXPECT_EQ(beside.exitCode, 1);
+    EXPECT_EQ(beside.err, "Cannot Open LOG File\n");
+    EXPECT_FALSE(fs::exists("/dev/stdin.tavo"));
+    ProgramRun out =
+        RunProgram(kTavo, {"report", "--stdout", "/dev/stdin"}, dir.Path().string(), {log, ""});
+    EXPECT_EQ(out.exitCode, 0);
+    EXPECT_EQ(out.err, "Worked 2 stations / File type Cabrillo\n");
+    EXPECT_NE(out.out.find("logfile=stdin"), std::string::npos) << out.out;
+    EXPECT_EQ(ReadBytes(log), TwoQsoLog());
+}
+
+TEST_F(TavoCli, AReportNameThatIsTheLogItselfIsRefused) {
+    const std::string log = dir.Write("cq.cbr", TwoQsoLog());
+    fs::create_symlink("cq.cbr", dir.File("cq.tavo"));
+    ProgramRun run = Tavo({"report", log});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "Cannot Open LOG File\n");
+    EXPECT_EQ(ReadBytes(log), TwoQsoLog());
+}
+
+// Logs of one command that share a report name: the first is reported, each
+// later one refused on standard error, on one job or several.
+TEST_F(TavoCli, LogsSharingAReportNameAreReportedOnce) {
+    const std::string cbr = dir.Write("a.cbr", TwoQsoLog());
+    const std::string all = dir.Write("a.ALL", "# zLog ALL\n");
+    const std::string dotted = (dir.Path() / "." / "a.log").string();
+    dir.Write("a.log", TwoQsoLog());
+    const std::string other = dir.Write("b.cbr", TwoQsoLog());
+    for (std::string jobs : {"1", "3"}) {
+        fs::remove(dir.File("a.tavo"));
+        ProgramRun run = Tavo({"report", "--jobs", jobs, cbr, all, dotted, other});
+        EXPECT_EQ(run.exitCode, 1) << jobs;
+        EXPECT_EQ(run.out, cbr + ": Worked 2 stations / File type Cabrillo\n" + other +
+                               ": Worked 2 stations / File type Cabrillo\n")
+            << jobs;
+        EXPECT_EQ(run.err, "tavo: " + all + ": its report " + dir.File("a.tavo") +
+                               " is that of " + cbr + " already\n" + "tavo: " + dotted +
+                               ": its report " + (dir.Path() / "." / "a.tavo").string() +
+                               " is that of " + cbr + " already\n")
+            << jobs;
+        EXPECT_NE(ReadBytes(dir.File("a.tavo")).find("logfile=a.cbr"), std::string::npos) << jobs;
+    }
+}
+
+// A full standard output is an error like a full disk for a report.
+TEST_F(TavoCli, AStandardOutputThatCannotBeWrittenFailsTheCommand) {
+    const std::string log = dir.Write("cq.cbr", TwoQsoLog());
+    const std::string cty = dir.Write("cty.dat", "Japan:  25:  45:  AS:   36.40:  -138.38:    -9.0:  JA:\n    JA;\n");
+    Streams full{"/dev/null", "/dev/full"};
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"call", "JA1ABC"}, {"data"}, {"report", log}, {"--help"},
+             {"convert-cty", cty}}) {
+        ProgramRun run = RunProgram(kTavo, args, dir.Path().string(), full);
+        EXPECT_EQ(run.exitCode, 1) << args[0];
+        EXPECT_EQ(run.err, "tavo: standard output: No space left on device\n") << args[0];
+    }
+    ProgramRun report = RunProgram(kTavo, {"report", "--stdout", log}, dir.Path().string(), full);
+    EXPECT_EQ(report.exitCode, 1);
+    EXPECT_EQ(report.err, "standard output: No space left on device\n");
+}
+
+// A disk that fills part-way through a report leaves the earlier report as it
+// was and nothing else behind. Needs root to mount a small tmpfs.
+TEST_F(TavoCli, AFullDiskLeavesTheEarlierReportWhole) {
+    if (::geteuid() != 0) GTEST_SKIP() << "not root: cannot mount a small tmpfs";
+    const fs::path disk = dir.Path() / "disk";
+    fs::create_directory(disk);
+    const std::string mount = "mount -t tmpfs -o size=64k tmpfs '" + disk.string() + "' 2>/dev/null";
+    if (std::system(mount.c_str()) != 0) GTEST_SKIP() << "mounting a tmpfs failed";
+    struct Unmount {
+        fs::path at;
+        ~Unmount() { std::system(("umount '" + at.string() + "'").c_str()); }
+    } unmount{disk};
+    std::string qsos;
+    for (int q = 0; q < 200; ++q)
+        qsos += CabrilloQso("14025", "2012-11-24", q % 2 ? "0100" : "0200", "JA1ABC") + "\r\n";
+    const std::string log = (disk / "cq.cbr").string();
+    const std::string earlier = (disk / "cq.tavo").string();
+    {
+        std::ofstream(log, std::ios::binary) << CabrilloLog(qsos);
+        std::ofstream(earlier, std::ios::binary) << "the earlier report\r\n";
+        std::ofstream((disk / "CQWW.DAT").string(), std::ios::binary) << "the earlier data\r\n";
+        // The rest of the disk is taken: the report's first block finds no room.
+        std::ofstream filler((disk / "filler").string(), std::ios::binary);
+        const std::string block(1024, 'f');
+        while (filler.write(block.data(), static_cast<std::streamsize>(block.size())).flush()) {
+        }
+    }
+    const std::vector<std::string> before = NamesIn(disk);
+    ProgramRun run = Tavo({"report", log});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, earlier + ": No space left on device\n");
+    EXPECT_EQ(ReadBytes(earlier), "the earlier report\r\n");
+    EXPECT_EQ(NamesIn(disk), before);
+    EXPECT_EQ(ReadBytes(log), CabrilloLog(qsos));
+    // A conversion to that disk fails the same way.
+    const std::string cty = dir.Write("cty.dat", "Japan:  25:  45:  AS:   36.40:  -138.38:    -9.0:  JA:\n    JA;\n");
+    const std::string data = (disk / "CQWW.DAT").string();
+    ProgramRun convert = Tavo({"convert-cty", cty, "-o", data});
+    EXPECT_EQ(convert.exitCode, 1);
+    EXPECT_EQ(convert.err, "tavo: " + data + ": No space left on device\n");
+    EXPECT_EQ(ReadBytes(data), "the earlier data\r\n");
+    EXPECT_EQ(NamesIn(disk), before);
 }
 
 TEST_F(TavoCli, JobsMustBeAPositiveNumber) {

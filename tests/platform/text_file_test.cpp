@@ -2,7 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <vector>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "tests/support/temp_dir.h"
 
@@ -70,6 +77,128 @@ TEST(TextReader, CannotOpenAMissingFileOrAFolder) {
     EXPECT_FALSE(FileExists(dir.Path().string()));
     EXPECT_TRUE(FileExists(dir.Write("x", "")));
 }
+
+TEST(TextReader, CutsALineBeyondTheBoundAndGoesOnAtTheNext) {
+    TempDir dir;
+    const std::size_t max = TextReader::kMaxLine;
+    std::string huge(3 * max + 17, 'q');
+    huge[max - 1] = 'k';  // the last byte kept
+    auto file = dir.Write("huge.txt", "first\r\n" + huge + "\r\n" + std::string(max, 'e') +
+                                          "\r\nafter\r\n" + std::string(max + 1, 't'));
+    auto lines = ReadAll(file, TextReader::CtrlZ::IsText);
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[0], "first");
+    EXPECT_EQ(lines[1].size(), max);
+    EXPECT_EQ(lines[1].back(), 'k');
+    // A line of exactly the bound loses nothing but its CR LF.
+    EXPECT_EQ(lines[2], std::string(max, 'e'));
+    EXPECT_EQ(lines[3], "after");
+    EXPECT_EQ(lines[4], std::string(max, 't'));
+}
+
+TEST(TextReader, RewindStartsOverWithTheCtrlZRuleGiven) {
+    TempDir dir;
+    auto reader = TextReader::Open(dir.Write("log.txt", "a\r\n\x1a\r\nb\r\n"));
+    ASSERT_TRUE(reader.has_value());
+    std::vector<std::string> lines;
+    for (std::string line; reader->ReadLine(line);) lines.push_back(line);
+    EXPECT_EQ(lines, (std::vector<std::string>{"a", "\x1a", "b"}));
+    reader->Rewind(TextReader::CtrlZ::EndsFile);
+    lines.clear();
+    for (std::string line; reader->ReadLine(line);) lines.push_back(line);
+    EXPECT_EQ(lines, std::vector<std::string>{"a"});
+}
+
+#ifndef _WIN32
+// What is not a regular file is refused at once: a FIFO with no writer would
+// hold the open forever, a device would never end.
+TEST(TextReader, RefusesFifosDevicesAndLinkLoopsAtOnce) {
+    TempDir dir;
+    const std::string fifo = dir.File("pipe");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(TextReader::Open(fifo).has_value());
+    EXPECT_FALSE(TextReader::Open("/dev/zero").has_value());
+    EXPECT_FALSE(TextReader::Open("/dev/null").has_value());
+    std::filesystem::create_symlink("loop-b", dir.File("loop-a"));
+    std::filesystem::create_symlink("loop-a", dir.File("loop-b"));
+    EXPECT_FALSE(TextReader::Open(dir.File("loop-a")).has_value());
+    EXPECT_FALSE(FileExists(dir.File("loop-a")));
+    // A link to a regular file is that file.
+    std::filesystem::create_symlink(dir.Write("real.txt", "x\n"), dir.File("link.txt"));
+    EXPECT_EQ(ReadAll(dir.File("link.txt"), TextReader::CtrlZ::IsText),
+              std::vector<std::string>{"x"});
+}
+
+TEST(SameFile, IsTrueThroughHardAndSymbolicLinksOnly) {
+    TempDir dir;
+    const std::string log = dir.Write("cq.cbr", "log");
+    std::filesystem::create_hard_link(log, dir.File("hard.tavo"));
+    std::filesystem::create_symlink("cq.cbr", dir.File("soft.tavo"));
+    EXPECT_TRUE(SameFile(log, dir.File("hard.tavo")));
+    EXPECT_TRUE(SameFile(dir.File("soft.tavo"), log));
+    EXPECT_FALSE(SameFile(log, dir.Write("other.tavo", "log")));
+    EXPECT_FALSE(SameFile(log, dir.File("missing.tavo")));
+}
+#endif
+
+std::vector<std::string> NamesIn(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// The old file stays whole until the new one is complete, and a replacement
+// dropped part-way (a write error unwinding) leaves it and nothing else.
+TEST(TextWriter, AReplacementTakesTheOldFilesPlaceOnlyWhenClosed) {
+    TempDir dir;
+    const std::string path = dir.Write("cq.tavo", "old report\r\n");
+    {
+        auto out = TextWriter::Replace(path);
+        ASSERT_TRUE(out.has_value());
+        out->WriteLine("new report, never finished");
+        EXPECT_EQ(test::ReadBytes(path), "old report\r\n");
+    }
+    EXPECT_EQ(test::ReadBytes(path), "old report\r\n");
+    EXPECT_EQ(NamesIn(dir.Path()), std::vector<std::string>{"cq.tavo"});
+    auto out = TextWriter::Replace(path);
+    ASSERT_TRUE(out.has_value());
+    out->WriteLine("new report");
+    out->Close();
+    EXPECT_EQ(test::ReadBytes(path), "new report\r\n");
+    EXPECT_EQ(NamesIn(dir.Path()), std::vector<std::string>{"cq.tavo"});
+    // A new file is made the same way.
+    auto fresh = TextWriter::Replace(dir.File("new.tavo"));
+    ASSERT_TRUE(fresh.has_value());
+    fresh->Close();
+    EXPECT_EQ(test::ReadBytes(dir.File("new.tavo")), "");
+    EXPECT_FALSE(TextWriter::Replace(dir.Path().string()).has_value());
+    EXPECT_FALSE(TextWriter::Replace(dir.File("no/such/dir.txt")).has_value());
+}
+
+#ifndef _WIN32
+TEST(TextWriter, AReplacementKeepsModeAndLinksAndWritesDevicesInPlace) {
+    TempDir dir;
+    const std::string path = dir.Write("cq.tavo", "old");
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    const std::string target = dir.Write("kept/real.tavo", "old");
+    std::filesystem::create_symlink(target, dir.File("link.tavo"));
+    for (const std::string& name : {path, dir.File("link.tavo"), std::string("/dev/null")}) {
+        auto out = TextWriter::Replace(name);
+        ASSERT_TRUE(out.has_value()) << name;
+        out->Write("new");
+        out->Close();
+    }
+    EXPECT_EQ(test::ReadBytes(path), "new");
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.File("link.tavo")));
+    EXPECT_EQ(test::ReadBytes(target), "new");
+    EXPECT_EQ(NamesIn(dir.File("kept")), std::vector<std::string>{"real.tavo"});
+}
+#endif
 
 TEST(TextWriter, WritesCrLfLinesAndReplacesAnEarlierFile) {
     TempDir dir;

@@ -11,7 +11,7 @@
 namespace tavo::test {
 
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args,
-                      const std::string& workDir) {
+                      const std::string& workDir, const Streams& streams) {
     TempDir capture;
     const std::string outFile = capture.File("out"), errFile = capture.File("err");
     std::vector<char*> argv;
@@ -21,9 +21,10 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
 
     pid_t pid = fork();
     if (pid == 0) {
-        int out = open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        int out = streams.out.empty() ? open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600)
+                                      : open(streams.out.c_str(), O_WRONLY);
         int err = open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        int in = open("/dev/null", O_RDONLY);
+        int in = open(streams.in.c_str(), O_RDONLY);
         if (out < 0 || err < 0 || in < 0 || chdir(workDir.c_str()) != 0) _exit(127);
         dup2(in, 0);
         dup2(out, 1);
@@ -34,7 +35,7 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
     ProgramRun run;
     int status = 0;
     if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
-    run.out = ReadBytes(outFile);
+    if (streams.out.empty()) run.out = ReadBytes(outFile);
     run.err = ReadBytes(errFile);
     return run;
 }

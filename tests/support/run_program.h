@@ -13,7 +13,14 @@ struct ProgramRun {
     std::string err;
 };
 
+// Where the program's standard input comes from and its standard output goes
+// instead of being captured (such as /dev/full); empty for the usual.
+struct Streams {
+    std::string in = "/dev/null";
+    std::string out;
+};
+
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args,
-                      const std::string& workDir);
+                      const std::string& workDir, const Streams& streams = {});
 
 }  // namespace tavo::test
