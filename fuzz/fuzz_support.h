@@ -14,18 +14,15 @@
 
 namespace tavo::fuzz {
 
-// One scratch folder per process, in TMPDIR, removed when the process ends
-// normally; a crash leaves it for the inspection of the input.
+// One scratch folder per process, in TMPDIR. libFuzzer ends a run without
+// running exit handlers, so scripts/fuzz.sh gives each run a TMPDIR of its
+// own and removes that.
 inline const std::filesystem::path& ScratchFolder() {
     static const std::filesystem::path folder = [] {
         const char* base = std::getenv("TMPDIR");
         std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") +
                               "/tavo-fuzz-XXXXXX";
         if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-        std::atexit([] {
-            std::error_code ec;
-            std::filesystem::remove_all(ScratchFolder(), ec);
-        });
         return std::filesystem::path(pattern);
     }();
     return folder;

@@ -28,6 +28,9 @@ cmake --build --preset fuzz -j "${TAVO_FUZZ_JOBS:-$(nproc)}" >/dev/null
 # The targets write their inputs to files (the code under test reads by name)
 # and the settings writer syncs each file: memory-backed scratch keeps that cheap.
 if [ -z "${TMPDIR:-}" ] && [ -d /dev/shm ] && [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/tavo-fuzz.XXXXXX")
+trap 'rm -rf "$scratch"' EXIT
+export TMPDIR=$scratch
 
 realdata=../shared/realdata
 corpus=$(realpath -m "${TAVO_FUZZ_CORPUS:-build/fuzz/corpus}")
