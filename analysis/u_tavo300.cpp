@@ -258,7 +258,8 @@ bool WriteBesideLog(const std::string& LogFileName, const std::string& OutputNam
     // log handed over as a descriptor has no folder to put anything in.
     if (tavo::SameFile(OutputName, LogFileName) || tavo::IsDescriptorName(LogFileName))
         return false;
-    std::optional<tavo::TextWriter> out = tavo::TextWriter::Replace(OutputName);
+    std::optional<tavo::TextWriter> out =
+        tavo::TextWriter::Replace(OutputName, tavo::TextWriter::Sync::None);
     if (!out) return false;
     Write(*out);
     out->Close();

@@ -257,7 +257,7 @@ bool RenameOver(const std::string& temp, const std::string& target) {
 
 }  // namespace
 
-std::optional<TextWriter> TextWriter::Replace(const std::string& path) {
+std::optional<TextWriter> TextWriter::Replace(const std::string& path, Sync sync) {
     if (path.empty() || IsFolder(path)) {
         errno = EISDIR;
         return std::nullopt;
@@ -295,6 +295,7 @@ std::optional<TextWriter> TextWriter::Replace(const std::string& path) {
     TextWriter writer(f, path, true);
     writer.temp_ = std::move(temp);
     writer.target_ = std::move(target);
+    writer.sync_ = sync == Sync::ToDisk;
     return writer;
 }
 
@@ -316,7 +317,8 @@ TextWriter::TextWriter(TextWriter&& other) noexcept
       name_(std::move(other.name_)),
       owned_(other.owned_),
       temp_(std::move(other.temp_)),
-      target_(std::move(other.target_)) {
+      target_(std::move(other.target_)),
+      sync_(other.sync_) {
     other.file_ = nullptr;
     other.temp_.clear();
 }
@@ -357,7 +359,7 @@ void TextWriter::Close() {
     int err = errno;
     // The bytes reach the disk before the rename, so a crash after it cannot
     // leave an empty file under the old name.
-    if (ok && !temp_.empty()) {
+    if (ok && !temp_.empty() && sync_) {
 #ifdef _WIN32
         ok = ::_commit(_fileno(f)) == 0;
 #else

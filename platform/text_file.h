@@ -91,7 +91,12 @@ public:
     // its own; a symbolic link stays one, the file it leads to is replaced; a
     // device such as /dev/null is written directly. Empty, with errno set,
     // when the temporary file cannot be created or the name is a folder.
-    static std::optional<TextWriter> Replace(const std::string& path);
+    // Synced, the new bytes reach the disk before the rename, so not even a
+    // power cut can leave an empty file under the name: for files a user
+    // keeps. A report is made again from its log at any time, and a sync per
+    // report would slow a batch down to the disk's pace.
+    enum class Sync { ToDisk, None };
+    static std::optional<TextWriter> Replace(const std::string& path, Sync sync = Sync::ToDisk);
     // Writes to a stream the caller owns, such as standard output.
     static TextWriter Attach(std::FILE* stream, std::string name);
 
@@ -114,6 +119,7 @@ private:
     bool owned_;
     std::string temp_;    // a replacing writer's temporary file, else empty
     std::string target_;  // the file it is renamed over
+    bool sync_ = true;
 };
 
 }  // namespace tavo
