@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 #include "analysis/html_report.h"
@@ -253,19 +254,18 @@ LogOutcome ReportLog(const Options& o, const std::string& log, u_tavo300::LogPas
 std::vector<std::string> ReportClashes(const Options& o) {
     std::vector<std::string> clashes(o.args.size());
     if (o.toStdout) return clashes;
-    std::vector<std::string> keys;
+    // The first log of each report path; a batch of a whole contest's logs
+    // must not compare every pair.
+    std::unordered_map<std::string, std::size_t> first;
     for (std::size_t i = 0; i < o.args.size(); ++i) {
         const std::string report = u_tavo300::ReportFileName(o.args[i]);
         std::error_code ec;
         fs::path key = fs::weakly_canonical(fs::absolute(report, ec), ec);
         if (ec) key = fs::path(report).lexically_normal();
-        keys.push_back(key.string());
-        for (std::size_t j = 0; j < i; ++j) {
-            if (keys[j] != keys[i]) continue;
+        auto [at, added] = first.emplace(key.string(), i);
+        if (!added)
             clashes[i] = "tavo: " + o.args[i] + ": its report " + report + " is that of " +
-                         o.args[j] + " already\n";
-            break;
-        }
+                         o.args[at->second] + " already\n";
     }
     return clashes;
 }

@@ -53,6 +53,9 @@ bool IsDescriptorName(const std::string& path) {
 #else
     namespace fs = std::filesystem;
     std::error_code ec;
+    // Every way to a descriptor ends in a link: the entry of /proc/self/fd
+    // is one, and so is each name leading to it. One look settles the rest.
+    if (!fs::is_symlink(path, ec)) return false;
     const fs::path descriptors = fs::canonical("/proc/self/fd", ec);
     if (ec || path.empty()) return false;
     fs::path at = fs::absolute(path, ec);
