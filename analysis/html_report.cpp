@@ -249,7 +249,12 @@ void WriteChart(tavo::TextWriter& out, const LogPass& pass, const HourTable& cel
         peak = std::max(peak, sums[static_cast<std::size_t>(j)]);
     }
     // A scale of a few QSOs at least, so that a single QSO is not a full bar.
-    const auto [top, step] = YScale(std::max<long long>(peak, shape.maxTicks), shape.maxTicks);
+    // Named pair members, not a structured binding: clang 14 lets no lambda
+    // capture one.
+    const std::pair<long long, long long> scale =
+        YScale(std::max<long long>(peak, shape.maxTicks), shape.maxTicks);
+    const long long top = scale.first;
+    const long long step = scale.second;
     const double plotW = shape.width - shape.left - shape.right;
     const double plotH = shape.height - shape.top - shape.bottom;
     const double base = shape.top + plotH;
