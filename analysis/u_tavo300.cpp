@@ -23,17 +23,11 @@ std::size_t RowIndex(int day, int hour, int band) {
 }
 
 std::size_t TimeIndex(int day, int hour, int band, int country) {
-    return ((static_cast<std::size_t>(day - 1) * Hours + static_cast<std::size_t>(hour)) * Bands +
-            static_cast<std::size_t>(band)) *
-               CountrySlots +
-           static_cast<std::size_t>(country);
+    return RowIndex(day, hour, band) * CountrySlots + static_cast<std::size_t>(country);
 }
 
 std::size_t ChartIndex(int day, int hour, int band, int continent) {
-    return ((static_cast<std::size_t>(day - 1) * Hours + static_cast<std::size_t>(hour)) * Bands +
-            static_cast<std::size_t>(band)) *
-               (Continents + 1) +
-           static_cast<std::size_t>(continent);
+    return RowIndex(day, hour, band) * (Continents + 1) + static_cast<std::size_t>(continent);
 }
 
 struct Qso {

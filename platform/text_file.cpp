@@ -103,7 +103,8 @@ std::FILE* OpenRegular(const std::string& path) {
 }  // namespace
 
 std::optional<TextReader> TextReader::Open(const std::string& path, CtrlZ ctrlZ) {
-    if (path.empty() || IsFolder(path)) return std::nullopt;
+    // A folder is refused with every other file that is not a regular one.
+    if (path.empty()) return std::nullopt;
     std::FILE* f = OpenRegular(path);
     if (f == nullptr) return std::nullopt;
     return TextReader(f, path, ctrlZ);
