@@ -8,6 +8,7 @@
 #include "common/paths.h"
 #include "common/text.h"
 #include "country/cty_utl3.h"
+#include "logformat/log_formats.h"
 
 namespace u_tavo300 {
 
@@ -67,9 +68,9 @@ void WriteCountries(tavo::TextWriter& out, const LogPass& pass,
 }  // namespace
 
 std::string WorkedStatus(int Count, int Format) {
-    return "Worked " + tavo::IntToStr(Count) +
-           (Format == tv_util2::FormatZLogAll ? " stations / File type ZLOG(ALL)"
-                                              : " stations / File type Cabrillo");
+    const tv_util2::LogFormatEntry* entry = tv_util2::FindLogFormat(Format);
+    return "Worked " + tavo::IntToStr(Count) + " stations / File type " +
+           std::string(entry != nullptr ? entry->StatusWord : "");
 }
 
 long long ContinentHfTotal(const LogPass& Pass, int Continent) {

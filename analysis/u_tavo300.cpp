@@ -7,6 +7,7 @@
 
 #include "common/paths.h"
 #include "common/text.h"
+#include "logformat/log_formats.h"
 
 namespace u_tavo300 {
 
@@ -227,7 +228,7 @@ int AnalyzeLog(const cty_utl3::CountryDatabase& Db, LogPass& Pass, const std::st
     if (!log) return -1;
     Pass.detection_ = tv_util2::DetectLog(*log);
     tv_util2::GetColumnLayout(Pass.detection_, Pass.layout_);
-    if (Pass.Format() != tv_util2::FormatZLogAll && Pass.Format() != tv_util2::FormatCabrillo) {
+    if (!tv_util2::IsAnalysed(Pass.Format())) {
         return 0;
     }
     Format = Pass.Format();
