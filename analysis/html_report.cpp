@@ -1,5 +1,5 @@
-// The HTML report. Every figure comes from the pass through the functions the
-// text report uses, so the page and the report cannot disagree; numbers in the
+// The HTML report. Every figure comes from the model the text report renders,
+// so the page and the report cannot disagree; numbers in the
 // markup are written locale-free, figures shown to the user as the report
 // writes them.
 #include "analysis/html_report.h"
@@ -124,36 +124,32 @@ std::string BandHeads() {
     return heads;
 }
 
-void WriteContinentTable(tavo::TextWriter& out, const LogPass& pass) {
+void WriteContinentTable(tavo::TextWriter& out, const ContestModel& model) {
     out.WriteLine("<section class=\"card\">");
     out.WriteLine("<h2>QSOs by continent</h2>");
     out.WriteLine("<table id=\"continents\">");
     out.WriteLine("<thead><tr><th scope=\"col\" class=\"name\">Continent (MHz)</th>" + BandHeads() +
                   "<th scope=\"col\">ALL</th><th scope=\"col\">%</th></tr></thead>");
     out.WriteLine("<tbody>");
-    std::array<long long, HfBands> bandSum{};
     for (int k = 1; k <= Continents; ++k) {
+        const auto ku = static_cast<std::size_t>(k);
         std::string row = "<tr><th scope=\"row\" class=\"name\">" + Swatch(k) +
                           std::string(tavo::Trim(cty_utl3::ContinentName(k))) + "</th>";
-        for (int b = 0; b < HfBands; ++b) {
-            row += BandTd(pass.ContinentTally(b, k));
-            bandSum[static_cast<std::size_t>(b)] += pass.ContinentTally(b, k);
-        }
-        row += "<td>" + Num(ContinentHfTotal(pass, k)) + "</td>";
-        row += "<td>" + std::string(tavo::Trim(Share(ContinentShare(pass, k)))) + "%</td></tr>";
+        for (long long n : model.ContinentBands[ku]) row += BandTd(n);
+        row += "<td>" + Num(model.ContinentTotal[ku]) + "</td>";
+        row += "<td>" + std::string(tavo::Trim(Share(model.ContinentShare[ku]))) + "%</td></tr>";
         out.WriteLine(row);
     }
     out.WriteLine("</tbody>");
     std::string sum = "<tfoot><tr><th scope=\"row\" class=\"name\">Sum</th>";
-    for (long long n : bandSum) sum += "<td>" + Num(n) + "</td>";
-    sum += "<td>" + Num(pass.QsoCount()) + "</td><td></td></tr></tfoot>";
+    for (long long n : model.ContinentBandSums) sum += "<td>" + Num(n) + "</td>";
+    sum += "<td>" + Num(model.QsoCount) + "</td><td></td></tr></tfoot>";
     out.WriteLine(sum);
     out.WriteLine("</table>");
     out.WriteLine("</section>");
 }
 
-void WriteCountryTable(tavo::TextWriter& out, const LogPass& pass,
-                       const cty_utl3::CountryDatabase& db) {
+void WriteCountryTable(tavo::TextWriter& out, const ContestModel& model) {
     out.WriteLine("<section class=\"card\">");
     out.WriteLine("<h2>QSOs by country</h2>");
     out.WriteLine("<table id=\"countries\">");
@@ -162,18 +158,16 @@ void WriteCountryTable(tavo::TextWriter& out, const LogPass& pass,
         "class=\"name\">Country</th>" +
         BandHeads() + "<th scope=\"col\">ALL</th></tr></thead>");
     out.WriteLine("<tbody>");
-    for (int c = 1; c <= db.CountryCount(); ++c) {
-        if (pass.CountryTotal(c) == 0) continue;
-        const cty_utl3::TCountryRec& rec = db.Country(c);
+    for (const CountryRow& country : model.Countries) {
         std::string row =
-            "<tr><td class=\"name\">" + HtmlEscape(tavo::Trim(rec.MainPrefix.View())) +
-            "</td><td class=\"name\">" + HtmlEscape(tavo::Trim(rec.Name.View())) + "</td>";
-        for (int b = 0; b < HfBands; ++b) row += BandTd(pass.CountryTally(b, c));
-        row += "<td>" + Num(pass.CountryTotal(c)) + "</td></tr>";
+            "<tr><td class=\"name\">" + HtmlEscape(tavo::Trim(country.MainPrefix)) +
+            "</td><td class=\"name\">" + HtmlEscape(tavo::Trim(country.Name)) + "</td>";
+        for (long long n : country.Bands) row += BandTd(n);
+        row += "<td>" + Num(country.Total) + "</td></tr>";
         out.WriteLine(row);
     }
     out.WriteLine("</tbody>");
-    const CountryColumns sums = CountryColumnSums(pass, db);
+    const CountryColumns& sums = model.Columns;
     auto summary = [&out](std::string_view label, const std::array<long long, HfBands>& cells) {
         std::string row =
             "<tr><th scope=\"row\" class=\"name\" colspan=\"2\">" + std::string(label) + "</th>";
@@ -237,17 +231,12 @@ std::string BarTitle(int hour, const std::array<long long, Continents + 1>& cell
 
 // A stacked bar chart of one table, in the report's hour order; continents
 // stack from 1 at the bottom, each bar a group with its figures as title.
-void WriteChart(tavo::TextWriter& out, const LogPass& pass, const HourTable& cells,
+void WriteChart(tavo::TextWriter& out, const ContestModel& model, const ChartBlock& block,
                 const ChartShape& shape, const std::string& caption) {
-    std::array<long long, Hours> sums{};
+    const HourTable& cells = block.Cells;
+    const std::array<long long, Hours>& sums = block.ColumnSums;
     long long peak = 0;
-    for (int j = 0; j < Hours; ++j) {
-        for (int k = 1; k <= Continents; ++k)
-            sums[static_cast<std::size_t>(j)] +=
-                cells[static_cast<std::size_t>(ChartColumnHour(pass, j))]
-                     [static_cast<std::size_t>(k)];
-        peak = std::max(peak, sums[static_cast<std::size_t>(j)]);
-    }
+    for (long long n : sums) peak = std::max(peak, n);
     // A scale of a few QSOs at least, so that a single QSO is not a full bar.
     // Named pair members, not a structured binding: clang 14 lets no lambda
     // capture one.
@@ -276,7 +265,7 @@ void WriteChart(tavo::TextWriter& out, const LogPass& pass, const HourTable& cel
                       "\" text-anchor=\"end\">" + Num(t) + "</text>");
     }
     for (int j = 0; j < Hours; ++j) {
-        const int hour = ChartColumnHour(pass, j);
+        const int hour = model.ColumnHour(j);
         const double x = shape.left + slot * j + (slot - barW) / 2;
         const long long sum = sums[static_cast<std::size_t>(j)];
         if (sum > 0) {
@@ -317,69 +306,42 @@ void WriteLegend(tavo::TextWriter& out) {
     out.WriteLine(legend + "</ul>");
 }
 
-void WriteChartDay(tavo::TextWriter& out, const LogPass& pass, int day) {
+void WriteChartDay(tavo::TextWriter& out, const ContestModel& model, int day) {
     out.WriteLine("<section class=\"day\">");
     out.WriteLine("<h3>Day " + Num(day) + "</h3>");
-    const HourTable all = DayTable(pass, day, 0, Bands - 1);
-    const long long total = TableTotal(all);
+    const ChartBlock& all = model.AllBandDays[static_cast<std::size_t>(day - 1)];
+    const long long total = all.Total;
     if (total == 0) {
         out.WriteLine(
             "<p class=\"empty\">No QSO of this day has both an hour and a continent.</p>");
         out.WriteLine("</section>");
         return;
     }
-    WriteChart(out, pass, all, kDayChart, "<b>All bands</b> &middot; " + Plural(total, "QSO"));
+    WriteChart(out, model, all, kDayChart, "<b>All bands</b> &middot; " + Plural(total, "QSO"));
     WriteLegend(out);
     out.WriteLine("<div class=\"bands\">");
-    for (int b = 0; b < Bands; ++b) {
-        const HourTable cells = DayTable(pass, day, b, b);
-        const long long n = TableTotal(cells);
-        if (n == 0) continue;
-        WriteChart(out, pass, cells, kBandChart,
-                   "<b>" + TrimmedLabel(b) + " MHz</b> &middot; " + Plural(n, "QSO"));
+    for (const ChartBlock& block : model.BandDays[static_cast<std::size_t>(day - 1)]) {
+        WriteChart(out, model, block, kBandChart,
+                   "<b>" + TrimmedLabel(block.Band) + " MHz</b> &middot; " +
+                       Plural(block.Total, "QSO"));
     }
     out.WriteLine("</div>");
     out.WriteLine("</section>");
 }
 
-// The busiest hour over all bands and chart days: its QSOs, day and hour.
-struct BestHour {
-    long long qsos = 0;
-    int day = 0;
-    int hour = 0;
-};
-
-BestHour FindBestHour(const LogPass& pass) {
-    BestHour best;
-    for (int d = 1; d <= pass.ChartDay(); ++d) {
-        const HourTable all = DayTable(pass, d, 0, Bands - 1);
-        for (int j = 0; j < Hours; ++j) {
-            const int hour = ChartColumnHour(pass, j);
-            long long n = 0;
-            for (int k = 1; k <= Continents; ++k)
-                n += all[static_cast<std::size_t>(hour)][static_cast<std::size_t>(k)];
-            if (n > best.qsos) best = {n, d, hour};
-        }
-    }
-    return best;
-}
-
-void WriteHeader(tavo::TextWriter& out, const LogPass& pass, const cty_utl3::CountryDatabase& db,
-                 const std::string& name) {
+void WriteHeader(tavo::TextWriter& out, const ContestModel& model, const std::string& name) {
     out.WriteLine("<header class=\"card\">");
     out.WriteLine("<p class=\"tool\">Tavo " TAVO_VERSION " &middot; Country + Continent</p>");
     out.WriteLine("<h1>" + name + "</h1>");
-    out.WriteLine("<p class=\"status\">" + WorkedStatus(pass.QsoCount(), pass.Format()) + "</p>");
-    int countries = 0;
-    for (int c = 1; c <= db.CountryCount(); ++c) countries += pass.CountryTotal(c) > 0 ? 1 : 0;
-    const BestHour best = FindBestHour(pass);
+    out.WriteLine("<p class=\"status\">" + WorkedStatus(model.QsoCount, model.Format) + "</p>");
+    const BestHour& best = model.Best;
     std::string facts = "<ul class=\"facts\">";
-    facts += "<li><b>" + Num(pass.QsoCount()) + "</b>stations worked</li>";
-    facts += "<li><b>" + Num(countries) + "</b>countries</li>";
-    facts += "<li><b>" + Num(pass.ChartDay()) + "</b>chart days</li>";
-    if (best.qsos > 0)
-        facts += "<li><b>" + Num(best.qsos) + "</b>best hour: day " + Num(best.day) + ", hour " +
-                 TwoDigits(best.hour) + "</li>";
+    facts += "<li><b>" + Num(model.QsoCount) + "</b>stations worked</li>";
+    facts += "<li><b>" + Num(static_cast<long long>(model.Countries.size())) + "</b>countries</li>";
+    facts += "<li><b>" + Num(model.ChartDay) + "</b>chart days</li>";
+    if (best.Qsos > 0)
+        facts += "<li><b>" + Num(best.Qsos) + "</b>best hour: day " + Num(best.Day) + ", hour " +
+                 TwoDigits(best.Hour) + "</li>";
     out.WriteLine(facts + "</ul>");
     out.WriteLine("</header>");
 }
@@ -387,7 +349,7 @@ void WriteHeader(tavo::TextWriter& out, const LogPass& pass, const cty_utl3::Cou
 }  // namespace
 
 std::string HtmlFileName(std::string_view LogFileName) {
-    return OutputFileName(LogFileName, ".html");
+    return OutputFileName(LogFileName, HtmlPage.Extension);
 }
 
 std::string HtmlEscape(std::string_view Text) {
@@ -419,16 +381,15 @@ std::string_view ContinentColour(int Continent) {
                                                      : kColours[0];
 }
 
-void WriteHtmlReport(tavo::TextWriter& Page, const LogPass& Pass,
-                     const cty_utl3::CountryDatabase& Db, std::string_view LogFileName) {
-    const std::string name = HtmlEscape(tavo::ExtractFileName(LogFileName));
+void WriteHtmlReport(tavo::TextWriter& Page, const ContestModel& Model) {
+    const std::string name = HtmlEscape(tavo::ExtractFileName(Model.LogFileName));
     Page.WriteLine("<!DOCTYPE html>");
     Page.WriteLine("<html lang=\"en\">");
     Page.WriteLine("<head>");
     Page.WriteLine("<meta charset=\"utf-8\">");
     Page.WriteLine("<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">");
     Page.WriteLine("<meta name=\"generator\" content=\"Tavo " TAVO_VERSION "\">");
-    Page.WriteLine("<title>" + name + " &ndash; " + WorkedStatus(Pass.QsoCount(), Pass.Format()) +
+    Page.WriteLine("<title>" + name + " &ndash; " + WorkedStatus(Model.QsoCount, Model.Format) +
                    "</title>");
     Page.WriteLine("<style>");
     // Line by line, so that the page keeps one kind of line end throughout.
@@ -441,37 +402,19 @@ void WriteHtmlReport(tavo::TextWriter& Page, const LogPass& Pass,
     Page.WriteLine("</head>");
     Page.WriteLine("<body>");
     Page.WriteLine("<main>");
-    WriteHeader(Page, Pass, Db, name);
-    WriteContinentTable(Page, Pass);
-    WriteCountryTable(Page, Pass, Db);
+    WriteHeader(Page, Model, name);
+    WriteContinentTable(Page, Model);
+    WriteCountryTable(Page, Model);
     Page.WriteLine("<section class=\"card\" id=\"charts\">");
     Page.WriteLine("<h2>QSOs per hour</h2>");
-    for (int d = 1; d <= Pass.ChartDay(); ++d) WriteChartDay(Page, Pass, d);
-    if (Pass.ChartDay() == 0) Page.WriteLine("<p class=\"empty\">The log has no QSO.</p>");
+    for (int d = 1; d <= Model.ChartDay; ++d) WriteChartDay(Page, Model, d);
+    if (Model.ChartDay == 0) Page.WriteLine("<p class=\"empty\">The log has no QSO.</p>");
     Page.WriteLine("</section>");
     Page.WriteLine("</main>");
     Page.WriteLine("<footer>Written by Tavo " TAVO_VERSION
                    " from the same pass as the text report.</footer>");
     Page.WriteLine("</body>");
     Page.WriteLine("</html>");
-}
-
-bool HtmlBesideLog::Write(const LogPass& Pass, const cty_utl3::CountryDatabase& Db,
-                          const std::string& LogFileName) {
-    return WriteBesideLog(LogFileName, HtmlFileName(LogFileName), [&](tavo::TextWriter& out) {
-        WriteHtmlReport(out, Pass, Db, LogFileName);
-    });
-}
-
-bool HtmlTo::Write(const LogPass& Pass, const cty_utl3::CountryDatabase& Db,
-                   const std::string& LogFileName) {
-    WriteHtmlReport(out_, Pass, Db, LogFileName);
-    return true;
-}
-
-bool BothSinks::Write(const LogPass& Pass, const cty_utl3::CountryDatabase& Db,
-                      const std::string& LogFileName) {
-    return first_.Write(Pass, Db, LogFileName) && second_.Write(Pass, Db, LogFileName);
 }
 
 }  // namespace u_tavo300

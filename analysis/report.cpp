@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 
+#include "analysis/model.h"
 #include "analysis/report_format.h"
 #include "analysis/u_tavo300.h"
 #include "common/paths.h"
@@ -14,41 +15,33 @@ namespace u_tavo300 {
 
 namespace {
 
-void WriteContinents(tavo::TextWriter& out, const LogPass& pass) {
+void WriteContinents(tavo::TextWriter& out, const ContestModel& model) {
     out.WriteLine(" Band(MHz)      1.9   3.5    7    14    21    28  |  ALL :  -%-");
     out.WriteLine(std::string(64, '-'));
-    long long bandSum[HfBands] = {};
     for (int k = 1; k <= Continents; ++k) {
+        const auto ku = static_cast<std::size_t>(k);
         std::string line(cty_utl3::ContinentName(k));
         line += '|';
-        for (int b = 0; b < HfBands; ++b) {
-            int n = pass.ContinentTally(b, k);
-            line += BandCell(n);
-            bandSum[b] += n;
-        }
-        line += "| " + Int4(ContinentHfTotal(pass, k));
-        line += " : " + Share(ContinentShare(pass, k)) + "%";
+        for (long long n : model.ContinentBands[ku]) line += BandCell(n);
+        line += "| " + Int4(model.ContinentTotal[ku]);
+        line += " : " + Share(model.ContinentShare[ku]) + "%";
         out.WriteLine(line);
     }
     out.WriteLine(std::string(64, '-'));
     std::string sum = "    Sum      |";
-    for (long long n : bandSum) sum += Int4(n) + "  ";
-    sum += "| " + Int4(pass.QsoCount()) + "  ";
+    for (long long n : model.ContinentBandSums) sum += Int4(n) + "  ";
+    sum += "| " + Int4(model.QsoCount) + "  ";
     out.WriteLine(sum);
 }
 
-void WriteCountries(tavo::TextWriter& out, const LogPass& pass,
-                    const cty_utl3::CountryDatabase& db) {
+void WriteCountries(tavo::TextWriter& out, const ContestModel& model) {
     out.WriteLine("Px      Country                    1.9   3.5    7    14    21    28     ALL");
     out.WriteLine(std::string(76, '-'));
-    const int countries = db.CountryCount();
-    for (int c = 1; c <= countries; ++c) {
-        if (pass.CountryTotal(c) == 0) continue;
-        const cty_utl3::TCountryRec& rec = db.Country(c);
-        std::string line = tavo::PadRight(rec.MainPrefix.View(), 5) + ":";
-        line += tavo::PadRight(rec.Name.View(), 26) + "|";
-        for (int b = 0; b < HfBands; ++b) line += BandCell(pass.CountryTally(b, c));
-        line += "| " + Int4(pass.CountryTotal(c));
+    for (const CountryRow& row : model.Countries) {
+        std::string line = tavo::PadRight(row.MainPrefix, 5) + ":";
+        line += tavo::PadRight(row.Name, 26) + "|";
+        for (long long n : row.Bands) line += BandCell(n);
+        line += "| " + Int4(row.Total);
         out.WriteLine(line);
     }
     out.WriteLine(std::string(77, '-'));
@@ -60,9 +53,8 @@ void WriteCountries(tavo::TextWriter& out, const LogPass& pass,
         }
         out.WriteLine(line + "| " + Int4(total));
     };
-    const CountryColumns sums = CountryColumnSums(pass, db);
-    summary("   QSOs                         |", sums.Qsos);
-    summary("   Country                      |", sums.Worked);
+    summary("   QSOs                         |", model.Columns.Qsos);
+    summary("   Country                      |", model.Columns.Worked);
 }
 
 }  // namespace
@@ -73,45 +65,20 @@ std::string WorkedStatus(int Count, int Format) {
            std::string(entry != nullptr ? entry->StatusWord : "");
 }
 
-long long ContinentHfTotal(const LogPass& Pass, int Continent) {
-    long long total = 0;
-    for (int b = 0; b < HfBands; ++b) total += Pass.ContinentTally(b, Continent);
-    return total;
-}
-
-double ContinentShare(const LogPass& Pass, int Continent) {
-    // With no QSO at all there is nothing to share out: every share is 0.0.
-    if (Pass.QsoCount() <= 0) return 0.0;
-    return static_cast<double>(ContinentHfTotal(Pass, Continent)) / Pass.QsoCount() * 100;
-}
-
-CountryColumns CountryColumnSums(const LogPass& Pass, const cty_utl3::CountryDatabase& Db) {
-    CountryColumns sums;
-    for (int c = 1; c <= Db.CountryCount(); ++c) {
-        for (int b = 0; b < HfBands; ++b) {
-            const int n = Pass.CountryTally(b, c);
-            sums.Qsos[static_cast<std::size_t>(b)] += n;
-            sums.Worked[static_cast<std::size_t>(b)] += n > 0 ? 1 : 0;
-        }
-    }
-    return sums;
-}
-
-void WriteBreakdownReport(tavo::TextWriter& Report, const LogPass& Pass,
-                          const cty_utl3::CountryDatabase& Db, std::string_view LogFileName) {
+void WriteBreakdownReport(tavo::TextWriter& Report, const ContestModel& Model) {
     Report.WriteLine("  Tavo / Country + Continent  Ver 3.80 TAVO-PROJECT ");
     Report.WriteLine("                             logfile=" +
-                     std::string(tavo::ExtractFileName(LogFileName)));
+                     std::string(tavo::ExtractFileName(Model.LogFileName)));
     Report.WriteLine();
-    WriteContinents(Report, Pass);
-    Report.WriteLine();
-    Report.WriteLine();
-    WriteCountries(Report, Pass, Db);
+    WriteContinents(Report, Model);
     Report.WriteLine();
     Report.WriteLine();
-    WriteAllBandTimeChart(Report, Pass);
+    WriteCountries(Report, Model);
     Report.WriteLine();
-    WriteBandTimeCharts(Report, Pass);
+    Report.WriteLine();
+    WriteAllBandTimeChart(Report, Model);
+    Report.WriteLine();
+    WriteBandTimeCharts(Report, Model);
 }
 
 }  // namespace u_tavo300

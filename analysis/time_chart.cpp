@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 
+#include "analysis/model.h"
 #include "analysis/report_format.h"
 #include "analysis/u_tavo300.h"
 #include "common/text.h"
@@ -12,22 +13,21 @@ namespace u_tavo300 {
 
 namespace {
 
-void WriteBlock(tavo::TextWriter& out, const LogPass& pass, const HourTable& cells) {
+void WriteBlock(tavo::TextWriter& out, const ContestModel& model, const ChartBlock& block) {
     std::string header = "    ";
-    for (int j = 0; j < Hours; ++j) header += Int3(ChartColumnHour(pass, j));
+    for (int j = 0; j < Hours; ++j) header += Int3(model.ColumnHour(j));
     out.WriteLine(header);
     const std::string rule(82, '-');
     out.WriteLine(rule);
-    std::array<long long, Hours> columnSum{};
     for (int k = 1; k <= Continents; ++k) {
         std::string row(cty_utl3::ContinentAbbr(k));
         row += " |";
         long long total = 0;
         for (int j = 0; j < Hours; ++j) {
-            long long n = cells[static_cast<std::size_t>(ChartColumnHour(pass, j))][k];
+            long long n = block.Cells[static_cast<std::size_t>(model.ColumnHour(j))]
+                                     [static_cast<std::size_t>(k)];
             row += n == 0 ? "  -" : Int3(n);
             total += n;
-            columnSum[static_cast<std::size_t>(j)] += n;
         }
         out.WriteLine(row + "|" + Int4(total));
     }
@@ -36,8 +36,8 @@ void WriteBlock(tavo::TextWriter& out, const LogPass& pass, const HourTable& cel
     std::string running(10, ' ');
     long long total = 0;
     for (int j = 0; j < Hours; ++j) {
-        sum += Int3(columnSum[static_cast<std::size_t>(j)]);
-        total += columnSum[static_cast<std::size_t>(j)];
+        sum += Int3(block.ColumnSums[static_cast<std::size_t>(j)]);
+        total += block.ColumnSums[static_cast<std::size_t>(j)];
         if (j % 3 == 2) running += Int3(total) + "      ";
     }
     out.WriteLine(sum + "|" + Int4(total));
@@ -47,47 +47,23 @@ void WriteBlock(tavo::TextWriter& out, const LogPass& pass, const HourTable& cel
 
 }  // namespace
 
-HourTable DayTable(const LogPass& Pass, int Day, int FirstBand, int LastBand) {
-    HourTable cells{};
-    for (int h = 0; h < Hours; ++h) {
-        for (int b = FirstBand; b <= LastBand; ++b) {
-            for (int k = 1; k <= Continents; ++k)
-                cells[static_cast<std::size_t>(h)][static_cast<std::size_t>(k)] +=
-                    Pass.ChartHours(Day, h, b, k);
-        }
-    }
-    return cells;
-}
-
-int ChartColumnHour(const LogPass& Pass, int Column) { return (Pass.FirstHour() + Column) % Hours; }
-
-long long TableTotal(const HourTable& Cells) {
-    long long total = 0;
-    for (const auto& hour : Cells) {
-        for (int k = 1; k <= Continents; ++k) total += hour[static_cast<std::size_t>(k)];
-    }
-    return total;
-}
-
-void WriteAllBandTimeChart(tavo::TextWriter& Report, const LogPass& Pass) {
+void WriteAllBandTimeChart(tavo::TextWriter& Report, const ContestModel& Model) {
     Report.WriteLine("Time Chart / QSO  ALL BAND ");
-    for (int d = 1; d <= Pass.ChartDay(); ++d) {
-        Report.WriteLine("day " + tavo::IntToStr(d));
-        WriteBlock(Report, Pass, DayTable(Pass, d, 0, Bands - 1));
+    for (const ChartBlock& day : Model.AllBandDays) {
+        Report.WriteLine("day " + tavo::IntToStr(day.Day));
+        WriteBlock(Report, Model, day);
     }
 }
 
-void WriteBandTimeCharts(tavo::TextWriter& Report, const LogPass& Pass) {
+void WriteBandTimeCharts(tavo::TextWriter& Report, const ContestModel& Model) {
     Report.WriteLine("Time Chart / QSO ");
-    for (int d = 1; d <= Pass.ChartDay(); ++d) {
+    for (int d = 1; d <= Model.ChartDay; ++d) {
         Report.WriteLine("day " + tavo::IntToStr(d));
-        for (int b = 0; b < Bands; ++b) {
-            const HourTable cells = DayTable(Pass, d, b, b);
-            if (TableTotal(cells) == 0) continue;
+        for (const ChartBlock& block : Model.BandDays[static_cast<std::size_t>(d - 1)]) {
             std::string label;
-            BandLabel(b, label);
+            BandLabel(block.Band, label);
             Report.WriteLine("-- " + label + "MHz--");
-            WriteBlock(Report, Pass, cells);
+            WriteBlock(Report, Model, block);
         }
     }
 }

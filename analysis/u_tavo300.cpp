@@ -1,5 +1,7 @@
 #include "analysis/u_tavo300.h"
 
+#include "analysis/model.h"
+
 #include <algorithm>
 #include <array>
 #include <functional>
@@ -237,12 +239,12 @@ int AnalyzeLog(const cty_utl3::CountryDatabase& Db, LogPass& Pass, const std::st
     runner.ReadLog(*log);
     log.reset();
     runner.DeriveTables();
-    if (!Sink.Write(Pass, Db, FileName)) return -1;
+    if (!Sink.Write(BuildModel(Pass, Db, FileName))) return -1;
     return Pass.QsoCount();
 }
 
 int AnalyzeLog(const std::string& FileName, int& Format) {
-    ReportBesideLog beside;
+    OutputBesideLog beside(TextReport);
     return AnalyzeLog(cty_utl3::DefaultCountryDatabase(), DefaultLogPass(), FileName, Format,
                       beside);
 }
@@ -261,16 +263,20 @@ bool WriteBesideLog(const std::string& LogFileName, const std::string& OutputNam
     return true;
 }
 
-bool ReportBesideLog::Write(const LogPass& Pass, const cty_utl3::CountryDatabase& Db,
-                            const std::string& LogFileName) {
-    return WriteBesideLog(LogFileName, ReportFileName(LogFileName), [&](tavo::TextWriter& out) {
-        WriteBreakdownReport(out, Pass, Db, LogFileName);
-    });
+bool OutputBesideLog::Write(const ContestModel& Model) {
+    return WriteBesideLog(Model.LogFileName, OutputFileName(Model.LogFileName, kind_.Extension),
+                          [&](tavo::TextWriter& out) { kind_.Render(out, Model); });
 }
 
-bool ReportTo::Write(const LogPass& Pass, const cty_utl3::CountryDatabase& Db,
-                     const std::string& LogFileName) {
-    WriteBreakdownReport(out_, Pass, Db, LogFileName);
+bool OutputTo::Write(const ContestModel& Model) {
+    kind_.Render(out_, Model);
+    return true;
+}
+
+bool SinkList::Write(const ContestModel& Model) {
+    for (ReportSink* sink : sinks_) {
+        if (!sink->Write(Model)) return false;
+    }
     return true;
 }
 
@@ -285,7 +291,7 @@ std::string DropExtension(std::string_view FileName) {
 }
 
 std::string ReportFileName(std::string_view LogFileName) {
-    return OutputFileName(LogFileName, ".tavo");
+    return OutputFileName(LogFileName, TextReport.Extension);
 }
 
 std::string OutputFileName(std::string_view LogFileName, std::string_view Ext) {

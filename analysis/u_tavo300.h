@@ -49,7 +49,8 @@ public:
 
 private:
     friend class PassRunner;
-    friend int AnalyzeLog(const cty_utl3::CountryDatabase&, LogPass&, const std::string&, int&, class ReportSink&);
+    friend int AnalyzeLog(const cty_utl3::CountryDatabase&, LogPass&, const std::string&, int&,
+                          class ReportSink&);
     void Clear();
 
     std::vector<std::int32_t> timeTally_;  // [day][hour][band][country]
@@ -70,34 +71,57 @@ private:
     int qsoLimit_ = std::numeric_limits<std::int32_t>::max();
 };
 
-// Where a pass that took the log puts its report.
+struct ContestModel;
+
+// One output of a pass: its extension beside the log and the renderer that
+// writes it from the pass's model.
+struct OutputKind {
+    std::string_view Name;       // "report", "html", "json"
+    std::string_view Extension;  // ".tavo": the log's own extension replaced by it
+    void (*Render)(tavo::TextWriter& Out, const ContestModel& Model);
+};
+
+// Where a pass that took the log puts its outputs.
 class ReportSink {
 public:
     virtual ~ReportSink() = default;
-    // False when the report cannot be created; write errors raise tavo::IoError.
-    virtual bool Write(const LogPass& Pass, const cty_utl3::CountryDatabase& Db,
-                       const std::string& LogFileName) = 0;
+    // False when an output cannot be created; write errors raise tavo::IoError.
+    virtual bool Write(const ContestModel& Model) = 0;
 };
 
-// The report beside the log, named by ReportFileName.
-class ReportBesideLog : public ReportSink {
+// An output beside the log, named by OutputFileName and written through
+// WriteBesideLog's safe replacement.
+class OutputBesideLog : public ReportSink {
 public:
-    bool Write(const LogPass& Pass, const cty_utl3::CountryDatabase& Db,
-               const std::string& LogFileName) override;
-};
-
-// The report to a writer the caller owns, such as standard output.
-class ReportTo : public ReportSink {
-public:
-    explicit ReportTo(tavo::TextWriter& Out) : out_(Out) {}
-    bool Write(const LogPass& Pass, const cty_utl3::CountryDatabase& Db,
-               const std::string& LogFileName) override;
+    explicit OutputBesideLog(const OutputKind& Kind) : kind_(Kind) {}
+    bool Write(const ContestModel& Model) override;
 
 private:
+    const OutputKind& kind_;
+};
+
+// An output to a writer the caller owns, such as standard output.
+class OutputTo : public ReportSink {
+public:
+    OutputTo(const OutputKind& Kind, tavo::TextWriter& Out) : kind_(Kind), out_(Out) {}
+    bool Write(const ContestModel& Model) override;
+
+private:
+    const OutputKind& kind_;
     tavo::TextWriter& out_;
 };
 
-// One pass over a log into Pass, then its report to Sink. The number of
+// Several sinks in turn; a later one is not written when an earlier one fails.
+class SinkList : public ReportSink {
+public:
+    void Add(ReportSink& Sink) { sinks_.push_back(&Sink); }
+    bool Write(const ContestModel& Model) override;
+
+private:
+    std::vector<ReportSink*> sinks_;
+};
+
+// One pass over a log into Pass, then its model to Sink. The number of
 // worked stations after a pass that wrote the report; 0 with Format -1 for a
 // refused format; -1 when the log cannot be opened or the report cannot be
 // created (or is the log itself, through a link). Format is 1 or 2 when the
@@ -145,30 +169,21 @@ int StartStamp();
 // "Worked N stations / File type ..." for a pass of Count stations in Format 1 or 2.
 std::string WorkedStatus(int Count, int Format);
 
-// The breakdown tables' figures, which every writer of a report shows alike.
-// A continent's QSOs on the HF bands, and that as a share in percent of all
-// worked stations (0 when there are none).
-long long ContinentHfTotal(const LogPass& Pass, int Continent);
-double ContinentShare(const LogPass& Pass, int Continent);
 // Per HF band over every country: the QSOs, and the countries worked.
 struct CountryColumns {
     std::array<long long, HfBands> Qsos{};
     std::array<long long, HfBands> Worked{};
 };
-CountryColumns CountryColumnSums(const LogPass& Pass, const cty_utl3::CountryDatabase& Db);
 
 // One time chart's cells: [hour of the day][continent 1..6].
 using HourTable = std::array<std::array<long long, Continents + 1>, Hours>;
-// A chart day's cells for bands FirstBand..LastBand summed.
-HourTable DayTable(const LogPass& Pass, int Day, int FirstBand, int LastBand);
-// The hour of the day that chart column 0..23 shows: the charts begin at the first hour.
-int ChartColumnHour(const LogPass& Pass, int Column);
-long long TableTotal(const HourTable& Cells);
 
-// Writers of the report from a pass and the database it was resolved with.
-void WriteBreakdownReport(tavo::TextWriter& Report, const LogPass& Pass,
-                          const cty_utl3::CountryDatabase& Db, std::string_view LogFileName);
-void WriteAllBandTimeChart(tavo::TextWriter& Report, const LogPass& Pass);
-void WriteBandTimeCharts(tavo::TextWriter& Report, const LogPass& Pass);
+// The text report's writers, from the model of a pass.
+void WriteBreakdownReport(tavo::TextWriter& Report, const ContestModel& Model);
+void WriteAllBandTimeChart(tavo::TextWriter& Report, const ContestModel& Model);
+void WriteBandTimeCharts(tavo::TextWriter& Report, const ContestModel& Model);
+
+// The text report beside the log, as the window's Execute writes it.
+inline constexpr OutputKind TextReport{"report", ".tavo", &WriteBreakdownReport};
 
 }  // namespace u_tavo300

@@ -24,7 +24,7 @@ ExecuteResult ExecuteLog(const std::string& LogFileName, u_tavo300::ReportSink& 
 }
 
 ExecuteResult ExecuteLog(const std::string& LogFileName) {
-    u_tavo300::ReportBesideLog beside;
+    u_tavo300::OutputBesideLog beside(u_tavo300::TextReport);
     return ExecuteLog(LogFileName, beside, cty_utl3::DefaultCountryDatabase(),
                       u_tavo300::DefaultLogPass());
 }

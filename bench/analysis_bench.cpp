@@ -40,7 +40,7 @@ void RunPass(benchmark::State& state, const std::string& log, int qsos) {
     u_tavo300::LogPass pass;
     for (auto _ : state) {
         std::optional<tavo::TextWriter> writer = tavo::TextWriter::Create(out);
-        u_tavo300::ReportTo sink(*writer);
+        u_tavo300::OutputTo sink(u_tavo300::TextReport, *writer);
         int format = 0;
         benchmark::DoNotOptimize(u_tavo300::AnalyzeLog(Database(), pass, log, format, sink));
         writer->Close();

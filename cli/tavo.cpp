@@ -20,6 +20,7 @@
 #include "analysis/u_tavo300.h"
 #include "app/command_texts.h"
 #include "app/execute.h"
+#include "app/outputs.h"
 #include "common/text.h"
 #include "country/cty_convert.h"
 #include "country/cty_utl3.h"
@@ -207,6 +208,16 @@ struct LogOutcome {
     bool failed = false;
 };
 
+// The outputs a report command writes: the text report, then each asked for.
+std::vector<const u_tavo300::OutputKind*> OutputsOf(const Options& o) {
+    std::vector<const u_tavo300::OutputKind*> kinds;
+    for (const u_tavo300::OutputKind* kind : tavo::Outputs()) {
+        if (kind == &u_tavo300::TextReport || (kind->Name == "html" && o.html))
+            kinds.push_back(kind);
+    }
+    return kinds;
+}
+
 // One log of `report`; the pass is the caller's, so each job has its own.
 LogOutcome ReportLog(const Options& o, const std::string& log, u_tavo300::LogPass& pass) {
     const std::string prefix = o.args.size() > 1 ? log + ": " : "";
@@ -214,22 +225,20 @@ LogOutcome ReportLog(const Options& o, const std::string& log, u_tavo300::LogPas
     try {
         const cty_utl3::CountryDatabase& db = cty_utl3::DefaultCountryDatabase();
         tavo::ExecuteResult result;
+        const std::vector<const u_tavo300::OutputKind*> kinds = OutputsOf(o);
         if (o.toStdout) {
-            // One document per stream: with --html the page is what was asked for.
+            // One document per stream: the last output asked for is the one.
             tavo::TextWriter out = tavo::TextWriter::Attach(stdout, "standard output");
-            u_tavo300::ReportTo report(out);
-            u_tavo300::HtmlTo page(out);
-            u_tavo300::ReportSink* sink =
-                o.html ? static_cast<u_tavo300::ReportSink*>(&page) : &report;
-            result = tavo::ExecuteLog(log, *sink, db, pass);
+            u_tavo300::OutputTo sink(*kinds.back(), out);
+            result = tavo::ExecuteLog(log, sink, db, pass);
             out.Close();
         } else {
-            u_tavo300::ReportBesideLog report;
-            u_tavo300::HtmlBesideLog page;
-            u_tavo300::BothSinks both(report, page);
-            u_tavo300::ReportSink* sink =
-                o.html ? static_cast<u_tavo300::ReportSink*>(&both) : &report;
-            result = tavo::ExecuteLog(log, *sink, db, pass);
+            std::vector<u_tavo300::OutputBesideLog> beside;
+            beside.reserve(kinds.size());
+            for (const u_tavo300::OutputKind* kind : kinds) beside.emplace_back(*kind);
+            u_tavo300::SinkList sinks;
+            for (u_tavo300::OutputBesideLog& sink : beside) sinks.Add(sink);
+            result = tavo::ExecuteLog(log, sinks, db, pass);
         }
         // A failure is an error message; a success is the command's output,
         // unless the report itself took standard output.

@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (devNull == nullptr) std::abort();
     std::string log = tavo::fuzz::PutFile("fuzz.cbr", tavo::fuzz::AsText(data, size));
     tavo::TextWriter out = tavo::TextWriter::Attach(devNull, "/dev/null");
-    u_tavo300::ReportTo sink(out);
+    u_tavo300::OutputTo sink(u_tavo300::TextReport, out);
     int format = 0;
     int count = u_tavo300::AnalyzeLog(db, pass, log, format, sink);
     if (count < 0) tavo::fuzz::Broken("a regular log could not be opened");

@@ -127,7 +127,7 @@ TEST_F(Analyze, APassReusedAfterAThreeDayLogHoldsWhatAFreshPassHolds) {
     cty_utl3::CountryDatabase db;
     ASSERT_EQ(db.Load(dir.Write("OWN.DAT", TestCountryFile())), 0);
     LogPass reused, fresh;
-    ReportBesideLog sink;
+    OutputBesideLog sink(TextReport);
     int f = 0;
     ASSERT_EQ(AnalyzeLog(db, reused, longer, f, sink), 6);
     ASSERT_EQ(reused.ChartDay(), 3);
@@ -335,7 +335,7 @@ TEST_F(Analyze, AFailedReportLeavesTheEarlierOneWhole) {
 TEST_F(Analyze, ALogWithMoreQsoLinesThanTheCountsHoldIsRefused) {
     LogPass pass;
     pass.SetQsoLimit(3);
-    ReportBesideLog beside;
+    OutputBesideLog beside(TextReport);
     log = dir.Write("cq.cbr", CabrilloLog(Repeat(3, Qso("14025", "JA1ABC"))));
     EXPECT_EQ(AnalyzeLog(cty_utl3::DefaultCountryDatabase(), pass, log, format, beside), 3);
     const std::string report = Report();
@@ -382,11 +382,11 @@ TEST_F(Analyze, PassesOfTheirOwnRunSideBySideOnOneDatabase) {
     int formatA = 0, formatB = 0, countA = 0, countB = 0;
     {
         std::thread one([&] {
-            ReportBesideLog sink;
+            OutputBesideLog sink(TextReport);
             countA = AnalyzeLog(db, a, japan, formatA, sink);
         });
         std::thread two([&] {
-            ReportBesideLog sink;
+            OutputBesideLog sink(TextReport);
             countB = AnalyzeLog(db, b, germany, formatB, sink);
         });
         one.join();
@@ -411,7 +411,7 @@ TEST_F(Analyze, PassesOfTheirOwnRunSideBySideOnOneDatabase) {
     {
         std::optional<tavo::TextWriter> out = tavo::TextWriter::Create(copy);
         ASSERT_TRUE(out);
-        ReportTo sink(*out);
+        OutputTo sink(TextReport, *out);
         EXPECT_EQ(AnalyzeLog(db, a, germany, formatA, sink), 200);
         out->Close();
     }

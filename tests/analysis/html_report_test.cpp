@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <optional>
 #include <sstream>
 #include <vector>
@@ -40,9 +41,11 @@ struct Outputs {
 Outputs ReportBoth(const TempDir& dir, const std::string& source) {
     std::string log = dir.File(std::filesystem::path(source).filename().string());
     std::filesystem::copy_file(source, log);
-    ReportBesideLog report;
-    HtmlBesideLog page;
-    BothSinks both(report, page);
+    OutputBesideLog report(TextReport);
+    OutputBesideLog page(HtmlPage);
+    SinkList both;
+    both.Add(report);
+    both.Add(page);
     LogPass pass;
     int format = 0;
     Outputs out;
@@ -368,16 +371,17 @@ TEST(HtmlReportHostile, NamesFromTheLogAndTheDataFileAreTextNotMarkup) {
     std::string log = dir.Write(
         "cq.cbr", CabrilloLog(CabrilloQso("14025", "2012-11-24", "0100", "JA1ABC") + "\r\n" +
                               CabrilloQso(" 7025", "2012-11-24", "0200", "DL1ABC") + "\r\n"));
-    ReportBesideLog beside;
+    OutputBesideLog beside(TextReport);
     LogPass pass;
     int format = 0;
     ASSERT_EQ(AnalyzeLog(db, pass, log, format, beside), 2);
+    ContestModel model = BuildModel(pass, db, "logs/a<b>&'\".cbr");
     // A name Windows would refuse for a file is still a name a page can be given.
     std::string pagePath = dir.File("page.html");
     {
         std::optional<tavo::TextWriter> out = tavo::TextWriter::Create(pagePath);
         ASSERT_TRUE(out);
-        WriteHtmlReport(*out, pass, db, "logs/a<b>&'\".cbr");
+        WriteHtmlReport(*out, model);
         out->Close();
     }
     const std::string page = ReadBytes(pagePath);
@@ -405,7 +409,7 @@ TEST_F(HtmlReport, ALogWithoutChartCellsStillGivesAWholePage) {
     // QSOs without an hour are worked stations with no bar.
     std::string log = dir.Write(
         "nohour.cbr", CabrilloLog(CabrilloQso("14025", "2012-11-24", "xx00", "JA1ABC") + "\r\n"));
-    HtmlBesideLog sink;
+    OutputBesideLog sink(HtmlPage);
     LogPass pass;
     int format = 0;
     ASSERT_EQ(AnalyzeLog(cty_utl3::DefaultCountryDatabase(), pass, log, format, sink), 1);
@@ -431,11 +435,11 @@ TEST(HtmlFileName, ReplacesTheExtensionAsTheReportDoesAndNeverNamesTheLog) {
     EXPECT_EQ(ReportFileName("odd.tavo"), "odd.tavo.tavo");
 }
 
-TEST(BothSinks, WritesTheSecondOnlyAfterTheFirstWorked) {
+TEST(SinkList, WritesALaterSinkOnlyAfterTheEarlierOnesWorked) {
     struct Recorder : ReportSink {
         Recorder(std::vector<std::string>& log, std::string name, bool works)
             : log_(log), name_(std::move(name)), works_(works) {}
-        bool Write(const LogPass&, const cty_utl3::CountryDatabase&, const std::string&) override {
+        bool Write(const ContestModel&) override {
             log_.push_back(name_);
             return works_;
         }
@@ -445,11 +449,16 @@ TEST(BothSinks, WritesTheSecondOnlyAfterTheFirstWorked) {
     };
     std::vector<std::string> calls;
     Recorder good(calls, "first", true), bad(calls, "bad", false), second(calls, "second", true);
-    LogPass pass;
-    cty_utl3::CountryDatabase db;
-    EXPECT_TRUE(BothSinks(good, second).Write(pass, db, "x.cbr"));
-    EXPECT_FALSE(BothSinks(bad, second).Write(pass, db, "x.cbr"));
-    EXPECT_FALSE(BothSinks(good, bad).Write(pass, db, "x.cbr"));
+    auto list = [](ReportSink& first, ReportSink& then) {
+        auto sinks = std::make_unique<SinkList>();
+        sinks->Add(first);
+        sinks->Add(then);
+        return sinks;
+    };
+    const ContestModel model;
+    EXPECT_TRUE(list(good, second)->Write(model));
+    EXPECT_FALSE(list(bad, second)->Write(model));
+    EXPECT_FALSE(list(good, bad)->Write(model));
     EXPECT_EQ(calls, (std::vector<std::string>{"first", "second", "bad", "first", "bad"}));
 }
 

@@ -1,0 +1,25 @@
+#include "app/outputs.h"
+
+#include <array>
+
+#include "analysis/html_report.h"
+
+namespace tavo {
+
+namespace {
+
+constexpr std::array<const u_tavo300::OutputKind*, 2> kOutputs = {&u_tavo300::TextReport,
+                                                                  &u_tavo300::HtmlPage};
+
+}  // namespace
+
+std::span<const u_tavo300::OutputKind* const> Outputs() { return kOutputs; }
+
+const u_tavo300::OutputKind* FindOutput(std::string_view Name) {
+    for (const u_tavo300::OutputKind* kind : kOutputs) {
+        if (kind->Name == Name) return kind;
+    }
+    return nullptr;
+}
+
+}  // namespace tavo
