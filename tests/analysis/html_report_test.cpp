@@ -192,11 +192,12 @@ using Charts = std::map<std::pair<int, std::string>, Chart>;  // (day, band or A
 Chart TextBlock(const std::vector<std::string>& lines, std::size_t header) {
     Chart chart;
     std::vector<std::string> hours = Words(lines[header]);
+    const std::size_t width = (lines[header + 1].size() - 10) / 24;  // from the rule's length
     for (std::size_t j = 0; j < hours.size(); ++j) {
         std::array<long long, 7> counts{};
         long long sum = 0;
         for (int k = 1; k <= 6; ++k) {
-            std::string cell(tavo::Trim(lines[header + 1 + k].substr(4 + 3 * j, 3)));
+            std::string cell(tavo::Trim(lines[header + 1 + k].substr(4 + width * j, width)));
             counts[k] = cell == "-" ? 0 : std::stoll(cell);
             sum += counts[k];
         }
