@@ -124,5 +124,31 @@ TEST(CabrilloFields, ZLogLinesAreStillCutByTheirColumns) {
     EXPECT_EQ(q.Call, "JA1ABC    ");
 }
 
+TEST(LooksLikeCall, TheIssuesCallsAndNonCalls) {
+    for (std::string_view call : {"DL1ABC", "4X1AB", "9A1A", "2E0ABC", "VP2E/W1AW", "3A/DL1ABC",
+                                  "W1AW/MM", "4U1UN", "dl1abc", "W1AW/DL1ABC", "KH6/W1AW/P"})
+        EXPECT_TRUE(LooksLikeCall(call)) << call;
+    for (std::string_view other :
+         {"599", "5NN", "OH", "LASS", "10A", "FN42", "FN42AB", "fn42ab", "001", "", "/W1AW",
+          "W1AW/", "W1AW//P", "W1AWXYZ/P", "ABCDE/W1AW", "W1AW/PORTA", "W123456A", "DL1ÄBC"})
+        EXPECT_FALSE(LooksLikeCall(other)) << other;
+    // A call whose shape a locator cannot have is not mistaken for one.
+    EXPECT_TRUE(LooksLikeCall("SN42AB"));
+}
+
+TEST(CabrilloFields, UnevenExchangesStillFindTheCall) {
+    // The received exchange is missing: the halves land on the sent QTH "OH".
+    EXPECT_EQ(Call("QSO: 7030 CW 2024-03-09 1201 N8XX 599 OH W1AW"), "W1AW");
+    // A sent exchange shorter than the received one: the halves land on "599".
+    EXPECT_EQ(Call("QSO: 7030 CW 2024-03-09 1201 N8XX OH W1AW 599 CT 7"), "W1AW");
+    // Later fields first, then earlier ones; never the sent call.
+    EXPECT_EQ(Call("QSO: 7030 CW 2024-03-09 1201 N8XX K1AA 5NN 599 OH K2BB"), "K2BB");
+    EXPECT_EQ(Call("QSO: 7030 CW 2024-03-09 1201 N8XX 599 K1AA OH CT 7"), "K1AA");
+    // With no field like a call, the halves rule stands.
+    EXPECT_EQ(Call("QSO: 7030 CW 2024-03-09 1201 N8XX 599 OH 599 CT"), "OH");
+    // A grid is not taken for a call.
+    EXPECT_EQ(Call("QSO: 144 PH 2018-01-20 1903 W6REK CM87 DM04 N6NB"), "N6NB");
+}
+
 }  // namespace
 }  // namespace tv_util2
