@@ -474,6 +474,22 @@ int CabrilloBandOf(std::string_view Frequency) {
     return 10;
 }
 
+namespace {
+
+// The call fields of the zLog ALL line and of the Cabrillo template are 13
+// wide, though the layouts' spans read 10: the call is the run of non-blank
+// bytes from the span's column, at most this many.
+constexpr std::int32_t kCallFieldWidth = 13;
+
+std::string_view CallAt(std::string_view line, ColumnSpan span) {
+    std::string_view field = ExtractField(line, {span.Start, kCallFieldWidth});
+    std::size_t n = 0;
+    while (n < field.size() && IsTokenChar(field[n])) ++n;
+    return field.substr(0, n);
+}
+
+}  // namespace
+
 QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& Layout) {
     if (Format == FormatCabrillo) {
         CabrilloTokens tokens(Line);
@@ -493,7 +509,7 @@ QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& L
     q.Day = ExtractField(Line, Layout.Day);
     q.Hour = ExtractField(Line, Layout.Hour);
     q.Date = ExtractField(Line, Layout.Date);
-    q.Call = ExtractField(Line, Layout.Call);
+    q.Call = CallAt(Line, Layout.Call);
     return q;
 }
 

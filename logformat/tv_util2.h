@@ -74,7 +74,8 @@ struct QsoFields {
     std::string_view Call;
 };
 
-// zLog lines and Cabrillo lines on the template's columns are cut by Layout;
+// zLog lines and Cabrillo lines on the template's columns are cut by Layout
+// (the call runs from its column to the first blank, at most 13 bytes);
 // any other Cabrillo line is read by its blank-separated fields.
 QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& Layout);
 

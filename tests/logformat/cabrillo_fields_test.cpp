@@ -41,11 +41,16 @@ TEST(CabrilloFields, TheReceivedCallOpensTheSecondHalfOfTheExchange) {
 }
 
 TEST(CabrilloFields, ALineOnTheTemplateIsCutByTheColumns) {
-    // A 12-character call stays cut to 10, and the sent exchange may be missing.
+    // The call field is 13 wide: a 12-character call is whole, a longer run
+    // is cut at 13, and the sent exchange may be missing.
     const std::string line =
         "QSO: 14025 CW 2012-11-24 0100 JA1ZLO        599        JA1ABCDEFGHI  599 14";
     ASSERT_EQ(line.find("JA1ABCDEFGHI"), 55u);
-    EXPECT_EQ(Call(line), "JA1ABCDEFG");
+    EXPECT_EQ(Call(line), "JA1ABCDEFGHI");
+    EXPECT_EQ(Call("QSO: 14025 CW 2012-11-24 0100 JA1ZLO        599        DL1ABCD/KH6   599 31"),
+              "DL1ABCD/KH6");
+    EXPECT_EQ(Call("QSO: 14025 CW 2012-11-24 0100 JA1ZLO        599        JA1ABCDEFGHIJK599 14"),
+              "JA1ABCDEFGHIJ");
     // The band keeps its two-character rule: " 1.2G" reads as 1.9 MHz there.
     EXPECT_EQ(
         Read("QSO:  1.2G CW 2012-11-24 0100 JA1ZLO        599 25     JA1ABC        599 14").Band,
@@ -121,7 +126,12 @@ TEST(CabrilloFields, ZLogLinesAreStillCutByTheirColumns) {
     EXPECT_EQ(q.Band, 3);
     EXPECT_EQ(q.Hour, "09");
     EXPECT_EQ(q.Day, "04");
-    EXPECT_EQ(q.Call, "JA1ABC    ");
+    EXPECT_EQ(q.Call, "JA1ABC");
+    // A 13-character call runs into the sent report at column 31: cut at 13.
+    q = ReadQsoFields(
+        FormatZLogAll,
+        "2017/06/04 09:00 JA1ABCD/KH6/P599 100110  599 120103  -     -     14   CW   1  ", layout);
+    EXPECT_EQ(q.Call, "JA1ABCD/KH6/P");
 }
 
 TEST(LooksLikeCall, TheIssuesCallsAndNonCalls) {
