@@ -357,8 +357,8 @@ bool CabrilloTokens::OnTemplate() const {
 
 namespace {
 
-constexpr char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-constexpr bool IsLetter(char c) { return Upper(c) >= 'A' && Upper(c) <= 'Z'; }
+using tavo::UpperAscii;
+constexpr bool IsLetter(char c) { return UpperAscii(c) >= 'A' && UpperAscii(c) <= 'Z'; }
 constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 constexpr bool IsLetterOrDigit(char c) { return IsLetter(c) || IsDigit(c); }
 
@@ -378,8 +378,9 @@ bool IsNumberAndSuffix(std::string_view rest) {
     return letters > 0 && digits + letters == rest.size();
 }
 
-// The call proper: a prefix of two letters, a digit and one or two letters, or
-// a letter, a digit and perhaps a letter; then its number and suffix.
+// The call proper: a prefix (one or two letters; a digit and one or two
+// letters; or a letter, a digit and perhaps a letter), then its number and
+// suffix. Each way the prefix may end is tried.
 bool IsBareCall(std::string_view c) {
     if (c.empty()) return false;
     const std::size_t letters = RunOf(c, 0, 2, IsLetter);
@@ -405,8 +406,8 @@ bool IsCallPart(std::string_view part) {
 
 // A Maidenhead locator such as FN42AB has a call's shape but is a QTH.
 bool IsGridLocator(std::string_view t) {
-    auto field = [](char c) { return Upper(c) >= 'A' && Upper(c) <= 'R'; };
-    auto sub = [](char c) { return Upper(c) >= 'A' && Upper(c) <= 'X'; };
+    auto field = [](char c) { return UpperAscii(c) >= 'A' && UpperAscii(c) <= 'R'; };
+    auto sub = [](char c) { return UpperAscii(c) >= 'A' && UpperAscii(c) <= 'X'; };
     return t.size() == 6 && field(t[0]) && field(t[1]) && IsDigit(t[2]) && IsDigit(t[3]) &&
            sub(t[4]) && sub(t[5]);
 }
