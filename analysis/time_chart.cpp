@@ -1,5 +1,6 @@
 // The time charts: QSOs per clock hour and continent, one table per chart day,
 // first over all bands, then band by band.
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -13,12 +14,30 @@ namespace u_tavo300 {
 
 namespace {
 
+// Columns are three characters while every column sum has at most two digits;
+// a wider sum widens every column of the block so that neighbours never touch.
+constexpr int kNarrowWidth = 3;
+
+int ColumnWidth(long long largestSum) {
+    if (largestSum <= 99) return kNarrowWidth;
+    return static_cast<int>(tavo::IntToStr(largestSum).size()) + 1;
+}
+
+std::string Cell(long long n, int width) {
+    return tavo::PadLeft(tavo::IntToStr(n), static_cast<std::size_t>(width));
+}
+
 void WriteBlock(tavo::TextWriter& out, const ContestModel& model, const ChartBlock& block) {
+    long long largest = 0;
+    for (long long n : block.ColumnSums) largest = std::max(largest, n);
+    const int w = ColumnWidth(largest);
+
     std::string header = "    ";
-    for (int j = 0; j < Hours; ++j) header += Int3(model.ColumnHour(j));
+    for (int j = 0; j < Hours; ++j) header += Cell(model.ColumnHour(j), w);
     out.WriteLine(header);
-    const std::string rule(82, '-');
+    const std::string rule(static_cast<std::size_t>(Hours * w + 10), '-');
     out.WriteLine(rule);
+    const std::string zero = std::string(static_cast<std::size_t>(w - 1), ' ') + "-";
     for (int k = 1; k <= Continents; ++k) {
         std::string row(cty_utl3::ContinentAbbr(k));
         row += " |";
@@ -26,22 +45,25 @@ void WriteBlock(tavo::TextWriter& out, const ContestModel& model, const ChartBlo
         for (int j = 0; j < Hours; ++j) {
             long long n = block.Cells[static_cast<std::size_t>(model.ColumnHour(j))]
                                      [static_cast<std::size_t>(k)];
-            row += n == 0 ? "  -" : Int3(n);
+            row += n == 0 ? zero : Cell(n, w);
             total += n;
         }
         out.WriteLine(row + "|" + Int4(total));
     }
     out.WriteLine(rule);
     std::string sum = "SUM|";
-    std::string running(10, ' ');
+    std::string running(4, ' ');
     long long total = 0;
     for (int j = 0; j < Hours; ++j) {
-        sum += Int3(block.ColumnSums[static_cast<std::size_t>(j)]);
-        total += block.ColumnSums[static_cast<std::size_t>(j)];
-        if (j % 3 == 2) running += Int3(total) + "      ";
+        const long long n = block.ColumnSums[static_cast<std::size_t>(j)];
+        sum += Cell(n, w);
+        total += n;
+        // Each running sum ends under the third hour of its group; in a narrow
+        // block one over 999 pushes the rest of the row right, as it always did.
+        if (j % 3 == 2) running += w == kNarrowWidth ? "      " + Int3(total) : Cell(total, 3 * w);
     }
     out.WriteLine(sum + "|" + Int4(total));
-    out.WriteLine(running);
+    out.WriteLine(running + "      ");
     out.WriteLine();
 }
 

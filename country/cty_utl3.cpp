@@ -391,7 +391,14 @@ CountryDatabase& DefaultCountryDatabase() {
     return db;
 }
 
-int LoadCountryFile(const std::string& FileName) { return DefaultCountryDatabase().Load(FileName); }
+// A file that yields no country (an empty CQWW.DAT, a log given by mistake)
+// would make every call unknown and every report empty: it is refused as a
+// file that cannot be opened is.
+int LoadCountryFile(const std::string& FileName) {
+    CountryDatabase& db = DefaultCountryDatabase();
+    if (db.Load(FileName) == -1) return -1;
+    return db.CountryCount() == 0 ? -1 : 0;
+}
 const TCountryRec& CountryTable(int Index) { return DefaultCountryDatabase().Country(Index); }
 const TPrefixRec& PrefixTable(int Index) { return DefaultCountryDatabase().Prefix(Index); }
 int CountryCount() { return DefaultCountryDatabase().CountryCount(); }

@@ -127,6 +127,8 @@ private:
 CountryDatabase& DefaultCountryDatabase();
 
 // The default database under the names the window and the command line use.
+// LoadCountryFile is Load, but -1 too for a file read whole that holds no
+// country; the tables then hold what it read.
 int LoadCountryFile(const std::string& FileName);
 const TCountryRec& CountryTable(int Index);
 const TPrefixRec& PrefixTable(int Index);

@@ -317,10 +317,25 @@ CabrilloToken CabrilloTokens::At(int Index) const {
     return result;
 }
 
-int CabrilloTokens::ReceivedCallIndex() const {
+int CabrilloTokens::HalvesIndex() const {
     int exchange = count_ - 4;
     if (exchange % 2 != 0) exchange -= 1;
     return exchange >= 2 ? 4 + exchange / 2 : -1;
+}
+
+// Uneven exchanges move the halves off the call, onto a report or a QTH: then
+// the nearest field that looks like a call is taken, later fields first. The
+// sent call, field 4, is never a candidate.
+int CabrilloTokens::ReceivedCallIndex() const {
+    const int halves = HalvesIndex();
+    if (halves < 0 || LooksLikeCall(At(halves).Text)) return halves;
+    for (int i = halves + 1; i < count_; ++i) {
+        if (LooksLikeCall(At(i).Text)) return i;
+    }
+    for (int i = halves - 1; i > 4; --i) {
+        if (LooksLikeCall(At(i).Text)) return i;
+    }
+    return halves;
 }
 
 // The template's columns all lie in the first block, so its bits decide:
@@ -337,7 +352,90 @@ bool CabrilloTokens::OnTemplate() const {
         return std::countr_zero(starts);
     };
     return startOf(2) == bit(kDate) && startOf(1) == bit(kTime) &&
-           startOf(ReceivedCallIndex() - 3) == bit(kCall);
+           startOf(HalvesIndex() - 3) == bit(kCall);
+}
+
+namespace {
+
+using tavo::UpperAscii;
+constexpr bool IsLetter(char c) { return UpperAscii(c) >= 'A' && UpperAscii(c) <= 'Z'; }
+constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+constexpr bool IsLetterOrDigit(char c) { return IsLetter(c) || IsDigit(c); }
+
+// Bytes from `at` while `is` holds, at most `most` of them.
+template <typename Is>
+std::size_t RunOf(std::string_view text, std::size_t at, std::size_t most, Is is) {
+    std::size_t n = 0;
+    while (at + n < text.size() && n < most && is(text[at + n])) ++n;
+    return n;
+}
+
+// 1 to 4 digits, then 1 to 4 letters, then the end.
+bool IsNumberAndSuffix(std::string_view rest) {
+    const std::size_t digits = RunOf(rest, 0, 4, IsDigit);
+    if (digits == 0) return false;
+    const std::size_t letters = RunOf(rest, digits, 4, IsLetter);
+    return letters > 0 && digits + letters == rest.size();
+}
+
+// The call proper: a prefix (one or two letters; a digit and one or two
+// letters; or a letter, a digit and perhaps a letter), then its number and
+// suffix. Each way the prefix may end is tried.
+bool IsBareCall(std::string_view c) {
+    if (c.empty()) return false;
+    const std::size_t letters = RunOf(c, 0, 2, IsLetter);
+    for (std::size_t k = 1; k <= letters; ++k) {
+        if (IsNumberAndSuffix(c.substr(k))) return true;
+    }
+    if (IsDigit(c[0])) {
+        const std::size_t after = RunOf(c, 1, 2, IsLetter);
+        for (std::size_t k = 1; k <= after; ++k) {
+            if (IsNumberAndSuffix(c.substr(1 + k))) return true;
+        }
+    }
+    if (c.size() >= 2 && IsLetter(c[0]) && IsDigit(c[1])) {
+        if (IsNumberAndSuffix(c.substr(2))) return true;
+        if (c.size() >= 3 && IsLetter(c[2]) && IsNumberAndSuffix(c.substr(3))) return true;
+    }
+    return false;
+}
+
+bool IsCallPart(std::string_view part) {
+    return !part.empty() && part.size() <= 4 && RunOf(part, 0, 4, IsLetterOrDigit) == part.size();
+}
+
+// A Maidenhead locator such as FN42AB has a call's shape but is a QTH.
+bool IsGridLocator(std::string_view t) {
+    auto field = [](char c) { return UpperAscii(c) >= 'A' && UpperAscii(c) <= 'R'; };
+    auto sub = [](char c) { return UpperAscii(c) >= 'A' && UpperAscii(c) <= 'X'; };
+    return t.size() == 6 && field(t[0]) && field(t[1]) && IsDigit(t[2]) && IsDigit(t[3]) &&
+           sub(t[4]) && sub(t[5]);
+}
+
+}  // namespace
+
+// The parts between slashes: the call proper, each part after it of 1 to 4
+// letters and digits, and perhaps one such part before it.
+bool LooksLikeCall(std::string_view Token) {
+    if (Token.empty() || IsGridLocator(Token)) return false;
+    std::size_t slash = Token.find('/');
+    std::string_view first = Token.substr(0, slash);
+    std::string_view rest = slash == std::string_view::npos ? "" : Token.substr(slash);
+    auto suffixes = [](std::string_view tail) {
+        while (!tail.empty()) {
+            std::size_t next = tail.find('/', 1);
+            if (!IsCallPart(tail.substr(1, next == std::string_view::npos ? next : next - 1)))
+                return false;
+            tail = next == std::string_view::npos ? "" : tail.substr(next);
+        }
+        return true;
+    };
+    if (IsBareCall(first) && suffixes(rest)) return true;
+    // Else the first part is a prefix such as "3A/" before the call.
+    if (!IsCallPart(first) || rest.empty()) return false;
+    std::size_t end = rest.find('/', 1);
+    std::string_view call = rest.substr(1, end == std::string_view::npos ? end : end - 1);
+    return IsBareCall(call) && suffixes(end == std::string_view::npos ? "" : rest.substr(end));
 }
 
 int CabrilloBandOf(std::string_view Frequency) {
@@ -377,6 +475,22 @@ int CabrilloBandOf(std::string_view Frequency) {
     return 10;
 }
 
+namespace {
+
+// The call fields of the zLog ALL line and of the Cabrillo template are 13
+// wide, though the layouts' spans read 10: the call is the run of non-blank
+// bytes from the span's column, at most this many.
+constexpr std::int32_t kCallFieldWidth = 13;
+
+std::string_view CallAt(std::string_view line, ColumnSpan span) {
+    std::string_view field = ExtractField(line, {span.Start, kCallFieldWidth});
+    std::size_t n = 0;
+    while (n < field.size() && IsTokenChar(field[n])) ++n;
+    return field.substr(0, n);
+}
+
+}  // namespace
+
 QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& Layout) {
     if (Format == FormatCabrillo) {
         CabrilloTokens tokens(Line);
@@ -396,7 +510,7 @@ QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& L
     q.Day = ExtractField(Line, Layout.Day);
     q.Hour = ExtractField(Line, Layout.Hour);
     q.Date = ExtractField(Line, Layout.Date);
-    q.Call = ExtractField(Line, Layout.Call);
+    q.Call = CallAt(Line, Layout.Call);
     return q;
 }
 

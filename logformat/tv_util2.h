@@ -74,7 +74,8 @@ struct QsoFields {
     std::string_view Call;
 };
 
-// zLog lines and Cabrillo lines on the template's columns are cut by Layout;
+// zLog lines and Cabrillo lines on the template's columns are cut by Layout
+// (the call runs from its column to the first blank, at most 13 bytes);
 // any other Cabrillo line is read by its blank-separated fields.
 QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& Layout);
 
@@ -94,11 +95,16 @@ public:
     CabrilloToken At(int Index) const;
     // Index of the received call: the first field of the received half, the
     // exchange counted without a trailing transmitter id; -1 when there is none.
+    // When that field does not look like a call, the nearest one that does:
+    // first those after it, then those before it back to the sent call's
+    // neighbour. With none, the first field of the received half stays.
     int ReceivedCallIndex() const;
     // The fields stand where the template puts them, so its columns apply.
     bool OnTemplate() const;
 
 private:
+    // The first field of the received half, whatever it holds.
+    int HalvesIndex() const;
     // Token edges of the first blocks of 64 bytes after the marker: bit i of
     // a block is set where a token starts (ends: where a token ended just
     // before). Tokens past them are looked up again by walking the line.
@@ -110,6 +116,12 @@ private:
     std::uint64_t ends_[kBlocks];
     int firstIndex_[kBlocks];  // index of the first token starting in the block
 };
+
+// Whether a field, upper-cased, has a callsign's shape: an optional part of up
+// to four letters and digits and "/", a prefix, a number of 1 to 4 digits, a
+// suffix of 1 to 4 letters, then any "/" parts of up to four letters and
+// digits; a six-character grid locator such as FN42AB is not a call.
+bool LooksLikeCall(std::string_view Token);
 
 // A Cabrillo frequency field read as a whole: a band designator, or kHz.
 int CabrilloBandOf(std::string_view Frequency);

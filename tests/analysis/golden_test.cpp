@@ -69,6 +69,8 @@ INSTANTIATE_TEST_SUITE_P(
         Golden{"CQWW-PH-2008_4F1AL.log", "CQWW-PH-2008_4F1AL.tavo", 549, 2},
         Golden{"WAE-CW-2017_9M2_JE1SCJ.log", "WAE-CW-2017_9M2_JE1SCJ.tavo", 200, 2},
         Golden{"zLog_ALLJA8_2022_JR8PPG.cbr", "zLog_ALLJA8_2022_JR8PPG.tavo", 204, 2},
+        // Calls of 11 to 13 characters, read whole.
+        Golden{"template_long_calls.log", "template_long_calls.tavo", 10, 2},
         // Off the template: read by their fields.
         Golden{"CQWW-CW-2024_7N2TRM.log", "CQWW-CW-2024_7N2TRM.tavo", 201, 2},
         Golden{"CQWW-CW-2005_4S7RS.log", "CQWW-CW-2005_4S7RS.tavo", 50, 2},
@@ -76,6 +78,10 @@ INSTANTIATE_TEST_SUITE_P(
         Golden{"ARRL10_mixed_2024_PX2A.log", "ARRL10_mixed_2024_PX2A.tavo", 1795, 2},
         Golden{"ARRLSS_cw_2024_k5nz.log", "ARRLSS_cw_2024_k5nz.tavo", 180, 2},
         Golden{"NAQP_cw_2025_K3AJ.log", "NAQP_cw_2025_K3AJ.tavo", 1322, 2},
+        // A big station: hours of 100 QSOs and more widen the chart blocks.
+        Golden{"CQWW_cw_2024_k3lr.log", "CQWW_cw_2024_k3lr.tavo", 12435, 2},
+        // Sent and received exchanges of uneven length.
+        Golden{"uneven_exchanges.log", "uneven_exchanges.tavo", 18, 2},
         Golden{"W6REK_2018-jan-vhf-arrl.cabrillo.txt", "W6REK_2018-jan-vhf-arrl.tavo", 96, 2},
         Golden{"W6REK_2020-field-day-w6rek.cabrillo", "W6REK_2020-field-day-w6rek.tavo", 25, 2},
         // zLog ALL.

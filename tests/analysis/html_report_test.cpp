@@ -195,11 +195,12 @@ using Charts = std::map<std::pair<int, std::string>, Chart>;  // (day, band or A
 Chart TextBlock(const std::vector<std::string>& lines, std::size_t header) {
     Chart chart;
     std::vector<std::string> hours = Words(lines[header]);
+    const std::size_t width = (lines[header + 1].size() - 10) / 24;  // from the rule's length
     for (std::size_t j = 0; j < hours.size(); ++j) {
         std::array<long long, 7> counts{};
         long long sum = 0;
         for (int k = 1; k <= 6; ++k) {
-            std::string cell(tavo::Trim(lines[header + 1 + k].substr(4 + 3 * j, 3)));
+            std::string cell(tavo::Trim(lines[header + 1 + k].substr(4 + width * j, width)));
             counts[k] = cell == "-" ? 0 : std::stoll(cell);
             sum += counts[k];
         }
@@ -320,7 +321,7 @@ INSTANTIATE_TEST_SUITE_P(RealLogs, PageAgreesWithReport,
                          ::testing::Values("CQWW-CW-2012_2E0ZSE.log", "CQWW-PH-2008_4F1AL.log",
                                            "WAE-CW-2017_9M2_JE1SCJ.log", "CQWW-CW-2024_7N2TRM.log",
                                            "CQWW-CW-2005_4S7RS.log", "ARRL10_mixed_2024_PX2A.log",
-                                           "NAQP_cw_2025_K3AJ.log",
+                                           "NAQP_cw_2025_K3AJ.log", "CQWW_cw_2024_k3lr.log",
                                            "W6REK_2018-jan-vhf-arrl.cabrillo.txt",
                                            "zLog_ALLJA8_2022_JR8PPG.cbr",
                                            "qxsl_allja1_beb6527.ALL"),

@@ -175,13 +175,41 @@ TEST_F(Report, EachChartDayListsOnlyItsOwnBands) {
     EXPECT_NE(report.find("Time Chart / QSO  ALL BAND \r\nday 1\r\n"), std::string::npos);
 }
 
+TEST_F(Report, AnHourOfOneHundredQsosWidensEveryColumnOfItsBlock) {
+    // 99 in one hour keeps the three-character columns.
+    Add(99, "14025", "JA1ABC", "0000");
+    Add(1, "14025", "DL1ABC", "0100");
+    std::string narrow = Run();
+    EXPECT_NE(narrow.find("AS | 99  -  -"), std::string::npos);
+    EXPECT_NE(narrow.find("\r\n" + std::string(82, '-') + "\r\n"), std::string::npos);
+
+    Add(1, "14025", "JA1ABC", "0000");
+    auto times = [](int n, std::string_view cell) {
+        std::string out;
+        for (int i = 0; i < n; ++i) out += cell;
+        return out;
+    };
+    const std::string dashes(106, '-');
+    const std::string empty = " |" + times(24, "   -") + "|   0";
+    const std::string block =
+        Lines({"       0   1   2   3   4   5   6   7   8   9  10  11"
+               "  12  13  14  15  16  17  18  19  20  21  22  23",
+               dashes, "NA" + empty, "SA" + empty, "EU |   -   1" + times(22, "   -") + "|   1",
+               "AS | 100" + times(23, "   -") + "| 100", "OC" + empty, "AF" + empty, dashes,
+               "SUM| 100   1" + times(22, "   0") + "| 101",
+               "    " + times(8, "         101") + "      ", ""});
+    std::string wide = Run();
+    EXPECT_NE(wide.find("ALL BAND \r\nday 1\r\n" + block), std::string::npos) << wide;
+    EXPECT_NE(wide.find("-- 14 MHz--\r\n" + block), std::string::npos);
+}
+
 TEST_F(Report, LargeCountsWidenTheirCellsWithoutCutting) {
     Add(10000, "14025", "JA1ABC", "0000");
     std::string report = Run();
     EXPECT_NE(report.find("  Asia       |   -     -     -  10000     -     -  | 10000 : 100.0%\r\n"),
               std::string::npos);
-    EXPECT_NE(report.find("AS |10000  -"), std::string::npos);
-    EXPECT_NE(report.find("  -|10000\r\n"), std::string::npos);
+    EXPECT_NE(report.find("AS | 10000     -"), std::string::npos);
+    EXPECT_NE(report.find("     -|10000\r\n"), std::string::npos);
 }
 
 TEST(Share, RoundsHalfUpAtOneDecimal) {

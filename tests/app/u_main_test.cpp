@@ -98,6 +98,20 @@ TEST_F(MainWindow, WithoutTheCountryFileItSaysSoAndCloses) {
     EXPECT_EQ(ui.Closes, 1);
 }
 
+TEST_F(MainWindow, ACountryFileWithNoCountryIsRefusedAsAMissingOne) {
+    dir.Write("CQWW.DAT", "");
+    Start();
+    EXPECT_EQ(ui.Messages, V{"Cannot Open DATA file!"});
+    EXPECT_EQ(ui.Closes, 1);
+}
+
+TEST_F(MainWindow, ALogSavedAsTheCountryFileIsRefused) {
+    dir.Write("CQWW.DAT", test::CabrilloLog());
+    Start();
+    EXPECT_EQ(ui.Messages, V{"Cannot Open DATA file!"});
+    EXPECT_EQ(ui.Closes, 1);
+}
+
 // The installed layouts: the data beside the program (the build tree, a plain
 // copy) or in PREFIX/share/tavo for PREFIX/bin/tavow; the current folder first.
 TEST_F(MainWindow, TheDataFileIsTheCurrentFoldersElseTheInstalledOne) {

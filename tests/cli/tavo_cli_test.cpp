@@ -268,6 +268,27 @@ TEST_F(TavoCli, AMissingCountryFileStopsEveryCommand) {
     }
 }
 
+// An empty country file, or a file that is no country file at all, holds no
+// country: it fails as a missing one does, found in the folder or named.
+TEST_F(TavoCli, ACountryFileWithNoCountryStopsEveryCommand) {
+    const std::string log = dir.Write("a.cbr", TwoQsoLog());
+    const std::string empty = dir.Write("empty.dat", "");
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"data", "--data", empty},
+                                                 {"data", "--data", log},
+                                                 {"call", "--data", log, "JA1ABC"},
+                                                 {"report", "--data", empty, log}}) {
+        ProgramRun run = Tavo(args);
+        EXPECT_EQ(run.exitCode, 1) << args[0] << " " << args[2];
+        EXPECT_EQ(run.err, "Cannot Open DATA file!\n") << args[0] << " " << args[2];
+        EXPECT_EQ(run.out, "") << args[0] << " " << args[2];
+    }
+    dir.Write("CQWW.DAT", "");
+    ProgramRun run = Tavo({"report", log});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "Cannot Open DATA file!\n");
+    EXPECT_FALSE(fs::exists(dir.File("a.tavo")));
+}
+
 TEST_F(TavoCli, WithoutALocalFileTheBundledCountryDataIsUsed) {
     fs::remove(dir.File("CQWW.DAT"));
     ProgramRun run = Tavo({"data"});

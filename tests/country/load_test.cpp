@@ -60,12 +60,23 @@ TEST_F(CountryFile, TheTitleLineIsSkippedWhateverItHolds) {
     EXPECT_EQ(Load(Lines({"end of file", CountryHeader("Monaco", "14", "3A"), "3A;", "end of file"})), 0);
     EXPECT_EQ(CountryCount(), 1);
     ClearCountryTables();
-    EXPECT_EQ(Load("only a title\r\n"), 0);
+    EXPECT_EQ(Load("only a title\r\n"), -1);
     EXPECT_EQ(CountryCount(), 0);
     ClearCountryTables();
-    EXPECT_EQ(Load(Lines({"title", "end of file"})), 0);
+    EXPECT_EQ(Load(Lines({"title", "end of file"})), -1);
     EXPECT_EQ(CountryCount(), 0);
     EXPECT_EQ(PrefixCount(), 0);
+}
+
+TEST_F(CountryFile, AFileThatYieldsNoCountryIsRefusedAsAMissingOneIs) {
+    for (std::string_view bytes : {std::string_view(""), std::string_view("\r\n\r\n"),
+                                   std::string_view("START-OF-LOG: 3.0\r\nQSO: 14025 CW\r\n")}) {
+        ClearCountryTables();
+        EXPECT_EQ(Load(bytes), -1) << bytes;
+        EXPECT_EQ(CountryCount(), 0);
+    }
+    // One country is enough.
+    EXPECT_EQ(Load(Lines({"t", CountryHeader("Japan", "25", "JA"), "JA;", "end of file"})), 0);
 }
 
 TEST_F(CountryFile, EndOfFileMatchesItsFirstElevenCharactersInAnyCase) {

@@ -41,11 +41,16 @@ TEST(CabrilloFields, TheReceivedCallOpensTheSecondHalfOfTheExchange) {
 }
 
 TEST(CabrilloFields, ALineOnTheTemplateIsCutByTheColumns) {
-    // A 12-character call stays cut to 10, and the sent exchange may be missing.
+    // The call field is 13 wide: a 12-character call is whole, a longer run
+    // is cut at 13, and the sent exchange may be missing.
     const std::string line =
         "QSO: 14025 CW 2012-11-24 0100 JA1ZLO        599        JA1ABCDEFGHI  599 14";
     ASSERT_EQ(line.find("JA1ABCDEFGHI"), 55u);
-    EXPECT_EQ(Call(line), "JA1ABCDEFG");
+    EXPECT_EQ(Call(line), "JA1ABCDEFGHI");
+    EXPECT_EQ(Call("QSO: 14025 CW 2012-11-24 0100 JA1ZLO        599        DL1ABCD/KH6   599 31"),
+              "DL1ABCD/KH6");
+    EXPECT_EQ(Call("QSO: 14025 CW 2012-11-24 0100 JA1ZLO        599        JA1ABCDEFGHIJK599 14"),
+              "JA1ABCDEFGHIJ");
     // The band keeps its two-character rule: " 1.2G" reads as 1.9 MHz there.
     EXPECT_EQ(
         Read("QSO:  1.2G CW 2012-11-24 0100 JA1ZLO        599 25     JA1ABC        599 14").Band,
@@ -121,7 +126,38 @@ TEST(CabrilloFields, ZLogLinesAreStillCutByTheirColumns) {
     EXPECT_EQ(q.Band, 3);
     EXPECT_EQ(q.Hour, "09");
     EXPECT_EQ(q.Day, "04");
-    EXPECT_EQ(q.Call, "JA1ABC    ");
+    EXPECT_EQ(q.Call, "JA1ABC");
+    // A 13-character call runs into the sent report at column 31: cut at 13.
+    q = ReadQsoFields(
+        FormatZLogAll,
+        "2017/06/04 09:00 JA1ABCD/KH6/P599 100110  599 120103  -     -     14   CW   1  ", layout);
+    EXPECT_EQ(q.Call, "JA1ABCD/KH6/P");
+}
+
+TEST(LooksLikeCall, TheIssuesCallsAndNonCalls) {
+    for (std::string_view call : {"DL1ABC", "4X1AB", "9A1A", "2E0ABC", "VP2E/W1AW", "3A/DL1ABC",
+                                  "W1AW/MM", "4U1UN", "dl1abc", "W1AW/DL1ABC", "KH6/W1AW/P"})
+        EXPECT_TRUE(LooksLikeCall(call)) << call;
+    for (std::string_view other :
+         {"599", "5NN", "OH", "LASS", "10A", "FN42", "FN42AB", "fn42ab", "001", "", "/W1AW",
+          "W1AW/", "W1AW//P", "W1AWXYZ/P", "ABCDE/W1AW", "W1AW/PORTA", "W123456A", "DL1ÄBC"})
+        EXPECT_FALSE(LooksLikeCall(other)) << other;
+    // A call whose shape a locator cannot have is not mistaken for one.
+    EXPECT_TRUE(LooksLikeCall("SN42AB"));
+}
+
+TEST(CabrilloFields, UnevenExchangesStillFindTheCall) {
+    // The received exchange is missing: the halves land on the sent QTH "OH".
+    EXPECT_EQ(Call("QSO: 7030 CW 2024-03-09 1201 N8XX 599 OH W1AW"), "W1AW");
+    // A sent exchange shorter than the received one: the halves land on "599".
+    EXPECT_EQ(Call("QSO: 7030 CW 2024-03-09 1201 N8XX OH W1AW 599 CT 7"), "W1AW");
+    // Later fields first, then earlier ones; never the sent call.
+    EXPECT_EQ(Call("QSO: 7030 CW 2024-03-09 1201 N8XX K1AA 5NN 599 OH K2BB"), "K2BB");
+    EXPECT_EQ(Call("QSO: 7030 CW 2024-03-09 1201 N8XX 599 K1AA OH CT 7"), "K1AA");
+    // With no field like a call, the halves rule stands.
+    EXPECT_EQ(Call("QSO: 7030 CW 2024-03-09 1201 N8XX 599 OH 599 CT"), "OH");
+    // A grid is not taken for a call.
+    EXPECT_EQ(Call("QSO: 144 PH 2018-01-20 1903 W6REK CM87 DM04 N6NB"), "N6NB");
 }
 
 }  // namespace
