@@ -25,6 +25,10 @@ std::string Concat(const Parts&... parts) {
     return text;
 }
 
+constexpr bool IsOpenMark(char c) {
+    return c == '(' || c == '[' || c == '<' || c == '{' || c == '~';
+}
+
 bool HasBlankOrControl(std::string_view text) {
     for (char c : text) {
         if (tavo::IsBlankOrControl(c)) return true;
@@ -159,12 +163,17 @@ private:
 
     void ReadItem(std::string_view text) {
         if (text.empty()) Fail("an empty item in the prefix list");
-        if (HasBlankOrControl(text)) Fail(Concat("item \"", text, "\" holds a blank"));
         CtyItem item;
         item.Text = text;
         item.Exact = text.front() == '=';
+        // One walk finds a blank anywhere and the first annotation mark.
+        std::size_t marks = std::string_view::npos;
+        for (std::size_t i = item.Exact ? 1 : 0; i < text.size(); ++i) {
+            const char c = text[i];
+            if (tavo::IsBlankOrControl(c)) Fail(Concat("item \"", text, "\" holds a blank"));
+            if (marks == std::string_view::npos && IsOpenMark(c)) marks = i - (item.Exact ? 1 : 0);
+        }
         std::string_view call = text.substr(item.Exact ? 1 : 0);
-        const auto marks = call.find_first_of(kOpenMarks);
         item.Call = call.substr(0, marks);
         if (item.Call.empty()) {
             Fail(Concat("item \"", text, "\" has no prefix before its annotations"));
