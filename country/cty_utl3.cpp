@@ -49,21 +49,42 @@ std::uint32_t ExactHash(std::string_view call) {
     return h ^ (h >> 15);
 }
 
+// Upper-cases the text in place and gives its ExactHash, in one pass.
+std::uint32_t FoldAndHash(char* text, std::size_t length) {
+    std::uint32_t h = 2166136261u;
+    for (std::size_t k = 0; k < length; ++k) {
+        const unsigned char c = kFold[static_cast<unsigned char>(text[k])];
+        text[k] = static_cast<char>(c);
+        h = (h ^ c) * 16777619u;
+    }
+    return h ^ (h >> 15);
+}
+
+// Which of the marks "([<{~" a byte is, 1 to 5; 0 for any other byte.
+constexpr std::array<std::uint8_t, 256> kMarkKind = [] {
+    std::array<std::uint8_t, 256> kind{};
+    kind['('] = 1;
+    kind['['] = 2;
+    kind['<'] = 3;
+    kind['{'] = 4;
+    kind['~'] = 5;
+    return kind;
+}();
+
 // The prefix without what cty.dat puts after it: cut at the first mark of
 // each kind, where that first mark is not the prefix's first character.
 std::string_view PrefixPart(std::string_view text) {
-    constexpr std::string_view kMarks = "([<{~";
-    std::size_t skipped = std::string_view::npos;  // the kind found at the start
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const std::size_t kind = kMarks.find(text[i]);
-        if (kind == std::string_view::npos) continue;
-        if (i == 0)
-            skipped = kind;
-        else if (kind != skipped)
-            return text.substr(0, i);
+    if (text.empty()) return text;
+    const std::uint8_t skipped = kMarkKind[static_cast<unsigned char>(text[0])];
+    for (std::size_t i = 1; i < text.size(); ++i) {
+        const std::uint8_t kind = kMarkKind[static_cast<unsigned char>(text[i])];
+        if (kind != 0 && kind != skipped) return text.substr(0, i);
     }
     return text;
 }
+
+// Room for the exact calls of today's cty.dat, reserved but untouched until used.
+constexpr std::size_t kExactsAtFirst = std::size_t{1} << 15;
 
 constexpr std::array<std::string_view, 7> kOperatingSuffixes = {"MM", "AM",   "QRP", "QRPP",
                                                                 "LH", "JOTA", "YOTA"};
@@ -74,12 +95,9 @@ bool IsEndOfFileLine(std::string_view line) {
 
 // 1-based position of the first "," or, when there is none, of the first ";".
 std::size_t SeparatorPos(std::string_view text) {
-    std::size_t semicolon = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == ',') return i + 1;
-        if (text[i] == ';' && semicolon == 0) semicolon = i + 1;
-    }
-    return semicolon;
+    auto pos = text.find(',');
+    if (pos == std::string_view::npos) pos = text.find(';');
+    return pos == std::string_view::npos ? 0 : pos + 1;
 }
 
 }  // namespace
@@ -172,6 +190,8 @@ public:
         // Room without zeroing: untouched pages of the reserve cost nothing.
         prefixes_.reserve(MaxPrefixes + 1);
         prefixes_.emplace_back();  // index 0 is never a record
+        exacts_.reserve(kExactsAtFirst);
+        exactChars_.reserve(kExactsAtFirst * 8);
     }
 
     void Header(const CtyHeader& header) override {
@@ -193,11 +213,9 @@ public:
             if (version_.empty() && IsVersionItem(item.Text)) version_ = item.Text.substr(4);
             const std::size_t offset = exactChars_.size();
             exactChars_.append(item.Call);
-            char* call = exactChars_.data() + offset;
-            for (std::size_t k = 0; k < item.Call.size(); ++k)
-                call[k] = static_cast<char>(kFold[static_cast<unsigned char>(call[k])]);
             exacts_.push_back({static_cast<std::uint32_t>(offset),
-                               static_cast<std::uint32_t>(item.Call.size()), 0, country,
+                               static_cast<std::uint32_t>(item.Call.size()),
+                               FoldAndHash(exactChars_.data() + offset, item.Call.size()), country,
                                item.CqZone, item.Continent});
             return;
         }
@@ -303,7 +321,8 @@ void CountryDatabase::Clear() { *this = CountryDatabase(); }
 
 TPrefixRec& CountryDatabase::PrefixToFill(int Index) {
     const auto i = static_cast<std::size_t>(Index);
-    if (i >= prefixes_.size()) prefixes_.resize(i + 1);
+    if (i == prefixes_.size()) return prefixes_.emplace_back();
+    if (i > prefixes_.size()) prefixes_.resize(i + 1);
     return prefixes_[i];
 }
 
@@ -330,9 +349,11 @@ void CountryDatabase::BuildIndex() {
     column_.fill(0);
     std::uint32_t columns = 0;
     std::size_t characters = 0;
+    std::size_t nonEmpty = 0;
     for (int i = 1; i <= prefixCount_; ++i) {
         const std::string_view prefix = prefixes_[static_cast<std::size_t>(i)].Prefix.View();
         characters += prefix.size();
+        nonEmpty += !prefix.empty();
         for (char c : prefix) {
             std::uint8_t& column = column_[kFold[static_cast<unsigned char>(c)]];
             if (column == 0) column = static_cast<std::uint8_t>(++columns);
@@ -341,28 +362,35 @@ void CountryDatabase::BuildIndex() {
     for (int c = 'a'; c <= 'z'; ++c)
         column_[static_cast<std::size_t>(c)] = column_[static_cast<std::size_t>(c - 32)];
     width_ = columns + 1;
+    // Every node and row the prefixes can need is reserved, so nothing moves
+    // while they are made; memory is touched only as they are.
+    // The empty row, the root's, and one for each node a prefix goes on past.
+    const std::size_t rowsAtMost = 2 + characters - nonEmpty;
     nodes_.clear();
     nodes_.reserve(characters + 1);
     nodes_.push_back({width_, 0});  // the root owns row 1
-    // Room for a row per node that may have children, touched only as rows are made.
     rows_.clear();
-    rows_.reserve((characters - std::min<std::size_t>(characters, prefixCount_) + 2) * width_);
+    rows_.reserve(rowsAtMost * width_);
     rows_.resize(2 * std::size_t{width_}, 0);
+    Node* nodes = nodes_.data();
+    std::int32_t* rows = rows_.data();
     for (int i = 1; i <= prefixCount_; ++i) {
         std::uint32_t node = 0;
         for (char c : prefixes_[static_cast<std::size_t>(i)].Prefix.View()) {
-            if (nodes_[node].Row == 0) {
-                nodes_[node].Row = static_cast<std::uint32_t>(rows_.size());
+            if (nodes[node].Row == 0) {
+                nodes[node].Row = static_cast<std::uint32_t>(rows_.size());
                 rows_.resize(rows_.size() + width_);
+                rows = rows_.data();
             }
-            std::int32_t& child = rows_[nodes_[node].Row + column_[static_cast<unsigned char>(c)]];
+            std::int32_t& child = rows[nodes[node].Row + column_[static_cast<unsigned char>(c)]];
             if (child == 0) {
                 child = static_cast<std::int32_t>(nodes_.size());
                 nodes_.emplace_back();
+                nodes = nodes_.data();
             }
             node = static_cast<std::uint32_t>(child);
         }
-        nodes_[node].Record = i;
+        nodes[node].Record = i;
     }
     BuildExactIndex();
 }
@@ -382,7 +410,6 @@ void CountryDatabase::BuildExactIndex() {
         ExactEntry& entry = exacts_[i];
         const std::string_view call = chars.substr(entry.Offset, entry.Length);
         exactMaxLength_ = std::max(exactMaxLength_, call.size());
-        entry.Hash = ExactHash(call);
         std::uint32_t slot = entry.Hash & mask;
         // A call listed twice goes to the later entity, as a prefix does.
         while (exactSlots_[slot] != 0) {

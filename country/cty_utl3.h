@@ -104,7 +104,7 @@ private:
     struct ExactEntry {
         std::uint32_t Offset = 0;
         std::uint32_t Length = 0;
-        std::uint32_t Hash = 0;  // set by the index
+        std::uint32_t Hash = 0;  // of the text, as the index probes it
         std::int32_t Country = 0;
         std::int32_t CqZone = 0;
         std::int32_t Continent = 0;
