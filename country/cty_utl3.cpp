@@ -402,7 +402,9 @@ void CountryDatabase::BuildExactIndex() {
         return;
     }
     std::size_t slots = 16;
-    while (slots < exacts_.size() + exacts_.size() / 2) slots *= 2;
+    // At most half full, so that a call not in the table (most calls) ends
+    // its probe within a slot or two.
+    while (slots < 2 * exacts_.size()) slots *= 2;
     exactSlots_.assign(slots, 0);
     const std::uint32_t mask = static_cast<std::uint32_t>(slots - 1);
     const std::string_view chars = exactChars_;
