@@ -329,13 +329,10 @@ Target LookAt(const std::string& path) {
     return t;
 }
 
-// The permissions an old file's replacement is created with, where the umask
-// would take some of them away: those it must be given afterwards.
+#ifndef _WIN32
+// The umask would take some of `mode` from a file created with it, so the
+// mode must be set once the file is there.
 bool UmaskWouldChange(int mode) {
-#ifdef _WIN32
-    (void)mode;
-    return false;
-#else
     // umask is read by setting it: once, so no job thread sees it changed.
     static const mode_t mask = [] {
         mode_t m = ::umask(0);
@@ -343,8 +340,8 @@ bool UmaskWouldChange(int mode) {
         return m;
     }();
     return (static_cast<mode_t>(mode) & ~mask) != static_cast<mode_t>(mode);
-#endif
 }
+#endif
 
 // Six characters for a temporary name, different for every call in this
 // process and unlikely to repeat in another one.
