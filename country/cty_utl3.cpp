@@ -346,18 +346,22 @@ TExactRec CountryDatabase::Exact(int Index) const {
 // records of the greatest length: the deepest trie node on the call's path
 // that a prefix ends at, holding the last record that ends there.
 void CountryDatabase::BuildIndex() {
-    column_.fill(0);
-    std::uint32_t columns = 0;
+    // The bytes the prefixes hold, upper-cased, each get a column.
+    std::array<std::uint8_t, 256> seen{};
     std::size_t characters = 0;
     std::size_t nonEmpty = 0;
     for (int i = 1; i <= prefixCount_; ++i) {
         const std::string_view prefix = prefixes_[static_cast<std::size_t>(i)].Prefix.View();
         characters += prefix.size();
         nonEmpty += !prefix.empty();
-        for (char c : prefix) {
-            std::uint8_t& column = column_[kFold[static_cast<unsigned char>(c)]];
-            if (column == 0) column = static_cast<std::uint8_t>(++columns);
-        }
+        for (char c : prefix) seen[static_cast<unsigned char>(c)] = 1;
+    }
+    column_.fill(0);
+    std::uint32_t columns = 0;
+    for (int c = 0; c < 256; ++c) {
+        std::uint8_t& column = column_[kFold[static_cast<std::size_t>(c)]];
+        if (seen[static_cast<std::size_t>(c)] != 0 && column == 0)
+            column = static_cast<std::uint8_t>(++columns);
     }
     for (int c = 'a'; c <= 'z'; ++c)
         column_[static_cast<std::size_t>(c)] = column_[static_cast<std::size_t>(c - 32)];
