@@ -1,5 +1,5 @@
-// Where the time of a run goes: loading the country file, resolving calls
-// through the prefix index, and whole passes with their reports, on real logs
+// Where the time of a run goes: loading either country file, resolving calls
+// through the prefix index and the exact calls, and whole passes with their reports, on real logs
 // as today's loggers write them and on generated ones of both Cabrillo
 // layouts (the template's columns, and fields read by their blanks).
 #include <benchmark/benchmark.h>
@@ -17,9 +17,11 @@
 namespace {
 
 const std::string kData = std::string(TAVO_SOURCE_DIR) + "/data/CQWW.DAT";
-// Public logs beside the project, when they are there.
-const std::filesystem::path kModernLogs =
-    std::filesystem::path(TAVO_SOURCE_DIR) / ".." / "shared" / "realdata" / "cabrillo" / "modern";
+// Public logs and country files beside the project, when they are there.
+const std::filesystem::path kShared = std::filesystem::path(TAVO_SOURCE_DIR) / ".." / "shared";
+const std::filesystem::path kModernLogs = kShared / "realdata" / "cabrillo" / "modern";
+const std::string kCtyDat = (kShared / "countrydata" / "cty.dat").string();
+const std::string kMasterScp = (kShared / "countrydata" / "MASTER.SCP").string();
 
 const char* const kCalls[] = {"JA1ABC", "W1AW",     "DL1ABC", "VK2ABC",
                               "UA9ABC", "W1AW/KH6", "QQ1ZZZ", "ZS6ABC"};
@@ -48,13 +50,13 @@ void RunPass(benchmark::State& state, const std::string& log, int qsos) {
     state.SetItemsProcessed(state.iterations() * qsos);
 }
 
-void LoadCountryFile(benchmark::State& state) {
+void LoadCountryFile(benchmark::State& state, const std::string& file) {
     for (auto _ : state) {
         cty_utl3::CountryDatabase db;
-        benchmark::DoNotOptimize(db.Load(kData));
+        benchmark::DoNotOptimize(db.Load(file));
     }
 }
-BENCHMARK(LoadCountryFile)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LoadCountryFile, cqww_dat, kData)->Unit(benchmark::kMillisecond);
 
 void CallToCountry(benchmark::State& state) {
     std::size_t i = 0;
@@ -93,6 +95,44 @@ BENCHMARK(GeneratedLog)
     ->ArgNames({"qsos", "wide"})
     ->Unit(benchmark::kMillisecond);
 
+// Real calls, as a log holds them: with the blanks of the call's column.
+void ResolveRealCalls(benchmark::State& state, const cty_utl3::CountryDatabase& db,
+                      const std::vector<std::string>& calls) {
+    std::size_t i = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(db.Resolve(calls[i]));
+        if (++i == calls.size()) i = 0;
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+// cty.dat and the calls of MASTER.SCP, registered when they are there.
+void RegisterCtyDat() {
+    std::vector<std::string> calls;
+    if (auto reader = tavo::TextReader::Open(kMasterScp)) {
+        for (std::string line; reader->ReadLine(line);) {
+            if (!line.empty() && line[0] != '#')
+                calls.push_back(line +
+                                std::string(13 - std::min<std::size_t>(13, line.size()), ' '));
+        }
+    }
+    if (!tavo::FileExists(kCtyDat) || calls.empty()) return;
+    benchmark::RegisterBenchmark("LoadCountryFile/cty_dat", [](benchmark::State& state) {
+        LoadCountryFile(state, kCtyDat);
+    })->Unit(benchmark::kMillisecond);
+    static const cty_utl3::CountryDatabase cty = [] {
+        cty_utl3::CountryDatabase d;
+        d.Load(kCtyDat);
+        return d;
+    }();
+    benchmark::RegisterBenchmark("ResolveRealCalls/cqww_dat", [calls](benchmark::State& state) {
+        ResolveRealCalls(state, Database(), calls);
+    });
+    benchmark::RegisterBenchmark("ResolveRealCalls/cty_dat", [calls](benchmark::State& state) {
+        ResolveRealCalls(state, cty, calls);
+    });
+}
+
 // Each real log of the modern folder, registered when the folder is there.
 void RegisterRealLogs() {
     std::error_code ec;
@@ -107,10 +147,9 @@ void RegisterRealLogs() {
             std::string line;
             while (reader->ReadLine(line)) qsos += line.rfind("QSO:", 0) == 0;
         }
-        benchmark::RegisterBenchmark(("RealLog/" + path.stem().string()).c_str(),
-                                     [p = path.string(), qsos](benchmark::State& state) {
-                                         RunPass(state, p, qsos);
-                                     })
+        benchmark::RegisterBenchmark(
+            ("RealLog/" + path.stem().string()).c_str(),
+            [p = path.string(), qsos](benchmark::State& state) { RunPass(state, p, qsos); })
             ->Unit(benchmark::kMillisecond);
     }
 }
@@ -118,6 +157,7 @@ void RegisterRealLogs() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    RegisterCtyDat();
     RegisterRealLogs();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;

@@ -25,6 +25,31 @@ std::string Concat(const Parts&... parts) {
     return text;
 }
 
+// The place of an annotation's opening mark in kOpenMarks; npos for none.
+constexpr std::size_t OpenMarkKind(char c) {
+    switch (c) {
+        case '(': return 0;
+        case '[': return 1;
+        case '<': return 2;
+        case '{': return 3;
+        case '~': return 4;
+        default: return std::string_view::npos;
+    }
+}
+
+// What a byte is to the walk over a prefix list.
+enum class CharClass : std::uint8_t { Plain, Blank, Comma, Mark };
+constexpr std::array<CharClass, 256> kClass = [] {
+    std::array<CharClass, 256> kind{};
+    for (int c = 0; c < 256; ++c) {
+        if (tavo::IsBlankOrControl(static_cast<char>(c)))
+            kind[static_cast<std::size_t>(c)] = CharClass::Blank;
+    }
+    kind[','] = CharClass::Comma;
+    for (char c : kOpenMarks) kind[static_cast<unsigned char>(c)] = CharClass::Mark;
+    return kind;
+}();
+
 bool HasBlankOrControl(std::string_view text) {
     for (char c : text) {
         if (tavo::IsBlankOrControl(c)) return true;
@@ -42,6 +67,12 @@ bool AllDigits(std::string_view text) {
 
 // Decimal only: the number rule of CQWW.DAT would also take "$1A" or "x10".
 std::optional<int> ZoneNumber(std::string_view text) {
+    // One or two digits, as nearly every zone is written, need no general parse.
+    if (!text.empty() && text.size() <= 2 && AllDigits(text)) {
+        const int value = text.size() == 1 ? text[0] - '0' : (text[0] - '0') * 10 + (text[1] - '0');
+        if (value < 1 || value > kMaxZone) return std::nullopt;
+        return value;
+    }
     std::optional<std::int32_t> value = AllDigits(text) ? tavo::ParseInt32(text) : std::nullopt;
     if (!value || *value < 1 || *value > kMaxZone) return std::nullopt;
     return *value;
@@ -147,24 +178,52 @@ private:
             text.remove_suffix(1);
         }
         // A "," at the end of the line (or just before the ";") leaves no item behind it.
-        while (!text.empty()) {
-            auto comma = text.find(',');
-            ReadItem(tavo::Trim(text.substr(0, comma)));
-            if (comma == std::string_view::npos) break;
-            text.remove_prefix(comma + 1);
+        // One walk over each item finds its ends without the blanks around
+        // it, a blank inside it and its first annotation mark.
+        const std::size_t n = text.size();
+        const auto kindAt = [&](std::size_t at) {
+            return kClass[static_cast<unsigned char>(text[at])];
+        };
+        std::size_t i = 0;
+        while (i < n) {
+            while (i < n && kindAt(i) == CharClass::Blank) ++i;
+            const std::size_t first = i;
+            std::size_t last = i;  // past the item's last character that is no blank
+            std::size_t mark = std::string_view::npos;
+            bool blank = false;  // a blank with more of the item after it
+            while (i < n) {
+                const std::size_t run = i;
+                while (i < n && kindAt(i) == CharClass::Plain) ++i;
+                if (i > run) last = i;
+                if (i == n) break;
+                const CharClass kind = kindAt(i);
+                if (kind == CharClass::Comma) break;
+                if (kind == CharClass::Mark) {
+                    if (mark == std::string_view::npos) mark = i - first;
+                    last = ++i;
+                    continue;
+                }
+                while (i < n && kindAt(i) == CharClass::Blank) ++i;
+                blank = blank || (i < n && kindAt(i) != CharClass::Comma);
+            }
+            ReadItem(text.substr(first, last - first), blank, mark);
+            if (i == n) break;
+            ++i;  // past the ","
         }
         if (ends) Hand([&] { sink_.EndEntity(); });
         return ends;
     }
 
-    void ReadItem(std::string_view text) {
+    // The item without the blanks around it; `blank` when one is inside it,
+    // `mark` the position of its first annotation mark.
+    void ReadItem(std::string_view text, bool blank, std::size_t mark) {
         if (text.empty()) Fail("an empty item in the prefix list");
-        if (HasBlankOrControl(text)) Fail(Concat("item \"", text, "\" holds a blank"));
+        if (blank) Fail(Concat("item \"", text, "\" holds a blank"));
         CtyItem item;
         item.Text = text;
         item.Exact = text.front() == '=';
         std::string_view call = text.substr(item.Exact ? 1 : 0);
-        const auto marks = call.find_first_of(kOpenMarks);
+        const std::size_t marks = mark == std::string_view::npos || !item.Exact ? mark : mark - 1;
         item.Call = call.substr(0, marks);
         if (item.Call.empty()) {
             Fail(Concat("item \"", text, "\" has no prefix before its annotations"));
@@ -176,12 +235,14 @@ private:
     // "(cq)" and "{continent}" override the entity's; the others are read and let be.
     void ReadAnnotations(std::string_view text, std::string_view rest, CtyItem& item) const {
         while (!rest.empty()) {
-            const auto kind = kOpenMarks.find(rest.front());
+            const char open = rest.front();
+            const std::size_t kind = OpenMarkKind(open);
             if (kind == std::string_view::npos) {
                 Fail(Concat("item \"", text, "\" has text between its annotations"));
             }
-            const auto close = rest.find(kCloseMarks[kind], 1);
-            if (close == std::string_view::npos) {
+            std::size_t close = 1;
+            while (close < rest.size() && rest[close] != kCloseMarks[kind]) ++close;
+            if (close == rest.size()) {
                 Fail(Concat("item \"", text, "\" has an annotation with no closing \"",
                             kCloseMarks.substr(kind, 1), "\""));
             }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <optional>
+#include <stdexcept>
 
 #include "common/text.h"
 #include "country/cty_dat.h"
@@ -33,13 +34,57 @@ int ZoneContinent(int zone) {
     return -1;
 }
 
-std::uint32_t EdgeKey(int node, unsigned char c) {
-    return static_cast<std::uint32_t>(node) * 256 + c + 1;
+// Each byte as an upper-cased one: the case of a call never matters.
+constexpr std::array<unsigned char, 256> kFold = [] {
+    std::array<unsigned char, 256> fold{};
+    for (int c = 0; c < 256; ++c)
+        fold[c] = static_cast<unsigned char>(tavo::UpperAscii(static_cast<char>(c)));
+    return fold;
+}();
+
+// FNV-1a over the upper-cased bytes.
+std::uint32_t ExactHash(std::string_view call) {
+    std::uint32_t h = 2166136261u;
+    for (char c : call) h = (h ^ kFold[static_cast<unsigned char>(c)]) * 16777619u;
+    return h ^ (h >> 15);
 }
-std::uint32_t EdgeSlot(std::uint32_t key) {
-    std::uint32_t h = key * 0x9E3779B1u;
-    return h ^ (h >> 16);
+
+// Upper-cases the text in place and gives its ExactHash, in one pass.
+std::uint32_t FoldAndHash(char* text, std::size_t length) {
+    std::uint32_t h = 2166136261u;
+    for (std::size_t k = 0; k < length; ++k) {
+        const unsigned char c = kFold[static_cast<unsigned char>(text[k])];
+        text[k] = static_cast<char>(c);
+        h = (h ^ c) * 16777619u;
+    }
+    return h ^ (h >> 15);
 }
+
+// Which of the marks "([<{~" a byte is, 1 to 5; 0 for any other byte.
+constexpr std::array<std::uint8_t, 256> kMarkKind = [] {
+    std::array<std::uint8_t, 256> kind{};
+    kind['('] = 1;
+    kind['['] = 2;
+    kind['<'] = 3;
+    kind['{'] = 4;
+    kind['~'] = 5;
+    return kind;
+}();
+
+// The prefix without what cty.dat puts after it: cut at the first mark of
+// each kind, where that first mark is not the prefix's first character.
+std::string_view PrefixPart(std::string_view text) {
+    if (text.empty()) return text;
+    const std::uint8_t skipped = kMarkKind[static_cast<unsigned char>(text[0])];
+    for (std::size_t i = 1; i < text.size(); ++i) {
+        const std::uint8_t kind = kMarkKind[static_cast<unsigned char>(text[i])];
+        if (kind != 0 && kind != skipped) return text.substr(0, i);
+    }
+    return text;
+}
+
+// Room for the exact calls of today's cty.dat, reserved but untouched until used.
+constexpr std::size_t kExactsAtFirst = std::size_t{1} << 15;
 
 constexpr std::array<std::string_view, 7> kOperatingSuffixes = {"MM", "AM",   "QRP", "QRPP",
                                                                 "LH", "JOTA", "YOTA"};
@@ -77,7 +122,7 @@ public:
         db_.countryCount_ = country_ - 1;
         db_.prefixCount_ = prefix_ - 1;
         db_.exacts_.clear();
-        db_.exactIndex_.clear();
+        db_.exactChars_.clear();
         db_.form_ = DataForm::CqwwDat;
         db_.version_ = std::move(title);
     }
@@ -120,8 +165,8 @@ private:
 
     bool Store(std::string_view item) {
         if (prefix_ > MaxPrefixes) return false;
-        TPrefixRec& rec = db_.prefixes_[static_cast<std::size_t>(prefix_)];
-        rec.Prefix = StripPrefix(item.substr(0, 14));
+        TPrefixRec& rec = db_.PrefixToFill(prefix_);
+        rec.Prefix = PrefixPart(item.substr(0, 14));
         rec.Country = country_;
         rec.PrefixLen = static_cast<std::int32_t>(rec.Prefix.Length());
         // CQWW.DAT keeps cty.dat's annotations as text only: the country decides.
@@ -141,6 +186,14 @@ private:
 // file leaves the database as it was.
 class CtyLoader : public CtySink {
 public:
+    CtyLoader() {
+        // Room without zeroing: untouched pages of the reserve cost nothing.
+        prefixes_.reserve(MaxPrefixes + 1);
+        prefixes_.emplace_back();  // index 0 is never a record
+        exacts_.reserve(kExactsAtFirst);
+        exactChars_.reserve(kExactsAtFirst * 8);
+    }
+
     void Header(const CtyHeader& header) override {
         if (static_cast<int>(countries_.size()) >= MaxCountries) {
             throw CtyProblem{"more than " + tavo::IntToStr(MaxCountries) +
@@ -158,7 +211,12 @@ public:
         const auto country = static_cast<std::int32_t>(countries_.size());
         if (item.Exact) {
             if (version_.empty() && IsVersionItem(item.Text)) version_ = item.Text.substr(4);
-            exacts_.push_back({tavo::UpperAscii(item.Call), country, item.CqZone, item.Continent});
+            const std::size_t offset = exactChars_.size();
+            exactChars_.append(item.Call);
+            exacts_.push_back({static_cast<std::uint32_t>(offset),
+                               static_cast<std::uint32_t>(item.Call.size()),
+                               FoldAndHash(exactChars_.data() + offset, item.Call.size()), country,
+                               item.CqZone, item.Continent});
             return;
         }
         if (item.Call.size() > static_cast<std::size_t>(MaxPrefixLength)) {
@@ -166,50 +224,51 @@ public:
             problem.append(item.Call).append("\" is longer than the 14 characters a prefix holds");
             throw CtyProblem{problem};
         }
-        if (static_cast<int>(prefixes_.size()) >= MaxPrefixes) {
+        if (static_cast<int>(prefixes_.size()) > MaxPrefixes) {
             throw CtyProblem{"more than " + tavo::IntToStr(MaxPrefixes) +
                              " prefixes; the prefix table holds no more"};
         }
-        TPrefixRec rec;
+        TPrefixRec& rec = prefixes_.emplace_back();
         rec.Prefix = item.Call;
         rec.Country = country;
         rec.PrefixLen = static_cast<std::int32_t>(item.Call.size());
         rec.CqZone = item.CqZone;
         rec.Continent = item.Continent;
-        prefixes_.push_back(rec);
     }
 
     void EndEntity() override {}
 
     void CommitTo(CountryDatabase& db) {
         std::copy(countries_.begin(), countries_.end(), db.countries_.begin() + 1);
-        std::copy(prefixes_.begin(), prefixes_.end(), db.prefixes_.begin() + 1);
         db.countryCount_ = static_cast<int>(countries_.size());
-        db.prefixCount_ = static_cast<int>(prefixes_.size());
-        db.exactIndex_.clear();
-        // A call listed twice goes to the later entity, as a prefix does.
-        for (std::size_t i = 0; i < exacts_.size(); ++i)
-            db.exactIndex_[exacts_[i].Call] = static_cast<int>(i);
-        db.exacts_ = std::move(exacts_);
+        db.prefixCount_ = static_cast<int>(prefixes_.size()) - 1;
+        // Records past the new count keep what they held.
+        if (prefixes_.size() >= db.prefixes_.size()) {
+            db.prefixes_.swap(prefixes_);
+        } else {
+            std::copy(prefixes_.begin() + 1, prefixes_.end(), db.prefixes_.begin() + 1);
+        }
+        db.exacts_.swap(exacts_);
+        db.exactChars_.swap(exactChars_);
         db.form_ = DataForm::CtyDat;
         db.version_ = std::move(version_);
+        db.BuildIndex();
     }
 
 private:
     std::vector<TCountryRec> countries_;
     std::vector<TPrefixRec> prefixes_;
-    std::vector<TExactRec> exacts_;
+    std::vector<CountryDatabase::ExactEntry> exacts_;
+    std::string exactChars_;
     std::string version_;
 };
 
 namespace {
 
-// Empty when the file cannot be opened. A cty.dat starts with an entity
-// header; CQWW.DAT's first line is a title of any text but that.
-std::optional<DataForm> FormOf(const std::string& FileName) {
-    std::optional<tavo::TextReader> reader = tavo::TextReader::Open(FileName);
-    if (!reader) return std::nullopt;
-    for (std::string line; reader->ReadLine(line);) {
+// A cty.dat starts with an entity header; CQWW.DAT's first line is a title
+// of any text but that.
+DataForm FormOf(tavo::TextReader& reader) {
+    for (std::string line; reader.ReadLine(line);) {
         std::string_view text = tavo::Trim(line);
         if (!text.empty()) return IsCtyHeaderLine(text) ? DataForm::CtyDat : DataForm::CqwwDat;
     }
@@ -223,31 +282,32 @@ CallResolution WithOverrides(const TCountryRec& country, int index, int zone, in
 
 }  // namespace
 
-CountryDatabase::CountryDatabase() : countries_(MaxCountries + 1), prefixes_(MaxPrefixes + 1) {
+CountryDatabase::CountryDatabase() : countries_(MaxCountries + 1) {
+    // Room for every record, filled (and so zeroed) only as far as a load goes.
+    prefixes_.reserve(MaxPrefixes + 1);
+    prefixes_.emplace_back();
     BuildIndex();
 }
 
+// Opened once: the form is told from the bytes the loading then reads again.
 int CountryDatabase::Load(const std::string& FileName) {
-    std::optional<DataForm> form = FormOf(FileName);
-    if (!form) return -1;
-    return *form == DataForm::CtyDat ? LoadCtyDat(FileName) : LoadCqwwDat(FileName);
-}
-
-int CountryDatabase::LoadCtyDat(const std::string& FileName) {
     std::optional<tavo::TextReader> reader = tavo::TextReader::Open(FileName);
     if (!reader) return -1;
+    const DataForm form = FormOf(*reader);
+    reader->Rewind(tavo::TextReader::CtrlZ::IsText);
+    return form == DataForm::CtyDat ? LoadCtyDat(*reader) : LoadCqwwDat(*reader);
+}
+
+int CountryDatabase::LoadCtyDat(tavo::TextReader& Reader) {
     CtyLoader loader;
-    ReadCtyDat(*reader, loader);
+    ReadCtyDat(Reader, loader);
     loader.CommitTo(*this);
-    BuildIndex();
     return 0;
 }
 
-int CountryDatabase::LoadCqwwDat(const std::string& FileName) {
-    std::optional<tavo::TextReader> reader = tavo::TextReader::Open(FileName);
-    if (!reader) return -1;
+int CountryDatabase::LoadCqwwDat(tavo::TextReader& Reader) {
     try {
-        Loader(*reader, *this).Run();
+        Loader(Reader, *this).Run();
     } catch (...) {
         // The records read so far stand under the old counts, as a scan would see them.
         BuildIndex();
@@ -259,61 +319,144 @@ int CountryDatabase::LoadCqwwDat(const std::string& FileName) {
 
 void CountryDatabase::Clear() { *this = CountryDatabase(); }
 
+TPrefixRec& CountryDatabase::PrefixToFill(int Index) {
+    const auto i = static_cast<std::size_t>(Index);
+    if (i == prefixes_.size()) return prefixes_.emplace_back();
+    if (i > prefixes_.size()) prefixes_.resize(i + 1);
+    return prefixes_[i];
+}
+
 const TCountryRec& CountryDatabase::Country(int Index) const {
     return countries_.at(static_cast<std::size_t>(Index));
 }
 const TPrefixRec& CountryDatabase::Prefix(int Index) const {
-    return prefixes_.at(static_cast<std::size_t>(Index));
+    static const TPrefixRec kEmpty;
+    if (Index >= 0 && static_cast<std::size_t>(Index) < prefixes_.size())
+        return prefixes_[static_cast<std::size_t>(Index)];
+    if (Index >= 0 && Index <= MaxPrefixes) return kEmpty;
+    throw std::out_of_range("no prefix record " + tavo::IntToStr(Index));
 }
-const TExactRec& CountryDatabase::Exact(int Index) const {
-    return exacts_.at(static_cast<std::size_t>(Index - 1));
+TExactRec CountryDatabase::Exact(int Index) const {
+    const ExactEntry& e = exacts_.at(static_cast<std::size_t>(Index - 1));
+    return {std::string_view(exactChars_).substr(e.Offset, e.Length), e.Country, e.CqZone,
+            e.Continent};
 }
 
 // The scan's winner is the last record, in table order, among the matching
 // records of the greatest length: the deepest trie node on the call's path
 // that a prefix ends at, holding the last record that ends there.
 void CountryDatabase::BuildIndex() {
+    // The bytes the prefixes hold, upper-cased, each get a column.
+    std::array<std::uint8_t, 256> seen{};
     std::size_t characters = 0;
-    for (int i = 1; i <= prefixCount_; ++i)
-        characters += prefixes_[static_cast<std::size_t>(i)].Prefix.Length();
-    std::size_t slots = 16;
-    while (slots < 2 * characters + 2) slots *= 2;
-    edges_.assign(slots, Edge{});
-    edgeMask_ = static_cast<std::uint32_t>(slots - 1);
-    nodeRecord_.assign(1, 0);
+    std::size_t nonEmpty = 0;
     for (int i = 1; i <= prefixCount_; ++i) {
-        int node = 0;
+        const std::string_view prefix = prefixes_[static_cast<std::size_t>(i)].Prefix.View();
+        characters += prefix.size();
+        nonEmpty += !prefix.empty();
+        for (char c : prefix) seen[static_cast<unsigned char>(c)] = 1;
+    }
+    column_.fill(0);
+    std::uint32_t columns = 0;
+    for (int c = 0; c < 256; ++c) {
+        std::uint8_t& column = column_[kFold[static_cast<std::size_t>(c)]];
+        if (seen[static_cast<std::size_t>(c)] != 0 && column == 0)
+            column = static_cast<std::uint8_t>(++columns);
+    }
+    for (int c = 'a'; c <= 'z'; ++c)
+        column_[static_cast<std::size_t>(c)] = column_[static_cast<std::size_t>(c - 32)];
+    width_ = columns + 1;
+    // Every node and row the prefixes can need is reserved, so nothing moves
+    // while they are made; memory is touched only as they are.
+    // The empty row, the root's, and one for each node a prefix goes on past.
+    const std::size_t rowsAtMost = 2 + characters - nonEmpty;
+    nodes_.clear();
+    nodes_.reserve(characters + 1);
+    nodes_.push_back({width_, 0});  // the root owns row 1
+    rows_.clear();
+    rows_.reserve(rowsAtMost * width_);
+    rows_.resize(2 * std::size_t{width_}, 0);
+    Node* nodes = nodes_.data();
+    std::int32_t* rows = rows_.data();
+    for (int i = 1; i <= prefixCount_; ++i) {
+        std::uint32_t node = 0;
         for (char c : prefixes_[static_cast<std::size_t>(i)].Prefix.View()) {
-            const std::uint32_t key =
-                EdgeKey(node, static_cast<unsigned char>(tavo::UpperAscii(c)));
-            std::uint32_t slot = EdgeSlot(key) & edgeMask_;
-            while (edges_[slot].key != 0 && edges_[slot].key != key) slot = (slot + 1) & edgeMask_;
-            if (edges_[slot].key == 0) {
-                edges_[slot] = {key, static_cast<std::int32_t>(nodeRecord_.size())};
-                nodeRecord_.push_back(0);
+            if (nodes[node].Row == 0) {
+                nodes[node].Row = static_cast<std::uint32_t>(rows_.size());
+                rows_.resize(rows_.size() + width_);
+                rows = rows_.data();
             }
-            node = edges_[slot].child;
+            std::int32_t& child = rows[nodes[node].Row + column_[static_cast<unsigned char>(c)]];
+            if (child == 0) {
+                child = static_cast<std::int32_t>(nodes_.size());
+                nodes_.emplace_back();
+                nodes = nodes_.data();
+            }
+            node = static_cast<std::uint32_t>(child);
         }
-        nodeRecord_[static_cast<std::size_t>(node)] = i;
+        nodes[node].Record = i;
+    }
+    BuildExactIndex();
+}
+
+void CountryDatabase::BuildExactIndex() {
+    exactMaxLength_ = 0;
+    if (exacts_.empty()) {
+        exactSlots_.clear();
+        return;
+    }
+    std::size_t slots = 16;
+    // At most half full, so that a call not in the table (most calls) ends
+    // its probe within a slot or two.
+    while (slots < 2 * exacts_.size()) slots *= 2;
+    exactSlots_.assign(slots, 0);
+    const std::uint32_t mask = static_cast<std::uint32_t>(slots - 1);
+    const std::string_view chars = exactChars_;
+    for (std::size_t i = 0; i < exacts_.size(); ++i) {
+        ExactEntry& entry = exacts_[i];
+        const std::string_view call = chars.substr(entry.Offset, entry.Length);
+        exactMaxLength_ = std::max(exactMaxLength_, call.size());
+        std::uint32_t slot = entry.Hash & mask;
+        // A call listed twice goes to the later entity, as a prefix does.
+        while (exactSlots_[slot] != 0) {
+            const ExactEntry& e = exacts_[exactSlots_[slot] - 1];
+            if (e.Hash == entry.Hash && chars.substr(e.Offset, e.Length) == call) break;
+            slot = (slot + 1) & mask;
+        }
+        exactSlots_[slot] = static_cast<std::uint32_t>(i + 1);
     }
 }
 
-int CountryDatabase::Child(int node, unsigned char c) const {
-    const std::uint32_t key = EdgeKey(node, c);
-    for (std::uint32_t slot = EdgeSlot(key) & edgeMask_;; slot = (slot + 1) & edgeMask_) {
-        if (edges_[slot].key == key) return edges_[slot].child;
-        if (edges_[slot].key == 0) return -1;
+int CountryDatabase::FindExact(std::string_view Call) const {
+    if (Call.empty() || Call.size() > exactMaxLength_) return -1;
+    const std::uint32_t mask = static_cast<std::uint32_t>(exactSlots_.size() - 1);
+    const std::uint32_t hash = ExactHash(Call);
+    for (std::uint32_t slot = hash & mask; exactSlots_[slot] != 0; slot = (slot + 1) & mask) {
+        const std::uint32_t index = exactSlots_[slot] - 1;
+        const ExactEntry& e = exacts_[index];
+        if (e.Hash != hash || e.Length != Call.size()) continue;
+        const char* text = exactChars_.data() + e.Offset;
+        std::size_t k = 0;
+        while (k < Call.size() &&
+               kFold[static_cast<unsigned char>(Call[k])] == static_cast<unsigned char>(text[k]))
+            ++k;
+        if (k == Call.size()) return static_cast<int>(index);
     }
+    return -1;
 }
 
 int CountryDatabase::FindPrefixRecord(std::string_view Call) const {
-    int best = nodeRecord_[0];
-    int node = 0;
+    const Node* nodes = nodes_.data();
+    const std::int32_t* rows = rows_.data();
+    int best = nodes[0].Record;
+    std::uint32_t node = 0;
     const std::size_t n = std::min<std::size_t>(Call.size(), MaxPrefixLength);
     for (std::size_t i = 0; i < n; ++i) {
-        node = Child(node, static_cast<unsigned char>(tavo::UpperAscii(Call[i])));
-        if (node < 0) break;
-        if (int rec = nodeRecord_[static_cast<std::size_t>(node)]) best = rec;
+        const std::int32_t child =
+            rows[nodes[node].Row + column_[static_cast<unsigned char>(Call[i])]];
+        if (child == 0) break;
+        node = static_cast<std::uint32_t>(child);
+        if (nodes[node].Record != 0) best = nodes[node].Record;
     }
     return best;
 }
@@ -333,13 +476,7 @@ int ContinentOf(std::string_view Line, int From, int Count, int Zone) {
     return ZoneContinent(Zone);
 }
 
-std::string StripPrefix(std::string_view Text) {
-    for (char mark : {'(', '[', '<', '{', '~'}) {
-        auto pos = Text.find(mark);
-        if (pos != std::string_view::npos && pos >= 1) Text = Text.substr(0, pos);
-    }
-    return std::string(Text);
-}
+std::string StripPrefix(std::string_view Text) { return std::string(PrefixPart(Text)); }
 
 int CountryDatabase::FindPrefix(std::string_view Call) const {
     const int rec = FindPrefixRecord(Call);
@@ -373,10 +510,9 @@ int CountryDatabase::PortablePrefixRecord(std::string_view Call) const {
 // The analysis passes the call field with its trailing blanks; an exact call
 // is the callsign itself.
 CallResolution CountryDatabase::Resolve(std::string_view Call) const {
-    if (!exactIndex_.empty()) {
-        auto found = exactIndex_.find(tavo::UpperAscii(tavo::Trim(Call)));
-        if (found != exactIndex_.end()) {
-            const TExactRec& rec = exacts_[static_cast<std::size_t>(found->second)];
+    if (!exacts_.empty()) {
+        if (const int found = FindExact(tavo::Trim(Call)); found >= 0) {
+            const ExactEntry& rec = exacts_[static_cast<std::size_t>(found)];
             return WithOverrides(Country(rec.Country), rec.Country, rec.CqZone, rec.Continent);
         }
     }
@@ -386,8 +522,9 @@ CallResolution CountryDatabase::Resolve(std::string_view Call) const {
     return WithOverrides(Country(rec.Country), rec.Country, rec.CqZone, rec.Continent);
 }
 
+// Made once and never destroyed: freeing its tables at exit is work for nothing.
 CountryDatabase& DefaultCountryDatabase() {
-    static CountryDatabase db;
+    static CountryDatabase& db = *new CountryDatabase;
     return db;
 }
 

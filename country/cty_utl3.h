@@ -3,13 +3,17 @@
 // resolved against them: exact call, then longest prefix.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "common/short_string.h"
+
+namespace tavo {
+class TextReader;
+}
 
 namespace cty_utl3 {
 
@@ -34,9 +38,10 @@ struct TPrefixRec {
     std::int32_t Continent = 0;
 };
 
-// A cty.dat "=" item: the whole callsign it matches, upper-cased.
+// A cty.dat "=" item: the whole callsign it matches, upper-cased; the text
+// lives in the database and stays valid until it is loaded or cleared again.
 struct TExactRec {
-    std::string Call;
+    std::string_view Call;
     std::int32_t Country = 0;
     std::int32_t CqZone = 0;     // the override, 0 when there is none
     std::int32_t Continent = 0;  // the override, 0 when there is none
@@ -77,7 +82,7 @@ public:
     int CountryCount() const { return countryCount_; }
     int PrefixCount() const { return prefixCount_; }
     // Exact calls 1..ExactCount(), in file order.
-    const TExactRec& Exact(int Index) const;
+    TExactRec Exact(int Index) const;
     int ExactCount() const { return static_cast<int>(exacts_.size()); }
     DataForm Form() const { return form_; }
     // cty.dat's "=VER" date, or CQWW.DAT's title line trimmed; empty when none.
@@ -95,32 +100,55 @@ public:
 private:
     friend class Loader;
     friend class CtyLoader;
+    // An exact call: its upper-cased text in exactChars_, its country and overrides.
+    struct ExactEntry {
+        std::uint32_t Offset = 0;
+        std::uint32_t Length = 0;
+        std::uint32_t Hash = 0;  // of the text, as the index probes it
+        std::int32_t Country = 0;
+        std::int32_t CqZone = 0;
+        std::int32_t Continent = 0;
+    };
+    // A trie node: where its row of children starts in rows_ (0 for the
+    // shared row of no children) and the record whose whole prefix ends here.
+    struct Node {
+        std::uint32_t Row = 0;
+        std::int32_t Record = 0;
+    };
+
     void BuildIndex();
+    void BuildExactIndex();
     int FindPrefixRecord(std::string_view Call) const;
     int PortablePrefixRecord(std::string_view Call) const;
-    int LoadCqwwDat(const std::string& FileName);
-    int LoadCtyDat(const std::string& FileName);
+    int FindExact(std::string_view Call) const;
+    int LoadCqwwDat(tavo::TextReader& Reader);
+    int LoadCtyDat(tavo::TextReader& Reader);
+    // Record Index, growing the table to it; records are made only when filled.
+    TPrefixRec& PrefixToFill(int Index);
 
     std::vector<TCountryRec> countries_;  // index 0 is never a record
+    // Records 0..size-1; those up to MaxPrefixes past the end read as empty.
     std::vector<TPrefixRec> prefixes_;
     int countryCount_ = 0;
     int prefixCount_ = 0;
-    std::vector<TExactRec> exacts_;
-    std::unordered_map<std::string, int> exactIndex_;  // upper-cased call to exacts_ index
+    std::vector<ExactEntry> exacts_;
+    std::string exactChars_;
+    // Open addressing over exacts_: entry index + 1, 0 for a free slot. A
+    // call listed twice holds the later entry.
+    std::vector<std::uint32_t> exactSlots_;
+    std::size_t exactMaxLength_ = 0;
     DataForm form_ = DataForm::CqwwDat;
     std::string version_;
 
     // The prefixes as a trie over their upper-cased characters; a node keeps
-    // the last record, in table order, whose whole prefix ends there. Edges
-    // sit in one open-addressing table keyed by (node, character).
-    struct Edge {
-        std::uint32_t key = 0;  // node * 256 + character + 1; 0 is a free slot
-        std::int32_t child = 0;
-    };
-    std::vector<std::int32_t> nodeRecord_;  // 0 where no prefix ends; node 0 is the root
-    std::vector<Edge> edges_;
-    std::uint32_t edgeMask_ = 0;
-    int Child(int node, unsigned char c) const;
+    // the last record, in table order, whose whole prefix ends there. Each
+    // byte maps to a column (0 for one no prefix holds; a lower-case letter
+    // to its capital's), and a node with children owns a row of rows_, one
+    // child per column. Row 0 is all zeros: the row of every leaf.
+    std::array<std::uint8_t, 256> column_{};
+    std::uint32_t width_ = 1;
+    std::vector<Node> nodes_;
+    std::vector<std::int32_t> rows_;
 };
 
 // The database the window and the command line load once and read afterwards.

@@ -1,13 +1,16 @@
 #include "platform/text_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
-
-#include <fcntl.h>
-#include <sys/stat.h>
 
 #ifdef _WIN32
 #include <io.h>
@@ -37,13 +40,28 @@ IoError::IoError(const std::string& fileName, const std::string& systemMessage)
     : std::runtime_error(fileName + ": " + systemMessage), fileName_(fileName) {}
 
 bool FileExists(const std::string& path) {
+    if (path.empty()) return false;
+#ifdef _WIN32
     std::error_code ec;
-    return !path.empty() && std::filesystem::exists(path, ec) && !IsFolder(path);
+    return std::filesystem::exists(path, ec) && !IsFolder(path);
+#else
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+#endif
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
+    if (a.empty() || b.empty()) return false;
+#ifdef _WIN32
     std::error_code ec;
-    return !a.empty() && !b.empty() && std::filesystem::equivalent(a, b, ec) && !ec;
+    return std::filesystem::equivalent(a, b, ec) && !ec;
+#else
+    // The first name usually names nothing yet: one look then settles it.
+    struct stat ia {
+    }, ib{};
+    return ::stat(a.c_str(), &ia) == 0 && ::stat(b.c_str(), &ib) == 0 && ia.st_dev == ib.st_dev &&
+           ia.st_ino == ib.st_ino;
+#endif
 }
 
 bool IsDescriptorName(const std::string& path) {
@@ -72,32 +90,53 @@ bool IsDescriptorName(const std::string& path) {
 
 namespace {
 
-// The file opened for reading only when it is a regular one.
-std::FILE* OpenRegular(const std::string& path) {
+// Logs up to this size stay whole in memory once read, so that a second look
+// from the start costs no second read; longer files are read in a window.
+constexpr std::size_t kKeepWhole = std::size_t{32} << 20;
+
 #ifdef _WIN32
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr) return nullptr;
-    struct _stat64 info {};
-    if (_fstat64(_fileno(f), &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG) {
-        std::fclose(f);
-        return nullptr;
-    }
-    return f;
+using IoSize = int;
+IoSize ReadSome(int fd, char* to, std::size_t count) {
+    return ::_read(fd, to, static_cast<unsigned>(std::min<std::size_t>(count, 1u << 30)));
+}
+bool SeekStart(int fd) { return ::_lseeki64(fd, 0, SEEK_SET) == 0; }
+void CloseFd(int fd) { ::_close(fd); }
 #else
-    // Without O_NONBLOCK the open of a FIFO waits for a writer that may never come.
-    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return nullptr;
-    struct stat info {};
-    int flags = ::fcntl(fd, F_GETFL);
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || flags == -1 ||
-        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
-        ::close(fd);
-        return nullptr;
-    }
-    std::FILE* f = ::fdopen(fd, "rb");
-    if (f == nullptr) ::close(fd);
-    return f;
+using IoSize = ssize_t;
+IoSize ReadSome(int fd, char* to, std::size_t count) {
+    IoSize got;
+    do got = ::read(fd, to, count);
+    while (got < 0 && errno == EINTR);
+    return got;
+}
+bool SeekStart(int fd) { return ::lseek(fd, 0, SEEK_SET) == 0; }
+void CloseFd(int fd) { ::close(fd); }
 #endif
+
+// The descriptor of the file opened for reading, only when it is a regular
+// one, with its size then; -1 otherwise.
+int OpenRegular(const std::string& path, std::size_t& size) {
+#ifdef _WIN32
+    int fd = ::_open(path.c_str(), _O_RDONLY | _O_BINARY);
+    if (fd < 0) return -1;
+    struct _stat64 info {};
+    if (_fstat64(fd, &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG) {
+        ::_close(fd);
+        return -1;
+    }
+#else
+    // Without O_NONBLOCK the open of a FIFO waits for a writer that may never
+    // come; on the regular file it lets through, the flag changes nothing.
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return -1;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return -1;
+    }
+#endif
+    size = info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
+    return fd;
 }
 
 }  // namespace
@@ -105,46 +144,74 @@ std::FILE* OpenRegular(const std::string& path) {
 std::optional<TextReader> TextReader::Open(const std::string& path, CtrlZ ctrlZ) {
     // A folder is refused with every other file that is not a regular one.
     if (path.empty()) return std::nullopt;
-    std::FILE* f = OpenRegular(path);
-    if (f == nullptr) return std::nullopt;
-    return TextReader(f, path, ctrlZ);
+    std::size_t size = 0;
+    int fd = OpenRegular(path, size);
+    if (fd < 0) return std::nullopt;
+    return TextReader(fd, size, path, ctrlZ);
 }
 
 void TextReader::Rewind(CtrlZ ctrlZ) {
-    errno = 0;
-    if (std::fseek(file_.get(), 0, SEEK_SET) != 0) throw IoError(name_, SystemMessage(errno));
-    size_ = 0;
-    pos_ = 0;
-    eof_ = false;
     ctrlZ_ = ctrlZ;
+    pos_ = 0;
+    if (base_ == 0) return;  // the first byte is still in memory
+    errno = 0;
+    if (!SeekStart(fd_)) throw IoError(name_, SystemMessage(errno));
+    size_ = 0;
+    base_ = 0;
+    eof_ = false;
 }
 
-TextReader::TextReader(std::FILE* file, std::string name, CtrlZ ctrlZ)
-    : file_(file), name_(std::move(name)), ctrlZ_(ctrlZ) {}
+TextReader::TextReader(int fd, std::size_t sizeHint, std::string name, CtrlZ ctrlZ)
+    : fd_(fd), name_(std::move(name)), ctrlZ_(ctrlZ), sizeHint_(sizeHint) {}
 
-// Appends the next chunk; false when the file has no more bytes. The buffer
-// is never zero-filled first: every byte of a log would be written twice.
+TextReader::TextReader(TextReader&& other) noexcept
+    : fd_(other.fd_),
+      name_(std::move(other.name_)),
+      ctrlZ_(other.ctrlZ_),
+      sizeHint_(other.sizeHint_),
+      buffer_(std::move(other.buffer_)),
+      capacity_(other.capacity_),
+      size_(other.size_),
+      pos_(other.pos_),
+      base_(other.base_),
+      eof_(other.eof_) {
+    other.fd_ = -1;
+}
+
+TextReader::~TextReader() {
+    if (fd_ >= 0) CloseFd(fd_);
+}
+
+// Appends what the file has next; false when it has no more bytes. A file
+// that fits is read whole in one call, sized by the fstat of the open. The
+// buffer is never zero-filled first: every byte of a log would be written twice.
 bool TextReader::Fill() {
     if (eof_) return false;
-    if (pos_ > 0) {
-        std::memmove(buffer_.get(), buffer_.get() + pos_, size_ - pos_);
-        size_ -= pos_;
-        pos_ = 0;
-    }
-    if (capacity_ - size_ < kChunk) {
-        const std::size_t grown = std::max(capacity_ * 2, size_ + kChunk);
-        auto bigger = std::make_unique_for_overwrite<char[]>(grown);
-        if (size_ > 0) std::memcpy(bigger.get(), buffer_.get(), size_);
-        buffer_ = std::move(bigger);
-        capacity_ = grown;
+    if (size_ == capacity_) {
+        // Bytes already taken are dropped only from a file too big to keep.
+        if (pos_ > 0 && capacity_ >= kKeepWhole) {
+            std::memmove(buffer_.get(), buffer_.get() + pos_, size_ - pos_);
+            size_ -= pos_;
+            base_ += pos_;
+            pos_ = 0;
+        }
+        if (size_ == capacity_) {
+            // One byte over the size, so that a whole read tells the end as well.
+            const std::size_t first = std::min(sizeHint_ + 1, kKeepWhole);
+            const std::size_t grown = std::max({capacity_ * 2, first, kChunk});
+            auto bigger = std::make_unique_for_overwrite<char[]>(grown);
+            if (size_ > 0) std::memcpy(bigger.get(), buffer_.get(), size_);
+            buffer_ = std::move(bigger);
+            capacity_ = grown;
+        }
     }
     errno = 0;
-    std::size_t got = std::fread(buffer_.get() + size_, 1, kChunk, file_.get());
-    size_ += got;
-    if (got < kChunk) {
-        if (std::ferror(file_.get())) throw IoError(name_, SystemMessage(errno));
-        eof_ = true;
-    }
+    const IoSize got = ReadSome(fd_, buffer_.get() + size_, capacity_ - size_);
+    if (got < 0) throw IoError(name_, SystemMessage(errno));
+    size_ += static_cast<std::size_t>(got);
+    // A short read of exactly the size the file had at the open is its end;
+    // anything else is confirmed by a read that finds nothing.
+    if (got == 0 || (base_ + size_ == sizeHint_ && size_ < capacity_)) eof_ = true;
     return got > 0;
 }
 
@@ -173,79 +240,167 @@ bool TextReader::ReadLine(std::string& line) {
             break;
         }
         pos_ = size_;
-        if (!Fill()) break;  // Fill drops the bytes already taken
+        if (!Fill()) break;
     }
     if (ended && !cut && !line.empty() && line.back() == '\r') line.pop_back();
     return true;
 }
 
+namespace {
+
+// A file of our own gets its text in one piece; a longer text goes out in
+// pieces of this size, so memory stays bounded.
+constexpr std::size_t kWriteAtOnce = std::size_t{1} << 20;
+
+#ifdef _WIN32
+int CreateFd(const char* path, int flags, int mode) {
+    return ::_open(path, flags | _O_WRONLY | _O_BINARY, mode);
+}
+constexpr int kTruncate = _O_CREAT | _O_TRUNC;
+constexpr int kExclusive = _O_CREAT | _O_EXCL;
+#else
+int CreateFd(const char* path, int flags, int mode) {
+    return ::open(path, flags | O_WRONLY | O_CLOEXEC, mode);
+}
+constexpr int kTruncate = O_CREAT | O_TRUNC;
+constexpr int kExclusive = O_CREAT | O_EXCL;
+#endif
+
+// All of it, or false with errno set.
+bool WriteAll(int fd, std::string_view text) {
+    while (!text.empty()) {
+#ifdef _WIN32
+        const int put = ::_write(
+            fd, text.data(), static_cast<unsigned>(std::min<std::size_t>(text.size(), 1u << 30)));
+#else
+        const ssize_t put = ::write(fd, text.data(), text.size());
+        if (put < 0 && errno == EINTR) continue;
+#endif
+        if (put <= 0) {
+            if (put == 0) errno = ENOSPC;
+            return false;
+        }
+        text.remove_prefix(static_cast<std::size_t>(put));
+    }
+    return true;
+}
+
+}  // namespace
+
 std::optional<TextWriter> TextWriter::Create(const std::string& path) {
     if (path.empty() || IsFolder(path)) return std::nullopt;
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr) return std::nullopt;
-    return TextWriter(f, path, true);
+    int fd = CreateFd(path.c_str(), kTruncate, 0666);
+    if (fd < 0) return std::nullopt;
+    return TextWriter(fd, nullptr, path);
 }
 
 namespace {
 
-// A non-regular file that is there, such as /dev/null: written in place, as
-// nothing can be renamed over it.
-bool IsSpecial(const std::string& path) {
+// What a replacement needs to know of the name it replaces, from one look.
+struct Target {
+    bool exists = false;  // through any link
+    bool folder = false;
+    bool special = false;  // there, and neither a regular file nor a folder
+    bool link = false;     // the name itself is a symbolic link
+    int mode = 0;          // the permissions of what exists
+};
+
+Target LookAt(const std::string& path) {
+    Target t;
+#ifdef _WIN32
+    namespace fs = std::filesystem;
     std::error_code ec;
-    std::filesystem::file_status st = std::filesystem::status(path, ec);
-    return !ec && std::filesystem::exists(st) && !std::filesystem::is_regular_file(st) &&
-           !std::filesystem::is_directory(st);
+    fs::file_status st = fs::status(path, ec);
+    t.exists = !ec && fs::exists(st);
+    t.folder = t.exists && fs::is_directory(st);
+    t.special = t.exists && !t.folder && !fs::is_regular_file(st);
+    struct _stat64 info {};
+    if (t.exists && _stat64(path.c_str(), &info) == 0) t.mode = info.st_mode & 0777;
+#else
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0) return t;
+    t.link = S_ISLNK(info.st_mode);
+    if (t.link && ::stat(path.c_str(), &info) != 0) return t;
+    t.exists = true;
+    t.folder = S_ISDIR(info.st_mode);
+    t.special = !t.folder && !S_ISREG(info.st_mode);
+    t.mode = static_cast<int>(info.st_mode & 07777);
+#endif
+    return t;
 }
 
-// The permissions a replacement gets: the old file's, else those of a new file.
-int ModeFor(const std::string& target) {
-    struct stat info {};
-    if (::stat(target.c_str(), &info) == 0) return static_cast<int>(info.st_mode & 07777);
-#ifdef _WIN32
-    return _S_IREAD | _S_IWRITE;
-#else
+#ifndef _WIN32
+// The umask would take some of `mode` from a file created with it, so the
+// mode must be set once the file is there.
+bool UmaskWouldChange(int mode) {
     // umask is read by setting it: once, so no job thread sees it changed.
     static const mode_t mask = [] {
         mode_t m = ::umask(0);
         ::umask(m);
         return m;
     }();
-    return static_cast<int>(0666 & ~mask);
+    return (static_cast<mode_t>(mode) & ~mask) != static_cast<mode_t>(mode);
+}
 #endif
+
+// Six characters for a temporary name, different for every call in this
+// process and unlikely to repeat in another one.
+std::string UniqueSuffix() {
+    static std::atomic<std::uint64_t> counter{0};
+    static const std::uint64_t seed =
+        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+#ifdef _WIN32
+        static_cast<std::uint64_t>(_getpid()) << 32;
+#else
+        static_cast<std::uint64_t>(::getpid()) << 32;
+#endif
+    std::uint64_t x = seed + 0x9E3779B97F4A7C15u * ++counter;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9u;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBu;
+    x ^= x >> 31;
+    constexpr std::string_view kLetters =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::string suffix(6, ' ');
+    for (char& c : suffix) {
+        c = kLetters[x % kLetters.size()];
+        x /= kLetters.size();
+    }
+    return suffix;
 }
 
-// A new, empty temporary file beside the target; its name in `temp`.
-std::FILE* CreateTemp(const std::string& target, std::string& temp) {
-    std::filesystem::path folder = std::filesystem::path(target).parent_path();
-    std::string hidden(1, '.');
-    hidden += std::filesystem::path(target).filename().string();
-    hidden += '.';
-    int mode = ModeFor(target);
+// A new, empty temporary file beside the target, created with the mode the
+// replacement keeps (a new file's, through the umask, when `mode` is 0666);
+// its name in `temp`.
+int CreateTemp(const std::string& target, std::string& temp, int mode, bool keepMode) {
+    std::string prefix = target;
+    const std::size_t slash = prefix.find_last_of(
 #ifdef _WIN32
-    static unsigned counter = 0;
+        "/\\"
+#else
+        "/"
+#endif
+    );
+    prefix.insert(slash == std::string::npos ? 0 : slash + 1, 1, '.');
+    prefix += '.';
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = (folder / (hidden + std::to_string(_getpid()) + "-" + std::to_string(counter++)))
-                   .string();
-        fd = ::_open(temp.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, mode);
-        if (fd < 0 && errno != EEXIST) break;
+        temp = prefix + UniqueSuffix();
+        fd = CreateFd(temp.c_str(), kExclusive, mode);
+        if (fd < 0 && errno != EEXIST) return -1;
     }
-    if (fd < 0) return nullptr;
-    std::FILE* f = ::_fdopen(fd, "wb");
-#else
-    temp = (folder / (hidden + "XXXXXX")).string();
-    int fd = ::mkstemp(temp.data());
-    if (fd < 0) return nullptr;
-    std::FILE* f = nullptr;
-    if (::fchmod(fd, static_cast<mode_t>(mode)) == 0) f = ::fdopen(fd, "wb");
-#endif
-    if (f == nullptr) {
+    if (fd < 0) return -1;
+#ifndef _WIN32
+    if (keepMode && UmaskWouldChange(mode) && ::fchmod(fd, static_cast<mode_t>(mode)) != 0) {
         int err = errno;
         ::close(fd);
         std::remove(temp.c_str());
         errno = err;
+        return -1;
     }
-    return f;
+#else
+    (void)keepMode;
+#endif
+    return fd;
 }
 
 // Puts the finished temporary file in the target's place in one step.
@@ -262,41 +417,50 @@ bool RenameOver(const std::string& temp, const std::string& target) {
 }  // namespace
 
 std::optional<TextWriter> TextWriter::Replace(const std::string& path, Sync sync) {
-    if (path.empty() || IsFolder(path)) {
+    const Target look = path.empty() ? Target{} : LookAt(path);
+    if (path.empty() || look.folder) {
         errno = EISDIR;
         return std::nullopt;
     }
-    if (IsSpecial(path)) {
+    if (look.special) {
 #ifdef _WIN32
-        std::FILE* f = std::fopen(path.c_str(), "wb");
+        int fd = ::_open(path.c_str(), _O_WRONLY | _O_BINARY);
 #else
         // A FIFO without a reader is refused rather than waited for.
-        std::FILE* f = nullptr;
         int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
         int flags = fd < 0 ? -1 : ::fcntl(fd, F_GETFL);
-        if (flags != -1 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0) f = ::fdopen(fd, "wb");
-        if (f == nullptr && fd >= 0) ::close(fd);
+        if (fd >= 0 && (flags == -1 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)) {
+            ::close(fd);
+            fd = -1;
+        }
 #endif
-        if (f == nullptr) return std::nullopt;
-        return TextWriter(f, path, true);
+        if (fd < 0) return std::nullopt;
+        return TextWriter(fd, nullptr, path);
     }
     std::string target = path;
-    std::error_code ec;
-    if (std::filesystem::is_symlink(path, ec)) {
+    if (look.link) {
+        std::error_code ec;
         auto resolved = std::filesystem::weakly_canonical(path, ec);
         if (!ec) target = resolved.string();
     }
     // A file that may not be changed stays so, though its folder would allow
     // a new file in its place.
+    if (look.exists) {
 #ifdef _WIN32
-    if (::_access(target.c_str(), 2) != 0 && errno != ENOENT) return std::nullopt;
+        if (::_access(target.c_str(), 2) != 0) return std::nullopt;
 #else
-    if (::access(target.c_str(), W_OK) != 0 && errno != ENOENT) return std::nullopt;
+        if (::access(target.c_str(), W_OK) != 0) return std::nullopt;
+#endif
+    }
+#ifdef _WIN32
+    const int newMode = _S_IREAD | _S_IWRITE;
+#else
+    const int newMode = 0666;
 #endif
     std::string temp;
-    std::FILE* f = CreateTemp(target, temp);
-    if (f == nullptr) return std::nullopt;
-    TextWriter writer(f, path, true);
+    int fd = CreateTemp(target, temp, look.exists ? look.mode : newMode, look.exists);
+    if (fd < 0) return std::nullopt;
+    TextWriter writer(fd, nullptr, path);
     writer.temp_ = std::move(temp);
     writer.target_ = std::move(target);
     writer.sync_ = sync == Sync::ToDisk;
@@ -310,25 +474,27 @@ TextWriter TextWriter::Attach(std::FILE* stream, std::string name) {
     std::fflush(stream);
     _setmode(_fileno(stream), _O_BINARY);
 #endif
-    return TextWriter(stream, std::move(name), false);
+    return TextWriter(-1, stream, std::move(name));
 }
 
-TextWriter::TextWriter(std::FILE* file, std::string name, bool owned)
-    : file_(file), name_(std::move(name)), owned_(owned) {}
+TextWriter::TextWriter(int fd, std::FILE* stream, std::string name)
+    : fd_(fd), stream_(stream), name_(std::move(name)) {}
 
 TextWriter::TextWriter(TextWriter&& other) noexcept
-    : file_(other.file_),
+    : fd_(other.fd_),
+      stream_(other.stream_),
       name_(std::move(other.name_)),
-      owned_(other.owned_),
+      pending_(std::move(other.pending_)),
       temp_(std::move(other.temp_)),
       target_(std::move(other.target_)),
       sync_(other.sync_) {
-    other.file_ = nullptr;
+    other.fd_ = -1;
+    other.stream_ = nullptr;
     other.temp_.clear();
 }
 
 TextWriter::~TextWriter() {
-    if (file_ != nullptr && owned_) std::fclose(file_);
+    if (fd_ >= 0) CloseFd(fd_);
     Discard();
 }
 
@@ -339,14 +505,29 @@ void TextWriter::Discard() {
     temp_.clear();
 }
 
+// Hands the gathered text to the file; false with the error when it failed.
+bool TextWriter::Flush(int& err) {
+    errno = 0;
+    bool ok = stream_ != nullptr ? std::fflush(stream_) == 0 : WriteAll(fd_, pending_);
+    err = errno;
+    pending_.clear();
+    return ok;
+}
+
 void TextWriter::Write(std::string_view text) {
-    if (file_ == nullptr) throw IoError(name_, "file is closed");
+    if (fd_ < 0 && stream_ == nullptr) throw IoError(name_, "file is closed");
     // An empty view may carry a null pointer, which fwrite must never get.
     if (text.empty()) return;
-    errno = 0;
-    if (std::fwrite(text.data(), 1, text.size(), file_) != text.size()) {
-        throw IoError(name_, SystemMessage(errno));
+    if (stream_ != nullptr) {
+        errno = 0;
+        if (std::fwrite(text.data(), 1, text.size(), stream_) != text.size()) {
+            throw IoError(name_, SystemMessage(errno));
+        }
+        return;
     }
+    pending_.append(text);
+    int err = 0;
+    if (pending_.size() >= kWriteAtOnce && !Flush(err)) throw IoError(name_, SystemMessage(err));
 }
 
 void TextWriter::WriteLine(std::string_view text) {
@@ -355,30 +536,39 @@ void TextWriter::WriteLine(std::string_view text) {
 }
 
 void TextWriter::Close() {
-    if (file_ == nullptr) return;
-    std::FILE* f = file_;
-    file_ = nullptr;
-    errno = 0;
-    bool ok = std::fflush(f) == 0;
-    int err = errno;
+    if (fd_ < 0 && stream_ == nullptr) return;
+    int err = 0;
+    bool ok = Flush(err);
+    stream_ = nullptr;
+    const int fd = fd_;
+    fd_ = -1;
     // The bytes reach the disk before the rename, so a crash after it cannot
     // leave an empty file under the old name.
     if (ok && !temp_.empty() && sync_) {
 #ifdef _WIN32
-        ok = ::_commit(_fileno(f)) == 0;
+        ok = ::_commit(fd) == 0;
 #else
-        ok = ::fsync(::fileno(f)) == 0;
+        ok = ::fsync(fd) == 0;
 #endif
         if (!ok) err = errno;
     }
-    if (owned_ && std::fclose(f) != 0 && ok) {
-        ok = false;
-        err = errno;
+    if (fd >= 0) {
+#ifdef _WIN32
+        const bool closed = ::_close(fd) == 0;
+#else
+        const bool closed = ::close(fd) == 0;
+#endif
+        if (!closed && ok) {
+            ok = false;
+            err = errno;
+        }
     }
     if (ok && !temp_.empty()) {
         ok = RenameOver(temp_, target_);
-        if (ok) temp_.clear();
-        else err = errno;
+        if (ok)
+            temp_.clear();
+        else
+            err = errno;
     }
     if (!ok) {
         Discard();

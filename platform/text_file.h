@@ -53,7 +53,8 @@ public:
     // nothing is left.
     bool ReadLine(std::string& line);
 
-    // Starts over at the first byte, reading Ctrl-Z as given from now on.
+    // Starts over at the first byte, reading Ctrl-Z as given from now on. The
+    // bytes already read are read again from memory, not from the file.
     void Rewind(CtrlZ ctrlZ);
 
     // Nothing follows the line just read (its line end aside).
@@ -61,24 +62,29 @@ public:
 
     const std::string& Name() const { return name_; }
 
+    ~TextReader();
+    TextReader(TextReader&& other) noexcept;
+    TextReader& operator=(TextReader&&) = delete;
+
 private:
-    struct Closer {
-        void operator()(std::FILE* f) const { std::fclose(f); }
-    };
-    TextReader(std::FILE* file, std::string name, CtrlZ ctrlZ);
+    TextReader(int fd, std::size_t sizeHint, std::string name, CtrlZ ctrlZ);
     bool Fill();
 
-    std::unique_ptr<std::FILE, Closer> file_;
+    int fd_;
     std::string name_;
     CtrlZ ctrlZ_;
+    std::size_t sizeHint_;            // the file's size when it was opened
     std::unique_ptr<char[]> buffer_;  // bytes [pos_, size_) are unread
     std::size_t capacity_ = 0;
     std::size_t size_ = 0;
     std::size_t pos_ = 0;
+    std::size_t base_ = 0;  // the file offset of buffer_[0]
     bool eof_ = false;
 };
 
-// Lines written with CR LF; every write is checked and a failure raised at once.
+// Lines written with CR LF. A file of our own gathers its text in memory and
+// gets it in one write at Close (or per MiB of a long text); every write is
+// checked and a failure raised.
 class TextWriter {
 public:
     // Empty when the file cannot be created; an existing file starts empty.
@@ -111,14 +117,16 @@ public:
     TextWriter& operator=(TextWriter&&) = delete;
 
 private:
-    TextWriter(std::FILE* file, std::string name, bool owned);
+    TextWriter(int fd, std::FILE* stream, std::string name);
     void Discard();
+    bool Flush(int& err);
 
-    std::FILE* file_;
+    int fd_;             // a file of our own, else -1
+    std::FILE* stream_;  // a stream the caller owns, else null
     std::string name_;
-    bool owned_;
-    std::string temp_;    // a replacing writer's temporary file, else empty
-    std::string target_;  // the file it is renamed over
+    std::string pending_;  // text not yet handed to fd_
+    std::string temp_;     // a replacing writer's temporary file, else empty
+    std::string target_;   // the file it is renamed over
     bool sync_ = true;
 };
 

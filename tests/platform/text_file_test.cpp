@@ -31,7 +31,8 @@ TEST(TextReader, SplitsAtLfAndDropsOnlyTheCrBeforeIt) {
     TempDir dir;
     auto file = dir.Write("mixed.txt", "one\r\ntwo\nthree\r\r\nfo\rur\n\nlast");
     using V = std::vector<std::string>;
-    EXPECT_EQ(ReadAll(file, TextReader::CtrlZ::IsText), (V{"one", "two", "three\r", "fo\rur", "", "last"}));
+    EXPECT_EQ(ReadAll(file, TextReader::CtrlZ::IsText),
+              (V{"one", "two", "three\r", "fo\rur", "", "last"}));
 }
 
 TEST(TextReader, ReadsLinesLongerThanItsBuffer) {
@@ -107,6 +108,25 @@ TEST(TextReader, RewindStartsOverWithTheCtrlZRuleGiven) {
     lines.clear();
     for (std::string line; reader->ReadLine(line);) lines.push_back(line);
     EXPECT_EQ(lines, std::vector<std::string>{"a"});
+}
+
+// A log is read once: detection's look and the pass after the rewind see
+// the same lines, however many reads the file took.
+TEST(TextReader, RewindAfterALongFileGivesTheSameLines) {
+    TempDir dir;
+    std::string text;
+    for (int i = 0; i < 20000; ++i)
+        text += "QSO: 14025 CW 2012-11-24 " + std::to_string(i) + "\r\n";
+    auto reader = TextReader::Open(dir.Write("long.log", text));
+    ASSERT_TRUE(reader.has_value());
+    std::vector<std::string> first;
+    for (std::string line; first.size() < 7 && reader->ReadLine(line);) first.push_back(line);
+    reader->Rewind(TextReader::CtrlZ::EndsFile);
+    std::vector<std::string> all;
+    for (std::string line; reader->ReadLine(line);) all.push_back(line);
+    ASSERT_EQ(all.size(), 20000u);
+    EXPECT_TRUE(std::equal(first.begin(), first.end(), all.begin()));
+    EXPECT_EQ(all.back(), "QSO: 14025 CW 2012-11-24 19999");
 }
 
 #ifndef _WIN32
@@ -197,6 +217,14 @@ TEST(TextWriter, AReplacementKeepsModeAndLinksAndWritesDevicesInPlace) {
     EXPECT_TRUE(std::filesystem::is_symlink(dir.File("link.tavo")));
     EXPECT_EQ(test::ReadBytes(target), "new");
     EXPECT_EQ(NamesIn(dir.File("kept")), std::vector<std::string>{"real.tavo"});
+    // Bits the umask would take from a new file are kept on an old one.
+    const std::string open = dir.Write("open.tavo", "old");
+    ASSERT_EQ(::chmod(open.c_str(), 0666), 0);
+    auto out = TextWriter::Replace(open);
+    ASSERT_TRUE(out.has_value());
+    out->Close();
+    ASSERT_EQ(::stat(open.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0666u);
 }
 #endif
 
