@@ -387,7 +387,7 @@ void WriteHeader(tavo::TextWriter& out, const LogPass& pass, const cty_utl3::Cou
 }  // namespace
 
 std::string HtmlFileName(std::string_view LogFileName) {
-    return OutputFileName(LogFileName, ".html");
+    return OutputFileName(LogFileName, PageOutput.Extension);
 }
 
 std::string HtmlEscape(std::string_view Text) {

@@ -285,7 +285,7 @@ std::string DropExtension(std::string_view FileName) {
 }
 
 std::string ReportFileName(std::string_view LogFileName) {
-    return OutputFileName(LogFileName, ".tavo");
+    return OutputFileName(LogFileName, ReportOutput.Extension);
 }
 
 std::string OutputFileName(std::string_view LogFileName, std::string_view Ext) {

@@ -119,6 +119,14 @@ std::string ReportFileName(std::string_view LogFileName);
 // The rule of every output beside a log: the log's path with its extension
 // replaced by Ext, or with Ext added when it already ends in Ext.
 std::string OutputFileName(std::string_view LogFileName, std::string_view Ext);
+// The files a log's command writes beside it, each named by OutputFileName
+// with its extension; none of them may ever replace a log of the command.
+struct OutputKind {
+    std::string_view Name;  // how messages call it
+    std::string_view Extension;
+};
+inline constexpr OutputKind ReportOutput{"report", ".tavo"};
+inline constexpr OutputKind PageOutput{"page", ".html"};
 // Writes an output of the log's (its report, its page) through Write into a
 // temporary file that replaces OutputName only when complete. False, with
 // nothing written, when OutputName is the log itself under another name, when

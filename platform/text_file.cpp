@@ -1,13 +1,13 @@
 #include "platform/text_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
-
-#include <fcntl.h>
-#include <sys/stat.h>
 
 #ifdef _WIN32
 #include <io.h>
@@ -44,6 +44,26 @@ bool FileExists(const std::string& path) {
 bool SameFile(const std::string& a, const std::string& b) {
     std::error_code ec;
     return !a.empty() && !b.empty() && std::filesystem::equivalent(a, b, ec) && !ec;
+}
+
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
+    if (path.empty()) return std::nullopt;
+#ifdef _WIN32
+    HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool ok = GetFileInformationByHandle(h, &info) != 0;
+    CloseHandle(h);
+    if (!ok) return std::nullopt;
+    return FileIdentity{info.dwVolumeSerialNumber,
+                        (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+#else
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return std::nullopt;
+    return FileIdentity{static_cast<std::uint64_t>(info.st_dev),
+                        static_cast<std::uint64_t>(info.st_ino)};
+#endif
 }
 
 bool IsDescriptorName(const std::string& path) {
@@ -377,8 +397,10 @@ void TextWriter::Close() {
     }
     if (ok && !temp_.empty()) {
         ok = RenameOver(temp_, target_);
-        if (ok) temp_.clear();
-        else err = errno;
+        if (ok)
+            temp_.clear();
+        else
+            err = errno;
     }
     if (!ok) {
         Discard();

@@ -2,6 +2,7 @@
 // locale ever touches the content.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -28,6 +29,16 @@ bool FileExists(const std::string& path);
 // Both names lead to one file (the same device and inode), through a hard link
 // or a symbolic link; false when either is missing.
 bool SameFile(const std::string& a, const std::string& b);
+
+// What tells one file from every other: the device and the file's number on
+// it (inode), the same through every name and link of the file.
+struct FileIdentity {
+    std::uint64_t Device = 0;
+    std::uint64_t Number = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+// Empty when nothing is there (or a link leads nowhere).
+std::optional<FileIdentity> IdentityOf(const std::string& path);
 
 // The name leads to a descriptor the program was handed (/dev/stdin,
 // /dev/fd/N, /proc/self/fd/N), not to a file in a folder of its own: no
