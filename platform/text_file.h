@@ -106,6 +106,10 @@ public:
     // power cut can leave an empty file under the name: for files a user
     // keeps. A report is made again from its log at any time, and a sync per
     // report would slow a batch down to the disk's pace.
+    // The temporary file is named .NAME.XXXXXX beside NAME. SIGINT, SIGTERM
+    // or SIGHUP (unless ignored or handled by the program) removes it before
+    // the process ends; one left by SIGKILL is removed by the next Replace of
+    // the same name in another process.
     enum class Sync { ToDisk, None };
     static std::optional<TextWriter> Replace(const std::string& path, Sync sync = Sync::ToDisk);
     // Writes to a stream the caller owns, such as standard output.
@@ -124,6 +128,7 @@ public:
 private:
     TextWriter(std::FILE* file, std::string name, bool owned);
     void Discard();
+    void Unlock();
 
     std::FILE* file_;
     std::string name_;
@@ -131,6 +136,8 @@ private:
     std::string temp_;    // a replacing writer's temporary file, else empty
     std::string target_;  // the file it is renamed over
     bool sync_ = true;
+    int slot_ = -1;    // the temporary file's place in the table an interrupt reads
+    int lockFd_ = -1;  // holds the lock that tells a live temporary file from a stale one
 };
 
 }  // namespace tavo
