@@ -7,9 +7,14 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <utility>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "common/text.h"
 #include "platform/settings.h"
@@ -20,6 +25,9 @@ namespace tavo {
 namespace {
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+// Far more than any settings file of the window needs.
+constexpr std::size_t kMaxSettingsBytes = std::size_t{1} << 20;
 
 // The profile functions' white space: C's isspace plus Ctrl-Z, which old DOS
 // editors left at the end of a file. Narrower than the trim of log fields.
@@ -135,18 +143,74 @@ std::optional<std::size_t> FindKey(const Profile& profile, Range range, std::str
 
 std::string SystemMessage(int err) { return err != 0 ? std::strerror(err) : "input/output error"; }
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
+// What an open of the settings file found.
+enum class Found {
+    Read,        // a regular file within the bound, its bytes read
+    Missing,     // nothing there, or a file that is ignored as if missing
+    Unreadable,  // there, but it cannot be read
 };
-using File = std::unique_ptr<std::FILE, FileCloser>;
 
-std::optional<std::string> ReadAll(std::FILE* f) {
-    std::string bytes;
-    char chunk[4096];
-    std::size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.append(chunk, got);
-    if (std::ferror(f)) return std::nullopt;
-    return bytes;
+struct Descriptor {
+    int fd = -1;
+    ~Descriptor() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+// The file a read found, and its bytes.
+struct LastRead {
+    std::string Name;
+    dev_t Device = 0;
+    ino_t Number = 0;
+    off_t Size = -1;
+    time_t Seconds = 0;
+    long Nanoseconds = 0;
+    std::string Bytes;
+    bool SameAs(const LastRead& o) const {
+        return Name == o.Name && Device == o.Device && Number == o.Number && Size == o.Size &&
+               Seconds == o.Seconds && Nanoseconds == o.Nanoseconds;
+    }
+};
+
+// The settings file is read like every other input: only a regular file, and
+// only up to kMaxSettingsBytes, so that a FIFO, a link to /dev/zero or a huge
+// file can neither hold the window nor eat its memory. Such a file counts as
+// missing. The open never waits on a FIFO.
+Found ReadSettingsFile(const std::string& fileName, std::string& bytes, int flags,
+                       Descriptor& file) {
+    errno = 0;
+    file.fd = ::open(fileName.c_str(), flags | O_NONBLOCK | O_CLOEXEC);
+    if (file.fd < 0) return errno == ENOENT || errno == ENXIO ? Found::Missing : Found::Unreadable;
+    struct stat info {};
+    if (::fstat(file.fd, &info) != 0) return Found::Unreadable;
+    if (!S_ISREG(info.st_mode) || info.st_size > static_cast<off_t>(kMaxSettingsBytes))
+        return Found::Missing;
+    // The window reads its keys one after the other: the file is read once,
+    // and again only when it is another file or has changed.
+    static std::mutex lastMutex;
+    static LastRead last;
+    const LastRead now{fileName, info.st_dev, info.st_ino, info.st_size, info.st_mtim.tv_sec,
+                       info.st_mtim.tv_nsec, {}};
+    std::lock_guard<std::mutex> lock(lastMutex);
+    if (last.SameAs(now)) {
+        bytes = last.Bytes;
+        return Found::Read;
+    }
+    // One read more than the bound tells a file that grew since the fstat.
+    bytes.resize(kMaxSettingsBytes + 1);
+    std::size_t size = 0;
+    while (size < bytes.size()) {
+        const ssize_t got = ::read(file.fd, bytes.data() + size, bytes.size() - size);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return Found::Unreadable;
+        if (got == 0) break;
+        size += static_cast<std::size_t>(got);
+    }
+    bytes.resize(size);
+    if (size > kMaxSettingsBytes) return Found::Missing;
+    last = now;
+    last.Bytes = bytes;
+    return Found::Read;
 }
 
 // What a read found: whether the file could be read at all (a missing file
@@ -157,12 +221,14 @@ struct Lookup {
 };
 
 Lookup FindValue(const std::string& fileName, std::string_view section, std::string_view key) {
-    errno = 0;
-    File f(std::fopen(fileName.c_str(), "rb"));
-    if (!f) return {errno == ENOENT, std::nullopt};
-    auto bytes = ReadAll(f.get());
-    if (!bytes) return {false, std::nullopt};
-    Profile profile = SplitLines(*bytes);
+    std::string bytes;
+    Descriptor file;
+    switch (ReadSettingsFile(fileName, bytes, O_RDONLY, file)) {
+        case Found::Missing: return {};
+        case Found::Unreadable: return {false, std::nullopt};
+        case Found::Read: break;
+    }
+    Profile profile = SplitLines(bytes);
     auto range = FindSection(profile, TrimBoth(section));
     if (!range) return {};
     auto at = FindKey(profile, *range, TrimBoth(key));
@@ -236,15 +302,17 @@ std::string ReadProfileString(const std::string& FileName, std::string_view Sect
 void WriteProfileString(const std::string& FileName, std::string_view Section, std::string_view Key,
                         std::string_view Value) {
     Profile profile;
-    errno = 0;
     // Opened for writing from the start, so a file that may not be changed
-    // fails even when the value would stay the same.
-    if (File f{std::fopen(FileName.c_str(), "r+b")}) {
-        auto bytes = ReadAll(f.get());
-        if (!bytes) throw IoError(FileName, SystemMessage(errno));
-        profile = SplitLines(*bytes);
-    } else if (errno != ENOENT) {
-        throw IoError(FileName, SystemMessage(errno));
+    // fails even when the value would stay the same. A file that reading
+    // ignores is not replaced either: it may be something else entirely.
+    std::string bytes;
+    Descriptor file;
+    switch (ReadSettingsFile(FileName, bytes, O_RDWR, file)) {
+        case Found::Read: profile = SplitLines(bytes); break;
+        case Found::Unreadable: throw IoError(FileName, SystemMessage(errno));
+        case Found::Missing:
+            if (file.fd >= 0) throw IoError(FileName, "not a settings file of up to 1 MiB");
+            break;
     }
 
     // Names are looked up trimmed, but a new one is written as given after its
