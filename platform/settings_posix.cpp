@@ -2,6 +2,10 @@
 // functions so that a settings file moves between the two unchanged. A write
 // changes only the line of its key: every other line stays byte for byte.
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -11,10 +15,6 @@
 #include <optional>
 #include <utility>
 #include <vector>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "common/text.h"
 #include "platform/settings.h"
@@ -189,8 +189,9 @@ Found ReadSettingsFile(const std::string& fileName, std::string& bytes, int flag
     // and again only when it is another file or has changed.
     static std::mutex lastMutex;
     static LastRead last;
-    const LastRead now{fileName, info.st_dev, info.st_ino, info.st_size, info.st_mtim.tv_sec,
-                       info.st_mtim.tv_nsec, {}};
+    const LastRead now{
+        fileName, info.st_dev, info.st_ino, info.st_size, info.st_mtim.tv_sec, info.st_mtim.tv_nsec,
+        {}};
     std::lock_guard<std::mutex> lock(lastMutex);
     if (last.SameAs(now)) {
         bytes = last.Bytes;

@@ -352,7 +352,8 @@ private:
 // The temporary files of a folder, listed once per process: a batch of a
 // whole contest must not read its folder again for every log.
 std::mutex staleMutex;
-std::unordered_map<std::string, std::unordered_map<std::string, std::vector<std::string>>> staleByFolder;
+std::unordered_map<std::string, std::unordered_map<std::string, std::vector<std::string>>>
+    staleByFolder;
 
 bool IsTempSuffix(std::string_view name) {
     // ".XXXXXX" as mkstemp fills it in.
