@@ -5,9 +5,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <csignal>
-
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -512,8 +511,8 @@ TEST_F(TavoCli, AReportNameThatIsTheLogItselfIsRefused) {
     fs::create_symlink("cq.cbr", dir.File("cq.tavo"));
     ProgramRun run = Tavo({"report", log});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err, "Cannot Open LOG File\ntavo: " + log + ": its report " + dir.File("cq.tavo") +
-                           " would replace the log itself\n");
+    EXPECT_EQ(run.err, "Cannot Open LOG File\ntavo: " + log + ": its report " +
+                           dir.File("cq.tavo") + " would replace the log itself\n");
     EXPECT_EQ(ReadBytes(log), TwoQsoLog());
 }
 
@@ -730,7 +729,8 @@ TEST_F(TavoCli, AnInterruptedBatchLeavesNoTemporaryFile) {
         }
         // The signal comes while a temporary file is there to be removed.
         bool seen = false;
-        for (int poll = 0; poll < 200000 && !seen; ++poll) seen = !TemporaryFiles(dir.Path()).empty();
+        for (int poll = 0; poll < 200000 && !seen; ++poll)
+            seen = !TemporaryFiles(dir.Path()).empty();
         ::kill(pid, sig);
         int status = 0;
         ASSERT_EQ(::waitpid(pid, &status, 0), pid);
