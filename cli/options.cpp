@@ -170,7 +170,6 @@ Options Parse(const std::vector<std::string>& argv) {
     for (std::size_t i = first; i < argv.size(); ++i) {
         const std::string& a = argv[i];
         if (optionsEnd || a.empty() || a[0] != '-' || a == "-") {
-            if (bit == kNoCommand) throw UsageError{"no command given"};
             o.args.push_back(a);
             continue;
         }
