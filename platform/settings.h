@@ -13,7 +13,8 @@ namespace tavo {
 // names match in any letter case; the first matching section, and in it the
 // first matching key, wins. Blanks around "=" and at the line's end are not part
 // of the value, and one pair of matching quotes around it is dropped. Trailing
-// blanks of Default are dropped too.
+// blanks of Default are dropped too. A file that is no regular file, or is
+// over 1 MiB, counts as missing (on POSIX).
 std::string ReadProfileString(const std::string& FileName, std::string_view Section,
                               std::string_view Key, std::string_view Default);
 
@@ -26,7 +27,8 @@ int ReadProfileInt(const std::string& FileName, std::string_view Section, std::s
 // first CR or LF on). An existing key keeps its line; a new key goes after the
 // last line of its section, a new section at the end of the file. Every other
 // line stays as it was, byte for byte. Raises IoError naming the file when it
-// cannot be read or written; the file is then as it was.
+// cannot be read or written, or is a file that reading counts as missing; the
+// file is then as it was.
 void WriteProfileString(const std::string& FileName, std::string_view Section, std::string_view Key,
                         std::string_view Value);
 
