@@ -3,6 +3,7 @@
 // full path every time so nothing stays open between calls.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,23 @@ namespace tavo {
 // over 1 MiB, counts as missing (on POSIX).
 std::string ReadProfileString(const std::string& FileName, std::string_view Section,
                               std::string_view Key, std::string_view Default);
+
+// While one lives, the reads of FileName on this thread take the file as it
+// was read once, when it was made: for a run of reads such as the window's
+// start, which would otherwise read the whole file for each key.
+class ProfileReadOnce {
+public:
+    explicit ProfileReadOnce(const std::string& FileName);
+    ~ProfileReadOnce();
+    ProfileReadOnce(const ProfileReadOnce&) = delete;
+    ProfileReadOnce& operator=(const ProfileReadOnce&) = delete;
+
+    struct Read;  // the platform's own
+
+private:
+    std::unique_ptr<Read> read_;
+    const Read* outer_ = nullptr;
+};
 
 // The value read as decimal or as hexadecimal after "$" or "0x"; Default when
 // it is missing, empty or not such a number.

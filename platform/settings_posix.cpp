@@ -11,7 +11,6 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -157,21 +156,6 @@ struct Descriptor {
     }
 };
 
-// The file a read found, and its bytes.
-struct LastRead {
-    std::string Name;
-    dev_t Device = 0;
-    ino_t Number = 0;
-    off_t Size = -1;
-    time_t Seconds = 0;
-    long Nanoseconds = 0;
-    std::string Bytes;
-    bool SameAs(const LastRead& o) const {
-        return Name == o.Name && Device == o.Device && Number == o.Number && Size == o.Size &&
-               Seconds == o.Seconds && Nanoseconds == o.Nanoseconds;
-    }
-};
-
 // The settings file is read like every other input: only a regular file, and
 // only up to kMaxSettingsBytes, so that a FIFO, a link to /dev/zero or a huge
 // file can neither hold the window nor eat its memory. Such a file counts as
@@ -185,18 +169,6 @@ Found ReadSettingsFile(const std::string& fileName, std::string& bytes, int flag
     if (::fstat(file.fd, &info) != 0) return Found::Unreadable;
     if (!S_ISREG(info.st_mode) || info.st_size > static_cast<off_t>(kMaxSettingsBytes))
         return Found::Missing;
-    // The window reads its keys one after the other: the file is read once,
-    // and again only when it is another file or has changed.
-    static std::mutex lastMutex;
-    static LastRead last;
-    const LastRead now{
-        fileName, info.st_dev, info.st_ino, info.st_size, info.st_mtim.tv_sec, info.st_mtim.tv_nsec,
-        {}};
-    std::lock_guard<std::mutex> lock(lastMutex);
-    if (last.SameAs(now)) {
-        bytes = last.Bytes;
-        return Found::Read;
-    }
     // One read more than the bound tells a file that grew since the fstat.
     bytes.resize(kMaxSettingsBytes + 1);
     std::size_t size = 0;
@@ -208,11 +180,21 @@ Found ReadSettingsFile(const std::string& fileName, std::string& bytes, int flag
         size += static_cast<std::size_t>(got);
     }
     bytes.resize(size);
-    if (size > kMaxSettingsBytes) return Found::Missing;
-    last = now;
-    last.Bytes = bytes;
-    return Found::Read;
+    return size > kMaxSettingsBytes ? Found::Missing : Found::Read;
 }
+
+}  // namespace
+
+struct ProfileReadOnce::Read {
+    std::string FileName;
+    Found Outcome = Found::Missing;
+    std::string Bytes;
+};
+
+namespace {
+
+// The read of the innermost ProfileReadOnce of this thread, if any.
+thread_local const ProfileReadOnce::Read* oneRead = nullptr;
 
 // What a read found: whether the file could be read at all (a missing file
 // counts as an empty one), and the value when the key was there with "=".
@@ -223,8 +205,15 @@ struct Lookup {
 
 Lookup FindValue(const std::string& fileName, std::string_view section, std::string_view key) {
     std::string bytes;
-    Descriptor file;
-    switch (ReadSettingsFile(fileName, bytes, O_RDONLY, file)) {
+    Found found;
+    if (oneRead != nullptr && oneRead->FileName == fileName) {
+        found = oneRead->Outcome;
+        bytes = oneRead->Bytes;
+    } else {
+        Descriptor file;
+        found = ReadSettingsFile(fileName, bytes, O_RDONLY, file);
+    }
+    switch (found) {
         case Found::Missing: return {};
         case Found::Unreadable: return {false, std::nullopt};
         case Found::Read: break;
@@ -299,6 +288,16 @@ std::string ReadProfileString(const std::string& FileName, std::string_view Sect
     if (!found.Readable) return std::string(Default);
     return std::string(StripQuotes(Default));
 }
+
+ProfileReadOnce::ProfileReadOnce(const std::string& FileName)
+    : read_(std::make_unique<Read>()), outer_(oneRead) {
+    read_->FileName = FileName;
+    Descriptor file;
+    read_->Outcome = ReadSettingsFile(FileName, read_->Bytes, O_RDONLY, file);
+    oneRead = read_.get();
+}
+
+ProfileReadOnce::~ProfileReadOnce() { oneRead = outer_; }
 
 void WriteProfileString(const std::string& FileName, std::string_view Section, std::string_view Key,
                         std::string_view Value) {
