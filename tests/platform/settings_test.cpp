@@ -46,7 +46,9 @@ TEST_F(SettingsFile, SectionAndKeyNamesMatchInAnyLetterCase) {
 }
 
 // A run of reads takes the file as one read found it; other files, and the
-// reads after the run, read the file as it is then.
+// reads after the run, read the file as it is then. Windows' own functions
+// read the file for each value.
+#ifndef _WIN32
 TEST_F(SettingsFile, ReadOnceKeepsTheFileAsItWasForItsRunOfReads) {
     Write(Lines({"[window]", "Left=1", "Top=2"}));
     {
@@ -60,6 +62,7 @@ TEST_F(SettingsFile, ReadOnceKeepsTheFileAsItWasForItsRunOfReads) {
     EXPECT_EQ(Read("window", "Left"), "9");
     EXPECT_EQ(Read("window", "Top"), "<default>");
 }
+#endif
 
 TEST_F(SettingsFile, TheFirstMatchingSectionAndKeyWin) {
     Write(Lines({"[window]", "Left=1", "left=2", "[WINDOW]", "Left=3", "Top=4"}));
