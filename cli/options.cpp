@@ -21,37 +21,37 @@ int JobCount(const std::string& text) {
 constexpr unsigned kEveryCommand = kNoCommand | kReport | kCall | kData | kConvertCty;
 
 constexpr std::array kOptions = {
-    OptionSpec{"--data", "", "FILE", kReport | kCall | kData,
+    OptionEntry{"--data", "", "FILE", kReport | kCall | kData,
                "country data file; default CQWW.DAT in the current folder, else the one installed "
                "with tavo",
                [](Options& o, const std::string& v) { o.data = v; }},
-    OptionSpec{"--stdout", "", "", kReport,
+    OptionEntry{"--stdout", "", "", kReport,
                "the report goes to standard output, the outcome to standard error, and nothing is "
                "written beside the log",
                [](Options& o, const std::string&) { o.toStdout = true; }},
-    OptionSpec{"--html", "", "", kReport,
+    OptionEntry{"--html", "", "", kReport,
                "also write an HTML page beside the report (LOG with .html): the tables and "
                "QSO-per-hour charts, one file with no script that opens offline and prints; with "
                "--stdout the page alone goes to standard output",
                [](Options& o, const std::string&) { o.html = true; }},
-    OptionSpec{"--jobs", "-j", "N", kReport,
+    OptionEntry{"--jobs", "-j", "N", kReport,
                "analyse N logs at a time (default: one per core); reports, outcomes and their "
                "order are those of one at a time",
                [](Options& o, const std::string& v) { o.jobs = JobCount(v); }},
-    OptionSpec{"--files-from", "", "FILE", kReport,
+    OptionEntry{"--files-from", "", "FILE", kReport,
                "also analyse the logs named in FILE, one path a line (- reads the paths from "
                "standard input)",
                [](Options& o, const std::string& v) { o.filesFrom = v; }},
-    OptionSpec{"--output", "-o", "OUT", kConvertCty, "write to OUT instead of standard output",
+    OptionEntry{"--output", "-o", "OUT", kConvertCty, "write to OUT instead of standard output",
                [](Options& o, const std::string& v) { o.output = v; }},
-    OptionSpec{"--help", "-h", "", kEveryCommand,
+    OptionEntry{"--help", "-h", "", kEveryCommand,
                "show this help; COMMAND --help shows that command's",
                [](Options& o, const std::string&) { o.help = true; }},
-    OptionSpec{"--version", "", "", kNoCommand, "show the version",
+    OptionEntry{"--version", "", "", kNoCommand, "show the version",
                [](Options& o, const std::string&) { o.version = true; }},
 };
 
-struct CommandSpec {
+struct CommandEntry {
     std::string_view Name;
     Command Bit;
     std::string_view Synopsis;     // after "tavo "; more forms on lines of their own
@@ -59,7 +59,7 @@ struct CommandSpec {
     std::string_view Description;  // the command's own help
 };
 
-constexpr std::array<CommandSpec, 4> kCommands = {{
+constexpr std::array<CommandEntry, 4> kCommands = {{
     {"report", kReport,
      "report [--html] [--jobs N] [--data FILE] LOG...\n"
      "report [--html] [--jobs N] [--data FILE] --files-from FILE [LOG...]\n"
@@ -87,18 +87,18 @@ constexpr std::size_t kHelpWidth = 79;
 
 // One option's help lines: its names and value on the left, the text beside,
 // wrapped at word ends.
-std::string OptionHelp(const OptionSpec& spec, std::string_view note) {
+std::string OptionHelp(const OptionEntry& option, std::string_view note) {
     std::string left = "  ";
-    if (spec.Short.empty()) {
+    if (option.Short.empty()) {
         left += "    ";
     } else {
-        left += spec.Short;
+        left += option.Short;
         left += ", ";
     }
-    left += spec.Long;
-    if (!spec.Value.empty()) {
+    left += option.Long;
+    if (!option.Value.empty()) {
         left += ' ';
-        left += spec.Value;
+        left += option.Value;
     }
     std::string text = left;
     std::size_t column = left.size();
@@ -107,7 +107,7 @@ std::string OptionHelp(const OptionSpec& spec, std::string_view note) {
         column = 0;
     }
     std::string help(note);
-    help += spec.Help;
+    help += option.Help;
     bool lineStart = true;
     for (std::size_t pos = 0; pos < help.size();) {
         std::size_t end = std::min(help.find(' ', pos), help.size());
@@ -132,8 +132,8 @@ std::string OptionHelp(const OptionSpec& spec, std::string_view note) {
     return text + "\n";
 }
 
-const CommandSpec* FindCommand(std::string_view name) {
-    for (const CommandSpec& c : kCommands)
+const CommandEntry* FindCommand(std::string_view name) {
+    for (const CommandEntry& c : kCommands)
         if (c.Name == name) return &c;
     return nullptr;
 }
@@ -152,7 +152,7 @@ std::string Forms(std::string_view synopsis, std::string_view lead, std::string_
 
 }  // namespace
 
-std::span<const OptionSpec> OptionTable() { return kOptions; }
+std::span<const OptionEntry> OptionTable() { return kOptions; }
 
 Options Parse(const std::vector<std::string>& argv) {
     if (argv.empty()) throw UsageError{"no command given"};
@@ -160,7 +160,7 @@ Options Parse(const std::vector<std::string>& argv) {
     unsigned bit = kNoCommand;
     std::size_t first = 0;
     if (argv[0].empty() || argv[0][0] != '-') {
-        const CommandSpec* command = FindCommand(argv[0]);
+        const CommandEntry* command = FindCommand(argv[0]);
         if (command == nullptr) throw UsageError{"unknown command '" + argv[0] + "'"};
         o.command = argv[0];
         bit = command->Bit;
@@ -177,16 +177,16 @@ Options Parse(const std::vector<std::string>& argv) {
             optionsEnd = true;
             continue;
         }
-        const OptionSpec* found = nullptr;
+        const OptionEntry* found = nullptr;
         std::optional<std::string> value;
-        for (const OptionSpec& spec : kOptions) {
-            if ((spec.Commands & bit) == 0) continue;
-            if (a == spec.Long || (!spec.Short.empty() && a == spec.Short)) {
-                found = &spec;
-            } else if (!spec.Value.empty() && a.size() > spec.Long.size() &&
-                       a.starts_with(spec.Long) && a[spec.Long.size()] == '=') {
-                found = &spec;
-                value = a.substr(spec.Long.size() + 1);
+        for (const OptionEntry& option : kOptions) {
+            if ((option.Commands & bit) == 0) continue;
+            if (a == option.Long || (!option.Short.empty() && a == option.Short)) {
+                found = &option;
+            } else if (!option.Value.empty() && a.size() > option.Long.size() &&
+                       a.starts_with(option.Long) && a[option.Long.size()] == '=') {
+                found = &option;
+                value = a.substr(option.Long.size() + 1);
             }
             if (found != nullptr) break;
         }
@@ -207,20 +207,20 @@ std::string GeneralHelp() {
         "Analyse contest logs (zLog ALL, Cabrillo) by country, continent and hour.\n"
         "\n"
         "Commands:\n";
-    for (const CommandSpec& c : kCommands) {
+    for (const CommandEntry& c : kCommands) {
         text += Forms(c.Synopsis, "  ", "  ");
         text += "      " + std::string(c.Summary) + "\n";
     }
     text += "\nOptions:\n";
-    for (const OptionSpec& spec : kOptions) {
+    for (const OptionEntry& option : kOptions) {
         std::string note;
-        if ((spec.Commands & kEveryCommand) != kEveryCommand && (spec.Commands & kNoCommand) == 0) {
-            for (const CommandSpec& c : kCommands)
-                if ((spec.Commands & c.Bit) != 0)
+        if ((option.Commands & kEveryCommand) != kEveryCommand && (option.Commands & kNoCommand) == 0) {
+            for (const CommandEntry& c : kCommands)
+                if ((option.Commands & c.Bit) != 0)
                     note += (note.empty() ? "(" : ", ") + std::string(c.Name);
             note += ") ";
         }
-        text += OptionHelp(spec, note);
+        text += OptionHelp(option, note);
     }
     text +=
         "\n"
@@ -230,12 +230,12 @@ std::string GeneralHelp() {
 }
 
 std::string CommandHelp(std::string_view command) {
-    const CommandSpec* c = FindCommand(command);
+    const CommandEntry* c = FindCommand(command);
     if (c == nullptr) return {};
     std::string text = Forms(c->Synopsis, "Usage: tavo ", "       tavo ");
     text += std::string(c->Description) + "\nOptions:\n";
-    for (const OptionSpec& spec : kOptions)
-        if ((spec.Commands & c->Bit) != 0) text += OptionHelp(spec, "");
+    for (const OptionEntry& option : kOptions)
+        if ((option.Commands & c->Bit) != 0) text += OptionHelp(option, "");
     return text;
 }
 

@@ -33,7 +33,7 @@ struct Options {
     std::vector<std::string> args;
 };
 
-struct OptionSpec {
+struct OptionEntry {
     std::string_view Long;   // "--jobs"
     std::string_view Short;  // "-j", or empty
     std::string_view Value;  // the value's name, empty for a flag
@@ -42,7 +42,7 @@ struct OptionSpec {
     void (*Set)(Options&, const std::string& value);
 };
 
-std::span<const OptionSpec> OptionTable();
+std::span<const OptionEntry> OptionTable();
 
 struct UsageError {
     std::string message;

@@ -34,7 +34,7 @@ std::string ManPageText() {
 TEST(OptionTable, EveryOptionIsInTheManPageAndTheReadme) {
     const std::string man = ManPageText();
     const std::string readme = tavo::test::ReadBytes(TAVO_SOURCE_DIR "/README.md");
-    for (const tavo::cli::OptionSpec& option : OptionTable()) {
+    for (const tavo::cli::OptionEntry& option : OptionTable()) {
         for (std::string_view name : {option.Long, option.Short}) {
             if (name.empty()) continue;
             EXPECT_TRUE(Names(man, name)) << name << " is missing from dist/tavo.1";
@@ -45,7 +45,7 @@ TEST(OptionTable, EveryOptionIsInTheManPageAndTheReadme) {
 
 TEST(OptionTable, EachCommandParsesAndShowsExactlyItsOptions) {
     const std::string general = tavo::cli::GeneralHelp();
-    for (const tavo::cli::OptionSpec& option : OptionTable()) {
+    for (const tavo::cli::OptionEntry& option : OptionTable()) {
         EXPECT_TRUE(Names(general, option.Long)) << option.Long;
         for (const auto& [command, bit] : kCommands) {
             const bool takes = (option.Commands & bit) != 0;
