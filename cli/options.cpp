@@ -22,33 +22,33 @@ constexpr unsigned kEveryCommand = kNoCommand | kReport | kCall | kData | kConve
 
 constexpr std::array kOptions = {
     OptionEntry{"--data", "", "FILE", kReport | kCall | kData,
-               "country data file; default CQWW.DAT in the current folder, else the one installed "
-               "with tavo",
-               [](Options& o, const std::string& v) { o.data = v; }},
+                "country data file; default CQWW.DAT in the current folder, else the one installed "
+                "with tavo",
+                [](Options& o, const std::string& v) { o.data = v; }},
     OptionEntry{"--stdout", "", "", kReport,
-               "the report goes to standard output, the outcome to standard error, and nothing is "
-               "written beside the log",
-               [](Options& o, const std::string&) { o.toStdout = true; }},
+                "the report goes to standard output, the outcome to standard error, and nothing is "
+                "written beside the log",
+                [](Options& o, const std::string&) { o.toStdout = true; }},
     OptionEntry{"--html", "", "", kReport,
-               "also write an HTML page beside the report (LOG with .html): the tables and "
-               "QSO-per-hour charts, one file with no script that opens offline and prints; with "
-               "--stdout the page alone goes to standard output",
-               [](Options& o, const std::string&) { o.html = true; }},
+                "also write an HTML page beside the report (LOG with .html): the tables and "
+                "QSO-per-hour charts, one file with no script that opens offline and prints; with "
+                "--stdout the page alone goes to standard output",
+                [](Options& o, const std::string&) { o.html = true; }},
     OptionEntry{"--jobs", "-j", "N", kReport,
-               "analyse N logs at a time (default: one per core); reports, outcomes and their "
-               "order are those of one at a time",
-               [](Options& o, const std::string& v) { o.jobs = JobCount(v); }},
+                "analyse N logs at a time (default: one per core); reports, outcomes and their "
+                "order are those of one at a time",
+                [](Options& o, const std::string& v) { o.jobs = JobCount(v); }},
     OptionEntry{"--files-from", "", "FILE", kReport,
-               "also analyse the logs named in FILE, one path a line (- reads the paths from "
-               "standard input)",
-               [](Options& o, const std::string& v) { o.filesFrom = v; }},
+                "also analyse the logs named in FILE, one path a line (- reads the paths from "
+                "standard input)",
+                [](Options& o, const std::string& v) { o.filesFrom = v; }},
     OptionEntry{"--output", "-o", "OUT", kConvertCty, "write to OUT instead of standard output",
-               [](Options& o, const std::string& v) { o.output = v; }},
+                [](Options& o, const std::string& v) { o.output = v; }},
     OptionEntry{"--help", "-h", "", kEveryCommand,
-               "show this help; COMMAND --help shows that command's",
-               [](Options& o, const std::string&) { o.help = true; }},
+                "show this help; COMMAND --help shows that command's",
+                [](Options& o, const std::string&) { o.help = true; }},
     OptionEntry{"--version", "", "", kNoCommand, "show the version",
-               [](Options& o, const std::string&) { o.version = true; }},
+                [](Options& o, const std::string&) { o.version = true; }},
 };
 
 struct CommandEntry {
@@ -214,7 +214,8 @@ std::string GeneralHelp() {
     text += "\nOptions:\n";
     for (const OptionEntry& option : kOptions) {
         std::string note;
-        if ((option.Commands & kEveryCommand) != kEveryCommand && (option.Commands & kNoCommand) == 0) {
+        if ((option.Commands & kEveryCommand) != kEveryCommand &&
+            (option.Commands & kNoCommand) == 0) {
             for (const CommandEntry& c : kCommands)
                 if ((option.Commands & c.Bit) != 0)
                     note += (note.empty() ? "(" : ", ") + std::string(c.Name);
