@@ -352,10 +352,55 @@ std::string HtmlFileName(std::string_view LogFileName) {
     return OutputFileName(LogFileName, HtmlPage.Extension);
 }
 
+namespace {
+
+// The length of the well-formed UTF-8 sequence at the start of Text, 0 when
+// its first byte begins none: a stray continuation byte, an overlong form, a
+// surrogate, a code point past U+10FFFF or a cut sequence.
+std::size_t Utf8Length(std::string_view Text) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(Text[i]); };
+    const unsigned char lead = byte(0);
+    std::size_t length = 0;
+    unsigned char low = 0x80;  // the bounds of the second byte
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0) low = 0xA0;
+        if (lead == 0xED) high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
+    } else {
+        return 0;
+    }
+    if (Text.size() < length || byte(1) < low || byte(1) > high) return 0;
+    for (std::size_t i = 2; i < length; ++i)
+        if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
+    return length;
+}
+
+}  // namespace
+
 std::string HtmlEscape(std::string_view Text) {
     std::string out;
     out.reserve(Text.size());
-    for (char c : Text) {
+    for (std::size_t at = 0; at < Text.size(); ++at) {
+        const char c = Text[at];
+        // A page is UTF-8 throughout: a byte of a name in another code page
+        // shows as the replacement character.
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            const std::size_t length = Utf8Length(Text.substr(at));
+            if (length == 0) {
+                out += "&#xFFFD;";
+            } else {
+                out.append(Text.substr(at, length));
+                at += length - 1;
+            }
+            continue;
+        }
         switch (c) {
             case '&': out += "&amp;"; break;
             case '<': out += "&lt;"; break;

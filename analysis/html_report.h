@@ -27,6 +27,6 @@ std::string_view ContinentColour(int Continent);
 void WriteHtmlReport(tavo::TextWriter& Page, const ContestModel& Model);
 
 // The page beside the log, or to a stream with --stdout.
-inline constexpr OutputKind HtmlPage{"html", ".html", &WriteHtmlReport};
+inline constexpr OutputKind HtmlPage{"page", ".html", &WriteHtmlReport};
 
 }  // namespace u_tavo300

@@ -76,7 +76,7 @@ struct ContestModel;
 // One output of a pass: its extension beside the log and the renderer that
 // writes it from the pass's model.
 struct OutputKind {
-    std::string_view Name;       // "report", "html", "json"
+    std::string_view Name;       // how messages call it: "report", "page"
     std::string_view Extension;  // ".tavo": the log's own extension replaced by it
     void (*Render)(tavo::TextWriter& Out, const ContestModel& Model);
 };

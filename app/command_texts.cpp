@@ -61,12 +61,16 @@ std::string DataTextWithForm(std::string_view DataFileName) {
     return CountsText(DataFileName) + "\r\n" + DataFormText();
 }
 
+std::string CallLine(std::string_view Answer) {
+    return "Call : " + UpperAscii(Answer) + "\r\n\r\n";
+}
+
 std::optional<std::string> TestText(std::string_view Answer) {
     const std::string call = UpperAscii(Answer);
     const cty_utl3::CallResolution found = cty_utl3::Resolve(Trim(call));
     if (found.Country < 0) return std::nullopt;
     const cty_utl3::TCountryRec& rec = cty_utl3::CountryTable(found.Country);
-    std::string text = "Call : " + call + "\r\n\r\n";
+    std::string text = CallLine(Answer);
     text += Trim(rec.MainPrefix.View());
     text += " : ";
     text += Trim(rec.Name.View());

@@ -31,6 +31,10 @@ std::string DataFormText();
 // The counts and the form together, as the command line shows them.
 std::string DataTextWithForm(std::string_view DataFileName);
 
+// "Call : " and the typed callsign upper-cased byte by byte, then an empty
+// line: the head of a TEST answer.
+std::string CallLine(std::string_view Answer);
+
 // The TEST answer for a typed callsign: upper-cased byte by byte, trimmed and
 // resolved; the zone and continent are those of the entry that matched.
 // Empty when no country has it ("unknown sri.." is then shown).

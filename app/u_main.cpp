@@ -26,6 +26,7 @@ TForm1::TForm1(TToolkit& Toolkit, std::string SettingsFileName)
 
 // Each bound is applied right after its read, in the order the file lists them.
 void TForm1::FormCreate() {
+    const tavo::ProfileReadOnce once(settingsFileName_);
     Left = tavo::ReadProfileInt(settingsFileName_, "window", "Left", 0);
     Top = tavo::ReadProfileInt(settingsFileName_, "window", "Top", 0);
     Width = tavo::ReadProfileInt(settingsFileName_, "window", "Width", 380);

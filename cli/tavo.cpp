@@ -12,6 +12,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <unordered_map>
 #include <vector>
@@ -21,6 +22,7 @@
 #include "app/command_texts.h"
 #include "app/execute.h"
 #include "app/outputs.h"
+#include "cli/options.h"
 #include "common/text.h"
 #include "country/cty_convert.h"
 #include "country/cty_utl3.h"
@@ -30,82 +32,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr const char* kUsage =
-    "Usage: tavo COMMAND [OPTIONS] [ARGS]\n"
-    "Analyse contest logs (zLog ALL, Cabrillo) by country, continent and hour.\n"
-    "\n"
-    "Commands:\n"
-    "  report [--html] [--jobs N] [--data FILE] LOG...\n"
-    "                                   write LOG's report beside it (LOG with .tavo)\n"
-    "  report --stdout [--html] [--data FILE] LOG\n"
-    "                                   write the report to standard output instead\n"
-    "  call [--data FILE] CALL...       show the country of each callsign\n"
-    "  data [--data FILE]               show the country file used and its counts\n"
-    "  convert-cty CTY.DAT [-o OUT]     convert a cty.dat into a CQWW.DAT\n"
-    "\n"
-    "Options:\n"
-    "  --data FILE   country data file; default CQWW.DAT in the current folder,\n"
-    "                else the one installed with tavo\n"
-    "  --stdout      (report) the report goes to standard output, the status to\n"
-    "                standard error, and nothing is written beside the log\n"
-    "  --html        (report) also write the HTML page (LOG with .html); with\n"
-    "                --stdout the page alone goes to standard output\n"
-    "  -j, --jobs N  (report) analyse N logs at a time; default: one per core\n"
-    "  -o, --output OUT  (convert-cty) write to OUT instead of standard output\n"
-    "  --help        show this help; COMMAND --help shows that command's\n"
-    "  --version     show the version\n"
-    "\n"
-    "Exit status: 0 success, 1 a log, callsign or file could not be handled,\n"
-    "2 usage error.\n";
-
-constexpr const char* kDataHelp =
-    "  --data FILE   country data file; default CQWW.DAT in the current folder,\n"
-    "                else the one installed with tavo\n";
-
-// What `tavo COMMAND --help` shows; every command takes --help.
-struct CommandHelp {
-    const char* Command;
-    const char* Synopsis;
-    const char* Description;
-    const char* Options;
-};
-
-constexpr CommandHelp kCommandHelp[] = {
-    {"report",
-     "report [--html] [--jobs N] [--data FILE] LOG...\n"
-     "       tavo report --stdout [--html] [--data FILE] LOG",
-     "Analyse each LOG (zLog ALL or Cabrillo) and write its report beside it: LOG\n"
-     "without its last four characters, plus .tavo. The log itself is never changed.\n"
-     "The outcome of each LOG goes to standard output when it worked, else to\n"
-     "standard error.\n",
-     "  --stdout      the report goes to standard output, the outcome to standard\n"
-     "                error, and nothing is written beside the log\n"
-     "  --html        also write an HTML page beside the report (LOG with .html):\n"
-     "                the tables and QSO-per-hour charts, one file with no script\n"
-     "                that opens offline and prints; with --stdout the page alone\n"
-     "                goes to standard output, the text report is left out\n"
-     "  -j, --jobs N  analyse N logs at a time (default: one per core); reports,\n"
-     "                outcomes and their order are those of one at a time\n"},
-    {"call", "call [--data FILE] CALL...",
-     "Show the country, prefix, CQ zone and continent of each callsign.\n", ""},
-    {"data", "data [--data FILE]",
-     "Show which country data file is used and how many countries and prefixes it\n"
-     "holds.\n",
-     ""},
-    {"convert-cty", "convert-cty CTY.DAT [-o OUT]",
-     "Convert a cty.dat (country-files.com) into a CQWW.DAT.\n",
-     "  -o, --output OUT  write to OUT instead of standard output\n"},
-};
-
-std::string HelpOf(const CommandHelp& help) {
-    std::string text =
-        std::string("Usage: tavo ") + help.Synopsis + "\n" + help.Description + "\nOptions:\n";
-    if (std::string_view(help.Command) != "convert-cty") text += kDataHelp;
-    text += help.Options;
-    text += "  --help        show this help\n";
-    return text;
-}
 
 constexpr const char* kVersion =
     "tavo (Tavo) " TAVO_VERSION
@@ -120,67 +46,8 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
-struct UsageError {
-    std::string message;
-};
-
-struct Options {
-    std::string command;
-    std::optional<std::string> data;
-    std::optional<std::string> output;
-    bool toStdout = false;
-    bool html = false;
-    std::optional<int> jobs;
-    bool help = false;
-    std::vector<std::string> args;
-};
-
-// A count of parallel jobs: a whole positive decimal number.
-int JobCount(const std::string& text) {
-    std::optional<std::int32_t> n = tavo::ParseInt32(text);
-    if (!n || *n < 1 || text.find_first_not_of("0123456789") != std::string::npos)
-        throw UsageError{"'--jobs' needs a positive number, not '" + text + "'"};
-    return *n;
-}
-
-Options Parse(const std::vector<std::string>& argv) {
-    Options o;
-    o.command = argv.at(0);
-    bool optionsEnd = false;
-    for (std::size_t i = 1; i < argv.size(); ++i) {
-        const std::string& a = argv[i];
-        auto value = [&](const std::string& name) {
-            if (i + 1 >= argv.size()) throw UsageError{"option '" + name + "' needs a value"};
-            return argv[++i];
-        };
-        if (optionsEnd || a.empty() || a[0] != '-' || a == "-") {
-            o.args.push_back(a);
-        } else if (a == "--") {
-            optionsEnd = true;
-        } else if (a == "--help" || a == "-h") {
-            o.help = true;
-        } else if (a == "--data" && o.command != "convert-cty") {
-            o.data = value(a);
-        } else if (a.starts_with("--data=") && o.command != "convert-cty") {
-            o.data = a.substr(7);
-        } else if (a == "--stdout" && o.command == "report") {
-            o.toStdout = true;
-        } else if (a == "--html" && o.command == "report") {
-            o.html = true;
-        } else if ((a == "--jobs" || a == "-j") && o.command == "report") {
-            o.jobs = JobCount(value(a));
-        } else if (a.starts_with("--jobs=") && o.command == "report") {
-            o.jobs = JobCount(a.substr(7));
-        } else if ((a == "-o" || a == "--output") && o.command == "convert-cty") {
-            o.output = value(a);
-        } else if (a.starts_with("--output=") && o.command == "convert-cty") {
-            o.output = a.substr(9);
-        } else {
-            throw UsageError{"unknown option '" + a + "' for '" + o.command + "'"};
-        }
-    }
-    return o;
-}
+using tavo::cli::Options;
+using tavo::cli::UsageError;
 
 // Loads the country data, or says why not; the name is the one "data" shows.
 std::optional<std::string> LoadData(const Options& o) {
@@ -212,7 +79,7 @@ struct LogOutcome {
 std::vector<const u_tavo300::OutputKind*> OutputsOf(const Options& o) {
     std::vector<const u_tavo300::OutputKind*> kinds;
     for (const u_tavo300::OutputKind* kind : tavo::Outputs()) {
-        if (kind == &u_tavo300::TextReport || (kind->Name == "html" && o.html))
+        if (kind == &u_tavo300::TextReport || (kind == &u_tavo300::HtmlPage && o.html))
             kinds.push_back(kind);
     }
     return kinds;
@@ -257,23 +124,51 @@ LogOutcome ReportLog(const Options& o, const std::string& log, u_tavo300::LogPas
     return outcome;
 }
 
-// The logs whose report would be that of an earlier log of the same command:
-// the message for each, empty for the others. Two reports under one name
-// would leave only the last, and two jobs would write one file at once.
+struct IdentityHash {
+    std::size_t operator()(const tavo::FileIdentity& id) const {
+        return std::hash<std::uint64_t>()(id.Number * 31 + id.Device);
+    }
+};
+
+// The logs that must not be analysed: the message for each, empty for the
+// others. An output that is a log of the command (the same file under any
+// name or link) would destroy that log; two reports under one name would
+// leave only the last, and two jobs would write one file at once. A batch of
+// a whole contest's logs must not compare every pair, so both look-ups are
+// maps.
 std::vector<std::string> ReportClashes(const Options& o) {
     std::vector<std::string> clashes(o.args.size());
     if (o.toStdout) return clashes;
-    // The first log of each report path; a batch of a whole contest's logs
-    // must not compare every pair.
-    std::unordered_map<std::string, std::size_t> first;
+    std::unordered_map<tavo::FileIdentity, std::size_t, IdentityHash> logs;
     for (std::size_t i = 0; i < o.args.size(); ++i) {
-        const std::string report = u_tavo300::ReportFileName(o.args[i]);
+        if (std::optional<tavo::FileIdentity> id = tavo::IdentityOf(o.args[i]))
+            logs.emplace(*id, i);
+    }
+    const std::vector<const u_tavo300::OutputKind*> outputs = OutputsOf(o);
+    std::unordered_map<std::string, std::size_t> firstReport;
+    for (std::size_t i = 0; i < o.args.size(); ++i) {
+        const std::string& log = o.args[i];
+        for (const u_tavo300::OutputKind* kind : outputs) {
+            const std::string output = u_tavo300::OutputFileName(log, kind->Extension);
+            std::optional<tavo::FileIdentity> id = tavo::IdentityOf(output);
+            auto other = id ? logs.find(*id) : logs.end();
+            if (other == logs.end()) continue;
+            const std::string& victim = o.args[other->second];
+            clashes[i] = (o.args.size() > 1 ? log + ": " : "") +
+                         tavo::OutcomeText({tavo::ExecuteOutcome::CannotOpenLog}) + "\n" +
+                         "tavo: " + log + ": its " + std::string(kind->Name) + " " + output +
+                         " would replace " +
+                         (other->second == i ? "the log itself" : "the log " + victim) + "\n";
+            break;
+        }
+        if (!clashes[i].empty()) continue;
+        const std::string report = u_tavo300::ReportFileName(log);
         std::error_code ec;
         fs::path key = fs::weakly_canonical(fs::absolute(report, ec), ec);
         if (ec) key = fs::path(report).lexically_normal();
-        auto [at, added] = first.emplace(key.string(), i);
+        auto [at, added] = firstReport.emplace(key.string(), i);
         if (!added)
-            clashes[i] = "tavo: " + o.args[i] + ": its report " + report + " is that of " +
+            clashes[i] = "tavo: " + log + ": its report " + report + " is that of " +
                          o.args[at->second] + " already\n";
     }
     return clashes;
@@ -293,7 +188,8 @@ int standardOutputError = 0;
 void FlushStandardOutput() {
     errno = 0;
     std::cout.flush();
-    if (standardOutputError == 0 && (!std::cout || std::ferror(stdout))) standardOutputError = errno;
+    if (standardOutputError == 0 && (!std::cout || std::ferror(stdout)))
+        standardOutputError = errno;
 }
 
 void Print(const LogOutcome& outcome) {
@@ -337,7 +233,54 @@ int ReportBatch(const Options& o, const std::vector<std::string>& clashes, int j
     return failed ? kExitFailed : kExitOk;
 }
 
-int Report(const Options& o) {
+// The paths of a list such as `find` writes: one a line, a CR before the LF
+// dropped, empty lines skipped; "-" is standard input. Empty when the list
+// cannot be read, which is then said.
+std::optional<std::vector<std::string>> ReadPathList(const std::string& name) {
+    std::FILE* in = name == "-" ? stdin : std::fopen(name.c_str(), "rb");
+    if (in == nullptr) {
+        std::cerr << "tavo: cannot open " << name << '\n';
+        return std::nullopt;
+    }
+    std::vector<std::string> paths;
+    std::string line;
+    char chunk[64 * 1024];
+    std::size_t got;
+    auto take = [&] {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty()) paths.push_back(std::move(line));
+        line.clear();
+    };
+    errno = 0;
+    while ((got = std::fread(chunk, 1, sizeof chunk, in)) > 0) {
+        for (std::string_view rest(chunk, got); !rest.empty();) {
+            const std::size_t lf = rest.find('\n');
+            line.append(rest.substr(0, lf));
+            if (lf == std::string_view::npos) break;
+            take();
+            rest.remove_prefix(lf + 1);
+        }
+    }
+    take();
+    const bool failed = std::ferror(in) != 0;
+    const int err = errno;
+    if (in != stdin) std::fclose(in);
+    if (failed) {
+        std::cerr << "tavo: " << name << ": "
+                  << (err != 0 ? std::strerror(err) : "input/output error") << '\n';
+        return std::nullopt;
+    }
+    return paths;
+}
+
+int Report(Options& o) {
+    if (o.filesFrom) {
+        std::optional<std::vector<std::string>> listed = ReadPathList(*o.filesFrom);
+        if (!listed) return kExitFailed;
+        o.args.insert(o.args.end(), listed->begin(), listed->end());
+        // An empty list, as from a search that found nothing, is nothing to do.
+        if (o.args.empty()) return kExitOk;
+    }
     if (o.args.empty()) throw UsageError{"'report' needs at least one LOG"};
     if (o.toStdout && o.args.size() != 1)
         throw UsageError{"'report --stdout' takes exactly one LOG"};
@@ -369,6 +312,8 @@ int Call(const Options& o) {
         if (i > 0) std::cout << '\n';
         std::optional<std::string> text = tavo::TestText(o.args[i]);
         if (!text) exit = kExitFailed;
+        // With several calls each answer says which call it is, a failed one too.
+        if (!text && o.args.size() > 1) std::cout << ForTerminal(tavo::CallLine(o.args[i]));
         std::cout << (text ? ForTerminal(*text) : std::string(tavo::kUnknownCall)) << '\n';
     }
     return exit;
@@ -407,29 +352,21 @@ int ConvertCty(const Options& o) {
 }
 
 int Run(const std::vector<std::string>& argv) {
-    if (argv.empty()) throw UsageError{"no command given"};
-    if (argv[0] == "--help" || argv[0] == "-h") {
-        std::cout << kUsage;
+    Options o = tavo::cli::Parse(argv);
+    if (o.help) {
+        std::cout << (o.command.empty() ? tavo::cli::GeneralHelp()
+                                        : tavo::cli::CommandHelp(o.command));
         return kExitOk;
     }
-    if (argv[0] == "--version") {
+    if (o.version) {
         std::cout << kVersion;
         return kExitOk;
-    }
-    Options o = Parse(argv);
-    if (o.help) {
-        for (const CommandHelp& help : kCommandHelp) {
-            if (o.command == help.Command) {
-                std::cout << HelpOf(help);
-                return kExitOk;
-            }
-        }
     }
     if (o.command == "report") return Report(o);
     if (o.command == "call") return Call(o);
     if (o.command == "data") return Data(o);
     if (o.command == "convert-cty") return ConvertCty(o);
-    throw UsageError{"unknown command '" + o.command + "'"};
+    throw UsageError{"no command given"};
 }
 
 // Whatever went to standard output reached it: a full disk or a closed pipe

@@ -2,6 +2,10 @@
 // functions so that a settings file moves between the two unchanged. A write
 // changes only the line of its key: every other line stays byte for byte.
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -20,6 +24,9 @@ namespace tavo {
 namespace {
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+// Far more than any settings file of the window needs.
+constexpr std::size_t kMaxSettingsBytes = std::size_t{1} << 20;
 
 // The profile functions' white space: C's isspace plus Ctrl-Z, which old DOS
 // editors left at the end of a file. Narrower than the trim of log fields.
@@ -135,19 +142,59 @@ std::optional<std::size_t> FindKey(const Profile& profile, Range range, std::str
 
 std::string SystemMessage(int err) { return err != 0 ? std::strerror(err) : "input/output error"; }
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
+// What an open of the settings file found.
+enum class Found {
+    Read,        // a regular file within the bound, its bytes read
+    Missing,     // nothing there, or a file that is ignored as if missing
+    Unreadable,  // there, but it cannot be read
 };
-using File = std::unique_ptr<std::FILE, FileCloser>;
 
-std::optional<std::string> ReadAll(std::FILE* f) {
-    std::string bytes;
-    char chunk[4096];
-    std::size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.append(chunk, got);
-    if (std::ferror(f)) return std::nullopt;
-    return bytes;
+struct Descriptor {
+    int fd = -1;
+    ~Descriptor() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+// The settings file is read like every other input: only a regular file, and
+// only up to kMaxSettingsBytes, so that a FIFO, a link to /dev/zero or a huge
+// file can neither hold the window nor eat its memory. Such a file counts as
+// missing. The open never waits on a FIFO.
+Found ReadSettingsFile(const std::string& fileName, std::string& bytes, int flags,
+                       Descriptor& file) {
+    errno = 0;
+    file.fd = ::open(fileName.c_str(), flags | O_NONBLOCK | O_CLOEXEC);
+    if (file.fd < 0) return errno == ENOENT || errno == ENXIO ? Found::Missing : Found::Unreadable;
+    struct stat info {};
+    if (::fstat(file.fd, &info) != 0) return Found::Unreadable;
+    if (!S_ISREG(info.st_mode) || info.st_size > static_cast<off_t>(kMaxSettingsBytes))
+        return Found::Missing;
+    // One read more than the bound tells a file that grew since the fstat.
+    bytes.resize(kMaxSettingsBytes + 1);
+    std::size_t size = 0;
+    while (size < bytes.size()) {
+        const ssize_t got = ::read(file.fd, bytes.data() + size, bytes.size() - size);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return Found::Unreadable;
+        if (got == 0) break;
+        size += static_cast<std::size_t>(got);
+    }
+    bytes.resize(size);
+    return size > kMaxSettingsBytes ? Found::Missing : Found::Read;
 }
+
+}  // namespace
+
+struct ProfileReadOnce::Read {
+    std::string FileName;
+    Found Outcome = Found::Missing;
+    std::string Bytes;
+};
+
+namespace {
+
+// The read of the innermost ProfileReadOnce of this thread, if any.
+thread_local const ProfileReadOnce::Read* oneRead = nullptr;
 
 // What a read found: whether the file could be read at all (a missing file
 // counts as an empty one), and the value when the key was there with "=".
@@ -157,12 +204,21 @@ struct Lookup {
 };
 
 Lookup FindValue(const std::string& fileName, std::string_view section, std::string_view key) {
-    errno = 0;
-    File f(std::fopen(fileName.c_str(), "rb"));
-    if (!f) return {errno == ENOENT, std::nullopt};
-    auto bytes = ReadAll(f.get());
-    if (!bytes) return {false, std::nullopt};
-    Profile profile = SplitLines(*bytes);
+    std::string bytes;
+    Found found;
+    if (oneRead != nullptr && oneRead->FileName == fileName) {
+        found = oneRead->Outcome;
+        bytes = oneRead->Bytes;
+    } else {
+        Descriptor file;
+        found = ReadSettingsFile(fileName, bytes, O_RDONLY, file);
+    }
+    switch (found) {
+        case Found::Missing: return {};
+        case Found::Unreadable: return {false, std::nullopt};
+        case Found::Read: break;
+    }
+    Profile profile = SplitLines(bytes);
     auto range = FindSection(profile, TrimBoth(section));
     if (!range) return {};
     auto at = FindKey(profile, *range, TrimBoth(key));
@@ -233,18 +289,30 @@ std::string ReadProfileString(const std::string& FileName, std::string_view Sect
     return std::string(StripQuotes(Default));
 }
 
+ProfileReadOnce::ProfileReadOnce(const std::string& FileName)
+    : read_(std::make_unique<Read>()), outer_(oneRead) {
+    read_->FileName = FileName;
+    Descriptor file;
+    read_->Outcome = ReadSettingsFile(FileName, read_->Bytes, O_RDONLY, file);
+    oneRead = read_.get();
+}
+
+ProfileReadOnce::~ProfileReadOnce() { oneRead = outer_; }
+
 void WriteProfileString(const std::string& FileName, std::string_view Section, std::string_view Key,
                         std::string_view Value) {
     Profile profile;
-    errno = 0;
     // Opened for writing from the start, so a file that may not be changed
-    // fails even when the value would stay the same.
-    if (File f{std::fopen(FileName.c_str(), "r+b")}) {
-        auto bytes = ReadAll(f.get());
-        if (!bytes) throw IoError(FileName, SystemMessage(errno));
-        profile = SplitLines(*bytes);
-    } else if (errno != ENOENT) {
-        throw IoError(FileName, SystemMessage(errno));
+    // fails even when the value would stay the same. A file that reading
+    // ignores is not replaced either: it may be something else entirely.
+    std::string bytes;
+    Descriptor file;
+    switch (ReadSettingsFile(FileName, bytes, O_RDWR, file)) {
+        case Found::Read: profile = SplitLines(bytes); break;
+        case Found::Unreadable: throw IoError(FileName, SystemMessage(errno));
+        case Found::Missing:
+            if (file.fd >= 0) throw IoError(FileName, "not a settings file of up to 1 MiB");
+            break;
     }
 
     // Names are looked up trimmed, but a new one is written as given after its

@@ -46,6 +46,11 @@ std::string ReadProfileString(const std::string& FileName, std::string_view Sect
     }
 }
 
+// The system's functions read the file for each value.
+struct ProfileReadOnce::Read {};
+ProfileReadOnce::ProfileReadOnce(const std::string&) {}
+ProfileReadOnce::~ProfileReadOnce() = default;
+
 void WriteProfileString(const std::string& FileName, std::string_view Section, std::string_view Key,
                         std::string_view Value) {
     const std::string section(Section), key(Key), value(SingleLineValue(Value));

@@ -17,7 +17,16 @@
 #include <process.h>
 #include <windows.h>
 #else
+#include <pthread.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <time.h>
 #include <unistd.h>
+
+#include <cctype>
+#include <mutex>
+#include <unordered_map>
+#include <vector>
 #endif
 
 namespace tavo {
@@ -61,6 +70,26 @@ bool SameFile(const std::string& a, const std::string& b) {
     }, ib{};
     return ::stat(a.c_str(), &ia) == 0 && ::stat(b.c_str(), &ib) == 0 && ia.st_dev == ib.st_dev &&
            ia.st_ino == ib.st_ino;
+#endif
+}
+
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
+    if (path.empty()) return std::nullopt;
+#ifdef _WIN32
+    HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool ok = GetFileInformationByHandle(h, &info) != 0;
+    CloseHandle(h);
+    if (!ok) return std::nullopt;
+    return FileIdentity{info.dwVolumeSerialNumber,
+                        (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+#else
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return std::nullopt;
+    return FileIdentity{static_cast<std::uint64_t>(info.st_dev),
+                        static_cast<std::uint64_t>(info.st_ino)};
 #endif
 }
 
@@ -368,10 +397,178 @@ std::string UniqueSuffix() {
     return suffix;
 }
 
+#ifndef _WIN32
+// Temporary files being written, kept where the handler of an interrupting
+// signal can find them. A fixed table, as the handler may only read memory
+// and call unlink: a slot goes Free -> Filling -> Held, back to Free when its
+// file is gone, or to Taken once the handler has it (then never reused).
+constexpr std::size_t kTempSlots = 256;
+constexpr std::size_t kTempNameMax = 4096;
+enum : int { kSlotFree, kSlotFilling, kSlotHeld, kSlotTaken };
+struct TempSlot {
+    std::atomic<int> state{kSlotFree};
+    char name[kTempNameMax];
+};
+TempSlot tempSlots[kTempSlots];
+
+constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP};
+
+// A thread that creates a temporary file holds the interrupts back until the
+// file is in the table; the handler, on another thread, waits for it.
+std::atomic<int> tempsBeingCreated{0};
+std::atomic<bool> interrupted{false};
+
+// Removes every temporary file being written, then ends the process as the
+// signal would have without us.
+extern "C" void RemoveTempsAndDie(int sig) {
+    interrupted.store(true);
+    for (int wait = 0; wait < 1000 && tempsBeingCreated.load() > 0; ++wait) {
+        struct timespec ms = {0, 1000000};
+        ::nanosleep(&ms, nullptr);
+    }
+    for (TempSlot& slot : tempSlots) {
+        int held = kSlotHeld;
+        if (slot.state.compare_exchange_strong(held, kSlotTaken)) ::unlink(slot.name);
+    }
+    struct sigaction dfl {};
+    dfl.sa_handler = SIG_DFL;
+    ::sigemptyset(&dfl.sa_mask);
+    ::sigaction(sig, &dfl, nullptr);
+    // Blocked while its handler runs: delivered, with the default action, on return.
+    ::raise(sig);
+}
+
+// Takes the interrupts whose action is still the default one; a signal the
+// caller ignores (nohup) or handles itself stays as it is.
+void CatchInterrupts() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        struct sigaction act {};
+        act.sa_handler = RemoveTempsAndDie;
+        ::sigemptyset(&act.sa_mask);
+        for (int sig : kInterrupts) ::sigaddset(&act.sa_mask, sig);
+        for (int sig : kInterrupts) {
+            struct sigaction old {};
+            if (::sigaction(sig, nullptr, &old) == 0 && (old.sa_flags & SA_SIGINFO) == 0 &&
+                old.sa_handler == SIG_DFL)
+                ::sigaction(sig, &act, nullptr);
+        }
+    });
+}
+
+// The slot that now holds Name, or -1 when none is free (or the name too long).
+int RegisterTemp(const std::string& name) {
+    if (name.size() >= kTempNameMax) return -1;
+    for (std::size_t i = 0; i < kTempSlots; ++i) {
+        int free = kSlotFree;
+        if (!tempSlots[i].state.compare_exchange_strong(free, kSlotFilling)) continue;
+        std::memcpy(tempSlots[i].name, name.c_str(), name.size() + 1);
+        tempSlots[i].state.store(kSlotHeld);
+        return static_cast<int>(i);
+    }
+    return -1;
+}
+
+// After the file is gone; a slot the handler took stays taken.
+void ReleaseTemp(int slot) {
+    if (slot < 0) return;
+    int held = kSlotHeld;
+    tempSlots[static_cast<std::size_t>(slot)].state.compare_exchange_strong(held, kSlotFree);
+}
+
+// While this lives, this thread may create a temporary file: the interrupts
+// are held back here, and a handler on another thread waits for the file to
+// be in the table. Once an interrupt came, no file may be created at all.
+class CreatingTemp {
+public:
+    CreatingTemp() {
+        sigset_t set;
+        ::sigemptyset(&set);
+        for (int sig : kInterrupts) ::sigaddset(&set, sig);
+        ::pthread_sigmask(SIG_BLOCK, &set, &old_);
+        ++tempsBeingCreated;
+    }
+    ~CreatingTemp() {
+        --tempsBeingCreated;
+        ::pthread_sigmask(SIG_SETMASK, &old_, nullptr);
+    }
+    bool Interrupted() const { return interrupted.load(); }
+    CreatingTemp(const CreatingTemp&) = delete;
+    CreatingTemp& operator=(const CreatingTemp&) = delete;
+
+private:
+    sigset_t old_;
+};
+
+// A writer holds a lock on its temporary file until the file is renamed or
+// removed; only SIGKILL or a crash can leave one behind, and then unlocked.
+// The temporary files of a folder, listed once per process: a batch of a
+// whole contest must not read its folder again for every log.
+std::mutex staleMutex;
+std::unordered_map<std::string, std::unordered_map<std::string, std::vector<std::string>>>
+    staleByFolder;
+
+bool IsTempSuffix(std::string_view name) {
+    // ".XXXXXX" as mkstemp fills it in.
+    if (name.size() < 8 || name[name.size() - 7] != '.') return false;
+    for (char c : name.substr(name.size() - 6))
+        if (!std::isalnum(static_cast<unsigned char>(c))) return false;
+    return true;
+}
+
+// Removes the temporary files of Target that no writer holds any longer.
+void RemoveStaleTemps(const std::string& target) {
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::path(target).parent_path();
+    const std::string key = folder.empty() ? std::string(".") : folder.string();
+    std::vector<std::string> names;
+    {
+        std::lock_guard<std::mutex> lock(staleMutex);
+        auto [at, added] = staleByFolder.try_emplace(key);
+        if (added) {
+            std::error_code ec;
+            for (fs::directory_iterator it(key, ec), end; !ec && it != end; it.increment(ec)) {
+                const std::string name = it->path().filename().string();
+                if (name.size() > 8 && name[0] == '.' && IsTempSuffix(name))
+                    at->second[name.substr(1, name.size() - 8)].push_back(name);
+            }
+        }
+        auto found = at->second.find(fs::path(target).filename().string());
+        if (found == at->second.end()) return;
+        names = std::move(found->second);
+        at->second.erase(found);
+    }
+    for (const std::string& name : names) {
+        const std::string path = (folder / name).string();
+        int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) continue;
+        struct stat info {};
+        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlink(path.c_str());
+        ::close(fd);
+    }
+}
+
+// Locks a new temporary file for its writer: false when a cleaner of another
+// run got to it first (and removes it). A file system without locks leaves
+// it unlocked, and no cleaner can take it there either.
+bool LockTemp(int fd, int& lockFd) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) return false;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || info.st_nlink == 0) return false;
+    // A second descriptor keeps the lock after the stream is closed, up to the rename.
+    lockFd = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    return true;
+}
+#endif
+
 // A new, empty temporary file beside the target, created with the mode the
 // replacement keeps (a new file's, through the umask, when `mode` is 0666);
 // its name in `temp`.
-int CreateTemp(const std::string& target, std::string& temp, int mode, bool keepMode) {
+int CreateTemp(const std::string& target, std::string& temp, int mode, bool keepMode, int& slot,
+               int& lockFd) {
+    slot = -1;
+    lockFd = -1;
     std::string prefix = target;
     const std::size_t slash = prefix.find_last_of(
 #ifdef _WIN32
@@ -382,11 +579,31 @@ int CreateTemp(const std::string& target, std::string& temp, int mode, bool keep
     );
     prefix.insert(slash == std::string::npos ? 0 : slash + 1, 1, '.');
     prefix += '.';
+#ifndef _WIN32
+    CatchInterrupts();
+    RemoveStaleTemps(target);
+#endif
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+#ifndef _WIN32
+        CreatingTemp creating;
+        if (creating.Interrupted()) {
+            errno = EINTR;
+            return -1;
+        }
+#endif
         temp = prefix + UniqueSuffix();
         fd = CreateFd(temp.c_str(), kExclusive, mode);
         if (fd < 0 && errno != EEXIST) return -1;
+#ifndef _WIN32
+        if (fd < 0) continue;
+        if (LockTemp(fd, lockFd)) {
+            slot = RegisterTemp(temp);
+        } else {
+            ::close(fd);
+            fd = -1;
+        }
+#endif
     }
     if (fd < 0) return -1;
 #ifndef _WIN32
@@ -394,6 +611,9 @@ int CreateTemp(const std::string& target, std::string& temp, int mode, bool keep
         int err = errno;
         ::close(fd);
         std::remove(temp.c_str());
+        ReleaseTemp(slot);
+        if (lockFd >= 0) ::close(lockFd);
+        slot = lockFd = -1;
         errno = err;
         return -1;
     }
@@ -458,9 +678,13 @@ std::optional<TextWriter> TextWriter::Replace(const std::string& path, Sync sync
     const int newMode = 0666;
 #endif
     std::string temp;
-    int fd = CreateTemp(target, temp, look.exists ? look.mode : newMode, look.exists);
+    int slot = -1;
+    int lockFd = -1;
+    int fd = CreateTemp(target, temp, look.exists ? look.mode : newMode, look.exists, slot, lockFd);
     if (fd < 0) return std::nullopt;
     TextWriter writer(fd, nullptr, path);
+    writer.slot_ = slot;
+    writer.lockFd_ = lockFd;
     writer.temp_ = std::move(temp);
     writer.target_ = std::move(target);
     writer.sync_ = sync == Sync::ToDisk;
@@ -487,10 +711,14 @@ TextWriter::TextWriter(TextWriter&& other) noexcept
       pending_(std::move(other.pending_)),
       temp_(std::move(other.temp_)),
       target_(std::move(other.target_)),
-      sync_(other.sync_) {
+      sync_(other.sync_),
+      slot_(other.slot_),
+      lockFd_(other.lockFd_) {
     other.fd_ = -1;
     other.stream_ = nullptr;
     other.temp_.clear();
+    other.slot_ = -1;
+    other.lockFd_ = -1;
 }
 
 TextWriter::~TextWriter() {
@@ -500,9 +728,20 @@ TextWriter::~TextWriter() {
 
 // A replacement that never completed leaves nothing behind.
 void TextWriter::Discard() {
-    if (temp_.empty()) return;
-    std::remove(temp_.c_str());
+    if (!temp_.empty()) std::remove(temp_.c_str());
     temp_.clear();
+    Unlock();
+}
+
+// The temporary file is gone, renamed or removed: no handler nor cleaner
+// needs to know of it any more.
+void TextWriter::Unlock() {
+#ifndef _WIN32
+    ReleaseTemp(slot_);
+    if (lockFd_ >= 0) ::close(lockFd_);
+#endif
+    slot_ = -1;
+    lockFd_ = -1;
 }
 
 // Hands the gathered text to the file; false with the error when it failed.
@@ -565,10 +804,12 @@ void TextWriter::Close() {
     }
     if (ok && !temp_.empty()) {
         ok = RenameOver(temp_, target_);
-        if (ok)
+        if (ok) {
             temp_.clear();
-        else
+            Unlock();
+        } else {
             err = errno;
+        }
     }
     if (!ok) {
         Discard();

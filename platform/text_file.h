@@ -2,6 +2,7 @@
 // locale ever touches the content.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -28,6 +29,16 @@ bool FileExists(const std::string& path);
 // Both names lead to one file (the same device and inode), through a hard link
 // or a symbolic link; false when either is missing.
 bool SameFile(const std::string& a, const std::string& b);
+
+// What tells one file from every other: the device and the file's number on
+// it (inode), the same through every name and link of the file.
+struct FileIdentity {
+    std::uint64_t Device = 0;
+    std::uint64_t Number = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+// Empty when nothing is there (or a link leads nowhere).
+std::optional<FileIdentity> IdentityOf(const std::string& path);
 
 // The name leads to a descriptor the program was handed (/dev/stdin,
 // /dev/fd/N, /proc/self/fd/N), not to a file in a folder of its own: no
@@ -101,6 +112,10 @@ public:
     // power cut can leave an empty file under the name: for files a user
     // keeps. A report is made again from its log at any time, and a sync per
     // report would slow a batch down to the disk's pace.
+    // The temporary file is named .NAME.XXXXXX beside NAME. SIGINT, SIGTERM
+    // or SIGHUP (unless ignored or handled by the program) removes it before
+    // the process ends; one left by SIGKILL is removed by the next Replace of
+    // the same name in another process.
     enum class Sync { ToDisk, None };
     static std::optional<TextWriter> Replace(const std::string& path, Sync sync = Sync::ToDisk);
     // Writes to a stream the caller owns, such as standard output.
@@ -120,6 +135,7 @@ private:
     TextWriter(int fd, std::FILE* stream, std::string name);
     void Discard();
     bool Flush(int& err);
+    void Unlock();
 
     int fd_;             // a file of our own, else -1
     std::FILE* stream_;  // a stream the caller owns, else null
@@ -128,6 +144,8 @@ private:
     std::string temp_;     // a replacing writer's temporary file, else empty
     std::string target_;   // the file it is renamed over
     bool sync_ = true;
+    int slot_ = -1;    // the temporary file's place in the table an interrupt reads
+    int lockFd_ = -1;  // holds the lock that tells a live temporary file from a stale one
 };
 
 }  // namespace tavo

@@ -357,6 +357,12 @@ TEST(HtmlEscape, TurnsEveryMarkupCharacterIntoItsEntity) {
     EXPECT_EQ(HtmlEscape(std::string("a\0b\x1b", 4)), "a&#xFFFD;b&#xFFFD;");
     // Bytes beyond ASCII are the name's own and stay as they are.
     EXPECT_EQ(HtmlEscape("Bj\xc3\xb6rn\tJA"), "Bj\xc3\xb6rn\tJA");
+    // Bytes of another code page, overlong forms, surrogates and cut
+    // sequences: each byte that is no part of well-formed UTF-8 is one U+FFFD.
+    EXPECT_EQ(HtmlEscape("Bj\xf6rn \xe2\x82\xac\xf0\x9f\x93\xbb"),
+              "Bj&#xFFFD;rn \xe2\x82\xac\xf0\x9f\x93\xbb");
+    EXPECT_EQ(HtmlEscape("\xc0\xaf \xed\xa0\x80 \xe2\x82"),
+              "&#xFFFD;&#xFFFD; &#xFFFD;&#xFFFD;&#xFFFD; &#xFFFD;&#xFFFD;");
 }
 
 TEST(HtmlReportHostile, NamesFromTheLogAndTheDataFileAreTextNotMarkup) {

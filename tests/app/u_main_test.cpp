@@ -1,6 +1,7 @@
 #include "app/u_main.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -379,6 +380,39 @@ TEST_F(MainWindow, ASettingsFileThatCannotBeWrittenIsReportedByName) {
 
 // The failing files are Linux devices reached through symlinks.
 #ifndef _WIN32
+// A settings file that is no plain file, or a huge one, is ignored: the
+// window opens with the defaults at once, and a save leaves the file alone.
+TEST_F(MainWindow, AFifoOrAnOversizedSettingsFileGivesTheDefaults) {
+    namespace fs = std::filesystem;
+    const std::string ini = dir.File("tavow.ini");
+    const std::string oversized = "[window]\r\nLeft=7\r\n" + std::string(std::size_t{1} << 20, ';');
+    for (const std::string kind : {"fifo", "oversized", "zero"}) {
+        fs::remove(ini);
+        if (kind == "fifo") {
+            ASSERT_EQ(::mkfifo(ini.c_str(), 0600), 0);
+        }
+        if (kind == "oversized") dir.Write("tavow.ini", oversized);
+        if (kind == "zero") fs::create_symlink("/dev/zero", ini);
+        FakeToolkit toolkit;
+        TForm1 window{toolkit, ini};
+        window.Perform(&TForm1::FormCreate);
+        EXPECT_EQ(std::tie(window.Left, window.Top, window.Width, window.Height),
+                  std::make_tuple(0, 0, 380, 240))
+            << kind;
+        EXPECT_EQ(window.ViewerName, tavo::kDefaultViewerName) << kind;
+        window.Perform(&TForm1::FormClose);
+        // The save names the file it refused to replace.
+        ASSERT_EQ(toolkit.Messages.size(), 1u) << kind;
+        EXPECT_NE(toolkit.Messages[0].find(ini), std::string::npos) << kind;
+        if (kind == "oversized") {
+            EXPECT_EQ(ReadBytes(ini), oversized);
+        }
+        if (kind == "fifo") {
+            EXPECT_TRUE(fs::is_fifo(ini));
+        }
+    }
+}
+
 TEST_F(MainWindow, AnErrorWritingTheReportIsShownAndTheWindowStaysOpen) {
     StartWithCountries();
     std::string log = dir.Write("contest.ALL", test::ZLogAllLog());

@@ -2,9 +2,11 @@
 // scratch folder, its printed lines and its exit status.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -208,7 +210,10 @@ TEST_F(TavoCli, CallShowsTheTestTextForEachCallsign) {
               "Call : DL1ABC\n\nDL : Germany\nZone:14 [Europe]\n");
     ProgramRun unknown = Tavo({"call", "W1AW", "XX1A"});
     EXPECT_EQ(unknown.exitCode, 1);
-    EXPECT_EQ(unknown.out, "unknown sri..\n\nCall : XX1A\n\nXX : Nowhere\nZone:-1 []\n");
+    // Each answer of several says which call it is, an unknown one too.
+    EXPECT_EQ(unknown.out,
+              "Call : W1AW\n\nunknown sri..\n\nCall : XX1A\n\nXX : Nowhere\nZone:-1 []\n");
+    EXPECT_EQ(Tavo({"call", "w1aw"}).out, "unknown sri..\n");
 }
 
 TEST_F(TavoCli, DataNamesTheFileAndItsCounts) {
@@ -527,7 +532,8 @@ TEST_F(TavoCli, AReportNameThatIsTheLogItselfIsRefused) {
     fs::create_symlink("cq.cbr", dir.File("cq.tavo"));
     ProgramRun run = Tavo({"report", log});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err, "Cannot Open LOG File\n");
+    EXPECT_EQ(run.err, "Cannot Open LOG File\ntavo: " + log + ": its report " +
+                           dir.File("cq.tavo") + " would replace the log itself\n");
     EXPECT_EQ(ReadBytes(log), TwoQsoLog());
 }
 
@@ -628,3 +634,135 @@ TEST_F(TavoCli, JobsMustBeAPositiveNumber) {
 }
 
 }  // namespace
+
+// The outputs of a batch never replace a log of it: not a log named like
+// another's report or page, nor one reached through a link.
+TEST_F(TavoCli, NoOutputOfABatchReplacesALogOfIt) {
+    const std::string log = TwoQsoLog();
+    for (std::string jobs : {"1", "2"}) {
+        TempDir scratch;
+        scratch.Write("CQWW.DAT", CountryFile());
+        for (const char* name : {"a.log", "a.tavo", "b.log", "b.html", "d.log", "e.log"})
+            scratch.Write(name, log);
+        fs::create_symlink("d.log", scratch.File("c.tavo"));
+        scratch.Write("c.log", log);
+        ProgramRun run = RunProgram(kTavo,
+                                    {"report", "--html", "--jobs", jobs, "a.log", "a.tavo", "b.log",
+                                     "b.html", "c.log", "d.log", "e.log"},
+                                    scratch.Path().string());
+        EXPECT_EQ(run.exitCode, 1) << jobs;
+        EXPECT_EQ(run.err,
+                  "a.log: Cannot Open LOG File\n"
+                  "tavo: a.log: its report a.tavo would replace the log a.tavo\n"
+                  "b.log: Cannot Open LOG File\n"
+                  "tavo: b.log: its page b.html would replace the log b.html\n"
+                  "c.log: Cannot Open LOG File\n"
+                  "tavo: c.log: its report c.tavo would replace the log d.log\n")
+            << jobs;
+        // The rest of the batch goes on, the logs named like outputs included.
+        EXPECT_EQ(run.out,
+                  "a.tavo: Worked 2 stations / File type Cabrillo\n"
+                  "b.html: Worked 2 stations / File type Cabrillo\n"
+                  "d.log: Worked 2 stations / File type Cabrillo\n"
+                  "e.log: Worked 2 stations / File type Cabrillo\n")
+            << jobs;
+        for (const char* name : {"a.log", "a.tavo", "b.log", "b.html", "c.log", "d.log"})
+            EXPECT_EQ(ReadBytes(scratch.File(name)), log) << jobs << ' ' << name;
+        EXPECT_TRUE(fs::is_symlink(scratch.File("c.tavo")));
+        EXPECT_TRUE(fs::exists(scratch.File("a.tavo.tavo")));
+        EXPECT_TRUE(fs::exists(scratch.File("e.tavo")));
+    }
+    // A hard link is the same file as well.
+    std::string a = dir.Write("a.log", log);
+    dir.Write("b.log", log);
+    fs::create_hard_link(dir.File("b.log"), dir.File("a.tavo"));
+    EXPECT_EQ(Tavo({"report", a, dir.File("b.log")}).exitCode, 1);
+    EXPECT_EQ(ReadBytes(dir.File("b.log")), log);
+}
+
+TEST_F(TavoCli, FilesFromTakesOnePathALineFromAFileOrStandardInput) {
+    for (const char* name : {"x 1.cbr", "x2.cbr", "x3.cbr"}) dir.Write(name, TwoQsoLog());
+    dir.Write("x3.tavo", TwoQsoLog());
+    dir.Write("list", "x 1.cbr\r\n\nx2.cbr\nx3.tavo");
+    const std::string ok = ": Worked 2 stations / File type Cabrillo\n";
+    for (std::string jobs : {"1", "2"}) {
+        ProgramRun run = Tavo({"report", "--jobs", jobs, "--files-from", "list", "x3.cbr"});
+        EXPECT_EQ(run.exitCode, 1) << jobs;
+        // The listed logs follow those of the command line, and the check
+        // that keeps every log whole covers them too.
+        EXPECT_EQ(run.out, "x 1.cbr" + ok + "x2.cbr" + ok + "x3.tavo" + ok) << jobs;
+        EXPECT_TRUE(run.err.starts_with("x3.cbr: Cannot Open LOG File\n")) << run.err;
+        EXPECT_EQ(ReadBytes(dir.File("x3.tavo")), TwoQsoLog());
+    }
+    const std::string list = dir.Write("list2", "x2.cbr\n");
+    ProgramRun piped =
+        RunProgram(kTavo, {"report", "--files-from", "-"}, dir.Path().string(), {list, ""});
+    EXPECT_EQ(piped.exitCode, 0);
+    EXPECT_EQ(piped.out, "Worked 2 stations / File type Cabrillo\n");
+    // A search that found nothing is nothing to do; a list that is not there fails.
+    EXPECT_EQ(RunProgram(kTavo, {"report", "--files-from", "-"}, dir.Path().string()).exitCode, 0);
+    ProgramRun missing = Tavo({"report", "--files-from", "nothing"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.err, "tavo: cannot open nothing\n");
+}
+
+namespace {
+
+// The hidden temporary files of a folder: ".NAME.XXXXXX".
+std::vector<std::string> TemporaryFiles(const fs::path& folder) {
+    std::vector<std::string> found;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (name.starts_with(".") && name.size() > 8 && name[name.size() - 7] == '.')
+            found.push_back(name);
+    }
+    return found;
+}
+
+}  // namespace
+
+// An interrupt while reports are being written leaves no temporary file,
+// and the process ends as the signal says; one left by a killed run goes on
+// the next run over its log.
+TEST_F(TavoCli, AnInterruptedBatchLeavesNoTemporaryFile) {
+    std::string qsos;
+    for (int q = 0; q < 60; ++q)
+        qsos += CabrilloQso("14025", "2012-11-24", "0100", q % 2 ? "JA1ABC" : "DL1ABC") + "\r\n";
+    std::vector<std::string> args = {kTavo, "report", "--html", "--jobs", "2"};
+    for (int i = 0; i < 300; ++i)
+        args.push_back(dir.Write("log" + std::to_string(i) + ".cbr", CabrilloLog(qsos)));
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            // As from a terminal: the signals at their default actions.
+            for (int s : {SIGINT, SIGTERM, SIGHUP}) std::signal(s, SIG_DFL);
+            sigset_t none;
+            sigemptyset(&none);
+            sigprocmask(SIG_SETMASK, &none, nullptr);
+            if (::chdir(dir.Path().c_str()) != 0) _exit(99);
+            std::freopen("/dev/null", "w", stdout);
+            std::vector<char*> argv;
+            for (std::string& a : args) argv.push_back(a.data());
+            argv.push_back(nullptr);
+            ::execv(argv[0], argv.data());
+            _exit(98);
+        }
+        // The signal comes while a temporary file is there to be removed.
+        bool seen = false;
+        for (int poll = 0; poll < 200000 && !seen; ++poll)
+            seen = !TemporaryFiles(dir.Path()).empty();
+        ::kill(pid, sig);
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(seen) << "the batch ended before a report was written";
+        ASSERT_TRUE(WIFSIGNALED(status)) << sig;
+        EXPECT_EQ(WTERMSIG(status), sig);
+        EXPECT_EQ(TemporaryFiles(dir.Path()), std::vector<std::string>{}) << sig;
+    }
+    // What SIGKILL leaves: removed by the next run over its log, and only that.
+    dir.Write(".log0.tavo.Ab12Cd", "half a report");
+    dir.Write(".other.tavo.Ab12Cd", "not ours to judge");
+    EXPECT_EQ(Tavo({"report", "log0.cbr"}).exitCode, 0);
+    EXPECT_EQ(TemporaryFiles(dir.Path()), std::vector<std::string>{".other.tavo.Ab12Cd"});
+}

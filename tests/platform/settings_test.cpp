@@ -45,6 +45,25 @@ TEST_F(SettingsFile, SectionAndKeyNamesMatchInAnyLetterCase) {
     EXPECT_EQ(Read("VIEW", "NAME"), "vi");
 }
 
+// A run of reads takes the file as one read found it; other files, and the
+// reads after the run, read the file as it is then. Windows' own functions
+// read the file for each value.
+#ifndef _WIN32
+TEST_F(SettingsFile, ReadOnceKeepsTheFileAsItWasForItsRunOfReads) {
+    Write(Lines({"[window]", "Left=1", "Top=2"}));
+    {
+        const ProfileReadOnce once(dir.File("tavow.ini"));
+        Write(Lines({"[window]", "Left=9"}));
+        EXPECT_EQ(Read("window", "Left"), "1");
+        EXPECT_EQ(Read("window", "Top"), "2");
+        const std::string other = dir.Write("other.ini", Lines({"[window]", "Left=5"}));
+        EXPECT_EQ(ReadProfileString(other, "window", "Left", ""), "5");
+    }
+    EXPECT_EQ(Read("window", "Left"), "9");
+    EXPECT_EQ(Read("window", "Top"), "<default>");
+}
+#endif
+
 TEST_F(SettingsFile, TheFirstMatchingSectionAndKeyWin) {
     Write(Lines({"[window]", "Left=1", "left=2", "[WINDOW]", "Left=3", "Top=4"}));
     EXPECT_EQ(Read("window", "Left"), "1");

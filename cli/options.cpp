@@ -1,0 +1,243 @@
+#include "cli/options.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+
+#include "common/text.h"
+
+namespace tavo::cli {
+
+namespace {
+
+// A count of parallel jobs: a whole positive decimal number.
+int JobCount(const std::string& text) {
+    std::optional<std::int32_t> n = tavo::ParseInt32(text);
+    if (!n || *n < 1 || text.find_first_not_of("0123456789") != std::string::npos)
+        throw UsageError{"'--jobs' needs a positive number, not '" + text + "'"};
+    return *n;
+}
+
+constexpr unsigned kEveryCommand = kNoCommand | kReport | kCall | kData | kConvertCty;
+
+constexpr std::array kOptions = {
+    OptionEntry{"--data", "", "FILE", kReport | kCall | kData,
+                "country data file; default CQWW.DAT in the current folder, else the one installed "
+                "with tavo",
+                [](Options& o, const std::string& v) { o.data = v; }},
+    OptionEntry{"--stdout", "", "", kReport,
+                "the report goes to standard output, the outcome to standard error, and nothing is "
+                "written beside the log",
+                [](Options& o, const std::string&) { o.toStdout = true; }},
+    OptionEntry{"--html", "", "", kReport,
+                "also write an HTML page beside the report (LOG with .html): the tables and "
+                "QSO-per-hour charts, one file with no script that opens offline and prints; with "
+                "--stdout the page alone goes to standard output",
+                [](Options& o, const std::string&) { o.html = true; }},
+    OptionEntry{"--jobs", "-j", "N", kReport,
+                "analyse N logs at a time (default: one per core); reports, outcomes and their "
+                "order are those of one at a time",
+                [](Options& o, const std::string& v) { o.jobs = JobCount(v); }},
+    OptionEntry{"--files-from", "", "FILE", kReport,
+                "also analyse the logs named in FILE, one path a line (- reads the paths from "
+                "standard input)",
+                [](Options& o, const std::string& v) { o.filesFrom = v; }},
+    OptionEntry{"--output", "-o", "OUT", kConvertCty, "write to OUT instead of standard output",
+                [](Options& o, const std::string& v) { o.output = v; }},
+    OptionEntry{"--help", "-h", "", kEveryCommand,
+                "show this help; COMMAND --help shows that command's",
+                [](Options& o, const std::string&) { o.help = true; }},
+    OptionEntry{"--version", "", "", kNoCommand, "show the version",
+                [](Options& o, const std::string&) { o.version = true; }},
+};
+
+struct CommandEntry {
+    std::string_view Name;
+    Command Bit;
+    std::string_view Synopsis;     // after "tavo "; more forms on lines of their own
+    std::string_view Summary;      // the general help's line
+    std::string_view Description;  // the command's own help
+};
+
+constexpr std::array<CommandEntry, 4> kCommands = {{
+    {"report", kReport,
+     "report [--html] [--jobs N] [--data FILE] LOG...\n"
+     "report [--html] [--jobs N] [--data FILE] --files-from FILE [LOG...]\n"
+     "report --stdout [--html] [--data FILE] LOG",
+     "write each LOG's report beside it",
+     "Analyse each LOG (zLog ALL or Cabrillo) and write its report beside it: the\n"
+     "LOG's path with its extension replaced by .tavo (a LOG that already ends in\n"
+     ".tavo keeps its name and gains .tavo). The log itself is never changed: a LOG\n"
+     "whose report or page would replace another LOG of the command, or its own,\n"
+     "fails with \"Cannot Open LOG File\". The outcome of each LOG goes to standard\n"
+     "output when it worked, else to standard error.\n"},
+    {"call", kCall, "call [--data FILE] CALL...", "show the country of each callsign",
+     "Show the country, prefix, CQ zone and continent of each callsign.\n"},
+    {"data", kData, "data [--data FILE]", "show the country file used and its counts",
+     "Show which country data file is used and how many countries and prefixes it\n"
+     "holds.\n"},
+    {"convert-cty", kConvertCty, "convert-cty CTY.DAT [-o OUT]",
+     "convert a cty.dat into a CQWW.DAT",
+     "Convert a cty.dat (country-files.com) into a CQWW.DAT.\n"},
+}};
+
+constexpr std::size_t kHelpColumn = 22;
+
+constexpr std::size_t kHelpWidth = 79;
+
+// One option's help lines: its names and value on the left, the text beside,
+// wrapped at word ends.
+std::string OptionHelp(const OptionEntry& option, std::string_view note) {
+    std::string left = "  ";
+    if (option.Short.empty()) {
+        left += "    ";
+    } else {
+        left += option.Short;
+        left += ", ";
+    }
+    left += option.Long;
+    if (!option.Value.empty()) {
+        left += ' ';
+        left += option.Value;
+    }
+    std::string text = left;
+    std::size_t column = left.size();
+    if (column + 1 > kHelpColumn) {
+        text += "\n";
+        column = 0;
+    }
+    std::string help(note);
+    help += option.Help;
+    bool lineStart = true;
+    for (std::size_t pos = 0; pos < help.size();) {
+        std::size_t end = std::min(help.find(' ', pos), help.size());
+        const std::string_view word = std::string_view(help).substr(pos, end - pos);
+        if (!lineStart && column + 1 + word.size() > kHelpWidth) {
+            text += "\n";
+            column = 0;
+            lineStart = true;
+        }
+        if (lineStart) {
+            text += std::string(kHelpColumn - column, ' ');
+            column = kHelpColumn;
+        } else {
+            text += ' ';
+            ++column;
+        }
+        text += word;
+        column += word.size();
+        lineStart = false;
+        pos = end + 1;
+    }
+    return text + "\n";
+}
+
+const CommandEntry* FindCommand(std::string_view name) {
+    for (const CommandEntry& c : kCommands)
+        if (c.Name == name) return &c;
+    return nullptr;
+}
+
+// Each form of a synopsis on a line of its own, after Lead (after Indent for
+// the second form on).
+std::string Forms(std::string_view synopsis, std::string_view lead, std::string_view indent) {
+    std::string text;
+    for (std::size_t pos = 0, end; pos < synopsis.size(); pos = end + 1) {
+        end = std::min(synopsis.find('\n', pos), synopsis.size());
+        text += pos == 0 ? lead : indent;
+        text.append(synopsis.substr(pos, end - pos)) += "\n";
+    }
+    return text;
+}
+
+}  // namespace
+
+std::span<const OptionEntry> OptionTable() { return kOptions; }
+
+Options Parse(const std::vector<std::string>& argv) {
+    if (argv.empty()) throw UsageError{"no command given"};
+    Options o;
+    unsigned bit = kNoCommand;
+    std::size_t first = 0;
+    if (argv[0].empty() || argv[0][0] != '-') {
+        const CommandEntry* command = FindCommand(argv[0]);
+        if (command == nullptr) throw UsageError{"unknown command '" + argv[0] + "'"};
+        o.command = argv[0];
+        bit = command->Bit;
+        first = 1;
+    }
+    bool optionsEnd = false;
+    for (std::size_t i = first; i < argv.size(); ++i) {
+        const std::string& a = argv[i];
+        if (optionsEnd || a.empty() || a[0] != '-' || a == "-") {
+            o.args.push_back(a);
+            continue;
+        }
+        if (a == "--") {
+            optionsEnd = true;
+            continue;
+        }
+        const OptionEntry* found = nullptr;
+        std::optional<std::string> value;
+        for (const OptionEntry& option : kOptions) {
+            if ((option.Commands & bit) == 0) continue;
+            if (a == option.Long || (!option.Short.empty() && a == option.Short)) {
+                found = &option;
+            } else if (!option.Value.empty() && a.size() > option.Long.size() &&
+                       a.starts_with(option.Long) && a[option.Long.size()] == '=') {
+                found = &option;
+                value = a.substr(option.Long.size() + 1);
+            }
+            if (found != nullptr) break;
+        }
+        const std::string where = bit == kNoCommand ? "tavo" : o.command;
+        if (found == nullptr) throw UsageError{"unknown option '" + a + "' for '" + where + "'"};
+        if (!found->Value.empty() && !value) {
+            if (i + 1 >= argv.size()) throw UsageError{"option '" + a + "' needs a value"};
+            value = argv[++i];
+        }
+        found->Set(o, value.value_or(""));
+    }
+    return o;
+}
+
+std::string GeneralHelp() {
+    std::string text =
+        "Usage: tavo COMMAND [OPTIONS] [ARGS]\n"
+        "Analyse contest logs (zLog ALL, Cabrillo) by country, continent and hour.\n"
+        "\n"
+        "Commands:\n";
+    for (const CommandEntry& c : kCommands) {
+        text += Forms(c.Synopsis, "  ", "  ");
+        text += "      " + std::string(c.Summary) + "\n";
+    }
+    text += "\nOptions:\n";
+    for (const OptionEntry& option : kOptions) {
+        std::string note;
+        if ((option.Commands & kEveryCommand) != kEveryCommand &&
+            (option.Commands & kNoCommand) == 0) {
+            for (const CommandEntry& c : kCommands)
+                if ((option.Commands & c.Bit) != 0)
+                    note += (note.empty() ? "(" : ", ") + std::string(c.Name);
+            note += ") ";
+        }
+        text += OptionHelp(option, note);
+    }
+    text +=
+        "\n"
+        "Exit status: 0 success, 1 a log, callsign or file could not be handled,\n"
+        "2 usage error.\n";
+    return text;
+}
+
+std::string CommandHelp(std::string_view command) {
+    const CommandEntry* c = FindCommand(command);
+    if (c == nullptr) return {};
+    std::string text = Forms(c->Synopsis, "Usage: tavo ", "       tavo ");
+    text += std::string(c->Description) + "\nOptions:\n";
+    for (const OptionEntry& option : kOptions)
+        if ((option.Commands & c->Bit) != 0) text += OptionHelp(option, "");
+    return text;
+}
+
+}  // namespace tavo::cli
