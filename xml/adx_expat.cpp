@@ -29,7 +29,7 @@ constexpr std::size_t kChunk = std::size_t{1} << 16;
 constexpr int kMaxDepth = 64;
 // Far more than a stream of chunks needs; only a giant name or attribute,
 // which expat must hold whole, comes near it.
-constexpr std::size_t kMemoryBudget = std::size_t{64} << 20;
+constexpr std::size_t kMemoryBudget = std::size_t{8} << 20;
 
 // expat's allocations, each with its size and budget in front of it. The
 // budget of a new block is the one of the parser whose call is running.
@@ -126,7 +126,7 @@ public:
         if (status != XML_STATUS_ERROR) return true;
         done_ = true;
         if (problem_.empty()) {
-            problem_ = budget_.exceeded ? std::string("needs more memory than any ADX file")
+            problem_ = budget_.exceeded ? std::string("a name or value too large for an ADX file")
                                         : XML_ErrorString(XML_GetErrorCode(parser_));
             problem_ += " at line " + std::to_string(XML_GetCurrentLineNumber(parser_));
         }
