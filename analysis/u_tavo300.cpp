@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "common/paths.h"
@@ -39,44 +40,6 @@ struct Qso {
     int country;
     int stamp;  // hours on a running scale; only a later stamp opens a chart day
 };
-
-// Days since 1970-01-01 in the proleptic Gregorian calendar.
-int DaysFromCivil(int y, int m, int d) {
-    y -= m <= 2;
-    const int era = (y >= 0 ? y : y - 399) / 400;
-    const int yoe = y - era * 400;
-    const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// "yyyy?mm?dd" with a real month and day, as both zLog and Cabrillo write it.
-std::optional<int> DateDays(std::string_view text) {
-    if (text.size() != 10) return std::nullopt;
-    for (int i : {0, 1, 2, 3, 5, 6, 8, 9}) {
-        if (!IsDigit(text[static_cast<std::size_t>(i)])) return std::nullopt;
-    }
-    if (IsDigit(text[4]) || IsDigit(text[7])) return std::nullopt;
-    // Every one of these characters is a digit by now.
-    auto num = [text](std::size_t at, std::size_t n) {
-        int value = 0;
-        for (std::size_t i = at; i < at + n; ++i) value = value * 10 + (text[i] - '0');
-        return value;
-    };
-    int year = num(0, 4), month = num(5, 2), day = num(8, 2);
-    if (month < 1 || month > 12 || day < 1 || day > 31) return std::nullopt;
-    return DaysFromCivil(year, month, day);
-}
-
-// A field text read by the number rule, -1 when it is not a number.
-int NumberOf(std::string_view text) {
-    // Two plain digits, as an hour or a day nearly always is, need no parsing.
-    if (text.size() == 2 && IsDigit(text[0]) && IsDigit(text[1]))
-        return (text[0] - '0') * 10 + (text[1] - '0');
-    return FieldToInt(text, {1, static_cast<std::int32_t>(text.size())});
-}
 
 }  // namespace
 
@@ -129,20 +92,21 @@ class PassRunner {
 public:
     PassRunner(const cty_utl3::CountryDatabase& db, LogPass& pass) : db_(db), pass_(pass) {}
 
-    // Reads the QSO lines into TimeTally. A line with no hour, or past the
+    // Reads the log's QSOs into TimeTally. A QSO with no hour, or past the
     // third chart day, is a worked station without a cell.
     void ReadLog(tavo::TextReader& log) {
-        std::string line;
-        log.ReadLine(line);     // the first line is the format's marker, never a QSO
+        const tv_util2::LogFormatEntry* format = tv_util2::FindLogFormat(pass_.Format());
+        std::unique_ptr<tv_util2::LogReader> reader =
+            format->OpenReader(log, pass_.detection_, pass_.layout_);
+        tv_util2::LogQso qso;
         bool anchored = false;  // FirstHour and StartStamp are known
-        while (log.ReadLine(line)) {
-            if (!tv_util2::IsQsoLine(pass_.Format(), line)) continue;
+        while (reader->Next(qso)) {
             // Every count is 32-bit: past the limit it would wrap into a wrong one.
             if (pass_.qsoCount_ >= pass_.qsoLimit_) {
                 throw tavo::IoError(log.Name(), "more than " + std::to_string(pass_.qsoLimit_) +
                                                     " QSO lines, too many to count");
             }
-            Qso q = Decode(line);
+            Qso q = Decode(qso);
             ++pass_.qsoCount_;
             if (pass_.chartDay_ == 0) pass_.chartDay_ = 1;
             if (q.hour < 0) continue;
@@ -195,23 +159,17 @@ public:
     }
 
 private:
-    Qso Decode(std::string_view line) const {
-        const tv_util2::QsoFields fields =
-            tv_util2::ReadQsoFields(pass_.Format(), line, pass_.layout_);
+    Qso Decode(const tv_util2::LogQso& qso) const {
         Qso q{};
-        q.band = fields.Band;
-        int hour = NumberOf(fields.Hour);
-        q.hour = hour >= 0 && hour < Hours ? hour : -1;
+        q.band = qso.Band;
+        q.hour = qso.Hour >= 0 && qso.Hour < Hours ? qso.Hour : -1;
         // Fixed-width fields carry padding blanks, which would count toward the
         // slash rule of a portable call such as "W1AW/KH6".
-        int country = db_.CallToCountry(tavo::Trim(fields.Call));
+        int country = db_.CallToCountry(tavo::Trim(qso.Call));
         q.country = country >= 0 && country < CountrySlots ? country : 0;
-        // The date, when the line has one, keeps the stamp rising across a month
+        // The date, when the log has one, keeps the stamp rising across a month
         // end; otherwise the day of the month is all there is.
-        if (q.hour >= 0) {
-            std::optional<int> days = DateDays(fields.Date);
-            q.stamp = days ? *days * 24 + q.hour : NumberOf(fields.Day) * 24 + q.hour;
-        }
+        if (q.hour >= 0) q.stamp = (qso.DateDays ? *qso.DateDays : qso.Day) * 24 + q.hour;
         return q;
     }
 

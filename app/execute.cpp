@@ -2,6 +2,9 @@
 
 #include "analysis/u_tavo300.h"
 #include "common/text.h"
+#ifdef TAVO_ADX
+#include "xml/adx_expat.h"
+#endif
 
 namespace tavo {
 
@@ -18,6 +21,9 @@ ExecuteResult FromPass(int count, int format) {
 ExecuteResult ExecuteLog(const std::string& LogFileName, u_tavo300::ReportSink& Sink,
                          const cty_utl3::CountryDatabase& Db, u_tavo300::LogPass& Pass) {
     if (!FileExists(LogFileName)) return {ExecuteOutcome::FileNotFound};
+#ifdef TAVO_ADX
+    xml::InstallAdxParser();
+#endif
     int format = -1;
     int count = u_tavo300::AnalyzeLog(Db, Pass, LogFileName, format, Sink);
     return FromPass(count, format);

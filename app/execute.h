@@ -11,14 +11,14 @@ namespace tavo {
 enum class ExecuteOutcome {
     FileNotFound,   // no file at the log path: a message, nothing else changes
     CannotOpenLog,  // the log or the report cannot be opened: a message
-    FormatRefused,  // not a zLog ALL or Cabrillo log: status "Cannot Execute..."
+    FormatRefused,  // not a log of a format a pass reads: status "Cannot Execute..."
     Worked,         // the report was written: status "Worked N stations / ..."
 };
 
 struct ExecuteResult {
     ExecuteOutcome Outcome;
     int Count = 0;    // worked stations, for Worked
-    int Format = -1;  // 1 zLog ALL, 2 Cabrillo; -1 when refused
+    int Format = -1;  // the log's format code; -1 when refused
 };
 
 // Runs the analysis of one log with the given database and pass, the report

@@ -5,6 +5,7 @@
 
 #include "analysis/u_tavo300.h"
 #include "fuzz/fuzz_support.h"
+#include "logformat/log_formats.h"
 #include "platform/text_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -23,8 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (count != 0) tavo::fuzz::Broken("a refused log with a count");
         return 0;
     }
-    if (format != tv_util2::FormatZLogAll && format != tv_util2::FormatCabrillo)
-        tavo::fuzz::Broken("a format that is neither");
+    if (!tv_util2::IsAnalysed(format)) tavo::fuzz::Broken("a format no pass reads");
     // Lines without an hour count as worked but reach no table, so the
     // tables never hold more than the count.
     long long tabled = 0;

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "logformat/adif.h"
 #include "logformat/tv_util2.h"
 
 namespace tv_util2 {
@@ -9,10 +10,13 @@ namespace tv_util2 {
 namespace {
 
 // Real Cabrillo files are named .log or .txt as often as .cbr.
-constexpr std::array<LogFormatEntry, 3> kFormats = {{
-    {FormatZLogAll, "ZLOG(ALL)", "ALL(zlog)", "*.ALL", true},
-    {FormatCabrillo, "Cabrillo", "Cabrillo", "*.cbr *.log *.txt", true},
-    {FormatZLogTxt, "ZLOG(TXT)", "", "", false},
+constexpr std::array<LogFormatEntry, 4> kFormats = {{
+    {FormatZLogAll, "ZLOG(ALL)", "ALL(zlog)", "*.ALL", true, IsZLogAllMarker, nullptr,
+     OpenLineReader},
+    {FormatCabrillo, "Cabrillo", "Cabrillo", "*.cbr *.log *.txt", true, IsCabrilloMarker, nullptr,
+     OpenLineReader},
+    {FormatAdif, "ADIF", "ADIF", "*.adi *.adif *.adx", true, nullptr, HoldsAdif, OpenAdifReader},
+    {FormatZLogTxt, "ZLOG(TXT)", "", "", false, IsZLogTxtMarker, nullptr, nullptr},
 }};
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "common/text.h"
+#include "logformat/log_formats.h"
 #include "platform/text_file.h"
 
 namespace tv_util2 {
@@ -54,13 +55,6 @@ constexpr std::array<BandText, 11> kTxtBands = {{
 
 // clang-format on
 
-int IdentifyLine(std::string_view line) {
-    if (line == kAllMarker) return FormatZLogAll;
-    if (line.substr(0, kCabrilloMarker.size()) == kCabrilloMarker) return FormatCabrillo;
-    if (tavo::Trim(line).substr(0, kTxtMarker.size()) == kTxtMarker) return FormatZLogTxt;
-    return FormatUnknown;
-}
-
 template <std::size_t N>
 int LookUpBand(const std::array<BandText, N>& table, std::string_view text) {
     for (const BandText& entry : table) {
@@ -70,6 +64,14 @@ int LookUpBand(const std::array<BandText, N>& table, std::string_view text) {
 }
 
 }  // namespace
+
+bool IsZLogAllMarker(std::string_view Line) { return Line == kAllMarker; }
+bool IsCabrilloMarker(std::string_view Line) {
+    return Line.substr(0, kCabrilloMarker.size()) == kCabrilloMarker;
+}
+bool IsZLogTxtMarker(std::string_view Line) {
+    return tavo::Trim(Line).substr(0, kTxtMarker.size()) == kTxtMarker;
+}
 
 const std::string& HeaderLine() { return headerLine; }
 void ClearHeaderLine() { headerLine.clear(); }
@@ -87,8 +89,14 @@ Detection DetectLog(const std::string& FileName) {
 Detection DetectLog(tavo::TextReader& Log) {
     std::string line;
     while (Log.ReadLine(line)) {
-        int format = IdentifyLine(line);
-        if (format != FormatUnknown) return {format, line};
+        for (const LogFormatEntry& entry : LogFormats()) {
+            if (entry.MarksLine != nullptr && entry.MarksLine(line)) return {entry.Code, line};
+        }
+    }
+    for (const LogFormatEntry& entry : LogFormats()) {
+        if (entry.MarksFile == nullptr) continue;
+        Log.Rewind(tavo::TextReader::CtrlZ::IsText);
+        if (entry.MarksFile(Log)) return {entry.Code, {}};
     }
     return {};
 }
@@ -438,6 +446,13 @@ bool LooksLikeCall(std::string_view Token) {
     return IsBareCall(call) && suffixes(end == std::string_view::npos ? "" : rest.substr(end));
 }
 
+int KhzBandOf(std::uint64_t Khz) {
+    for (const KhzRange& range : kKhzBands) {
+        if (Khz >= range.low && Khz <= range.high) return range.band;
+    }
+    return 10;
+}
+
 int CabrilloBandOf(std::string_view Frequency) {
     // The common case first: kHz in four to seven digits, which no band
     // designator is.
@@ -448,12 +463,7 @@ int CabrilloBandOf(std::string_view Frequency) {
             digits = digits && c >= '0' && c <= '9';
             khz = khz * 10 + static_cast<std::uint64_t>(c - '0');
         }
-        if (digits) {
-            for (const KhzRange& range : kKhzBands) {
-                if (khz >= range.low && khz <= range.high) return range.band;
-            }
-            return 10;
-        }
+        if (digits) return KhzBandOf(khz);
     }
     for (const BandText& entry : kCabrilloDesignators) {
         if (entry.text == Frequency) return entry.index;
@@ -469,10 +479,7 @@ int CabrilloBandOf(std::string_view Frequency) {
     if (whole.size() > 7) return 10;
     std::uint64_t khz = 0;
     for (char c : whole) khz = khz * 10 + static_cast<std::uint64_t>(c - '0');
-    for (const KhzRange& range : kKhzBands) {
-        if (khz >= range.low && khz <= range.high) return range.band;
-    }
-    return 10;
+    return KhzBandOf(khz);
 }
 
 namespace {

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -30,6 +31,11 @@ struct ColumnLayout {
     friend bool operator==(const ColumnLayout&, const ColumnLayout&) = default;
 };
 
+// The marker line of each line format.
+bool IsZLogAllMarker(std::string_view Line);
+bool IsCabrilloMarker(std::string_view Line);
+bool IsZLogTxtMarker(std::string_view Line);
+
 // The line that decided the format at the last successful detection, untrimmed.
 const std::string& HeaderLine();
 void ClearHeaderLine();
@@ -43,11 +49,12 @@ struct Detection {
     std::string HeaderLine;  // empty when the format is -1
 };
 
-// The first identifying line anywhere in the file decides; -1 when none does
-// or the file cannot be opened. A read error raises tavo::IoError.
+// The first identifying line anywhere in the file decides; when none does,
+// a format known by the whole file may; -1 when none is or the file cannot
+// be opened. A read error raises tavo::IoError.
 Detection DetectLog(const std::string& FileName);
 // The same from a log already open, read from where it stands to the
-// deciding line.
+// deciding line (and from its first byte again for the whole-file tests).
 Detection DetectLog(tavo::TextReader& Log);
 // DetectLog that keeps the header line for GetColumnLayout, as the window does.
 int DetectLogFormat(const std::string& FileName);
@@ -78,6 +85,12 @@ struct QsoFields {
 // (the call runs from its column to the first blank, at most 13 bytes);
 // any other Cabrillo line is read by its blank-separated fields.
 QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& Layout);
+
+// The QSO lines of a zLog or Cabrillo log after its first line, which is
+// the format's marker and never a QSO, each read by ReadQsoFields.
+class LogReader;
+std::unique_ptr<LogReader> OpenLineReader(tavo::TextReader& Log, const Detection& Found,
+                                          const ColumnLayout& Layout);
 
 // One blank-separated field of a Cabrillo QSO line and its 1-based column.
 struct CabrilloToken {
@@ -125,5 +138,7 @@ bool LooksLikeCall(std::string_view Token);
 
 // A Cabrillo frequency field read as a whole: a band designator, or kHz.
 int CabrilloBandOf(std::string_view Frequency);
+// The band of a frequency in kHz, by the ranges of Cabrillo frequencies.
+int KhzBandOf(std::uint64_t Khz);
 
 }  // namespace tv_util2

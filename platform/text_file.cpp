@@ -251,6 +251,18 @@ bool TextReader::AtEnd() {
     return ctrlZ_ == CtrlZ::EndsFile && buffer_[pos_] == kCtrlZ;
 }
 
+std::size_t TextReader::ReadBytes(char* out, std::size_t n) {
+    std::size_t got = 0;
+    while (got < n) {
+        if (pos_ >= size_ && !Fill()) break;
+        const std::size_t take = std::min(n - got, size_ - pos_);
+        std::memcpy(out + got, buffer_.get() + pos_, take);
+        pos_ += take;
+        got += take;
+    }
+    return got;
+}
+
 bool TextReader::ReadLine(std::string& line) {
     if (AtEnd()) return false;
     line.clear();

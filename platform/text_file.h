@@ -71,6 +71,11 @@ public:
     // Nothing follows the line just read (its line end aside).
     bool AtEnd();
 
+    // Up to n bytes from where reading stands, line ends and Ctrl-Z as they
+    // are in the file, for formats that count their data in bytes; fewer
+    // only at the end of the file.
+    std::size_t ReadBytes(char* out, std::size_t n);
+
     const std::string& Name() const { return name_; }
 
     ~TextReader();

@@ -4,7 +4,7 @@
 #   bash scripts/fuzz.sh            60 seconds per target
 #   bash scripts/fuzz.sh 3600       an hour per target
 #   bash scripts/fuzz.sh -runs=N    N executions per target (what the tests do)
-#   bash scripts/fuzz.sh 600 pass   only the named targets (country pass settings convert)
+#   bash scripts/fuzz.sh 600 pass   only the named targets (country pass settings convert adif)
 # The corpora grow in build/fuzz/corpus/TARGET (TAVO_FUZZ_CORPUS to choose
 # another folder) and are kept between runs; a crash leaves its input as
 # build/fuzz/crash-* for a test to be made of it.
@@ -13,7 +13,7 @@ cd "$(dirname "$0")/.."
 
 limit=${1:-60}
 shift || true
-[ $# -gt 0 ] || set -- country pass settings convert
+[ $# -gt 0 ] || set -- country pass settings convert adif
 targets=("$@")
 case "$limit" in
   -runs=*) budget=("$limit") ;;
@@ -60,13 +60,15 @@ logs=(tests/data/*.log tests/data/*.ALL tests/data/*.cbr tests/data/*.cabrillo* 
 countries=(data/CQWW.DAT tests/data/zServer_CQWW.DAT "$realdata"/cqwwdat/* ../shared/countrydata/cty.dat
   /usr/share/hamradio-files/cty.dat)
 ctys=(../shared/countrydata/cty.dat /usr/share/hamradio-files/cty.dat)
+adifs=(tests/data/*.adi tests/data/*.adx "$realdata"/adif/*.adi "$realdata"/adif/*.adx)
 
-declare -A max_len=([country]=8192 [pass]=8192 [settings]=2048 [convert]=8192)
+declare -A max_len=([country]=8192 [pass]=8192 [settings]=2048 [convert]=8192 [adif]=8192)
 for target in "${targets[@]}"; do
   case "$target" in
     country) seed country 4096 "${countries[@]}" ;;
-    pass) seed pass 4096 "${logs[@]}" ;;
+    pass) seed pass 4096 "${logs[@]}" "${adifs[@]}" ;;
     convert) seed convert 4096 "${ctys[@]}" ;;
+    adif) seed adif 4096 "${adifs[@]}" ;;
     settings)
       mkdir -p "$corpus/settings"
       # Two name bytes, the file, a NUL, the value; as the window's file looks.

@@ -10,6 +10,9 @@
 #include "platform/text_file.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/unified_diff.h"
+#ifdef TAVO_ADX
+#include "xml/adx_expat.h"
+#endif
 
 namespace u_tavo300 {
 namespace {
@@ -33,6 +36,9 @@ void PrintTo(const Golden& g, std::ostream* os) { *os << g.log; }
 class GoldenReport : public ::testing::TestWithParam<Golden> {
 protected:
     void SetUp() override {
+#ifdef TAVO_ADX
+        tavo::xml::InstallAdxParser();
+#endif
         cty_utl3::ClearCountryTables();
         ASSERT_EQ(cty_utl3::LoadCountryFile(kData + "zServer_CQWW.DAT"), 0);
     }
@@ -58,6 +64,14 @@ TEST_P(GoldenReport, MatchesTheCheckedReport) {
     EXPECT_TRUE(actual == expected) << g.report << ":\n"
                                     << tavo::test::UnifiedDiff(expected, actual);
     EXPECT_EQ(ReadBytes(log), ReadBytes(source.string())) << "the log must stay as it was";
+}
+
+std::string GoldenName(const ::testing::TestParamInfo<Golden>& info) {
+    std::string name = std::filesystem::path(info.param.report).stem().string();
+    for (char& c : name) {
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+    }
+    return name;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -86,14 +100,18 @@ INSTANTIATE_TEST_SUITE_P(
         Golden{"W6REK_2020-field-day-w6rek.cabrillo", "W6REK_2020-field-day-w6rek.tavo", 25, 2},
         // zLog ALL.
         Golden{"qxsl_allja1_2bc4e16.ALL", "qxsl_allja1_2bc4e16.tavo", 776, 1},
-        Golden{"qxsl_allja1_beb6527.ALL", "qxsl_allja1_beb6527.tavo", 6304, 1}),
-    [](const auto& info) {
-        std::string name = std::filesystem::path(info.param.report).stem().string();
-        for (char& c : name) {
-            if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-        }
-        return name;
-    });
+        Golden{"qxsl_allja1_beb6527.ALL", "qxsl_allja1_beb6527.tavo", 6304, 1},
+        // ADIF: a contest export and an FT8 station log, and an .adx file.
+        Golden{"N1MMplus_contest-arrldxcw_ham2k-ki2d.adi", "N1MMplus_contest-arrldxcw.tavo", 25, 4},
+        Golden{"WSJTX_ft8-lowercase_stevenmburns.adi", "WSJTX_ft8-lowercase.tavo", 528, 4}),
+    GoldenName);
+
+#ifdef TAVO_ADX
+INSTANTIATE_TEST_SUITE_P(AdxLogs, GoldenReport,
+                         ::testing::Values(Golden{"monolog_adx-specexample_tepperly.adx",
+                                                  "monolog_adx-specexample.tavo", 2, 4}),
+                         GoldenName);
+#endif
 
 TEST(UnifiedDiff, ShowsTheChangedLinesWithTheirContext) {
     const std::string a = "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n";

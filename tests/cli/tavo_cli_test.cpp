@@ -633,6 +633,30 @@ TEST_F(TavoCli, JobsMustBeAPositiveNumber) {
     EXPECT_EQ(Tavo({"call", "--jobs", "2", "JA1ABC"}).exitCode, 2);
 }
 
+TEST_F(TavoCli, ReportsAdifLogsOfBothKindsAndSaysWhyAnAdxIsRefused) {
+    std::string adi =
+        dir.Write("ft8.adi",
+                  "WSJT-X ADIF Export<eoh>\n<call:6>JA1ABC <band:3>20m <qso_date:8>20240102"
+                  " <time_on:6>010203 <eor>\n<call:6>DL1ABC <freq:5>7.074 <eor>\n");
+    std::string adx = dir.Write("log.adx",
+                                "<?xml version=\"1.0\"?>\n<ADX><RECORDS><RECORD><CALL>JA1ABC</CALL>"
+                                "<BAND>40M</BAND></RECORD></RECORDS></ADX>\n");
+    ProgramRun run = Tavo({"report", adi, adx});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("Worked 2 stations / File type ADIF"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Worked 1 stations / File type ADIF"), std::string::npos) << run.out;
+    EXPECT_TRUE(fs::exists(dir.File("ft8.tavo")));
+    EXPECT_TRUE(fs::exists(dir.File("log.tavo")));
+
+    std::string bomb = dir.Write("bomb.adx",
+                                 "<?xml version=\"1.0\"?><!DOCTYPE ADX [<!ENTITY a \"aaaa\">]>"
+                                 "<ADX><RECORDS><RECORD><CALL>&a;</CALL></RECORD></RECORDS></ADX>");
+    ProgramRun refused = Tavo({"report", bomb});
+    EXPECT_NE(refused.exitCode, 0);
+    EXPECT_NE(refused.err.find("entity declaration"), std::string::npos) << refused.err;
+    EXPECT_FALSE(fs::exists(dir.File("bomb.tavo")));
+}
+
 }  // namespace
 
 // The outputs of a batch never replace a log of it: not a log named like

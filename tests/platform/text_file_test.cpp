@@ -70,6 +70,18 @@ TEST(TextReader, CtrlZWhereALineBeginsEndsALogButNotOtherText) {
     EXPECT_EQ(ReadAll(file, TextReader::CtrlZ::IsText), (V{"a", "b\x1a mid", "\x1a", "after"}));
 }
 
+TEST(TextReader, ReadBytesGivesTheBytesAsTheyStandFromWhereReadingIs) {
+    TempDir dir;
+    const std::string bytes = "a\r\n\x1a" + std::string(200000, 'z') + "\r\nend";
+    auto reader = TextReader::Open(dir.Write("log.adi", bytes), TextReader::CtrlZ::EndsFile);
+    std::string line;
+    ASSERT_TRUE(reader->ReadLine(line));
+    std::string rest(bytes.size(), '\0');
+    rest.resize(reader->ReadBytes(rest.data(), rest.size()));
+    EXPECT_TRUE(rest == bytes.substr(3));
+    EXPECT_EQ(reader->ReadBytes(rest.data(), 1), 0u);
+}
+
 TEST(TextReader, CannotOpenAMissingFileOrAFolder) {
     TempDir dir;
     EXPECT_FALSE(TextReader::Open(dir.File("missing.txt")).has_value());

@@ -1,0 +1,39 @@
+// What every log format yields to the pass: its QSOs one by one, each read
+// into the same plain record whatever the file looked like.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tv_util2 {
+
+struct LogQso {
+    int Band = 10;                // BandIndex 0..10
+    std::string Call;             // as the log has it; the pass trims it
+    int Day = -1;                 // day of the month, -1 when not a number
+    int Hour = -1;                // hour of the QSO time, -1 when not a number
+    int Minute = -1;              // minute of the QSO time where the reader knows it, else -1
+    std::optional<int> DateDays;  // the date as days since 1970-01-01, when it is a real date
+    std::string Mode;             // as written; empty where the reader gives none
+    std::uint64_t Khz = 0;        // the frequency in kHz where the record has one, else 0
+};
+
+// The QSOs of one open log, in file order.
+class LogReader {
+public:
+    virtual ~LogReader() = default;
+    // The next QSO into Qso; false at the end of the log. A read error after
+    // the open raises tavo::IoError.
+    virtual bool Next(LogQso& Qso) = 0;
+};
+
+// Days since 1970-01-01 in the proleptic Gregorian calendar.
+int DaysFromCivil(int Year, int Month, int Day);
+
+// "yyyy?mm?dd" with a month 1..12 and a day 1..31, as zLog and Cabrillo write
+// a date, in days since 1970; empty for any other text.
+std::optional<int> DateDays(std::string_view Text);
+
+}  // namespace tv_util2

@@ -1,0 +1,148 @@
+// ADIF logs read as a pass reads them: the QSOs that come out of whole files.
+#include "logformat/adif.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "logformat/log_formats.h"
+#include "platform/text_file.h"
+#include "tests/support/temp_dir.h"
+#ifdef TAVO_ADX
+#include "xml/adx_expat.h"
+#endif
+
+namespace tv_util2 {
+namespace {
+
+using tavo::test::TempDir;
+
+class Adif : public ::testing::Test {
+protected:
+    int Detect(std::string_view bytes) { return DetectLog(dir.Write("log", bytes)).Format; }
+
+    std::vector<LogQso> Read(std::string_view bytes) {
+        std::optional<tavo::TextReader> log = tavo::TextReader::Open(dir.Write("log", bytes));
+        std::unique_ptr<LogReader> reader = OpenAdifReader(*log, {}, {});
+        std::vector<LogQso> qsos;
+        for (LogQso q; reader->Next(q);) qsos.push_back(q);
+        return qsos;
+    }
+
+    std::vector<std::string> Calls(std::string_view bytes) {
+        std::vector<std::string> calls;
+        for (const LogQso& q : Read(bytes)) calls.push_back(q.Call);
+        return calls;
+    }
+
+    TempDir dir;
+};
+
+using CallList = std::vector<std::string>;
+
+TEST_F(Adif, IsKnownByAnEorTagOrAnAdxRootAfterTheLineFormats) {
+    EXPECT_EQ(Detect("export\r\n<call:4>W1AW<eOr>\r\n"), FormatAdif);
+    EXPECT_EQ(Detect("<CALL:4>W1AW"), FormatUnknown);
+    // A marker line keeps its format, whatever the file holds besides.
+    EXPECT_EQ(Detect("<EOR>\r\nSTART-OF-LOG: 3.0\r\n"), FormatCabrillo);
+#ifdef TAVO_ADX
+    tavo::xml::InstallAdxParser();
+    EXPECT_EQ(Detect("<?xml version=\"1.0\"?>\n<ADX><RECORDS/></ADX>"), FormatAdif);
+    EXPECT_EQ(Detect("<?xml version=\"1.0\"?>\n<LOG><RECORDS/></LOG>"), FormatUnknown);
+#endif
+}
+
+TEST_F(Adif, FieldsAreTaggedDataOfTheirLengthInAnyCase) {
+    const std::vector<LogQso> qsos = Read(
+        "header text <PROGRAMID:4>Test<eoh>\n"
+        "<call:6:S> W1AW <band:3>20M<Mode:2:>CW<qso_date:8:D>20240131<time_on:6>235959<eor>\n"
+        "<CALL:5>K1ABC<APP_X>ignored <FREQ:9>14.025678<TIME_OFF:4>0102<EOR>\n"
+        "<CALL:0><BAND:3>20m<EOR><CALL:3>   <EOR>\n");
+    ASSERT_EQ(qsos.size(), 2u);
+    EXPECT_EQ(qsos[0].Call, "W1AW");
+    EXPECT_EQ(qsos[0].Band, 3);
+    EXPECT_EQ(qsos[0].Mode, "CW");
+    EXPECT_EQ(qsos[0].Day, 31);
+    EXPECT_EQ(qsos[0].DateDays, DaysFromCivil(2024, 1, 31));
+    EXPECT_EQ(qsos[0].Hour, 23);
+    EXPECT_EQ(qsos[0].Minute, 59);
+    EXPECT_EQ(qsos[1].Band, 3);
+    EXPECT_EQ(qsos[1].Khz, 14025u);
+    EXPECT_EQ(qsos[1].Hour, 1);  // from TIME_OFF, as TIME_ON is missing
+    EXPECT_EQ(qsos[1].Day, -1);
+    EXPECT_FALSE(qsos[1].DateDays.has_value());
+}
+
+TEST_F(Adif, ALengthThatRunsTooFarEndsAtTheNextTag) {
+    // Cloudlog's PROGRAMID, a COMMENT that swallows <EOR> by one byte, and a
+    // length that hides a field tag.
+    EXPECT_EQ(Calls("<PROGRAMID:14>Cloudlog<EOH><CALL:4>W1AW<COMMENT:6>Hi<eor>"
+                    "<CALL:5>K1ABC<NAME:30>Bob <call:6>N0CALL x<EOR>"),
+              (CallList{"W1AW", "K1ABC"}));
+    // Too long for what is left: the data is the rest of the file, a last
+    // record without <EOR>.
+    EXPECT_EQ(Calls("<EOH><CALL:99999999999999999999999>G4ABC  \r\n"), (CallList{"G4ABC"}));
+    // A "<" that starts no tag is data.
+    EXPECT_EQ(Calls("<CALL:6>W<1:AW<EOR>"), (CallList{"W<1:AW"}));
+}
+
+TEST_F(Adif, TheHeaderIsEverythingBeforeEoh) {
+    EXPECT_EQ(Calls("<CALL:4>HDR1<EOR><EOH><CALL:4>W1AW<EOR>"), (CallList{"W1AW"}));
+    EXPECT_EQ(Calls("<CALL:4>W1AW<EOR><CALL:4>K1AB"), (CallList{"W1AW", "K1AB"}));
+}
+
+TEST_F(Adif, BandDecidesBeforeFreq) {
+    auto band = [this](std::string_view fields) {
+        std::vector<LogQso> q = Read("<CALL:4>W1AW" + std::string(fields) + "<EOR>");
+        return q.empty() ? -2 : q[0].Band;
+    };
+    EXPECT_EQ(band("<BAND:4>160M"), 0);
+    EXPECT_EQ(band("<BAND:4>23cm"), 9);
+    EXPECT_EQ(band("<BAND:3>17m<FREQ:6>14.025"), 10);
+    EXPECT_EQ(band("<BAND:0><FREQ:4>1.81"), 0);
+    EXPECT_EQ(band("<FREQ:7>144.174"), 7);
+    EXPECT_EQ(band("<FREQ:3>432"), 8);
+    EXPECT_EQ(band("<FREQ:6>14.5MH"), 10);
+    EXPECT_EQ(band("<FREQ:3>.14"), 10);
+    EXPECT_EQ(band(""), 10);
+}
+
+TEST_F(Adif, ADateOrTimeThatDoesNotReadGivesMinusOne) {
+    auto first = [this](std::string_view fields) {
+        return Read("<CALL:4>W1AW" + std::string(fields) + "<EOR>").at(0);
+    };
+    EXPECT_EQ(first("<QSO_DATE:8>20241301").Day, -1);
+    EXPECT_EQ(first("<QSO_DATE:8>20240232").Day, -1);
+    EXPECT_EQ(first("<QSO_DATE:10> 20240229 ").Day, 29);
+    EXPECT_EQ(first("<QSO_DATE:7>2024022").Day, -1);
+    EXPECT_EQ(first("<TIME_ON:4>ab12").Hour, -1);
+    EXPECT_EQ(first("<TIME_ON:1>7").Hour, 7);
+    EXPECT_EQ(first("<TIME_ON:0><TIME_OFF:6>120000").Hour, 12);
+}
+
+#ifdef TAVO_ADX
+TEST_F(Adif, AdxRecordsAreTheRecordElementsUnderRecords) {
+    tavo::xml::InstallAdxParser();
+    EXPECT_EQ(Calls("<?xml version=\"1.0\"?><ADX><HEADER><CALL>HDR</CALL></HEADER><RECORDS>"
+                    "<RECORD><CALL> W1AW </CALL><APP PROGRAMID=\"X\" FIELDNAME=\"CALL\">NO</APP>"
+                    "<BAND>20m</BAND></RECORD><RECORD><CALL>K1&amp;B</CALL></RECORD>"
+                    "<RECORD><MODE>CW</MODE></RECORD></RECORDS></ADX>"),
+              (CallList{"W1AW", "K1&B"}));
+}
+
+TEST_F(Adif, AdxBombsAndBrokenDocumentsAreRefused) {
+    tavo::xml::InstallAdxParser();
+    const std::string laughs =
+        "<?xml version=\"1.0\"?><!DOCTYPE ADX [<!ENTITY a \"aaaaaaaaaa\">"
+        "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;\">]>"
+        "<ADX><RECORDS><RECORD><CALL>&c;</CALL></RECORD></RECORDS></ADX>";
+    EXPECT_THROW(Read(laughs), tavo::IoError);
+    std::string deep = "<ADX><RECORDS><RECORD>";
+    for (int i = 0; i < 100000; ++i) deep += "<X>";
+    EXPECT_THROW(Read(deep), tavo::IoError);
+    EXPECT_THROW(Read("<ADX><RECORDS><RECORD><CALL>W1AW</RECORD>"), tavo::IoError);
+}
+#endif
+
+}  // namespace
+}  // namespace tv_util2
