@@ -84,8 +84,12 @@ void AddCharts(ContestModel& model, const LogPass& pass) {
 // Keeps the earliest stamp; ties stay with the QSO met first, as the
 // records come in file order.
 void Consider(FirstWorked& first, const QsoRecord& r) {
-    if (r.Minute != NoStamp && (first.Minute == NoStamp || r.Minute < first.Minute))
-        first = {r.Minute, r.Band};
+    // NoStamp, the smallest value, turned into the largest: one comparison
+    // then puts a missing stamp after every real one.
+    constexpr auto later = [](std::int64_t m) {
+        return (static_cast<std::uint64_t>(m) ^ (std::uint64_t{1} << 63)) - 1;
+    };
+    if (later(r.Minute) < later(first.Minute)) first = {r.Minute, r.Band};
 }
 
 std::int64_t FloorTo(std::int64_t minute, std::int64_t step) {

@@ -94,17 +94,21 @@ std::optional<int> CalendarDays(std::string_view text) {
 
 // Minutes into the day of "hhmm" (Cabrillo) or "hh?mm" (zLog ALL), or -1.
 int ClockMinutes(int format, std::string_view text) {
-    const bool cabrillo = format == tv_util2::FormatCabrillo;
-    // A time cut by the template's columns carries the blank after it.
-    if (cabrillo && text.size() == 5 && static_cast<unsigned char>(text[4]) <= 32)
-        text.remove_suffix(1);
-    if (text.size() != (cabrillo ? 4u : 5u)) return -1;
-    const std::size_t mm = cabrillo ? 2 : 3;
-    if (!IsDigit(text[0]) || !IsDigit(text[1]) || !IsDigit(text[mm]) || !IsDigit(text[mm + 1]))
+    std::size_t mm = 3;
+    if (format == tv_util2::FormatCabrillo) {
+        // A time cut by the template's columns carries the blank after it.
+        if (text.size() == 5 && static_cast<unsigned char>(text[4]) <= 32) text.remove_suffix(1);
+        if (text.size() != 4) return -1;
+        mm = 2;
+    } else if (text.size() != 5 || IsDigit(text[2])) {
         return -1;
-    if (!cabrillo && IsDigit(text[2])) return -1;
-    const int hour = TwoDigitsAt(text, 0), minute = TwoDigitsAt(text, mm);
-    return hour < 24 && minute < 60 ? hour * 60 + minute : -1;
+    }
+    // A byte below '0' wraps to a large value, so one test per digit.
+    auto digit = [&text](std::size_t i) { return static_cast<unsigned>(text[i]) - '0'; };
+    const unsigned h1 = digit(0), h2 = digit(1), m1 = digit(mm), m2 = digit(mm + 1);
+    if ((h1 > 9) | (h2 > 9) | (m1 > 9) | (m2 > 9)) return -1;
+    const unsigned hour = h1 * 10 + h2, minute = m1 * 10 + m2;
+    return hour < 24 && minute < 60 ? static_cast<int>(hour * 60 + minute) : -1;
 }
 
 // Equal texts of the same length, compared without a library call: the
@@ -119,19 +123,21 @@ bool SameWord(const char* a, const char* b) {
 
 bool SameBytes(std::string_view a, const char* b) {
     const char* p = a.data();
-    std::size_t n = a.size();
-    for (; n >= 8; n -= 8, p += 8, b += 8) {
-        if (!SameWord<std::uint64_t>(p, b)) return false;
+    // The widths the fields are cut at, compared word by word.
+    switch (a.size()) {
+        case 0: return true;
+        case 2: return SameWord<std::uint16_t>(p, b);
+        case 4: return SameWord<std::uint32_t>(p, b);
+        case 5: return SameWord<std::uint32_t>(p, b) && p[4] == b[4];
+        case 6: return SameWord<std::uint32_t>(p, b) && SameWord<std::uint16_t>(p + 4, b + 4);
+        case 8: return SameWord<std::uint64_t>(p, b);
+        case 10: return SameWord<std::uint64_t>(p, b) && SameWord<std::uint16_t>(p + 8, b + 8);
+        default: break;
     }
-    if (n >= 4) {
-        if (!SameWord<std::uint32_t>(p, b)) return false;
-        n -= 4, p += 4, b += 4;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (p[i] != b[i]) return false;
     }
-    if (n >= 2) {
-        if (!SameWord<std::uint16_t>(p, b)) return false;
-        n -= 2, p += 2, b += 2;
-    }
-    return n == 0 || *p == *b;
+    return true;
 }
 
 // A Cabrillo frequency in plain kHz, 0 for a band designator or anything else.
@@ -297,7 +303,7 @@ private:
         const DateRead& date = ReadDate(fields.Date);
         const int clock = ClockMinutes(pass_.Format(), fields.Time);
         r.Minute = clock >= 0 && date.minute != NoStamp ? date.minute + clock : NoStamp;
-        r.Khz = KhzOf(tavo::Trim(fields.Frequency));
+        r.Khz = Khz(fields.Frequency);
         r.Mode = ModeIndex(fields.Mode);
         r.Band = static_cast<std::int8_t>(q.band);
         if (country > 0 && country < CountrySlots) {
@@ -337,6 +343,20 @@ private:
         return lastRead_;
     }
 
+    // A run stays on its frequency and a station on two radios alternates
+    // between two, so the last two texts read are kept with their kHz.
+    std::uint32_t Khz(std::string_view text) {
+        for (KhzSeen& seen : lastKhz_) {
+            if (text.size() == seen.size && SameBytes(text, seen.text.data())) return seen.khz;
+        }
+        lastKhz_[1] = lastKhz_[0];
+        KhzSeen& now = lastKhz_[0];
+        now.size = text.size() <= now.text.size() ? text.size() : ~std::size_t{0};
+        std::copy_n(text.begin(), std::min(text.size(), now.text.size()), now.text.begin());
+        now.khz = KhzOf(tavo::Trim(text));
+        return now.khz;
+    }
+
     // Nearly every line repeats the mode of the one before, so the last text
     // read, as cut, is compared first.
     std::int32_t ModeIndex(std::string_view text) {
@@ -364,6 +384,12 @@ private:
 
     const cty_utl3::CountryDatabase& db_;
     LogPass& pass_;
+    struct KhzSeen {
+        std::array<char, 8> text{};
+        std::size_t size = ~std::size_t{0};
+        std::uint32_t khz = 0;
+    };
+    std::array<KhzSeen, 2> lastKhz_{};
     std::array<char, 8> lastModeText_{};
     std::size_t lastModeSize_ = ~std::size_t{0};
     std::int32_t lastMode_ = 0;

@@ -406,12 +406,13 @@ QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& L
     q.Date = ExtractField(Line, Layout.Date);
     q.Call = ExtractField(Line, Layout.Call);
     if (Format == FormatCabrillo) {
-        // On the template the frequency ends at column 10 and the date and the
-        // time start at 15 and 26, so the fields between are cut, not looked
-        // up; a time one digit too long still shows as five characters.
-        q.Frequency = tavo::Cut(Line, 5, 6);
-        q.Mode = tavo::Cut(Line, 11, 4);
-        q.Time = tavo::Cut(Line, 26, 5);
+        // On the template the frequency ends at column 10, the date and the
+        // time start at 15 and 26 and the call at 56, so the line is that
+        // long and the fields between are cut, not looked up; a time one digit
+        // too long still shows as five characters.
+        q.Frequency = Line.substr(4, 6);
+        q.Mode = Line.substr(10, 4);
+        q.Time = Line.substr(25, 5);
     } else {
         q.Time = ExtractField(Line, Layout.Time);
         q.Mode = ExtractField(Line, kAllModeSpan);
