@@ -1,12 +1,13 @@
 #include "analysis/u_tavo300.h"
 
+#include "analysis/model.h"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
 #include <functional>
 #include <optional>
 
-#include "analysis/model.h"
 #include "common/paths.h"
 #include "common/text.h"
 #include "logformat/log_formats.h"

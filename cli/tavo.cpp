@@ -319,8 +319,7 @@ int standardOutputError = 0;
 void FlushStandardOutput() {
     errno = 0;
     std::cout.flush();
-    if (standardOutputError == 0 && (!std::cout || std::ferror(stdout)))
-        standardOutputError = errno;
+    if (standardOutputError == 0 && (!std::cout || std::ferror(stdout))) standardOutputError = errno;
 }
 
 void Print(const LogOutcome& outcome) {
