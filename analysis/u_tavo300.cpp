@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -11,6 +12,7 @@
 #include "common/paths.h"
 #include "common/text.h"
 #include "logformat/log_formats.h"
+#include "logformat/log_reader.h"
 
 namespace u_tavo300 {
 
@@ -41,6 +43,35 @@ struct Qso {
     int stamp;  // hours on a running scale; only a later stamp opens a chart day
 };
 
+// Equal texts of the same length, compared without a library call: the
+// texts are a few bytes, read once per line.
+template <typename Word>
+bool SameWord(const char* a, const char* b) {
+    Word x, y;
+    std::memcpy(&x, a, sizeof x);
+    std::memcpy(&y, b, sizeof y);
+    return x == y;
+}
+
+bool SameBytes(std::string_view a, const char* b) {
+    const char* p = a.data();
+    // The widths the fields are cut at, compared word by word.
+    switch (a.size()) {
+        case 0: return true;
+        case 2: return SameWord<std::uint16_t>(p, b);
+        case 4: return SameWord<std::uint32_t>(p, b);
+        case 5: return SameWord<std::uint32_t>(p, b) && p[4] == b[4];
+        case 6: return SameWord<std::uint32_t>(p, b) && SameWord<std::uint16_t>(p + 4, b + 4);
+        case 8: return SameWord<std::uint64_t>(p, b);
+        case 10: return SameWord<std::uint64_t>(p, b) && SameWord<std::uint16_t>(p + 8, b + 8);
+        default: break;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (p[i] != b[i]) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 LogPass::LogPass()
@@ -67,6 +98,11 @@ void LogPass::Clear() {
     firstHour_ = 0;
     startStamp_ = 0;
     reportBase_.clear();
+    records_.clear();
+    dayOpened_.fill(NoStamp);
+    modes_.clear();
+    unknownCalls_.clear();
+    unknownSeen_.clear();
 }
 
 int LogPass::TimeTally(int Day, int Hour, int Band, int Country) const {
@@ -92,7 +128,7 @@ class PassRunner {
 public:
     PassRunner(const cty_utl3::CountryDatabase& db, LogPass& pass) : db_(db), pass_(pass) {}
 
-    // Reads the log's QSOs into TimeTally. A QSO with no hour, or past the
+    // Reads the QSO lines into TimeTally. A line with no hour, or past the
     // third chart day, is a worked station without a cell.
     void ReadLog(tavo::TextReader& log) {
         const tv_util2::LogFormatEntry* format = tv_util2::FindLogFormat(pass_.Format());
@@ -104,9 +140,10 @@ public:
             // Every count is 32-bit: past the limit it would wrap into a wrong one.
             if (pass_.qsoCount_ >= pass_.qsoLimit_) {
                 throw tavo::IoError(log.Name(), "more than " + std::to_string(pass_.qsoLimit_) +
-                                                    " QSO lines, too many to count");
+                                                    " QSOs, too many to count");
             }
-            Qso q = Decode(qso);
+            QsoRecord& record = pass_.records_.emplace_back();
+            Qso q = Decode(qso, record);
             ++pass_.qsoCount_;
             if (pass_.chartDay_ == 0) pass_.chartDay_ = 1;
             if (q.hour < 0) continue;
@@ -114,10 +151,13 @@ public:
                 anchored = true;
                 pass_.firstHour_ = q.hour;
                 pass_.startStamp_ = q.stamp;
+                pass_.dayOpened_[0] = record.Minute;
             } else if (q.stamp >= pass_.chartDay_ * 24 + pass_.startStamp_) {
                 if (pass_.chartDay_ == ChartDays) continue;
+                pass_.dayOpened_[static_cast<std::size_t>(pass_.chartDay_)] = record.Minute;
                 ++pass_.chartDay_;
             }
+            record.ChartDay = static_cast<std::int8_t>(pass_.chartDay_);
             const std::size_t row = RowIndex(pass_.chartDay_, q.hour, q.band);
             if (!pass_.rowUsed_[row]) {
                 pass_.rowUsed_[row] = true;
@@ -159,22 +199,67 @@ public:
     }
 
 private:
-    Qso Decode(const tv_util2::LogQso& qso) const {
+    Qso Decode(const tv_util2::LogQso& qso, QsoRecord& r) {
         Qso q{};
         q.band = qso.Band;
         q.hour = qso.Hour >= 0 && qso.Hour < Hours ? qso.Hour : -1;
         // Fixed-width fields carry padding blanks, which would count toward the
         // slash rule of a portable call such as "W1AW/KH6".
-        int country = db_.CallToCountry(tavo::Trim(qso.Call));
+        const std::string_view call = tavo::Trim(qso.Call);
+        const cty_utl3::CallResolution found = db_.Resolve(call);
+        const int country = found.Country;
         q.country = country >= 0 && country < CountrySlots ? country : 0;
+        r.Minute = qso.Stamp;
+        r.Khz = qso.Khz <= UINT32_MAX ? static_cast<std::uint32_t>(qso.Khz) : 0;
+        r.Mode = ModeIndex(qso.Mode);
+        r.Band = static_cast<std::int8_t>(q.band);
+        if (country > 0 && country < CountrySlots) {
+            r.Country = static_cast<std::int16_t>(country);
+            r.Continent = static_cast<std::int8_t>(
+                found.Continent >= 1 && found.Continent <= Continents ? found.Continent : -1);
+            r.Zone = static_cast<std::int8_t>(found.CqZone >= 1 && found.CqZone <= 99 ? found.CqZone
+                                                                                      : -1);
+        } else if (country < 0 && !call.empty() && call != lastUnknown_) {
+            lastUnknown_.assign(call);
+            NoteUnknownCall(call);
+        }
         // The date, when the log has one, keeps the stamp rising across a month
         // end; otherwise the day of the month is all there is.
         if (q.hour >= 0) q.stamp = (qso.DateDays ? *qso.DateDays : qso.Day) * 24 + q.hour;
         return q;
     }
 
+    // Nearly every line repeats the mode of the one before, so the last text
+    // read, as cut, is compared first.
+    std::int32_t ModeIndex(std::string_view text) {
+        if (text.size() == lastModeSize_ && SameBytes(text, lastModeText_.data())) return lastMode_;
+        return NewMode(text);
+    }
+
+    std::int32_t NewMode(std::string_view text) {
+        // Only a short text is kept for the comparison; a longer one is looked up.
+        lastModeSize_ = text.size() <= lastModeText_.size() ? text.size() : ~std::size_t{0};
+        std::copy_n(text.begin(), std::min(text.size(), lastModeText_.size()),
+                    lastModeText_.begin());
+        const std::string upper = tavo::UpperAscii(tavo::Trim(text));
+        auto& modes = pass_.modes_;
+        auto found = std::find(modes.begin(), modes.end(), upper);
+        if (found == modes.end()) found = modes.insert(modes.end(), upper);
+        lastMode_ = static_cast<std::int32_t>(found - modes.begin());
+        return lastMode_;
+    }
+
+    void NoteUnknownCall(std::string_view call) {
+        std::string text(call);
+        if (pass_.unknownSeen_.insert(text).second) pass_.unknownCalls_.push_back(std::move(text));
+    }
+
     const cty_utl3::CountryDatabase& db_;
     LogPass& pass_;
+    std::array<char, 8> lastModeText_{};
+    std::size_t lastModeSize_ = ~std::size_t{0};
+    std::int32_t lastMode_ = 0;
+    std::string lastUnknown_;
 };
 
 int AnalyzeLog(const cty_utl3::CountryDatabase& Db, LogPass& Pass, const std::string& FileName,

@@ -18,6 +18,14 @@ int JobCount(const std::string& text) {
     return *n;
 }
 
+// The off-time threshold: a whole positive number of minutes.
+int OffMinutes(const std::string& text) {
+    std::optional<std::int32_t> n = tavo::ParseInt32(text);
+    if (!n || *n < 1 || text.find_first_not_of("0123456789") != std::string::npos)
+        throw UsageError{"'--off-time' needs a positive number of minutes, not '" + text + "'"};
+    return *n;
+}
+
 constexpr unsigned kEveryCommand = kNoCommand | kReport | kCall | kData | kConvertCty;
 
 constexpr std::array kOptions = {
@@ -34,6 +42,13 @@ constexpr std::array kOptions = {
                 "QSO-per-hour charts, one file with no script that opens offline and prints; with "
                 "--stdout the page alone goes to standard output",
                 [](Options& o, const std::string&) { o.html = true; }},
+    OptionEntry{"--json", "", "", kReport,
+                "also write the figures as JSON beside the report (LOG with .json); with --stdout "
+                "the JSON alone goes to standard output",
+                [](Options& o, const std::string&) { o.json = true; }},
+    OptionEntry{"--off-time", "", "MIN", kReport,
+                "a gap of MIN minutes or more between two QSOs is an off period (default 30)",
+                [](Options& o, const std::string& v) { o.offTime = OffMinutes(v); }},
     OptionEntry{"--jobs", "-j", "N", kReport,
                 "analyse N logs at a time (default: one per core); reports, outcomes and their "
                 "order are those of one at a time",
@@ -61,11 +76,12 @@ struct CommandEntry {
 
 constexpr std::array<CommandEntry, 4> kCommands = {{
     {"report", kReport,
-     "report [--html] [--jobs N] [--data FILE] LOG...\n"
-     "report [--html] [--jobs N] [--data FILE] --files-from FILE [LOG...]\n"
-     "report --stdout [--html] [--data FILE] LOG",
+     "report [--html] [--json] [--off-time MIN] [--jobs N] [--data FILE] LOG...\n"
+     "report [--html] [--json] [--off-time MIN] [--jobs N] [--data FILE] --files-from FILE\n"
+     "       [LOG...]\n"
+     "report --stdout [--html | --json] [--off-time MIN] [--data FILE] LOG",
      "write each LOG's report beside it",
-     "Analyse each LOG (zLog ALL or Cabrillo) and write its report beside it: the\n"
+     "Analyse each LOG (zLog ALL, Cabrillo or ADIF) and write its report beside it: the\n"
      "LOG's path with its extension replaced by .tavo (a LOG that already ends in\n"
      ".tavo keeps its name and gains .tavo). The log itself is never changed: a LOG\n"
      "whose report or page would replace another LOG of the command, or its own,\n"

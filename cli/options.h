@@ -27,6 +27,8 @@ struct Options {
     std::optional<std::string> filesFrom;
     bool toStdout = false;
     bool html = false;
+    bool json = false;
+    std::optional<int> offTime;  // minutes; the pass's own default when not given
     std::optional<int> jobs;
     bool help = false;
     bool version = false;

@@ -22,6 +22,7 @@
 #include "app/command_texts.h"
 #include "app/execute.h"
 #include "app/outputs.h"
+#include "json/json_report.h"
 #include "cli/options.h"
 #include "common/text.h"
 #include "country/cty_convert.h"
@@ -79,7 +80,8 @@ struct LogOutcome {
 std::vector<const u_tavo300::OutputKind*> OutputsOf(const Options& o) {
     std::vector<const u_tavo300::OutputKind*> kinds;
     for (const u_tavo300::OutputKind* kind : tavo::Outputs()) {
-        if (kind == &u_tavo300::TextReport || (kind == &u_tavo300::HtmlPage && o.html))
+        if (kind == &u_tavo300::TextReport || (kind == &u_tavo300::HtmlPage && o.html) ||
+            (kind == &tavo_json::JsonReport && o.json))
             kinds.push_back(kind);
     }
     return kinds;
@@ -89,6 +91,7 @@ std::vector<const u_tavo300::OutputKind*> OutputsOf(const Options& o) {
 LogOutcome ReportLog(const Options& o, const std::string& log, u_tavo300::LogPass& pass) {
     const std::string prefix = o.args.size() > 1 ? log + ": " : "";
     LogOutcome outcome;
+    pass.SetOffThreshold(o.offTime.value_or(u_tavo300::DefaultOffTime));
     try {
         const cty_utl3::CountryDatabase& db = cty_utl3::DefaultCountryDatabase();
         tavo::ExecuteResult result;
@@ -284,6 +287,8 @@ int Report(Options& o) {
     if (o.args.empty()) throw UsageError{"'report' needs at least one LOG"};
     if (o.toStdout && o.args.size() != 1)
         throw UsageError{"'report --stdout' takes exactly one LOG"};
+    if (o.toStdout && o.html && o.json)
+        throw UsageError{"'report --stdout' writes either the page or the JSON, not both"};
     if (!LoadData(o)) return kExitFailed;
     const unsigned cores = std::thread::hardware_concurrency();
     int jobs = o.jobs ? *o.jobs : static_cast<int>(cores == 0 ? 1 : cores);

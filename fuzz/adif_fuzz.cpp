@@ -39,13 +39,16 @@ void CheckQsos(const std::vector<tv_util2::LogQso>& qsos, std::string_view bytes
         if (q.Band < 0 || q.Band > 10) tavo::fuzz::Broken("a band out of range");
         if (q.Day < -1 || q.Day > 31 || q.Day == 0) tavo::fuzz::Broken("a day out of range");
         if (q.DateDays.has_value() != (q.Day != -1)) tavo::fuzz::Broken("a date without its day");
-        if (q.Minute < -1 || q.Minute > 99) tavo::fuzz::Broken("a minute out of range");
+        if (q.Stamp != tv_util2::NoStamp &&
+            (!q.DateDays || q.Stamp - std::int64_t{*q.DateDays} * 1440 < 0 ||
+             q.Stamp - std::int64_t{*q.DateDays} * 1440 >= 1440))
+            tavo::fuzz::Broken("a stamp off its own date");
     }
 }
 
 bool Same(const tv_util2::LogQso& a, const tv_util2::LogQso& b) {
     return a.Call == b.Call && a.Band == b.Band && a.Day == b.Day && a.Hour == b.Hour &&
-           a.Minute == b.Minute && a.DateDays == b.DateDays && a.Mode == b.Mode && a.Khz == b.Khz;
+           a.Stamp == b.Stamp && a.DateDays == b.DateDays && a.Mode == b.Mode && a.Khz == b.Khz;
 }
 
 }  // namespace

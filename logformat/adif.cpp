@@ -348,8 +348,18 @@ bool QsoFromRecord(const AdifRecord& Record, LogQso& Qso) {
     std::string_view time = tavo::Trim(Record[AdifField::TimeOn]);
     if (time.empty()) time = tavo::Trim(Record[AdifField::TimeOff]);
     Qso.Hour = tavo::ParseInt32(tavo::Trim(time.substr(0, 2))).value_or(-1);
-    Qso.Minute =
-        (time.size() == 4 || time.size() == 6) && AllDigits(time) ? Number(time.substr(2, 2)) : -1;
+    // The stamp needs a real calendar date and a time of 00:00-23:59 (HHMM or
+    // HHMMSS); the chart day above takes any day up to 31, as for every format.
+    Qso.Stamp = NoStamp;
+    if (Qso.DateDays && (time.size() == 4 || time.size() == 6) && AllDigits(time)) {
+        const std::string iso = std::string(date.substr(0, 4)) + "-" +
+                                std::string(date.substr(4, 2)) + "-" + std::string(date.substr(6, 2));
+        const std::optional<int> days = CalendarDays(iso);
+        const int hour = Number(time.substr(0, 2)), minute = Number(time.substr(2, 2));
+        const bool seconds = time.size() == 4 || Number(time.substr(4, 2)) < 60;
+        if (days && hour < 24 && minute < 60 && seconds)
+            Qso.Stamp = std::int64_t{*days} * 1440 + hour * 60 + minute;
+    }
     Qso.Mode = Record[AdifField::Mode];
     return true;
 }

@@ -1,5 +1,8 @@
 #include "logformat/log_reader.h"
 
+#include <algorithm>
+#include <array>
+#include <cstring>
 #include <memory>
 
 #include "common/text.h"
@@ -29,6 +32,73 @@ int NumberOf(std::string_view text) {
     return tavo::ParseInt32(tavo::Trim(text)).value_or(-1);
 }
 
+int TwoDigitsAt(std::string_view text, std::size_t at) {
+    return (text[at] - '0') * 10 + (text[at + 1] - '0');
+}
+
+bool IsLeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+
+// Minutes into the day of "hhmm" (Cabrillo) or "hh?mm" (zLog ALL), or -1.
+int ClockMinutes(int format, std::string_view text) {
+    std::size_t mm = 3;
+    if (format == FormatCabrillo) {
+        // A time cut by the template's columns carries the blank after it.
+        if (text.size() == 5 && static_cast<unsigned char>(text[4]) <= 32) text.remove_suffix(1);
+        if (text.size() != 4) return -1;
+        mm = 2;
+    } else if (text.size() != 5 || IsDigit(text[2])) {
+        return -1;
+    }
+    // A byte below '0' wraps to a large value, so one test per digit.
+    auto digit = [&text](std::size_t i) { return static_cast<unsigned>(text[i]) - '0'; };
+    const unsigned h1 = digit(0), h2 = digit(1), m1 = digit(mm), m2 = digit(mm + 1);
+    if ((h1 > 9) | (h2 > 9) | (m1 > 9) | (m2 > 9)) return -1;
+    const unsigned hour = h1 * 10 + h2, minute = m1 * 10 + m2;
+    return hour < 24 && minute < 60 ? static_cast<int>(hour * 60 + minute) : -1;
+}
+
+// Equal texts of the same length, compared without a library call: the
+// texts are a few bytes, read once per line.
+template <typename Word>
+bool SameWord(const char* a, const char* b) {
+    Word x, y;
+    std::memcpy(&x, a, sizeof x);
+    std::memcpy(&y, b, sizeof y);
+    return x == y;
+}
+
+bool SameBytes(std::string_view a, const char* b) {
+    const char* p = a.data();
+    // The widths the fields are cut at, compared word by word.
+    switch (a.size()) {
+        case 0: return true;
+        case 2: return SameWord<std::uint16_t>(p, b);
+        case 4: return SameWord<std::uint32_t>(p, b);
+        case 5: return SameWord<std::uint32_t>(p, b) && p[4] == b[4];
+        case 6: return SameWord<std::uint32_t>(p, b) && SameWord<std::uint16_t>(p + 4, b + 4);
+        case 8: return SameWord<std::uint64_t>(p, b);
+        case 10: return SameWord<std::uint64_t>(p, b) && SameWord<std::uint16_t>(p + 8, b + 8);
+        default: break;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (p[i] != b[i]) return false;
+    }
+    return true;
+}
+
+// A Cabrillo frequency in plain kHz, 0 for a band designator or anything else.
+std::uint32_t KhzOf(std::string_view text) {
+    if (text.empty() || text.size() > 9) return 0;
+    std::uint32_t khz = 0;
+    for (char c : text) {
+        const auto digit = static_cast<std::uint32_t>(static_cast<unsigned char>(c) - '0');
+        if (digit > 9) return 0;
+        khz = khz * 10 + digit;
+    }
+    // Designators such as "50" or "144" name a band, not a frequency.
+    return khz >= 1000 ? khz : 0;
+}
+
 class LineReader : public LogReader {
 public:
     LineReader(tavo::TextReader& log, int format, const ColumnLayout& layout)
@@ -46,16 +116,60 @@ public:
             q.Call.assign(fields.Call);
             q.Day = NumberOf(fields.Day);
             q.Hour = NumberOf(fields.Hour);
-            q.Minute = -1;
-            q.DateDays = DateDays(fields.Date);
-            q.Mode.clear();
-            q.Khz = 0;
+            const DateRead& date = ReadDate(fields.Date);
+            q.DateDays = date.days;
+            const int clock = ClockMinutes(format_, fields.Time);
+            q.Stamp = clock >= 0 && date.minute != NoStamp ? date.minute + clock : NoStamp;
+            q.Mode.assign(fields.Mode);
+            q.Khz = Khz(fields.Frequency);
             return true;
         }
         return false;
     }
 
 private:
+    // A date as the chart days read it (any day up to 31) and as a stamp
+    // (a real calendar date only).
+    struct DateRead {
+        std::optional<int> days;
+        std::int64_t minute = NoStamp;  // of its midnight
+    };
+
+    // Lines come in time order, so a date is nearly always the one before:
+    // it is read once per day of the log.
+    const DateRead& ReadDate(std::string_view date) {
+        if (date.size() == lastDateSize_ && SameBytes(date, lastDate_.data())) return lastRead_;
+        lastDateSize_ = date.size();
+        std::copy_n(date.begin(), std::min(date.size(), lastDate_.size()), lastDate_.begin());
+        if (date.size() > lastDate_.size()) lastDateSize_ = ~std::size_t{0};  // never matches
+        const std::optional<int> days = CalendarDays(date);
+        lastRead_ = {DateDays(date), days ? std::int64_t{*days} * 1440 : NoStamp};
+        return lastRead_;
+    }
+
+    // A run stays on its frequency and a station on two radios alternates
+    // between two, so the last two texts read are kept with their kHz.
+    std::uint32_t Khz(std::string_view text) {
+        for (KhzSeen& seen : lastKhz_) {
+            if (text.size() == seen.size && SameBytes(text, seen.text.data())) return seen.khz;
+        }
+        lastKhz_[1] = lastKhz_[0];
+        KhzSeen& now = lastKhz_[0];
+        now.size = text.size() <= now.text.size() ? text.size() : ~std::size_t{0};
+        std::copy_n(text.begin(), std::min(text.size(), now.text.size()), now.text.begin());
+        now.khz = KhzOf(tavo::Trim(text));
+        return now.khz;
+    }
+
+    struct KhzSeen {
+        std::array<char, 8> text{};
+        std::size_t size = ~std::size_t{0};
+        std::uint32_t khz = 0;
+    };
+    std::array<KhzSeen, 2> lastKhz_{};
+    std::array<char, 10> lastDate_{};
+    std::size_t lastDateSize_ = ~std::size_t{0};
+    DateRead lastRead_;
     tavo::TextReader& log_;
     int format_;
     ColumnLayout layout_;
@@ -79,6 +193,22 @@ std::optional<int> DateDays(std::string_view Text) {
     };
     int year = num(0, 4), month = num(5, 2), day = num(8, 2);
     if (month < 1 || month > 12 || day < 1 || day > 31) return std::nullopt;
+    return DaysFromCivil(year, month, day);
+}
+
+// "yyyy?mm?dd", any non-digit as separator, as a real calendar date: days
+// since 1970-01-01, or nothing.
+std::optional<int> CalendarDays(std::string_view text) {
+    if (text.size() != 10 || IsDigit(text[4]) || IsDigit(text[7])) return std::nullopt;
+    for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9}) {
+        if (!IsDigit(text[i])) return std::nullopt;
+    }
+    const int year = TwoDigitsAt(text, 0) * 100 + TwoDigitsAt(text, 2);
+    const int month = TwoDigitsAt(text, 5), day = TwoDigitsAt(text, 8);
+    static constexpr std::array<int, 12> kDays = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (year < 1 || month < 1 || month > 12 || day < 1) return std::nullopt;
+    const int last = kDays[static_cast<std::size_t>(month - 1)] + (month == 2 && IsLeapYear(year));
+    if (day > last) return std::nullopt;
     return DaysFromCivil(year, month, day);
 }
 

@@ -3,18 +3,24 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace tv_util2 {
 
+// A QSO whose date or time does not read has no stamp.
+inline constexpr std::int64_t NoStamp = std::numeric_limits<std::int64_t>::min();
+
 struct LogQso {
     int Band = 10;                // BandIndex 0..10
     std::string Call;             // as the log has it; the pass trims it
     int Day = -1;                 // day of the month, -1 when not a number
     int Hour = -1;                // hour of the QSO time, -1 when not a number
-    int Minute = -1;              // minute of the QSO time where the reader knows it, else -1
+    // Minutes since 1970-01-01 00:00 on the log's clock, when its date is a
+    // real calendar date and its time one of 00:00-23:59 by the format's rule.
+    std::int64_t Stamp = NoStamp;
     std::optional<int> DateDays;  // the date as days since 1970-01-01, when it is a real date
     std::string Mode;             // as written; empty where the reader gives none
     std::uint64_t Khz = 0;        // the frequency in kHz where the record has one, else 0
@@ -35,5 +41,9 @@ int DaysFromCivil(int Year, int Month, int Day);
 // "yyyy?mm?dd" with a month 1..12 and a day 1..31, as zLog and Cabrillo write
 // a date, in days since 1970; empty for any other text.
 std::optional<int> DateDays(std::string_view Text);
+
+// The same text as a real calendar date (day 31 only in a month that has it,
+// 29 February only in a leap year), in days since 1970; empty otherwise.
+std::optional<int> CalendarDays(std::string_view Text);
 
 }  // namespace tv_util2

@@ -496,6 +496,10 @@ std::string_view CallAt(std::string_view line, ColumnSpan span) {
     return field.substr(0, n);
 }
 
+// The mode as zLog writes it can be five characters wide ("RTTY ", "SSB  "),
+// one more than the layout's mode span.
+constexpr ColumnSpan kAllModeSpan = {72, 5};
+
 }  // namespace
 
 QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& Layout) {
@@ -504,11 +508,14 @@ QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& L
         if (!tokens.OnTemplate()) {
             std::string_view date = tokens.At(2).Text;
             QsoFields q;
-            q.Band = CabrilloBandOf(tokens.At(0).Text);
+            q.Frequency = tokens.At(0).Text;
+            q.Time = tokens.At(3).Text;
+            q.Band = CabrilloBandOf(q.Frequency);
             q.Day = tavo::Cut(date, 9, 2);
-            q.Hour = tavo::Cut(tokens.At(3).Text, 1, 2);
+            q.Hour = tavo::Cut(q.Time, 1, 2);
             q.Date = date;
             q.Call = tokens.At(tokens.ReceivedCallIndex()).Text;
+            q.Mode = tokens.At(1).Text;
             return q;
         }
     }
@@ -518,6 +525,18 @@ QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& L
     q.Hour = ExtractField(Line, Layout.Hour);
     q.Date = ExtractField(Line, Layout.Date);
     q.Call = CallAt(Line, Layout.Call);
+    if (Format == FormatCabrillo) {
+        // On the template the frequency ends at column 10, the date and the
+        // time start at 15 and 26 and the call at 56, so the line is that
+        // long and the fields between are cut, not looked up; a time one digit
+        // too long still shows as five characters.
+        q.Frequency = Line.substr(4, 6);
+        q.Mode = Line.substr(10, 4);
+        q.Time = Line.substr(25, 5);
+    } else {
+        q.Time = ExtractField(Line, Layout.Time);
+        q.Mode = ExtractField(Line, kAllModeSpan);
+    }
     return q;
 }
 

@@ -345,7 +345,7 @@ TEST_F(Analyze, ALogWithMoreQsoLinesThanTheCountsHoldIsRefused) {
         FAIL() << "a fourth QSO line was counted";
     } catch (const tavo::IoError& error) {
         EXPECT_EQ(error.FileName(), log);
-        EXPECT_NE(std::string(error.what()).find("more than 3 QSO lines"), std::string::npos);
+        EXPECT_NE(std::string(error.what()).find("more than 3 QSOs"), std::string::npos);
     }
     EXPECT_EQ(Report(), report);
     // The default limit is the largest count there is.

@@ -46,7 +46,9 @@ protected:
 TEST_F(TavoCli, HelpAndVersionGoToStandardOutput) {
     ProgramRun help = Tavo({"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_NE(help.out.find("report [--html] [--jobs N] [--data FILE] LOG..."), std::string::npos);
+    EXPECT_NE(
+        help.out.find("report [--html] [--json] [--off-time MIN] [--jobs N] [--data FILE] LOG..."),
+        std::string::npos);
     EXPECT_EQ(help.err, "");
     ProgramRun version = Tavo({"--version"});
     EXPECT_EQ(version.exitCode, 0);
@@ -66,7 +68,9 @@ TEST_F(TavoCli, HelpAndVersionGoToStandardOutput) {
 
 TEST_F(TavoCli, EveryCommandExplainsItselfAfterHelp) {
     for (const auto& [command, synopsis] : std::vector<std::pair<std::string, std::string>>{
-             {"report", "Usage: tavo report [--html] [--jobs N] [--data FILE] LOG..."},
+             {"report",
+              "Usage: tavo report [--html] [--json] [--off-time MIN] [--jobs N] [--data FILE] "
+              "LOG..."},
              {"call", "Usage: tavo call [--data FILE] CALL..."},
              {"data", "Usage: tavo data [--data FILE]"},
              {"convert-cty", "Usage: tavo convert-cty CTY.DAT [-o OUT]"}}) {
@@ -102,6 +106,9 @@ TEST_F(TavoCli, UsageErrorsExitTwoWithOneLineOnStandardError) {
                                                {"call", "--stdout", "JA1ABC"},
                                                {"report", "--html"},
                                                {"report", "--html", "--stdout", "a.cbr", "b.cbr"},
+                                               {"report", "--off-time", "0", "a.cbr"},
+                                               {"report", "--off-time=9x", "a.cbr"},
+                                               {"report", "--stdout", "--html", "--json", "a.cbr"},
                                                {"data", "--html"}}) {
         ProgramRun run = Tavo(args);
         EXPECT_EQ(run.exitCode, 2) << (args.empty() ? "(none)" : args[0]);
@@ -424,6 +431,27 @@ TEST_F(TavoCli, HtmlPutsThePageBesideAnUnchangedReport) {
     EXPECT_FALSE(fs::exists(dir.File("cq 2012.html")));
 }
 
+TEST_F(TavoCli, JsonGoesBesideTheLogOrAloneToStandardOutput) {
+    std::string log = dir.Write("cq.cbr", TwoQsoLog());
+    ProgramRun run = Tavo({"report", "--json", "--off-time", "45", log});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "Worked 2 stations / File type Cabrillo\n");
+    EXPECT_TRUE(fs::exists(dir.File("cq.tavo")));
+    EXPECT_FALSE(fs::exists(dir.File("cq.html")));
+    const std::string json = ReadBytes(dir.File("cq.json"));
+    EXPECT_NE(json.find("\"qsos\": 2,"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"threshold_minutes\": 45,"), std::string::npos) << json;
+
+    fs::remove(dir.File("cq.tavo"));
+    fs::remove(dir.File("cq.json"));
+    ProgramRun toStdout = Tavo({"report", "--stdout", "--json", "--off-time=45", log});
+    EXPECT_EQ(toStdout.exitCode, 0);
+    EXPECT_EQ(toStdout.out, json);
+    EXPECT_EQ(toStdout.err, "Worked 2 stations / File type Cabrillo\n");
+    EXPECT_FALSE(fs::exists(dir.File("cq.tavo")));
+    EXPECT_FALSE(fs::exists(dir.File("cq.json")));
+}
+
 TEST_F(TavoCli, APageThatCannotBeCreatedFailsTheLogAsAReportWould) {
     std::string log = dir.Write("cq.cbr", TwoQsoLog());
     fs::create_directory(dir.File("cq.html"));
@@ -436,7 +464,7 @@ TEST_F(TavoCli, APageThatCannotBeCreatedFailsTheLogAsAReportWould) {
 }
 
 TEST_F(TavoCli, ABatchOfPagesOnTwoJobsIsWhatOneJobWrites) {
-    std::vector<std::string> args = {"report", "--html", "--jobs", "1"};
+    std::vector<std::string> args = {"report", "--html", "--json", "--jobs", "1"};
     std::vector<std::string> names;
     for (int i = 0; i < 8; ++i) {
         std::string qsos;
@@ -447,26 +475,27 @@ TEST_F(TavoCli, ABatchOfPagesOnTwoJobsIsWhatOneJobWrites) {
         names.push_back("log" + std::to_string(i));
         args.push_back(dir.Write(names.back() + ".cbr", CabrilloLog(qsos)));
     }
-    args.insert(args.begin() + 6, dir.File("missing.cbr"));
+    args.insert(args.begin() + 7, dir.File("missing.cbr"));
     ProgramRun one = Tavo(args);
     EXPECT_EQ(one.exitCode, 1);
     std::vector<std::string> outputs;
     for (const std::string& name : names) {
-        for (const char* ext : {".tavo", ".html"}) {
+        for (const char* ext : {".tavo", ".html", ".json"}) {
             outputs.push_back(ReadBytes(dir.File(name + ext)));
             fs::remove(dir.File(name + ext));
         }
     }
-    EXPECT_NE(outputs.back().find("<h3>Day 2</h3>"), std::string::npos);
+    EXPECT_NE(outputs[outputs.size() - 2].find("<h3>Day 2 &middot; from 2012-11-25 "),
+              std::string::npos);
 
-    args[3] = "2";
+    args[4] = "2";
     ProgramRun two = Tavo(args);
     EXPECT_EQ(two.exitCode, one.exitCode);
     EXPECT_EQ(two.out, one.out);
     EXPECT_EQ(two.err, one.err);
     std::size_t i = 0;
     for (const std::string& name : names) {
-        for (const char* ext : {".tavo", ".html"})
+        for (const char* ext : {".tavo", ".html", ".json"})
             EXPECT_TRUE(ReadBytes(dir.File(name + ext)) == outputs[i++]) << name << ext;
     }
 }

@@ -65,12 +65,13 @@ TEST_F(Adif, FieldsAreTaggedDataOfTheirLengthInAnyCase) {
     EXPECT_EQ(qsos[0].Day, 31);
     EXPECT_EQ(qsos[0].DateDays, DaysFromCivil(2024, 1, 31));
     EXPECT_EQ(qsos[0].Hour, 23);
-    EXPECT_EQ(qsos[0].Minute, 59);
+    EXPECT_EQ(qsos[0].Stamp, std::int64_t{DaysFromCivil(2024, 1, 31)} * 1440 + 23 * 60 + 59);
     EXPECT_EQ(qsos[1].Band, 3);
     EXPECT_EQ(qsos[1].Khz, 14025u);
     EXPECT_EQ(qsos[1].Hour, 1);  // from TIME_OFF, as TIME_ON is missing
     EXPECT_EQ(qsos[1].Day, -1);
     EXPECT_FALSE(qsos[1].DateDays.has_value());
+    EXPECT_EQ(qsos[1].Stamp, NoStamp);
 }
 
 TEST_F(Adif, ALengthThatRunsTooFarEndsAtTheNextTag) {
