@@ -21,6 +21,7 @@
 #include "app/command_texts.h"
 #include "app/execute.h"
 #include "app/outputs.h"
+#include "cli/compare_command.h"
 #include "common/text.h"
 #include "country/cty_convert.h"
 #include "country/cty_utl3.h"
@@ -40,6 +41,10 @@ constexpr const char* kUsage =
     "                                   write LOG's report beside it (LOG with .tavo)\n"
     "  report --stdout [--html] [--data FILE] LOG\n"
     "                                   write the report to standard output instead\n"
+    "  compare [--json] (-o OUT | --stdout) LOG LOG [LOG...]\n"
+    "                                   compare two to eight logs side by side\n"
+    "  compare --field DIR|LIST [--same-category] (-o OUT | --stdout) LOG\n"
+    "                                   compare LOG with a whole field of logs\n"
     "  call [--data FILE] CALL...       show the country of each callsign\n"
     "  data [--data FILE]               show the country file used and its counts\n"
     "  convert-cty CTY.DAT [-o OUT]     convert a cty.dat into a CQWW.DAT\n"
@@ -293,7 +298,8 @@ int standardOutputError = 0;
 void FlushStandardOutput() {
     errno = 0;
     std::cout.flush();
-    if (standardOutputError == 0 && (!std::cout || std::ferror(stdout))) standardOutputError = errno;
+    if (standardOutputError == 0 && (!std::cout || std::ferror(stdout)))
+        standardOutputError = errno;
 }
 
 void Print(const LogOutcome& outcome) {
@@ -416,6 +422,7 @@ int Run(const std::vector<std::string>& argv) {
         std::cout << kVersion;
         return kExitOk;
     }
+    if (argv[0] == "compare") return tavo::RunCompare(argv);
     Options o = Parse(argv);
     if (o.help) {
         for (const CommandHelp& help : kCommandHelp) {
