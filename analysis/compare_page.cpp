@@ -381,8 +381,8 @@ void WriteComparePage(tavo::TextWriter& Page, const Comparison& Compared) {
                        c.HourCount, anyLogTime, cumulative);
     }
     Page.WriteLine("<p class=\"note\">" + ClockNote(anyLogTime) +
-                   " The hours are those of each log's time charts: its first three chart "
-                   "days.</p>");
+                   " The hours count what each log's time charts count: the QSOs of its first "
+                   "three chart days whose country is known.</p>");
     Page.WriteLine("</section>");
     WriteContinents(Page, c);
     WriteUniqueCountries(Page, c);
@@ -458,8 +458,9 @@ void WriteFieldPage(tavo::TextWriter& Page, const CompareLog& Log, const FieldCo
         Page.WriteLine("</table>");
     }
     Page.WriteLine("<p class=\"note\">" + ClockNote(Log.LogTime) +
-                   " The hours are those of the log's time charts; a field log counts 0 in an "
-                   "hour it has no QSO in.</p>");
+                   " The hours count what each log's time charts count: the QSOs of its first "
+                   "three chart days whose country is known; a field log counts 0 in an hour "
+                   "it has no QSO in.</p>");
     Page.WriteLine("</section>");
     WriteFoot(Page);
 }
