@@ -158,6 +158,13 @@ Comparison CompareLogs(std::vector<CompareLog> Logs) {
         any = true;
     }
     c.HourCount = any ? last - c.FirstHour : 0;
+    if (c.HourCount > MaxClockSpan) {
+        c.OwnClocks = true;
+        c.FirstHour = 0;
+        c.HourCount = 0;
+        for (const CompareLog& log : c.Logs)
+            c.HourCount = std::max(c.HourCount, static_cast<int>(log.Hours.size()));
+    }
 
     std::vector<std::vector<std::string>> countries(n);
     std::vector<std::array<std::vector<std::string>, HfBands>> bands(n);
@@ -197,6 +204,11 @@ Comparison CompareLogs(std::vector<CompareLog> Logs) {
         c.CommonCalls = static_cast<long long>(common.size());
     }
     return c;
+}
+
+long long Comparison::QsosAt(std::size_t Log, int Step) const {
+    const CompareLog& log = Logs.at(Log);
+    return log.QsosInHour((OwnClocks ? log.FirstHour : FirstHour) + Step);
 }
 
 FieldEntry ToFieldEntry(const CompareLog& Log) {

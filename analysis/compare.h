@@ -59,14 +59,22 @@ CompareLog SummarizeLog(const ContestModel& Model, int StartStamp, std::string_v
 // Two to eight logs side by side.
 struct Comparison {
     std::vector<CompareLog> Logs;  // in the order given
-    int FirstHour = 0;             // the clock axis over every log's hours
+    // The hour axis: one clock over every log's hours, or, for logs further
+    // apart than MaxClockSpan (last year's and this year's), each log's own
+    // hours from its first one.
+    bool OwnClocks = false;
+    int FirstHour = 0;  // the clock hour of axis step 0, with one clock
     int HourCount = 0;
+    long long QsosAt(std::size_t Log, int Step) const;
     // Per log: what it worked and no other log did.
     std::vector<std::vector<std::string>> UniqueCountries;
     std::vector<std::array<std::vector<std::string>, HfBands>> UniqueBandCountries;
     std::vector<std::vector<std::string>> UniqueCalls;
     long long CommonCalls = 0;  // calls every log worked
 };
+
+// Two weeks: a contest of two weekends still shares one clock.
+inline constexpr int MaxClockSpan = 14 * 24;
 
 Comparison CompareLogs(std::vector<CompareLog> Logs);
 

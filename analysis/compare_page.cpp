@@ -75,14 +75,20 @@ std::string Swatch(std::string_view colour) {
            std::string(colour) + "\"/></svg>";
 }
 
-// The upper end of a value axis: 1, 2 or 5 times a power of ten, at least max.
-long long AxisTop(long long max) {
-    long long step = 1;
-    while (true) {
+// A value axis: a step of 1, 2 or 5 times a power of ten, and at most six
+// steps up to a top at or above max.
+struct ValueAxis {
+    long long top = 1;
+    long long steps = 1;
+};
+
+ValueAxis AxisFor(long long max) {
+    for (long long scale = 1;; scale *= 10) {
         for (long long m : {1, 2, 5}) {
-            if (m * step >= max) return m * step;
+            const long long step = m * scale;
+            const long long steps = std::max<long long>(1, (max + step - 1) / step);
+            if (steps <= 6) return {steps * step, steps};
         }
-        step *= 10;
     }
 }
 
@@ -126,15 +132,26 @@ struct Series {
 
 // A line chart over the clock axis, hours from firstHour; the svg carries its
 // scale (data-top) so a reader can map the points back to values.
+// The axis of a line chart: clock hours from FirstHour, or hours from each
+// line's own start.
+struct HourAxis {
+    int firstHour = 0;
+    int count = 0;
+    bool logTime = false;
+    bool ownClocks = false;
+};
+
 void WriteLineChart(tavo::TextWriter& page, std::string_view id, std::string_view caption,
-                    int firstHour, int hourCount, bool logTime, const std::vector<Series>& lines) {
+                    const HourAxis& axis, const std::vector<Series>& lines) {
+    const int hourCount = axis.count;
     constexpr double kWidth = 980, kHeight = 280, kLeft = 48, kRight = 10, kTop = 12, kBottom = 40;
     const double plotW = kWidth - kLeft - kRight, plotH = kHeight - kTop - kBottom;
     long long max = 1;
     for (const Series& s : lines) {
         for (long long v : s.values) max = std::max(max, v);
     }
-    const long long top = AxisTop(max);
+    const ValueAxis scale = AxisFor(max);
+    const long long top = scale.top;
     const double step = hourCount > 0 ? plotW / hourCount : plotW;
     auto x = [&](int i) { return kLeft + (i + 0.5) * step; };
     auto y = [&](long long v) { return kTop + plotH - static_cast<double>(v) / top * plotH; };
@@ -144,10 +161,8 @@ void WriteLineChart(tavo::TextWriter& page, std::string_view id, std::string_vie
                    Coord(kWidth) + " " + Coord(kHeight) + "\" data-top=\"" + Num(top) +
                    "\" data-y0=\"" + Coord(kTop + plotH) + "\" data-height=\"" + Coord(plotH) +
                    "\" role=\"img\" aria-label=\"" + std::string(caption) + "\">");
-    // A top of 1, 2 or 5 times ten to a power splits into five whole steps.
-    const long long ticks = std::min<long long>(top, 5);
-    for (long long t = 0; t <= ticks; ++t) {
-        const long long v = top * t / ticks;
+    for (long long t = 0; t <= scale.steps; ++t) {
+        const long long v = top * t / scale.steps;
         const std::string yy = Coord(y(v));
         page.WriteLine("<line class=\"" + std::string(t == 0 ? "axis" : "grid") + "\" x1=\"" +
                        Coord(kLeft) + "\" x2=\"" + Coord(kWidth - kRight) + "\" y1=\"" + yy +
@@ -157,7 +172,13 @@ void WriteLineChart(tavo::TextWriter& page, std::string_view id, std::string_vie
     // An hour label every few hours, the date under each midnight or the first hour.
     const int every = hourCount <= 24 ? 2 : hourCount <= 48 ? 3 : 6;
     for (int i = 0; i < hourCount; ++i) {
-        const std::string stamp = HourStamp(firstHour + i, logTime);
+        if (axis.ownClocks) {
+            if (i % every == 0)
+                page.WriteLine("<text x=\"" + Coord(x(i)) + "\" y=\"" + Coord(kTop + plotH + 14) +
+                               "\" text-anchor=\"middle\">" + Num(i) + "</text>");
+            continue;
+        }
+        const std::string stamp = HourStamp(axis.firstHour + i, axis.logTime);
         const bool midnight = stamp.substr(11, 2) == "00";
         if (i % every != 0 && !midnight) continue;
         page.WriteLine("<text x=\"" + Coord(x(i)) + "\" y=\"" + Coord(kTop + plotH + 14) +
@@ -367,7 +388,7 @@ void WriteComparePage(tavo::TextWriter& Page, const Comparison& Compared) {
             Series sum = s;
             long long running = 0;
             for (int h = 0; h < c.HourCount; ++h) {
-                const long long n = c.Logs[i].QsosInHour(c.FirstHour + h);
+                const long long n = c.QsosAt(i, h);
                 s.values.push_back(n);
                 running += n;
                 sum.values.push_back(running);
@@ -375,12 +396,18 @@ void WriteComparePage(tavo::TextWriter& Page, const Comparison& Compared) {
             perHour.push_back(std::move(s));
             cumulative.push_back(std::move(sum));
         }
-        WriteLineChart(Page, "per-hour", "QSOs in each clock hour", c.FirstHour, c.HourCount,
-                       anyLogTime, perHour);
-        WriteLineChart(Page, "cumulative", "QSOs so far, at the end of each hour", c.FirstHour,
-                       c.HourCount, anyLogTime, cumulative);
+        const HourAxis axis{c.FirstHour, c.HourCount, anyLogTime, c.OwnClocks};
+        const std::string_view each =
+            c.OwnClocks ? "QSOs in each hour from the log's first" : "QSOs in each clock hour";
+        WriteLineChart(Page, "per-hour", each, axis, perHour);
+        WriteLineChart(Page, "cumulative", "QSOs so far, at the end of each hour", axis,
+                       cumulative);
     }
-    Page.WriteLine("<p class=\"note\">" + ClockNote(anyLogTime) +
+    const std::string clock =
+        c.OwnClocks ? "The logs lie more than two weeks apart: each is drawn from its own first "
+                      "hour (hour 0)."
+                    : ClockNote(anyLogTime);
+    Page.WriteLine("<p class=\"note\">" + clock +
                    " The hours count what each log's time charts count: the QSOs of its first "
                    "three chart days whose country is known.</p>");
     Page.WriteLine("</section>");
@@ -444,8 +471,10 @@ void WriteFieldPage(tavo::TextWriter& Page, const CompareLog& Log, const FieldCo
             lines[2].values.push_back(h.Qsos.P75.value_or(0));
             lines[3].values.push_back(h.Qsos.P90.value_or(0));
         }
-        WriteLineChart(Page, "per-hour", "QSOs in each clock hour", Field.Hours.front().Hour,
-                       static_cast<int>(Field.Hours.size()), Log.LogTime, lines);
+        WriteLineChart(
+            Page, "per-hour", "QSOs in each clock hour",
+            {Field.Hours.front().Hour, static_cast<int>(Field.Hours.size()), Log.LogTime, false},
+            lines);
         Page.WriteLine("<table id=\"field-hours\">");
         Page.WriteLine("<thead><tr><th scope=\"col\" class=\"name\">Hour</th><th scope=\"col\">" +
                        label + "</th>" + heads + "</tr></thead>");

@@ -60,6 +60,8 @@ void WriteCompareJson(TextWriter& Out, const u_tavo300::Comparison& Compared) {
     ordered_json logs = ordered_json::array();
     for (const CompareLog& log : Compared.Logs) logs.push_back(LogJson(log));
     j["logs"] = std::move(logs);
+    // Logs years apart share no clock: each is then drawn from its own first hour.
+    j["hour_axis"] = Compared.OwnClocks ? "own" : "clock";
     ordered_json countries = ordered_json::object(), byBand = ordered_json::object(),
                  calls = ordered_json::object(), callLists = ordered_json::object();
     for (std::size_t i = 0; i < Compared.Logs.size(); ++i) {
