@@ -40,7 +40,7 @@ ordered_json StandingJson(const u_tavo300::Standing& s) {
     auto value = [](const std::optional<long long>& v) {
         return v ? ordered_json(*v) : ordered_json(nullptr);
     };
-    return {{"qsos", s.Value},
+    return {{"value", s.Value},
             {"median", value(s.Median)},
             {"p75", value(s.P75)},
             {"p90", value(s.P90)},
@@ -97,7 +97,7 @@ void WriteFieldJson(TextWriter& Out, const u_tavo300::CompareLog& Log,
     for (const u_tavo300::FieldHour& h : Field.Hours) {
         ordered_json row = StandingJson(h.Qsos);
         hours.push_back({{"hour", u_tavo300::HourStamp(h.Hour, Log.LogTime)},
-                         {"qsos", row["qsos"]},
+                         {"qsos", row["value"]},
                          {"median", row["median"]},
                          {"p75", row["p75"]},
                          {"p90", row["p90"]},

@@ -157,7 +157,7 @@ TEST_F(Compare, AFieldFromStandardInputGivesNearestRankPercentilesAndRanks) {
     EXPECT_EQ(f["logs"], 7);
     EXPECT_EQ(f["skipped"], 1);
     // QSOs 1 2 3 4 5 20 30: ranks ceil(.5*7)=4, ceil(.75*7)=6, ceil(.9*7)=7.
-    EXPECT_EQ(f["qsos"], json::parse(R"({"qsos":3,"median":4,"p75":20,"p90":30,"rank":5})"));
+    EXPECT_EQ(f["qsos"], json::parse(R"({"value":3,"median":4,"p75":20,"p90":30,"rank":5})"));
     ASSERT_EQ(f["hours"].size(), 1u);
     EXPECT_EQ(f["hours"][0]["hour"], "2024-11-30T01:00Z");
     EXPECT_EQ(f["hours"][0]["rank"], 5);
@@ -170,7 +170,7 @@ TEST_F(Compare, AFieldFromStandardInputGivesNearestRankPercentilesAndRanks) {
     EXPECT_EQ(f["logs"], 5);
     EXPECT_EQ(f["other_category"], 2);
     // QSOs 1..5: ranks ceil(2.5)=3, ceil(3.75)=4, ceil(4.5)=5; two logs have more than 3.
-    EXPECT_EQ(f["qsos"], json::parse(R"({"qsos":3,"median":3,"p75":4,"p90":5,"rank":3})"));
+    EXPECT_EQ(f["qsos"], json::parse(R"({"value":3,"median":3,"p75":4,"p90":5,"rank":3})"));
     EXPECT_EQ(f["countries"]["median"], 1);
 }
 
