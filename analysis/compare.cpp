@@ -20,25 +20,6 @@ std::string HeaderValue(std::string_view line) {
     return std::string(tavo::Trim(line.substr(line.find(':') + 1)));
 }
 
-// The civil date of a day count since 1970-01-01 (proleptic Gregorian).
-void CivilFromDays(int z, int& y, int& m, int& d) {
-    z += 719468;
-    const int era = (z >= 0 ? z : z - 146096) / 146097;
-    const int doe = z - era * 146097;
-    const int yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const int doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const int mp = (5 * doy + 2) / 153;
-    d = doy - (153 * mp + 2) / 5 + 1;
-    m = mp < 10 ? mp + 3 : mp - 9;
-    y = yoe + era * 400 + (m <= 2);
-}
-
-std::string TwoDigits(int n) {
-    std::string text = tavo::IntToStr(n);
-    if (text.size() < 2) text.insert(text.begin(), '0');
-    return text;
-}
-
 // The items of Own that none of Others holds; every list is sorted.
 std::vector<std::string> OnlyIn(const std::vector<std::string>& own,
                                 const std::vector<const std::vector<std::string>*>& others) {
@@ -124,16 +105,20 @@ long long FieldEntry::QsosInHour(int Hour) const {
 CompareLog SummarizeLog(const ContestModel& Model, int StartStamp, std::string_view Name) {
     CompareLog log;
     log.Name = std::string(Name);
-    log.LogTime = Model.Format == tv_util2::FormatZLogAll;
+    log.LogTime = !Model.UtcClock;
     log.Qsos = Model.QsoCount;
+    for (const CountryFigures& country : Model.WorkedCountries)
+        log.Countries.push_back(country.Prefix);
     for (const CountryRow& row : Model.Countries) {
-        const std::string prefix(tavo::Trim(row.MainPrefix));
-        log.Countries.push_back(prefix);
         for (int b = 0; b < HfBands; ++b) {
             if (row.Bands[static_cast<std::size_t>(b)] > 0)
-                log.BandCountries[static_cast<std::size_t>(b)].push_back(prefix);
+                log.BandCountries[static_cast<std::size_t>(b)].emplace_back(
+                    tavo::Trim(row.MainPrefix));
         }
     }
+    log.Zones = Model.Zones;
+    log.BestRates = Model.BestRates;
+    log.OnMinutes = Model.OnMinutes;
     log.ContinentBands = Model.ContinentBands;
     log.ContinentBandSums = Model.ContinentBandSums;
     // Chart day d's column j is the clock hour StartStamp + (d-1)*24 + j.
@@ -175,6 +160,8 @@ Comparison CompareLogs(std::vector<CompareLog> Logs) {
     c.UniqueCountries.resize(n);
     c.UniqueBandCountries.resize(n);
     c.UniqueCalls.resize(n);
+    c.UniqueZones.resize(n);
+    c.UniqueBandZones.resize(n);
     for (std::size_t i = 0; i < n; ++i) {
         std::vector<std::vector<std::string>> otherCountries;
         std::vector<const std::vector<std::string>*> otherCalls;
@@ -192,6 +179,27 @@ Comparison CompareLogs(std::vector<CompareLog> Logs) {
             c.UniqueBandCountries[i][b] = OnlyInKeepingOrder(c.Logs[i].BandCountries[b], others);
         }
         c.UniqueCalls[i] = OnlyIn(c.Logs[i].Calls, otherCalls);
+        // Zones in zone order, on any band (-1) and per HF band.
+        auto worked = [&](std::size_t log, int band, int zone) {
+            for (const ZoneFigures& z : c.Logs[log].Zones) {
+                if (z.Zone == zone)
+                    return band < 0 ? z.Total > 0 : z.ByBand[static_cast<std::size_t>(band)] > 0;
+            }
+            return false;
+        };
+        auto elsewhere = [&](int band, int zone) {
+            for (std::size_t j = 0; j < n; ++j) {
+                if (j != i && worked(j, band, zone)) return true;
+            }
+            return false;
+        };
+        for (const ZoneFigures& z : c.Logs[i].Zones) {
+            if (z.Total > 0 && !elsewhere(-1, z.Zone)) c.UniqueZones[i].push_back(z.Zone);
+            for (int b = 0; b < HfBands; ++b) {
+                if (z.ByBand[static_cast<std::size_t>(b)] > 0 && !elsewhere(b, z.Zone))
+                    c.UniqueBandZones[i][static_cast<std::size_t>(b)].push_back(z.Zone);
+            }
+        }
     }
     if (n > 0) {
         std::vector<std::string> common = c.Logs[0].Calls;
@@ -215,6 +223,8 @@ FieldEntry ToFieldEntry(const CompareLog& Log) {
     FieldEntry entry;
     entry.Qsos = Log.Qsos;
     entry.Countries = static_cast<int>(Log.Countries.size());
+    entry.Zones = static_cast<int>(Log.Zones.size());
+    for (std::size_t r = 0; r < RateWindows.size(); ++r) entry.BestRates[r] = Log.BestRates[r].Qsos;
     entry.FirstHour = Log.FirstHour;
     for (long long n : Log.Hours) entry.Hours.push_back(static_cast<int>(n));
     return entry;
@@ -256,25 +266,17 @@ FieldComparison CompareWithField(const CompareLog& Log, const std::vector<FieldE
     f.Qsos = StandAgainst(Log.Qsos, values);
     for (std::size_t i = 0; i < Field.size(); ++i) values[i] = Field[i].Countries;
     f.Countries = StandAgainst(static_cast<long long>(Log.Countries.size()), values);
+    for (std::size_t i = 0; i < Field.size(); ++i) values[i] = Field[i].Zones;
+    f.Zones = StandAgainst(static_cast<long long>(Log.Zones.size()), values);
+    for (std::size_t r = 0; r < RateWindows.size(); ++r) {
+        for (std::size_t i = 0; i < Field.size(); ++i) values[i] = Field[i].BestRates[r];
+        f.BestRates[r] = StandAgainst(Log.BestRates[r].Qsos, values);
+    }
     return f;
 }
 
 std::string HourStamp(int Hour, bool LogTime) {
-    const int days = Hour >= 0 ? Hour / 24 : (Hour - 23) / 24;
-    int y = 0, m = 0, d = 0;
-    CivilFromDays(days, y, m, d);
-    std::string year = tavo::IntToStr(y);
-    if (year.size() < 4) year.insert(year.begin(), 4 - year.size(), '0');
-    std::string stamp =
-        year + "-" + TwoDigits(m) + "-" + TwoDigits(d) + "T" + TwoDigits(Hour - days * 24) + ":00";
-    if (!LogTime) stamp += 'Z';
-    return stamp;
-}
-
-std::string_view BandName(int Band) {
-    static constexpr std::array<std::string_view, Bands> kNames = {
-        "1.9", "3.5", "7", "14", "21", "28", "50", "144", "430", "1200", "other"};
-    return Band >= 0 && Band < Bands ? kNames[static_cast<std::size_t>(Band)] : "other";
+    return StampText(std::int64_t{Hour} * 60, !LogTime);
 }
 
 }  // namespace u_tavo300

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -39,6 +40,9 @@ struct CompareLog {
     int Qsos = 0;
     std::vector<std::string> Countries;                           // prefixes, any band, table order
     std::array<std::vector<std::string>, HfBands> BandCountries;  // prefixes per HF band
+    std::vector<ZoneFigures> Zones;                               // in zone order, any band
+    std::array<BestRate, RateWindows.size()> BestRates{};
+    std::int64_t OnMinutes = 0;
     std::array<std::array<long long, HfBands>, Continents + 1> ContinentBands{};
     std::array<long long, HfBands> ContinentBandSums{};
     // QSOs per clock hour of the chart days, from FirstHour on; an hour is
@@ -69,6 +73,8 @@ struct Comparison {
     // Per log: what it worked and no other log did.
     std::vector<std::vector<std::string>> UniqueCountries;
     std::vector<std::array<std::vector<std::string>, HfBands>> UniqueBandCountries;
+    std::vector<std::vector<int>> UniqueZones;
+    std::vector<std::array<std::vector<int>, HfBands>> UniqueBandZones;
     std::vector<std::vector<std::string>> UniqueCalls;
     long long CommonCalls = 0;  // calls every log worked
 };
@@ -82,6 +88,8 @@ Comparison CompareLogs(std::vector<CompareLog> Logs);
 struct FieldEntry {
     int Qsos = 0;
     int Countries = 0;
+    int Zones = 0;
+    std::array<long long, RateWindows.size()> BestRates{};
     int FirstHour = 0;
     std::vector<int> Hours;  // as CompareLog::Hours
     long long QsosInHour(int Hour) const;
@@ -113,7 +121,8 @@ struct FieldComparison {
     int Skipped = 0;               // field logs that could not be read
     int OtherCategory = 0;         // left out by --same-category
     std::vector<FieldHour> Hours;  // every hour of the log's chart days
-    Standing Qsos, Countries;
+    Standing Qsos, Countries, Zones;
+    std::array<Standing, RateWindows.size()> BestRates;  // in RateWindows' order
 };
 
 FieldComparison CompareWithField(const CompareLog& Log, const std::vector<FieldEntry>& Field,
@@ -121,8 +130,5 @@ FieldComparison CompareWithField(const CompareLog& Log, const std::vector<FieldE
 
 // "2005-11-26T07:00Z" for an hour of a UTC log, without the Z in log time.
 std::string HourStamp(int Hour, bool LogTime);
-
-// The JSON and page labels of bands 0..10: "1.9" .. "1200", "other".
-std::string_view BandName(int Band);
 
 }  // namespace u_tavo300

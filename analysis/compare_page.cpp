@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstdint>
 #include <string>
 
 #include "analysis/html_report.h"
@@ -216,6 +217,33 @@ std::string LegendItem(std::size_t i, const CompareLog& log) {
            std::string(log.LogTime ? " (log time)" : "") + "</li>";
 }
 
+std::string ListCell(const std::vector<std::string>& items);
+
+// Minutes as "h:mm".
+std::string HoursMinutes(std::int64_t minutes) {
+    std::string mm = Num(minutes % 60);
+    if (mm.size() < 2) mm.insert(mm.begin(), '0');
+    return Num(minutes / 60) + ":" + mm;
+}
+
+std::string IntList(const std::vector<int>& items) {
+    std::vector<std::string> texts;
+    for (int n : items) texts.push_back(Num(n));
+    return ListCell(texts);
+}
+
+std::string RateHeads() {
+    std::string heads;
+    for (int minutes : RateWindows) heads += "<th scope=\"col\">Best " + Num(minutes) + " min</th>";
+    return heads;
+}
+
+std::string RateCells(const CompareLog& log) {
+    std::string cells;
+    for (const BestRate& rate : log.BestRates) cells += "<td>" + Num(rate.Qsos) + "</td>";
+    return cells;
+}
+
 std::string BandHeads() {
     std::string heads;
     for (int b = 0; b < HfBands; ++b)
@@ -267,33 +295,66 @@ void WriteContinents(tavo::TextWriter& page, const Comparison& c) {
     page.WriteLine("</section>");
 }
 
+void WriteZones(tavo::TextWriter& page, const Comparison& c) {
+    page.WriteLine("<section class=\"card\">");
+    page.WriteLine("<h2>QSOs by CQ zone and band</h2>");
+    page.WriteLine("<div class=\"side\">");
+    for (std::size_t i = 0; i < c.Logs.size(); ++i) {
+        const CompareLog& log = c.Logs[i];
+        page.WriteLine("<div>");
+        page.WriteLine("<h3>" + Swatch(LogColour(static_cast<int>(i))) + HtmlEscape(log.Label()) +
+                       "</h3>");
+        if (log.Zones.empty()) {
+            page.WriteLine("<p class=\"empty\">No zone worked.</p>");
+            page.WriteLine("</div>");
+            continue;
+        }
+        page.WriteLine("<table class=\"zones\">");
+        page.WriteLine("<thead><tr><th scope=\"col\" class=\"name\">Zone</th>" + BandHeads() +
+                       "<th scope=\"col\">All bands</th></tr></thead>");
+        page.WriteLine("<tbody>");
+        for (const ZoneFigures& z : log.Zones) {
+            std::string row = "<tr><th scope=\"row\" class=\"name\">" + Num(z.Zone) + "</th>";
+            for (int b = 0; b < HfBands; ++b) row += Cell(z.ByBand[static_cast<std::size_t>(b)]);
+            page.WriteLine(row + "<td>" + Num(z.Total) + "</td></tr>");
+        }
+        page.WriteLine("</tbody>");
+        page.WriteLine("</table>");
+        page.WriteLine("</div>");
+    }
+    page.WriteLine("</div>");
+    page.WriteLine("</section>");
+}
+
 void WriteUniqueCountries(tavo::TextWriter& page, const Comparison& c) {
     page.WriteLine("<section class=\"card\">");
-    page.WriteLine("<h2>Countries only one log worked</h2>");
+    page.WriteLine("<h2>Countries and zones only one log worked</h2>");
     page.WriteLine("<table id=\"unique-countries\">");
     page.WriteLine(
         "<thead><tr><th scope=\"col\" class=\"name\">Log</th><th scope=\"col\" "
-        "class=\"name\">MHz</th><th scope=\"col\" class=\"name\">Prefixes</th></tr>"
-        "</thead>");
+        "class=\"name\">MHz</th><th scope=\"col\" class=\"name\">Countries</th><th "
+        "scope=\"col\" class=\"name\">Zones</th></tr></thead>");
     page.WriteLine("<tbody>");
     for (std::size_t i = 0; i < c.Logs.size(); ++i) {
         const std::string who = "<th scope=\"row\" class=\"name\">" +
                                 Swatch(LogColour(static_cast<int>(i))) +
                                 HtmlEscape(c.Logs[i].Label()) + "</th>";
         page.WriteLine("<tr>" + who + "<td class=\"name\">any band</td>" +
-                       ListCell(c.UniqueCountries[i]) + "</tr>");
+                       ListCell(c.UniqueCountries[i]) + IntList(c.UniqueZones[i]) + "</tr>");
         for (int b = 0; b < HfBands; ++b) {
-            const auto& only = c.UniqueBandCountries[i][static_cast<std::size_t>(b)];
-            if (only.empty()) continue;
+            const auto bu = static_cast<std::size_t>(b);
+            const auto& countries = c.UniqueBandCountries[i][bu];
+            const auto& zones = c.UniqueBandZones[i][bu];
+            if (countries.empty() && zones.empty()) continue;
             page.WriteLine("<tr>" + who + "<td class=\"name\">" + std::string(BandName(b)) +
-                           "</td>" + ListCell(only) + "</tr>");
+                           "</td>" + ListCell(countries) + IntList(zones) + "</tr>");
         }
     }
     page.WriteLine("</tbody>");
     page.WriteLine("</table>");
     page.WriteLine(
-        "<p class=\"note\">A country counts on a band only on the six HF bands, as in "
-        "each log's country table.</p>");
+        "<p class=\"note\">&ldquo;Any band&rdquo; covers every QSO of each log; the rows "
+        "per band cover the six HF bands, as each log's tables do.</p>");
     page.WriteLine("</section>");
 }
 
@@ -363,7 +424,8 @@ void WriteComparePage(tavo::TextWriter& Page, const Comparison& Compared) {
     Page.WriteLine(
         "<thead><tr><th scope=\"col\" class=\"name\">Log</th><th scope=\"col\" "
         "class=\"name\">File</th><th scope=\"col\">QSOs</th><th "
-        "scope=\"col\">Countries</th></tr></thead>");
+        "scope=\"col\">Countries</th><th scope=\"col\">Zones</th>" +
+        RateHeads() + "<th scope=\"col\">On-time</th></tr></thead>");
     Page.WriteLine("<tbody>");
     for (std::size_t i = 0; i < c.Logs.size(); ++i) {
         const CompareLog& log = c.Logs[i];
@@ -371,7 +433,9 @@ void WriteComparePage(tavo::TextWriter& Page, const Comparison& Compared) {
                        Swatch(LogColour(static_cast<int>(i))) + HtmlEscape(log.Label()) +
                        "</th><td class=\"name\">" + HtmlEscape(log.Name) + "</td><td>" +
                        Num(log.Qsos) + "</td><td>" +
-                       Num(static_cast<long long>(log.Countries.size())) + "</td></tr>");
+                       Num(static_cast<long long>(log.Countries.size())) + "</td><td>" +
+                       Num(static_cast<long long>(log.Zones.size())) + "</td>" + RateCells(log) +
+                       "<td>" + HoursMinutes(log.OnMinutes) + "</td></tr>");
     }
     Page.WriteLine("</tbody>");
     Page.WriteLine("</table>");
@@ -412,6 +476,7 @@ void WriteComparePage(tavo::TextWriter& Page, const Comparison& Compared) {
                    "three chart days whose country is known.</p>");
     Page.WriteLine("</section>");
     WriteContinents(Page, c);
+    WriteZones(Page, c);
     WriteUniqueCountries(Page, c);
     WriteCalls(Page, c);
     WriteFoot(Page);
@@ -449,6 +514,10 @@ void WriteFieldPage(tavo::TextWriter& Page, const CompareLog& Log, const FieldCo
     Page.WriteLine("<tbody>");
     Page.WriteLine(StandRow("QSOs", Field.Qsos));
     Page.WriteLine(StandRow("Countries", Field.Countries));
+    Page.WriteLine(StandRow("Zones", Field.Zones));
+    for (std::size_t r = 0; r < RateWindows.size(); ++r)
+        Page.WriteLine(
+            StandRow("Best " + Num(RateWindows[r]) + "-minute rate", Field.BestRates[r]));
     Page.WriteLine("</tbody>");
     Page.WriteLine("</table>");
     Page.WriteLine(

@@ -1,5 +1,10 @@
 #include "analysis/model.h"
 
+#include <algorithm>
+
+#include "common/text.h"
+#include "logformat/tv_util2.h"
+
 namespace u_tavo300 {
 
 namespace {
@@ -76,7 +81,176 @@ void AddCharts(ContestModel& model, const LogPass& pass) {
     }
 }
 
+// Keeps the earliest stamp; ties stay with the QSO met first, as the
+// records come in file order.
+void Consider(FirstWorked& first, const QsoRecord& r) {
+    if (r.Minute != NoStamp && (first.Minute == NoStamp || r.Minute < first.Minute))
+        first = {r.Minute, r.Band};
+}
+
+std::int64_t FloorTo(std::int64_t minute, std::int64_t step) {
+    const std::int64_t q = minute / step;
+    return (q * step > minute ? q - 1 : q) * step;
+}
+
+void AddCounts(ContestModel& model, const LogPass& pass, const cty_utl3::CountryDatabase& db) {
+    std::vector<long long> modes(pass.Modes().size(), 0);
+    std::array<CountryFigures, CountrySlots> countries{};
+    constexpr int kZones = 100;
+    std::array<ZoneFigures, kZones> zones{};
+    for (const QsoRecord& r : pass.Records()) {
+        if (r.Minute == NoStamp) ++model.Unstamped;
+        if (r.ChartDay > 0) ++model.ChartedQsos;
+        ++modes[static_cast<std::size_t>(r.Mode)];
+        ++model.BandTotals[static_cast<std::size_t>(r.Band)];
+        if (r.Country < 0) {
+            ++model.UnknownQsos;
+            continue;
+        }
+        CountryFigures& c = countries[static_cast<std::size_t>(r.Country)];
+        ++c.Total;
+        Consider(c.First, r);
+        if (r.Zone < 1) continue;
+        ZoneFigures& z = zones[static_cast<std::size_t>(r.Zone)];
+        ++z.Total;
+        ++z.ByBand[static_cast<std::size_t>(r.Band)];
+        Consider(z.First, r);
+    }
+    for (std::size_t m = 0; m < modes.size(); ++m) {
+        if (modes[m] > 0) model.Modes.push_back({pass.Modes()[m], modes[m]});
+    }
+    for (int i = 1; i < CountrySlots; ++i) {
+        CountryFigures& c = countries[static_cast<std::size_t>(i)];
+        if (c.Total == 0) continue;
+        c.Country = i;
+        if (i <= db.CountryCount()) {
+            const cty_utl3::TCountryRec& rec = db.Country(i);
+            c.Prefix = std::string(tavo::Trim(rec.MainPrefix.View()));
+            c.Name = std::string(tavo::Trim(rec.Name.View()));
+            c.Continent = rec.Continent;
+            c.Zone = rec.CqZone;
+        }
+        model.WorkedCountries.push_back(std::move(c));
+    }
+    for (int i = 1; i < kZones; ++i) {
+        ZoneFigures& z = zones[static_cast<std::size_t>(i)];
+        if (z.Total == 0) continue;
+        z.Zone = i;
+        model.Zones.push_back(z);
+    }
+    model.UnknownCalls = pass.UnknownCalls();
+}
+
+void AddTimes(ContestModel& model, const LogPass& pass) {
+    std::vector<std::int64_t> stamps;
+    stamps.reserve(pass.Records().size());
+    for (const QsoRecord& r : pass.Records()) {
+        if (r.Minute != NoStamp) stamps.push_back(r.Minute);
+    }
+    std::sort(stamps.begin(), stamps.end());
+    for (std::size_t w = 0; w < RateWindows.size(); ++w) {
+        BestRate& best = model.BestRates[w];
+        best.Minutes = RateWindows[w];
+        std::size_t end = 0;
+        for (std::size_t i = 0; i < stamps.size(); ++i) {
+            while (end < stamps.size() && stamps[end] < stamps[i] + best.Minutes) ++end;
+            const auto n = static_cast<long long>(end - i);
+            if (n > best.Qsos) best = {best.Minutes, n, stamps[i]};
+        }
+    }
+    if (stamps.empty()) return;
+    model.FirstStamp = stamps.front();
+    model.LastStamp = stamps.back();
+    std::int64_t off = 0;
+    for (std::size_t i = 1; i < stamps.size(); ++i) {
+        if (stamps[i] - stamps[i - 1] >= model.OffThreshold) {
+            model.OffPeriods.push_back({stamps[i - 1], stamps[i]});
+            off += stamps[i] - stamps[i - 1];
+        }
+    }
+    model.OnMinutes = model.LastStamp - model.FirstStamp - off;
+}
+
+// The rate and the running totals in steps of ten minutes; a log spanning
+// many weeks gets wider steps, so that the page stays a page.
+void AddProgress(ContestModel& model, const LogPass& pass) {
+    if (model.FirstStamp == NoStamp) return;
+    constexpr std::int64_t kMostSteps = 4464;  // 31 days of ten minutes
+    std::int64_t step = 10;
+    const std::int64_t base = FloorTo(model.FirstStamp, 10);
+    const std::int64_t span = model.LastStamp - base;
+    if (span / step + 1 > kMostSteps) step = 10 * ((span / 10 + kMostSteps) / kMostSteps);
+    model.StepMinutes = static_cast<int>(step);
+    const std::int64_t first = FloorTo(model.FirstStamp, step);
+    const auto steps = static_cast<std::size_t>((model.LastStamp - first) / step + 1);
+    model.Progress.resize(steps);
+    std::vector<long long> newCountries(steps, 0), newZones(steps, 0);
+    auto at = [&](std::int64_t minute) {
+        return static_cast<std::size_t>((minute - first) / step);
+    };
+    for (const QsoRecord& r : pass.Records()) {
+        if (r.Minute != NoStamp) ++model.Progress[at(r.Minute)].Qsos;
+    }
+    for (const CountryFigures& c : model.WorkedCountries) {
+        if (c.First.Minute != NoStamp) ++newCountries[at(c.First.Minute)];
+    }
+    for (const ZoneFigures& z : model.Zones) {
+        if (z.First.Minute != NoStamp) ++newZones[at(z.First.Minute)];
+    }
+    long long qsos = 0, countries = 0, zones = 0;
+    for (std::size_t i = 0; i < steps; ++i) {
+        ProgressStep& p = model.Progress[i];
+        p.Minute = first + static_cast<std::int64_t>(i) * step;
+        p.TotalQsos = qsos += p.Qsos;
+        p.Countries = countries += newCountries[i];
+        p.Zones = zones += newZones[i];
+    }
+}
+
+void AddChartDayDates(ContestModel& model, const LogPass& pass) {
+    model.ChartDayDates.assign(static_cast<std::size_t>(std::max(model.ChartDay, 0)), NoStamp);
+    for (const QsoRecord& r : pass.Records()) {
+        if (r.ChartDay < 1 || r.ChartDay > model.ChartDay || r.Minute == NoStamp) continue;
+        std::int64_t& date = model.ChartDayDates[static_cast<std::size_t>(r.ChartDay - 1)];
+        if (date == NoStamp || r.Minute < date) date = r.Minute;
+    }
+}
+
+// Days since 1970-01-01 back to a civil date, the inverse of the pass's rule.
+void CivilFromDays(std::int64_t z, int& y, int& m, int& d) {
+    z += 719468;
+    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const auto doe = static_cast<unsigned>(z - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    y = static_cast<int>(static_cast<std::int64_t>(yoe) + era * 400 + (m <= 2));
+}
+
+std::string Padded(int value, std::size_t width) {
+    std::string text = std::to_string(value);
+    if (text.size() < width) text.insert(0, width - text.size(), '0');
+    return text;
+}
+
 }  // namespace
+
+std::string StampText(std::int64_t Minute, bool Utc) {
+    const std::int64_t day = FloorTo(Minute, 1440) / 1440;
+    const auto clock = static_cast<int>(Minute - day * 1440);
+    int y = 0, m = 0, d = 0;
+    CivilFromDays(day, y, m, d);
+    return Padded(y, 4) + "-" + Padded(m, 2) + "-" + Padded(d, 2) + "T" + Padded(clock / 60, 2) +
+           ":" + Padded(clock % 60, 2) + (Utc ? "Z" : "");
+}
+
+std::string_view BandName(int Band) {
+    static constexpr std::array<std::string_view, Bands> kNames = {
+        "1.9", "3.5", "7", "14", "21", "28", "50", "144", "430", "1200", "other"};
+    return Band >= 0 && Band < Bands ? kNames[static_cast<std::size_t>(Band)] : kNames[Bands - 1];
+}
 
 ContestModel BuildModel(const LogPass& Pass, const cty_utl3::CountryDatabase& Db,
                         std::string_view LogFileName) {
@@ -88,6 +262,12 @@ ContestModel BuildModel(const LogPass& Pass, const cty_utl3::CountryDatabase& Db
     model.FirstHour = Pass.FirstHour();
     AddBreakdown(model, Pass, Db);
     AddCharts(model, Pass);
+    model.UtcClock = Pass.Format() != tv_util2::FormatZLogAll;
+    model.OffThreshold = Pass.OffThreshold();
+    AddCounts(model, Pass, Db);
+    AddTimes(model, Pass);
+    AddProgress(model, Pass);
+    AddChartDayDates(model, Pass);
     return model;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,6 +39,62 @@ struct BestHour {
     int Hour = 0;
 };
 
+// When and on which band a country or a zone was first worked.
+struct FirstWorked {
+    std::int64_t Minute = NoStamp;  // NoStamp when none of its QSOs has a stamp
+    int Band = -1;
+};
+
+// A worked country over every QSO of the log, whatever its band or chart day.
+struct CountryFigures {
+    int Country = 0;
+    std::string Prefix;  // trimmed
+    std::string Name;    // trimmed
+    int Continent = -1;  // the country's own
+    int Zone = -1;       // the country's own
+    long long Total = 0;
+    FirstWorked First;
+};
+
+// A CQ zone worked, over every QSO of the log.
+struct ZoneFigures {
+    int Zone = 0;
+    std::array<long long, u_tavo300::Bands> ByBand{};
+    long long Total = 0;
+    FirstWorked First;
+};
+
+struct ModeCount {
+    std::string Mode;  // upper-cased, as written
+    long long Qsos = 0;
+};
+
+// The most stamped QSOs in any window [Start, Start + Minutes).
+struct BestRate {
+    int Minutes = 0;
+    long long Qsos = 0;
+    std::int64_t Start = NoStamp;  // the earliest window start reaching it
+};
+
+// A gap of at least the threshold between two consecutive stamps.
+struct OffPeriod {
+    std::int64_t Start = 0;
+    std::int64_t End = 0;
+    std::int64_t Minutes() const { return End - Start; }
+};
+
+// One step of the progress series: the QSOs stamped in [Minute, Minute +
+// step), and the running totals at its end.
+struct ProgressStep {
+    std::int64_t Minute = 0;
+    long long Qsos = 0;
+    long long TotalQsos = 0;
+    long long Countries = 0;
+    long long Zones = 0;
+};
+
+inline constexpr std::array<int, 3> RateWindows = {10, 30, 60};
+
 struct ContestModel {
     std::string LogFileName;  // as the pass was given it
     int Format = -1;
@@ -58,11 +115,35 @@ struct ContestModel {
     std::vector<std::vector<ChartBlock>> BandDays;  // per chart day, the bands with a count
     BestHour Best;
 
+    // The figures below cover every QSO of the log.
+    bool UtcClock = true;       // false for zLog ALL, which keeps the logger's local clock
+    long long Unstamped = 0;    // QSOs without a real date and time
+    long long ChartedQsos = 0;  // QSOs inside the three chart days, any band
+    std::vector<std::int64_t> ChartDayDates;      // per chart day, the minute of its first QSO
+    std::vector<ModeCount> Modes;                 // in first-seen order
+    std::vector<ZoneFigures> Zones;               // in zone order
+    std::vector<CountryFigures> WorkedCountries;  // in the country table's order
+    std::array<long long, Bands> BandTotals{};    // every QSO by band
+    std::array<BestRate, RateWindows.size()> BestRates{};
+    int OffThreshold = DefaultOffTime;  // minutes
+    std::vector<OffPeriod> OffPeriods;
+    std::int64_t OnMinutes = 0;
+    std::int64_t FirstStamp = NoStamp, LastStamp = NoStamp;
+    int StepMinutes = 10;  // of the progress series; wider only for a log of many weeks
+    std::vector<ProgressStep> Progress;
+    std::vector<std::string> UnknownCalls;
+    long long UnknownQsos = 0;  // QSOs whose call has no country, the empty call included
+
     // The hour of the day that chart column 0..23 shows: the charts begin at the first hour.
     int ColumnHour(int Column) const { return (FirstHour + Column) % Hours; }
 };
 
 ContestModel BuildModel(const LogPass& Pass, const cty_utl3::CountryDatabase& Db,
                         std::string_view LogFileName);
+
+// "2012-11-24T00:05Z" for a UTC log, without the "Z" for a log on local time.
+std::string StampText(std::int64_t Minute, bool Utc);
+// The band's label in the JSON and on the page: "1.9" ... "1200", "other".
+std::string_view BandName(int Band);
 
 }  // namespace u_tavo300

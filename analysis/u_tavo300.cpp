@@ -1,12 +1,11 @@
 #include "analysis/u_tavo300.h"
 
-#include "analysis/model.h"
-
 #include <algorithm>
 #include <array>
 #include <functional>
 #include <optional>
 
+#include "analysis/model.h"
 #include "common/paths.h"
 #include "common/text.h"
 #include "logformat/log_formats.h"
@@ -38,6 +37,7 @@ struct Qso {
     int hour;  // -1 when the Hour field is not an hour of the day
     int country;
     int stamp;  // hours on a running scale; only a later stamp opens a chart day
+    QsoRecord record;
 };
 
 // Days since 1970-01-01 in the proleptic Gregorian calendar.
@@ -68,6 +68,59 @@ std::optional<int> DateDays(std::string_view text) {
     int year = num(0, 4), month = num(5, 2), day = num(8, 2);
     if (month < 1 || month > 12 || day < 1 || day > 31) return std::nullopt;
     return DaysFromCivil(year, month, day);
+}
+
+int TwoDigitsAt(std::string_view text, std::size_t at) {
+    return (text[at] - '0') * 10 + (text[at + 1] - '0');
+}
+
+bool IsLeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+
+// "yyyy?mm?dd", any non-digit as separator, as a real calendar date: days
+// since 1970-01-01, or nothing.
+std::optional<int> CalendarDays(std::string_view text) {
+    if (text.size() != 10 || IsDigit(text[4]) || IsDigit(text[7])) return std::nullopt;
+    for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9}) {
+        if (!IsDigit(text[i])) return std::nullopt;
+    }
+    const int year = TwoDigitsAt(text, 0) * 100 + TwoDigitsAt(text, 2);
+    const int month = TwoDigitsAt(text, 5), day = TwoDigitsAt(text, 8);
+    static constexpr std::array<int, 12> kDays = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (year < 1 || month < 1 || month > 12 || day < 1) return std::nullopt;
+    const int last = kDays[static_cast<std::size_t>(month - 1)] + (month == 2 && IsLeapYear(year));
+    if (day > last) return std::nullopt;
+    return DaysFromCivil(year, month, day);
+}
+
+// Minutes into the day of "hhmm" (Cabrillo) or "hh?mm" (zLog ALL), or -1.
+int ClockMinutes(int format, std::string_view text) {
+    const bool cabrillo = format == tv_util2::FormatCabrillo;
+    if (text.size() != (cabrillo ? 4u : 5u)) return -1;
+    const std::size_t mm = cabrillo ? 2 : 3;
+    if (!IsDigit(text[0]) || !IsDigit(text[1]) || !IsDigit(text[mm]) || !IsDigit(text[mm + 1]))
+        return -1;
+    if (!cabrillo && IsDigit(text[2])) return -1;
+    const int hour = TwoDigitsAt(text, 0), minute = TwoDigitsAt(text, mm);
+    return hour < 24 && minute < 60 ? hour * 60 + minute : -1;
+}
+
+std::int64_t MinuteStamp(int format, std::string_view date, std::string_view time) {
+    const int clock = ClockMinutes(format, time);
+    if (clock < 0) return NoStamp;
+    const std::optional<int> days = CalendarDays(date);
+    return days ? std::int64_t{*days} * 1440 + clock : NoStamp;
+}
+
+// A Cabrillo frequency in plain kHz, 0 for a band designator or anything else.
+std::uint32_t KhzOf(std::string_view text) {
+    if (text.empty() || text.size() > 9) return 0;
+    std::uint32_t khz = 0;
+    for (char c : text) {
+        if (!IsDigit(c)) return 0;
+        khz = khz * 10 + static_cast<std::uint32_t>(c - '0');
+    }
+    // Designators such as "50" or "144" name a band, not a frequency.
+    return khz >= 1000 ? khz : 0;
 }
 
 // A field text read by the number rule, -1 when it is not a number.
@@ -104,6 +157,10 @@ void LogPass::Clear() {
     firstHour_ = 0;
     startStamp_ = 0;
     reportBase_.clear();
+    records_.clear();
+    modes_.clear();
+    unknownCalls_.clear();
+    unknownSeen_.clear();
 }
 
 int LogPass::TimeTally(int Day, int Hour, int Band, int Country) const {
@@ -145,6 +202,7 @@ public:
             Qso q = Decode(line);
             ++pass_.qsoCount_;
             if (pass_.chartDay_ == 0) pass_.chartDay_ = 1;
+            pass_.records_.push_back(q.record);
             if (q.hour < 0) continue;
             if (!anchored) {
                 anchored = true;
@@ -154,6 +212,7 @@ public:
                 if (pass_.chartDay_ == ChartDays) continue;
                 ++pass_.chartDay_;
             }
+            pass_.records_.back().ChartDay = static_cast<std::int8_t>(pass_.chartDay_);
             const std::size_t row = RowIndex(pass_.chartDay_, q.hour, q.band);
             if (!pass_.rowUsed_[row]) {
                 pass_.rowUsed_[row] = true;
@@ -195,7 +254,7 @@ public:
     }
 
 private:
-    Qso Decode(std::string_view line) const {
+    Qso Decode(std::string_view line) {
         const tv_util2::QsoFields fields =
             tv_util2::ReadQsoFields(pass_.Format(), line, pass_.layout_);
         Qso q{};
@@ -204,8 +263,24 @@ private:
         q.hour = hour >= 0 && hour < Hours ? hour : -1;
         // Fixed-width fields carry padding blanks, which would count toward the
         // slash rule of a portable call such as "W1AW/KH6".
-        int country = db_.CallToCountry(tavo::Trim(fields.Call));
+        const std::string_view call = tavo::Trim(fields.Call);
+        const cty_utl3::CallResolution found = db_.Resolve(call);
+        const int country = found.Country;
         q.country = country >= 0 && country < CountrySlots ? country : 0;
+        QsoRecord& r = q.record;
+        r.Minute = MinuteStamp(pass_.Format(), fields.Date, fields.Time);
+        r.Khz = KhzOf(fields.Frequency);
+        r.Mode = ModeIndex(tavo::Trim(fields.Mode));
+        r.Band = static_cast<std::int8_t>(q.band);
+        if (country > 0 && country < CountrySlots) {
+            r.Country = static_cast<std::int16_t>(country);
+            r.Continent = static_cast<std::int8_t>(
+                found.Continent >= 1 && found.Continent <= Continents ? found.Continent : -1);
+            r.Zone = static_cast<std::int8_t>(found.CqZone >= 1 && found.CqZone <= 99 ? found.CqZone
+                                                                                      : -1);
+        } else if (country < 0 && !call.empty()) {
+            NoteUnknownCall(call);
+        }
         // The date, when the line has one, keeps the stamp rising across a month
         // end; otherwise the day of the month is all there is.
         if (q.hour >= 0) {
@@ -215,8 +290,28 @@ private:
         return q;
     }
 
+    // Nearly every line repeats the mode of the one before, so the last text
+    // read is compared first.
+    std::int32_t ModeIndex(std::string_view text) {
+        if (text == lastModeText_ && !pass_.modes_.empty()) return lastMode_;
+        lastModeText_.assign(text);
+        const std::string upper = tavo::UpperAscii(text);
+        auto& modes = pass_.modes_;
+        auto found = std::find(modes.begin(), modes.end(), upper);
+        if (found == modes.end()) found = modes.insert(modes.end(), upper);
+        lastMode_ = static_cast<std::int32_t>(found - modes.begin());
+        return lastMode_;
+    }
+
+    void NoteUnknownCall(std::string_view call) {
+        std::string text(call);
+        if (pass_.unknownSeen_.insert(text).second) pass_.unknownCalls_.push_back(std::move(text));
+    }
+
     const cty_utl3::CountryDatabase& db_;
     LogPass& pass_;
+    std::string lastModeText_;
+    std::int32_t lastMode_ = 0;
 };
 
 int AnalyzeLog(const cty_utl3::CountryDatabase& Db, LogPass& Pass, const std::string& FileName,

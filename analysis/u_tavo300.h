@@ -8,6 +8,7 @@
 #include <limits>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "country/cty_utl3.h"
@@ -21,7 +22,26 @@ inline constexpr int Hours = 24;
 inline constexpr int Bands = tv_util2::BandCount;
 inline constexpr int CountrySlots = 501;  // 0 is the unknown-country bucket
 inline constexpr int Continents = 6;
-inline constexpr int HfBands = 6;  // 1.9 to 28 MHz, the breakdown tables' columns
+inline constexpr int HfBands = 6;          // 1.9 to 28 MHz, the breakdown tables' columns
+inline constexpr int DefaultOffTime = 30;  // minutes between two QSOs that make an off period
+
+// A minute stamp: minutes since 1970-01-01 00:00 of the date and time a QSO
+// line holds, on the log's own clock.
+inline constexpr std::int64_t NoStamp = std::numeric_limits<std::int64_t>::min();
+
+// One counted QSO as the figures beyond the tallies need it. 24 bytes, so a
+// pass's records grow by 24 bytes per QSO line: 24 MB for a million QSOs.
+struct QsoRecord {
+    std::int64_t Minute = NoStamp;  // NoStamp when its date or time is not a real one
+    std::uint32_t Khz = 0;          // 0 where the line gives no frequency in kHz
+    std::int32_t Mode = 0;          // index into LogPass::Modes()
+    std::int16_t Country = -1;      // -1 for no country
+    std::int8_t Band = 10;
+    std::int8_t Continent = -1;  // 1..6, -1 for none
+    std::int8_t Zone = -1;       // the CQ zone, -1 for none
+    std::int8_t ChartDay = 0;    // 1..3, 0 when the tallies have no cell for it
+};
+static_assert(sizeof(QsoRecord) <= 32);
 
 // The tallies and scalars of one pass over one log. A pass is a plain value:
 // several may run side by side, each reading one shared country database.
@@ -43,9 +63,18 @@ public:
     const tv_util2::Detection& Detection() const { return detection_; }
     const tv_util2::ColumnLayout& Layout() const { return layout_; }
     const std::string& ReportBase() const { return reportBase_; }
+    // Every counted QSO in file order, the modes they name (upper-cased, in
+    // first-seen order), and the distinct calls that resolve to no country.
+    const std::vector<QsoRecord>& Records() const { return records_; }
+    const std::vector<std::string>& Modes() const { return modes_; }
+    const std::vector<std::string>& UnknownCalls() const { return unknownCalls_; }
     // The most QSO lines a log may hold; a pass over more raises tavo::IoError
     // instead of counting on into a wrapped number. Lowered only by tests.
     void SetQsoLimit(int Limit) { qsoLimit_ = Limit; }
+    // The shortest gap between two QSOs, in minutes, that is an off period;
+    // kept from pass to pass like the limit.
+    void SetOffThreshold(int Minutes) { offThreshold_ = Minutes; }
+    int OffThreshold() const { return offThreshold_; }
 
 private:
     friend class PassRunner;
@@ -68,7 +97,12 @@ private:
     int firstHour_ = 0;
     int startStamp_ = 0;
     std::string reportBase_;
+    std::vector<QsoRecord> records_;
+    std::vector<std::string> modes_;
+    std::vector<std::string> unknownCalls_;
+    std::unordered_set<std::string> unknownSeen_;
     int qsoLimit_ = std::numeric_limits<std::int32_t>::max();
+    int offThreshold_ = DefaultOffTime;
 };
 
 struct ContestModel;

@@ -3,13 +3,14 @@
 #include <array>
 
 #include "analysis/html_report.h"
+#include "json/json_report.h"
 
 namespace tavo {
 
 namespace {
 
-constexpr std::array<const u_tavo300::OutputKind*, 2> kOutputs = {&u_tavo300::TextReport,
-                                                                  &u_tavo300::HtmlPage};
+constexpr std::array<const u_tavo300::OutputKind*, 3> kOutputs = {
+    &u_tavo300::TextReport, &u_tavo300::HtmlPage, &tavo_json::JsonReport};
 
 }  // namespace
 

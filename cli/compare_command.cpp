@@ -31,15 +31,18 @@ constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
 constexpr const char* kHelp =
-    "Usage: tavo compare [--json] [--data FILE] (-o OUT | --stdout) LOG LOG [LOG...]\n"
+    "Usage: tavo compare [--json] [--off-time MIN] [--data FILE] (-o OUT | --stdout)\n"
+    "                    LOG LOG [LOG...]\n"
     "       tavo compare --field DIR|LIST [--same-category] [--jobs N] [--json]\n"
-    "                    [--data FILE] (-o OUT | --stdout) LOG\n"
-    "Compare two to eight logs side by side (QSOs, countries, QSOs per hour and\n"
-    "so far, continents by band, countries and calls only one log worked), or one\n"
-    "LOG against a whole field of logs: per clock hour and per figure, the field's\n"
-    "median, 75th and 90th percentile (nearest rank) and the log's rank. Every\n"
-    "figure is the one the log's own report shows. The output is one HTML page\n"
-    "with no script, or JSON.\n"
+    "                    [--off-time MIN] [--data FILE] (-o OUT | --stdout) LOG\n"
+    "Compare two to eight logs side by side (QSOs, countries, zones, best rates,\n"
+    "on-time, QSOs per hour and so far, continents and zones by band, countries,\n"
+    "zones and calls only one log worked), or one LOG against a whole field of\n"
+    "logs: per clock hour and per figure, the field's median, 75th and 90th\n"
+    "percentile and the log's rank. The P-th percentile of N values is the value\n"
+    "at rank ceil(P/100 x N) in ascending order (nearest rank); the rank is 1 plus\n"
+    "the field's logs with a larger value. Every figure is the one the log's own\n"
+    "report shows. The output is one HTML page with no script, or JSON.\n"
     "\n"
     "Options:\n"
     "  --data FILE   country data file; default CQWW.DAT in the current folder,\n"
@@ -47,6 +50,8 @@ constexpr const char* kHelp =
     "  -o, --output OUT  write the page (or JSON) to OUT, replaced only when whole\n"
     "  --stdout      write it to standard output\n"
     "  --json        write JSON instead of the page\n"
+    "  --off-time MIN  a gap of MIN minutes or more between two QSOs is an off\n"
+    "                period, not on-time (default 30), as for report\n"
     "  --field DIR|LIST  the field: every file in the folder DIR, or the paths\n"
     "                listed one a line in the file LIST ('-': standard input); a\n"
     "                log that cannot be read is named on standard error and left out\n"
@@ -69,13 +74,16 @@ struct CompareOptions {
     std::optional<std::string> data, output, field;
     bool toStdout = false, json = false, sameCategory = false, help = false;
     std::optional<int> jobs;
+    int offTime = u_tavo300::DefaultOffTime;
     std::vector<std::string> logs;
 };
 
-int JobCount(const std::string& text) {
+// A whole positive decimal number for an option.
+int Positive(std::string_view option, const std::string& text, std::string_view what) {
     std::optional<std::int32_t> n = ParseInt32(text);
     if (!n || *n < 1 || text.find_first_not_of("0123456789") != std::string::npos)
-        throw Usage{"'--jobs' needs a positive number, not '" + text + "'"};
+        throw Usage{"'" + std::string(option) + "' needs a positive " + std::string(what) +
+                    ", not '" + text + "'"};
     return *n;
 }
 
@@ -114,9 +122,13 @@ CompareOptions Parse(const std::vector<std::string>& argv) {
         } else if (a == "--same-category") {
             o.sameCategory = true;
         } else if (a == "--jobs" || a == "-j") {
-            o.jobs = JobCount(value(a));
+            o.jobs = Positive("--jobs", value(a), "number");
         } else if (joined("--jobs")) {
-            o.jobs = JobCount(a.substr(7));
+            o.jobs = Positive("--jobs", a.substr(7), "number");
+        } else if (a == "--off-time") {
+            o.offTime = Positive(a, value(a), "number of minutes");
+        } else if (joined("--off-time")) {
+            o.offTime = Positive("--off-time", a.substr(11), "number of minutes");
         } else {
             throw Usage{"unknown option '" + a + "' for 'compare'"};
         }
@@ -160,9 +172,10 @@ private:
 };
 
 Analysed Analyse(const std::string& path, const std::string& name, bool withCalls, bool withHeaders,
-                 u_tavo300::LogPass& pass) {
+                 int offTime, u_tavo300::LogPass& pass) {
     Analysed a;
     try {
+        pass.SetOffThreshold(offTime);
         KeepSummary sink(pass, name);
         const ExecuteResult result =
             ExecuteLog(path, sink, cty_utl3::DefaultCountryDatabase(), pass);
@@ -224,7 +237,7 @@ int CompareSideBySide(const CompareOptions& o) {
         for (std::size_t j = 0; j < o.logs.size(); ++j) {
             if (j != i && ExtractFileName(o.logs[j]) == name) name = path;
         }
-        Analysed a = Analyse(path, name, true, true, u_tavo300::DefaultLogPass());
+        Analysed a = Analyse(path, name, true, true, o.offTime, u_tavo300::DefaultLogPass());
         if (!a.log) {
             std::cerr << "tavo: " << a.error << '\n';
             return kExitFailed;
@@ -234,7 +247,7 @@ int CompareSideBySide(const CompareOptions& o) {
     const u_tavo300::Comparison compared = u_tavo300::CompareLogs(std::move(logs));
     return WriteOutput(o, o.logs, [&](TextWriter& out) {
         if (o.json)
-            WriteCompareJson(out, compared);
+            tavo_json::WriteCompareJson(out, compared);
         else
             u_tavo300::WriteComparePage(out, compared);
     });
@@ -280,8 +293,8 @@ bool SameCategory(const std::vector<std::pair<std::string, std::string>>& own,
 
 int CompareWithField(const CompareOptions& o) {
     const std::string& path = o.logs[0];
-    Analysed own =
-        Analyse(path, std::string(ExtractFileName(path)), false, true, u_tavo300::DefaultLogPass());
+    Analysed own = Analyse(path, std::string(ExtractFileName(path)), false, true, o.offTime,
+                           u_tavo300::DefaultLogPass());
     if (!own.log) {
         std::cerr << "tavo: " << own.error << '\n';
         return kExitFailed;
@@ -311,8 +324,8 @@ int CompareWithField(const CompareOptions& o) {
         u_tavo300::LogPass pass;
         for (std::size_t i = next++; i < n; i = next++) {
             const std::string& log = (*paths)[i];
-            Analysed a =
-                Analyse(log, std::string(ExtractFileName(log)), false, o.sameCategory, pass);
+            Analysed a = Analyse(log, std::string(ExtractFileName(log)), false, o.sameCategory,
+                                 o.offTime, pass);
             if (!a.log) {
                 errors[i] = std::move(a.error);
             } else if (o.sameCategory && !SameCategory(own.categories, a.categories)) {
@@ -348,7 +361,7 @@ int CompareWithField(const CompareOptions& o) {
     compared.OtherCategory = otherCategory;
     return WriteOutput(o, o.logs, [&](TextWriter& out) {
         if (o.json)
-            WriteFieldJson(out, *own.log, compared);
+            tavo_json::WriteFieldJson(out, *own.log, compared);
         else
             u_tavo300::WriteFieldPage(out, *own.log, compared);
     });

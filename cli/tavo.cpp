@@ -37,9 +37,9 @@ constexpr const char* kUsage =
     "Analyse contest logs (zLog ALL, Cabrillo) by country, continent and hour.\n"
     "\n"
     "Commands:\n"
-    "  report [--html] [--jobs N] [--data FILE] LOG...\n"
+    "  report [--html] [--json] [--off-time MIN] [--jobs N] [--data FILE] LOG...\n"
     "                                   write LOG's report beside it (LOG with .tavo)\n"
-    "  report --stdout [--html] [--data FILE] LOG\n"
+    "  report --stdout [--html | --json] [--off-time MIN] [--data FILE] LOG\n"
     "                                   write the report to standard output instead\n"
     "  compare [--json] (-o OUT | --stdout) LOG LOG [LOG...]\n"
     "                                   compare two to eight logs side by side\n"
@@ -56,6 +56,10 @@ constexpr const char* kUsage =
     "                standard error, and nothing is written beside the log\n"
     "  --html        (report) also write the HTML page (LOG with .html); with\n"
     "                --stdout the page alone goes to standard output\n"
+    "  --json        (report) also write the figures as JSON (LOG with .json);\n"
+    "                with --stdout the JSON alone goes to standard output\n"
+    "  --off-time MIN  (report) a gap of MIN minutes or more between two QSOs is\n"
+    "                an off period; default 30\n"
     "  -j, --jobs N  (report) analyse N logs at a time; default: one per core\n"
     "  -o, --output OUT  (convert-cty) write to OUT instead of standard output\n"
     "  --help        show this help; COMMAND --help shows that command's\n"
@@ -78,8 +82,8 @@ struct CommandHelp {
 
 constexpr CommandHelp kCommandHelp[] = {
     {"report",
-     "report [--html] [--jobs N] [--data FILE] LOG...\n"
-     "       tavo report --stdout [--html] [--data FILE] LOG",
+     "report [--html] [--json] [--off-time MIN] [--jobs N] [--data FILE] LOG...\n"
+     "       tavo report --stdout [--html | --json] [--off-time MIN] [--data FILE] LOG",
      "Analyse each LOG (zLog ALL or Cabrillo) and write its report beside it: LOG\n"
      "without its last four characters, plus .tavo. The log itself is never changed.\n"
      "The outcome of each LOG goes to standard output when it worked, else to\n"
@@ -90,6 +94,10 @@ constexpr CommandHelp kCommandHelp[] = {
      "                the tables and QSO-per-hour charts, one file with no script\n"
      "                that opens offline and prints; with --stdout the page alone\n"
      "                goes to standard output, the text report is left out\n"
+     "  --json        also write the figures as JSON beside the report (LOG with\n"
+     "                .json); with --stdout the JSON alone goes to standard output\n"
+     "  --off-time MIN  a gap of MIN minutes or more between two QSOs is an off\n"
+     "                period (default 30)\n"
      "  -j, --jobs N  analyse N logs at a time (default: one per core); reports,\n"
      "                outcomes and their order are those of one at a time\n"},
     {"call", "call [--data FILE] CALL...",
@@ -135,6 +143,8 @@ struct Options {
     std::optional<std::string> output;
     bool toStdout = false;
     bool html = false;
+    bool json = false;
+    int offTime = u_tavo300::DefaultOffTime;
     std::optional<int> jobs;
     bool help = false;
     std::vector<std::string> args;
@@ -145,6 +155,14 @@ int JobCount(const std::string& text) {
     std::optional<std::int32_t> n = tavo::ParseInt32(text);
     if (!n || *n < 1 || text.find_first_not_of("0123456789") != std::string::npos)
         throw UsageError{"'--jobs' needs a positive number, not '" + text + "'"};
+    return *n;
+}
+
+// The off-time threshold: a whole positive number of minutes.
+int OffMinutes(const std::string& text) {
+    std::optional<std::int32_t> n = tavo::ParseInt32(text);
+    if (!n || *n < 1 || text.find_first_not_of("0123456789") != std::string::npos)
+        throw UsageError{"'--off-time' needs a positive number of minutes, not '" + text + "'"};
     return *n;
 }
 
@@ -172,6 +190,12 @@ Options Parse(const std::vector<std::string>& argv) {
             o.toStdout = true;
         } else if (a == "--html" && o.command == "report") {
             o.html = true;
+        } else if (a == "--json" && o.command == "report") {
+            o.json = true;
+        } else if (a == "--off-time" && o.command == "report") {
+            o.offTime = OffMinutes(value(a));
+        } else if (a.starts_with("--off-time=") && o.command == "report") {
+            o.offTime = OffMinutes(a.substr(11));
         } else if ((a == "--jobs" || a == "-j") && o.command == "report") {
             o.jobs = JobCount(value(a));
         } else if (a.starts_with("--jobs=") && o.command == "report") {
@@ -217,7 +241,8 @@ struct LogOutcome {
 std::vector<const u_tavo300::OutputKind*> OutputsOf(const Options& o) {
     std::vector<const u_tavo300::OutputKind*> kinds;
     for (const u_tavo300::OutputKind* kind : tavo::Outputs()) {
-        if (kind == &u_tavo300::TextReport || (kind->Name == "html" && o.html))
+        if (kind == &u_tavo300::TextReport || (kind->Name == "html" && o.html) ||
+            (kind->Name == "json" && o.json))
             kinds.push_back(kind);
     }
     return kinds;
@@ -227,6 +252,7 @@ std::vector<const u_tavo300::OutputKind*> OutputsOf(const Options& o) {
 LogOutcome ReportLog(const Options& o, const std::string& log, u_tavo300::LogPass& pass) {
     const std::string prefix = o.args.size() > 1 ? log + ": " : "";
     LogOutcome outcome;
+    pass.SetOffThreshold(o.offTime);
     try {
         const cty_utl3::CountryDatabase& db = cty_utl3::DefaultCountryDatabase();
         tavo::ExecuteResult result;
@@ -347,6 +373,8 @@ int Report(const Options& o) {
     if (o.args.empty()) throw UsageError{"'report' needs at least one LOG"};
     if (o.toStdout && o.args.size() != 1)
         throw UsageError{"'report --stdout' takes exactly one LOG"};
+    if (o.toStdout && o.html && o.json)
+        throw UsageError{"'report --stdout' writes either the page or the JSON, not both"};
     if (!LoadData(o)) return kExitFailed;
     const unsigned cores = std::thread::hardware_concurrency();
     int jobs = o.jobs ? *o.jobs : static_cast<int>(cores == 0 ? 1 : cores);

@@ -1,13 +1,14 @@
-// The comparison as JSON, written with a JSON library outside the core.
+// A comparison as JSON: each log's figures as its own report's JSON writes
+// them, and what the comparison adds (set differences, percentiles, ranks).
 #pragma once
 
 #include "analysis/compare.h"
 #include "platform/text_file.h"
 
-namespace tavo {
+namespace tavo_json {
 
-void WriteCompareJson(TextWriter& Out, const u_tavo300::Comparison& Compared);
-void WriteFieldJson(TextWriter& Out, const u_tavo300::CompareLog& Log,
+void WriteCompareJson(tavo::TextWriter& Out, const u_tavo300::Comparison& Compared);
+void WriteFieldJson(tavo::TextWriter& Out, const u_tavo300::CompareLog& Log,
                     const u_tavo300::FieldComparison& Field);
 
-}  // namespace tavo
+}  // namespace tavo_json

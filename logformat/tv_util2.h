@@ -72,6 +72,9 @@ struct QsoFields {
     std::string_view Hour;
     std::string_view Date;  // the full date, for a stamp that survives a month end
     std::string_view Call;
+    std::string_view Time;       // "hhmm" (Cabrillo) or "hh:mm" (zLog ALL), for the minute
+    std::string_view Mode;       // as written, still to be trimmed and upper-cased
+    std::string_view Frequency;  // Cabrillo's frequency field; empty where a line has none
 };
 
 // zLog lines and Cabrillo lines on the template's columns are cut by Layout;
@@ -106,7 +109,8 @@ private:
     std::string_view line_;
     int count_ = 0;
     int blocks_ = 0;
-    std::uint64_t starts_[kBlocks];  // the first blocks_ are set; left uninitialised, as lines are many
+    std::uint64_t
+        starts_[kBlocks];  // the first blocks_ are set; left uninitialised, as lines are many
     std::uint64_t ends_[kBlocks];
     int firstIndex_[kBlocks];  // index of the first token starting in the block
 };

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -62,54 +63,58 @@ TEST_F(Compare, TwoRealLogsMatchTheCheckedPageAndJson) {
     EXPECT_FALSE(fs::exists(dir.File("CQWW-CW-2005_7K1CPT.tavo"))) << "nothing beside the logs";
 }
 
-// The continent table, the country rows and the worked count of a log's own
-// text report, as a reader of the report would take them.
-struct ReportFigures {
-    int qsos = 0;
-    int countries = 0;
-    std::map<std::string, std::vector<int>> continents;  // by the JSON's abbreviation
-};
-
-ReportFigures ReadReport(const std::string& text, const std::string& status) {
-    ReportFigures r;
-    r.qsos = std::stoi(status.substr(status.find("Worked ") + 7));
+// The continent table of a log's own text report, by the JSON's abbreviations.
+std::map<std::string, std::vector<int>> ReportContinents(const std::string& text) {
     const std::map<std::string, std::string> abbr = {
         {"North America", "NA"}, {"South America", "SA"}, {"Europe", "EU"},
         {"Asia", "AS"},          {"Oceania", "OC"},       {"Africa", "AF"}};
+    std::map<std::string, std::vector<int>> rows;
     std::istringstream in(text);
-    bool countries = false;
     for (std::string line; std::getline(in, line);) {
-        if (line.starts_with("Px ")) countries = true;
-        if (countries && line.size() > 5 && line[5] == ':') ++r.countries;
         const std::size_t bar = line.find('|');
         if (bar == std::string::npos) continue;
-        std::string name = line.substr(0, bar);
-        name = name.substr(name.find_first_not_of(' '));
-        name = name.substr(0, name.find_last_not_of(' ') + 1);
-        if (!abbr.contains(name)) continue;
+        std::istringstream name(line.substr(0, bar));
+        std::string word, full;
+        while (name >> word) full += (full.empty() ? "" : " ") + word;
+        if (!abbr.contains(full)) continue;
         std::istringstream cells(line.substr(bar + 1, line.find('|', bar + 1) - bar - 1));
         for (std::string cell; cells >> cell;)
-            r.continents[abbr.at(name)].push_back(cell == "-" ? 0 : std::stoi(cell));
+            rows[abbr.at(full)].push_back(cell == "-" ? 0 : std::stoi(cell));
     }
-    return r;
+    return rows;
 }
 
 TEST_F(Compare, EachLogsFiguresAreThoseOfItsOwnReport) {
-    ProgramRun js = Tavo({"--json", "--stdout", Copy(kLogs[0]), Copy(kLogs[1])});
+    // A threshold of its own reaches every log's on-time, as in report.
+    ProgramRun js =
+        Tavo({"--json", "--stdout", "--off-time", "45", Copy(kLogs[0]), Copy(kLogs[1])});
     ASSERT_EQ(js.exitCode, 0) << js.err;
     const json j = json::parse(js.out);
     ASSERT_EQ(j["logs"].size(), 2u);
     for (std::size_t i = 0; i < 2; ++i) {
-        ProgramRun report = RunProgram(
-            kTavo, {"report", "--stdout", "--data", kCountries, kLogs[i]}, dir.Path().string());
-        ASSERT_EQ(report.exitCode, 0) << report.err;
-        const ReportFigures own = ReadReport(report.out, report.err);
+        auto report = [&](std::vector<std::string> args) {
+            args.insert(args.begin(), {"report", "--stdout", "--data", kCountries});
+            args.push_back(kLogs[i]);
+            ProgramRun run = RunProgram(kTavo, args, dir.Path().string());
+            EXPECT_EQ(run.exitCode, 0) << run.err;
+            return run.out;
+        };
+        const json own = json::parse(report({"--json", "--off-time", "45"}));
         const json& log = j["logs"][i];
-        EXPECT_EQ(log["name"], kLogs[i]);
-        EXPECT_EQ(log["qsos"], own.qsos);
-        EXPECT_EQ(log["countries"], own.countries);
-        ASSERT_EQ(own.continents.size(), 6u);
-        for (const auto& [k, cells] : own.continents) {
+        EXPECT_EQ(log["name"], own["log"]);
+        EXPECT_EQ(log["qsos"], own["qsos"]);
+        EXPECT_EQ(log["countries"], own["countries"].size());
+        EXPECT_EQ(log["zones"], own["zones"].size());
+        EXPECT_EQ(log["rates"]["best"], own["rates"]["best"]);
+        EXPECT_EQ(log["on_minutes"], own["off_time"]["on_minutes"]);
+        ASSERT_GT(own["off_time"]["on_minutes"], 0);
+        for (std::size_t z = 0; z < own["zones"].size(); ++z) {
+            for (const auto& [band, n] : log["zones_by_band"][z]["bands"].items())
+                EXPECT_EQ(n, own["zones"][z]["bands"].value(band, 0)) << kLogs[i] << " zone " << z;
+        }
+        const auto continents = ReportContinents(report({}));
+        ASSERT_EQ(continents.size(), 6u);
+        for (const auto& [k, cells] : continents) {
             std::vector<int> bands;
             for (const auto& [band, n] : log["continents"][k].items()) bands.push_back(n);
             EXPECT_EQ(bands, cells) << kLogs[i] << " " << k;
@@ -172,6 +177,10 @@ TEST_F(Compare, AFieldFromStandardInputGivesNearestRankPercentilesAndRanks) {
     // QSOs 1..5: ranks ceil(2.5)=3, ceil(3.75)=4, ceil(4.5)=5; two logs have more than 3.
     EXPECT_EQ(f["qsos"], json::parse(R"({"value":3,"median":3,"p75":4,"p90":5,"rank":3})"));
     EXPECT_EQ(f["countries"]["median"], 1);
+    EXPECT_EQ(f["zones"]["rank"], 1);
+    // One QSO a minute: each log's best 10 minutes is its QSOs, up to 10.
+    EXPECT_EQ(f["rates"][0], json::parse(R"({"minutes":10,"value":3,"median":3,"p75":4,"p90":5,
+                                             "rank":3})"));
 }
 
 TEST_F(Compare, RefusesWhatItCannotDo) {
