@@ -9,6 +9,8 @@
 #include <charconv>
 #include <optional>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "analysis/report_format.h"
 #include "common/paths.h"
@@ -43,7 +45,7 @@ tbody tr:nth-child(even){background:var(--zebra)}
 tbody th{font-weight:500}
 tfoot th,tfoot td{font-weight:600;border-top:2px solid var(--ink);border-bottom:0}
 td.z{color:#aab2bd}
-.sw{vertical-align:-1px;margin-right:7px}
+.sw,.key{vertical-align:-1px;margin-right:7px}
 .day{border-top:1px solid var(--rule);padding-top:14px;margin-top:14px}
 .day:first-of-type{border-top:0;padding-top:0;margin-top:0}
 figure{margin:0}
@@ -59,6 +61,11 @@ svg.chart{display:block;width:100%;height:auto}
 .legend{display:flex;flex-wrap:wrap;gap:4px 18px;list-style:none;margin:6px 0 0;padding:0;font-size:13px}
 .bands{display:grid;grid-template-columns:repeat(auto-fill,minmax(310px,1fr));gap:12px 20px;margin-top:14px}
 .empty{color:var(--muted);font-style:italic}
+.scope{margin:8px 0 0;color:var(--muted);font-size:13px}
+.pair{display:grid;grid-template-columns:repeat(auto-fill,minmax(380px,1fr));gap:12px 20px}
+.chart .best{fill-opacity:.16}
+.chart .line{fill:none;stroke-width:1.8}
+.calls{columns:8em;margin:6px 0 0;padding:0;list-style:none;font-family:ui-monospace,monospace}
 footer{color:var(--muted);font-size:12px;text-align:center;padding:0 0 18px}
 @media print{
 body{background:#fff;font-size:10.5px}
@@ -124,6 +131,23 @@ std::string BandHeads() {
     return heads;
 }
 
+// 12435 as "12,435", for the sentences people read.
+std::string Grouped(long long n) {
+    const std::string digits = Num(n);
+    std::string text;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && digits[i - 1] != '-' && (digits.size() - i) % 3 == 0) text += ',';
+        text += digits[i];
+    }
+    return text;
+}
+
+// What the design's tables cover: the first three chart days, by the HF bands.
+void WriteScope(tavo::TextWriter& out, const ContestModel& model) {
+    out.WriteLine("<p class=\"scope\">The first three chart days: " + Grouped(model.ChartedQsos) +
+                  " of " + Grouped(model.QsoCount) + " QSOs; band columns 1.9 to 28 MHz.</p>");
+}
+
 void WriteContinentTable(tavo::TextWriter& out, const ContestModel& model) {
     out.WriteLine("<section class=\"card\">");
     out.WriteLine("<h2>QSOs by continent</h2>");
@@ -146,6 +170,7 @@ void WriteContinentTable(tavo::TextWriter& out, const ContestModel& model) {
     sum += "<td>" + Num(model.QsoCount) + "</td><td></td></tr></tfoot>";
     out.WriteLine(sum);
     out.WriteLine("</table>");
+    WriteScope(out, model);
     out.WriteLine("</section>");
 }
 
@@ -159,9 +184,9 @@ void WriteCountryTable(tavo::TextWriter& out, const ContestModel& model) {
         BandHeads() + "<th scope=\"col\">ALL</th></tr></thead>");
     out.WriteLine("<tbody>");
     for (const CountryRow& country : model.Countries) {
-        std::string row =
-            "<tr><td class=\"name\">" + HtmlEscape(tavo::Trim(country.MainPrefix)) +
-            "</td><td class=\"name\">" + HtmlEscape(tavo::Trim(country.Name)) + "</td>";
+        std::string row = "<tr><td class=\"name\">" + HtmlEscape(tavo::Trim(country.MainPrefix)) +
+                          "</td><td class=\"name\">" + HtmlEscape(tavo::Trim(country.Name)) +
+                          "</td>";
         for (long long n : country.Bands) row += BandTd(n);
         row += "<td>" + Num(country.Total) + "</td></tr>";
         out.WriteLine(row);
@@ -183,6 +208,7 @@ void WriteCountryTable(tavo::TextWriter& out, const ContestModel& model) {
     summary("Countries", sums.Worked);
     out.WriteLine("</tfoot>");
     out.WriteLine("</table>");
+    WriteScope(out, model);
     out.WriteLine("</section>");
 }
 
@@ -306,9 +332,25 @@ void WriteLegend(tavo::TextWriter& out) {
     out.WriteLine(legend + "</ul>");
 }
 
+std::string ClockName(const ContestModel& model) { return model.UtcClock ? "UTC" : "log time"; }
+
+// "2012-11-24 07:52 UTC": a stamp as people read it, on the log's clock.
+std::string When(const ContestModel& model, std::int64_t minute) {
+    std::string text = StampText(minute, false);
+    text[10] = ' ';
+    return text + " " + ClockName(model);
+}
+
+// A chart day's date and clock, from its earliest stamped QSO.
+std::string DayDate(const ContestModel& model, int day) {
+    const std::size_t d = static_cast<std::size_t>(day - 1);
+    if (d >= model.ChartDayDates.size() || model.ChartDayDates[d] == NoStamp) return "";
+    return " &middot; from " + When(model, model.ChartDayDates[d]);
+}
+
 void WriteChartDay(tavo::TextWriter& out, const ContestModel& model, int day) {
     out.WriteLine("<section class=\"day\">");
-    out.WriteLine("<h3>Day " + Num(day) + "</h3>");
+    out.WriteLine("<h3>Day " + Num(day) + DayDate(model, day) + "</h3>");
     const ChartBlock& all = model.AllBandDays[static_cast<std::size_t>(day - 1)];
     const long long total = all.Total;
     if (total == 0) {
@@ -321,11 +363,376 @@ void WriteChartDay(tavo::TextWriter& out, const ContestModel& model, int day) {
     WriteLegend(out);
     out.WriteLine("<div class=\"bands\">");
     for (const ChartBlock& block : model.BandDays[static_cast<std::size_t>(day - 1)]) {
-        WriteChart(out, model, block, kBandChart,
-                   "<b>" + TrimmedLabel(block.Band) + " MHz</b> &middot; " +
-                       Plural(block.Total, "QSO"));
+        WriteChart(
+            out, model, block, kBandChart,
+            "<b>" + TrimmedLabel(block.Band) + " MHz</b> &middot; " + Plural(block.Total, "QSO"));
     }
     out.WriteLine("</div>");
+    out.WriteLine("</section>");
+}
+
+// The whole log on one time axis, for the rate and the running totals.
+struct Timeline {
+    double width, height, left, right, top, bottom;
+    std::int64_t first = 0, span = 1;  // minutes
+    double plotW() const { return width - left - right; }
+    double plotH() const { return height - top - bottom; }
+    double base() const { return top + plotH(); }
+    double X(std::int64_t minute) const {
+        return left + plotW() * static_cast<double>(minute - first) / static_cast<double>(span);
+    }
+};
+
+Timeline TimelineOf(const ContestModel& model, double width, double height) {
+    Timeline t{width, height, 40, 10, 14, 34};
+    t.first = model.Progress.front().Minute;
+    t.span = static_cast<std::int64_t>(model.Progress.size()) * model.StepMinutes;
+    return t;
+}
+
+void WriteYAxis(tavo::TextWriter& out, const Timeline& t, long long top, long long step) {
+    for (long long v = 0; v <= top; v += step) {
+        const double y = t.base() - t.plotH() * static_cast<double>(v) / static_cast<double>(top);
+        if (v > 0)
+            out.WriteLine("<line class=\"grid\" x1=\"" + Coord(t.left) + "\" x2=\"" +
+                          Coord(t.width - t.right) + "\" y1=\"" + Coord(y) + "\" y2=\"" + Coord(y) +
+                          "\"/>");
+        out.WriteLine("<text x=\"" + Coord(t.left - 6) + "\" y=\"" + Coord(y + 4) +
+                      "\" text-anchor=\"end\">" + Num(v) + "</text>");
+    }
+}
+
+// Ticks at midnight, labelled with the date, and between them every few
+// hours, as many as the width allows.
+void WriteTimeAxis(tavo::TextWriter& out, const ContestModel& model, const Timeline& t) {
+    std::int64_t every = 10080;
+    for (std::int64_t step : {60, 180, 360, 720, 1440}) {
+        if (static_cast<double>(t.span / step) <= t.plotW() / 45) {
+            every = step;
+            break;
+        }
+    }
+    for (std::int64_t m = (t.first / every + 1) * every; m < t.first + t.span; m += every) {
+        if (m < t.first) continue;
+        const std::string x = Coord(t.X(m));
+        const std::string stamp = StampText(m, false);
+        const bool midnight = m % 1440 == 0;
+        out.WriteLine("<line class=\"grid\" x1=\"" + x + "\" x2=\"" + x + "\" y1=\"" +
+                      Coord(t.top) + "\" y2=\"" + Coord(t.base() + 4) + "\"/>");
+        out.WriteLine("<text x=\"" + x + "\" y=\"" + Coord(t.base() + 15) +
+                      "\" text-anchor=\"middle\">" +
+                      (midnight ? stamp.substr(5, 5) : stamp.substr(11, 2)) + "</text>");
+    }
+    out.WriteLine("<line class=\"axis\" x1=\"" + Coord(t.left) + "\" x2=\"" +
+                  Coord(t.width - t.right) + "\" y1=\"" + Coord(t.base()) + "\" y2=\"" +
+                  Coord(t.base()) + "\"/>");
+    out.WriteLine("<text x=\"" + Coord(t.left + t.plotW() / 2) + "\" y=\"" + Coord(t.height - 3) +
+                  "\" text-anchor=\"middle\">" + ClockName(model) + " (dates at midnight)</text>");
+}
+
+// The best-rate windows' colours: Okabe-Ito vermillion, reddish purple, bluish green.
+constexpr std::array<std::string_view, RateWindows.size()> kBestColours = {"#D55E00", "#CC79A7",
+                                                                           "#009E73"};
+
+std::string KeySwatch(std::string_view colour) {
+    return "<svg class=\"key\" width=\"12\" height=\"12\" aria-hidden=\"true\"><rect width=\"12\" "
+           "height=\"12\" rx=\"2\" fill=\"" +
+           std::string(colour) + "\"/></svg>";
+}
+
+void WriteRateChart(tavo::TextWriter& out, const ContestModel& model) {
+    Timeline t = TimelineOf(model, 760, 270);
+    t.top = 36;  // room for the best-rate labels, one line each
+    long long peak = 0;
+    for (const ProgressStep& step : model.Progress) peak = std::max(peak, step.Qsos);
+    const std::pair<long long, long long> scale = YScale(std::max<long long>(peak, 5), 5);
+    auto yOf = [&](long long n) {
+        return t.base() - t.plotH() * static_cast<double>(n) / static_cast<double>(scale.first);
+    };
+    out.WriteLine("<figure>");
+    out.WriteLine("<figcaption><b>QSOs per " + Num(model.StepMinutes) +
+                  " minutes</b> &middot; the whole log, " + ClockName(model) + "</figcaption>");
+    out.WriteLine("<svg class=\"chart\" id=\"rate-chart\" viewBox=\"0 0 " + Coord(t.width) + " " +
+                  Coord(t.height) + "\">");
+    WriteYAxis(out, t, scale.first, scale.second);
+    for (std::size_t w = 0; w < RateWindows.size(); ++w) {
+        const BestRate& best = model.BestRates[w];
+        if (best.Qsos == 0) continue;
+        const double x = t.X(best.Start);
+        const double width = std::max(t.X(best.Start + best.Minutes) - x, 1.0);
+        out.WriteLine("<rect class=\"best\" x=\"" + Coord(x) + "\" y=\"" + Coord(t.top) +
+                      "\" width=\"" + Coord(width) + "\" height=\"" + Coord(t.plotH()) +
+                      "\" fill=\"" + std::string(kBestColours[w]) + "\"><title>best " +
+                      Num(best.Minutes) + " minutes: " + Plural(best.Qsos, "QSO") + " from " +
+                      When(model, best.Start) + "</title></rect>");
+        out.WriteLine("<text class=\"v\" x=\"" + Coord(x + width / 2) + "\" y=\"" +
+                      Coord(10 + 10 * static_cast<double>(w)) + "\">" + Num(best.Minutes) +
+                      "</text>");
+    }
+    const double barW = std::max(t.plotW() / static_cast<double>(model.Progress.size()) * 0.8, 0.3);
+    for (const ProgressStep& step : model.Progress) {
+        if (step.Qsos == 0) continue;
+        const double y = yOf(step.Qsos);
+        out.WriteLine("<rect class=\"step\" x=\"" + Coord(t.X(step.Minute)) + "\" y=\"" + Coord(y) +
+                      "\" width=\"" + Coord(barW) + "\" height=\"" + Coord(t.base() - y) +
+                      "\" fill=\"#0072B2\"><title>" + When(model, step.Minute) + ": " +
+                      Plural(step.Qsos, "QSO") + "</title></rect>");
+    }
+    WriteTimeAxis(out, model, t);
+    out.WriteLine("</svg>");
+    out.WriteLine("</figure>");
+}
+
+void WriteBestRates(tavo::TextWriter& out, const ContestModel& model) {
+    out.WriteLine("<table id=\"best-rates\">");
+    out.WriteLine(
+        "<thead><tr><th scope=\"col\" class=\"name\">Best rate</th><th scope=\"col\">QSOs</th>"
+        "<th scope=\"col\">per hour</th><th scope=\"col\" class=\"name\">from</th></tr></thead>");
+    out.WriteLine("<tbody>");
+    for (std::size_t w = 0; w < RateWindows.size(); ++w) {
+        const BestRate& best = model.BestRates[w];
+        out.WriteLine("<tr><th scope=\"row\" class=\"name\">" + KeySwatch(kBestColours[w]) +
+                      Num(best.Minutes) + " minutes</th><td>" + Num(best.Qsos) + "</td><td>" +
+                      Num(best.Qsos * 60 / best.Minutes) + "</td><td class=\"name\">" +
+                      (best.Start == NoStamp ? "-" : When(model, best.Start)) + "</td></tr>");
+    }
+    out.WriteLine("</tbody>");
+    out.WriteLine("</table>");
+}
+
+// A running total as a line, one point at the end of each step.
+std::string Polyline(const Timeline& t, const ContestModel& model, long long top,
+                     long long ProgressStep::*field, std::string_view colour, std::string_view id) {
+    std::string points;
+    for (const ProgressStep& step : model.Progress) {
+        const double y =
+            t.base() - t.plotH() * static_cast<double>(step.*field) / static_cast<double>(top);
+        if (!points.empty()) points += ' ';
+        points += Coord(t.X(step.Minute + model.StepMinutes)) + "," + Coord(y);
+    }
+    return "<polyline class=\"line\" id=\"" + std::string(id) + "\" stroke=\"" +
+           std::string(colour) + "\" points=\"" + points + "\"/>";
+}
+
+void WriteRunningChart(tavo::TextWriter& out, const ContestModel& model, std::string_view title,
+                       std::initializer_list<std::tuple<long long ProgressStep::*, std::string_view,
+                                                        std::string_view, std::string_view>>
+                           lines) {
+    const Timeline t = TimelineOf(model, 380, 190);
+    long long peak = 0;
+    for (const auto& line : lines) {
+        for (const ProgressStep& step : model.Progress)
+            peak = std::max(peak, step.*std::get<0>(line));
+    }
+    const std::pair<long long, long long> scale = YScale(std::max<long long>(peak, 4), 4);
+    out.WriteLine("<figure>");
+    std::string caption = "<figcaption><b>" + std::string(title) + "</b>";
+    for (const auto& line : lines) {
+        const long long last = model.Progress.back().*std::get<0>(line);
+        caption += " &middot; " + KeySwatch(std::get<2>(line)) + std::string(std::get<1>(line)) +
+                   " " + Num(last);
+    }
+    out.WriteLine(caption + "</figcaption>");
+    out.WriteLine("<svg class=\"chart\" viewBox=\"0 0 " + Coord(t.width) + " " + Coord(t.height) +
+                  "\">");
+    WriteYAxis(out, t, scale.first, scale.second);
+    for (const auto& line : lines)
+        out.WriteLine(Polyline(t, model, scale.first, std::get<0>(line), std::get<2>(line),
+                               std::get<3>(line)));
+    WriteTimeAxis(out, model, t);
+    out.WriteLine("</svg>");
+    out.WriteLine("</figure>");
+}
+
+void WriteRates(tavo::TextWriter& out, const ContestModel& model) {
+    out.WriteLine("<section class=\"card\" id=\"rates\">");
+    out.WriteLine("<h2>Rate and progress</h2>");
+    if (model.Progress.empty()) {
+        out.WriteLine("<p class=\"empty\">No QSO has a date and time.</p>");
+        out.WriteLine("</section>");
+        return;
+    }
+    WriteRateChart(out, model);
+    WriteBestRates(out, model);
+    out.WriteLine("<div class=\"pair\">");
+    WriteRunningChart(out, model, "QSOs so far",
+                      {{&ProgressStep::TotalQsos, "QSOs", "#0072B2", "run-qsos"}});
+    WriteRunningChart(out, model, "Multipliers so far",
+                      {{&ProgressStep::Countries, "countries", "#D55E00", "run-countries"},
+                       {&ProgressStep::Zones, "zones", "#009E73", "run-zones"}});
+    out.WriteLine("</div>");
+    out.WriteLine(
+        "<p class=\"scope\">Every stamped QSO of the log, whatever its band or chart "
+        "day.</p>");
+    out.WriteLine("</section>");
+}
+
+constexpr std::string_view kEveryQso =
+    "<p class=\"scope\">Every QSO of the log, whatever its band or chart day.</p>";
+
+std::string FirstText(const ContestModel& model, const FirstWorked& first) {
+    if (first.Minute == NoStamp) return "-";
+    return When(model, first.Minute) + " &middot; " + std::string(BandName(first.Band));
+}
+
+void WriteZonesAndModes(tavo::TextWriter& out, const ContestModel& model) {
+    std::array<bool, Bands> used{};
+    for (const ZoneFigures& z : model.Zones) {
+        for (int b = 0; b < Bands; ++b)
+            used[static_cast<std::size_t>(b)] |= z.ByBand[static_cast<std::size_t>(b)] > 0;
+    }
+    out.WriteLine("<section class=\"card\">");
+    out.WriteLine("<h2>QSOs by CQ zone</h2>");
+    if (model.Zones.empty()) {
+        out.WriteLine("<p class=\"empty\">No QSO has a zone.</p>");
+    } else {
+        out.WriteLine("<table id=\"zones\">");
+        std::string head = "<thead><tr><th scope=\"col\" class=\"name\">Zone (MHz)</th>";
+        for (int b = 0; b < Bands; ++b) {
+            if (used[static_cast<std::size_t>(b)])
+                head += "<th scope=\"col\">" + std::string(BandName(b)) + "</th>";
+        }
+        out.WriteLine(head +
+                      "<th scope=\"col\">ALL</th><th scope=\"col\" class=\"name\">first worked</th>"
+                      "</tr></thead>");
+        out.WriteLine("<tbody>");
+        for (const ZoneFigures& z : model.Zones) {
+            std::string row = "<tr><th scope=\"row\" class=\"name\">" + Num(z.Zone) + "</th>";
+            for (int b = 0; b < Bands; ++b) {
+                if (used[static_cast<std::size_t>(b)])
+                    row += BandTd(z.ByBand[static_cast<std::size_t>(b)]);
+            }
+            out.WriteLine(row + "<td>" + Num(z.Total) + "</td><td class=\"name\">" +
+                          FirstText(model, z.First) + "</td></tr>");
+        }
+        out.WriteLine("</tbody>");
+        out.WriteLine("</table>");
+    }
+    out.WriteLine(kEveryQso);
+    out.WriteLine("</section>");
+    out.WriteLine("<section class=\"card\">");
+    out.WriteLine("<h2>QSOs by mode</h2>");
+    out.WriteLine("<table id=\"modes\">");
+    out.WriteLine(
+        "<thead><tr><th scope=\"col\" class=\"name\">Mode</th><th scope=\"col\">QSOs</th>"
+        "<th scope=\"col\">%</th></tr></thead>");
+    out.WriteLine("<tbody>");
+    for (const ModeCount& mode : model.Modes) {
+        const double share = static_cast<double>(mode.Qsos) / model.QsoCount * 100;
+        out.WriteLine("<tr><th scope=\"row\" class=\"name\">" +
+                      (mode.Mode.empty() ? std::string("(none)") : HtmlEscape(mode.Mode)) +
+                      "</th><td>" + Num(mode.Qsos) + "</td><td>" +
+                      std::string(tavo::Trim(Share(share))) + "%</td></tr>");
+    }
+    out.WriteLine("</tbody>");
+    out.WriteLine("</table>");
+    out.WriteLine(kEveryQso);
+    out.WriteLine("</section>");
+}
+
+void WriteOffTimes(tavo::TextWriter& out, const ContestModel& model) {
+    out.WriteLine("<section class=\"card\">");
+    out.WriteLine("<h2>Operating time</h2>");
+    if (model.FirstStamp == NoStamp) {
+        out.WriteLine("<p class=\"empty\">No QSO has a date and time.</p>");
+        out.WriteLine("</section>");
+        return;
+    }
+    out.WriteLine("<p id=\"on-time\">On the air <b>" + Num(model.OnMinutes / 60) + " h " +
+                  TwoDigits(static_cast<int>(model.OnMinutes % 60)) + " min</b> (" +
+                  Plural(model.OnMinutes, "minute") + ") between " + When(model, model.FirstStamp) +
+                  " and " + When(model, model.LastStamp) + ", less " +
+                  Plural(static_cast<long long>(model.OffPeriods.size()), "off period") +
+                  ": gaps of " + Plural(model.OffThreshold, "minute") +
+                  " or more between two QSOs.</p>");
+    if (!model.OffPeriods.empty()) {
+        out.WriteLine("<table id=\"off-periods\">");
+        out.WriteLine(
+            "<thead><tr><th scope=\"col\" class=\"name\">Off from</th><th scope=\"col\" "
+            "class=\"name\">to</th><th scope=\"col\">minutes</th></tr></thead>");
+        out.WriteLine("<tbody>");
+        for (const OffPeriod& off : model.OffPeriods)
+            out.WriteLine("<tr><td class=\"name\">" + When(model, off.Start) +
+                          "</td><td class=\"name\">" + When(model, off.End) + "</td><td>" +
+                          Num(off.Minutes()) + "</td></tr>");
+        out.WriteLine("</tbody>");
+        out.WriteLine("</table>");
+    }
+    out.WriteLine("</section>");
+}
+
+void WriteFirstWorked(tavo::TextWriter& out, const ContestModel& model) {
+    std::vector<const CountryFigures*> order;
+    for (const CountryFigures& c : model.WorkedCountries) {
+        if (c.First.Minute != NoStamp) order.push_back(&c);
+    }
+    // In the order they were worked; the table's order between equal times.
+    std::stable_sort(order.begin(), order.end(), [](const auto* a, const auto* b) {
+        return a->First.Minute < b->First.Minute;
+    });
+    out.WriteLine("<section class=\"card\">");
+    out.WriteLine("<h2>Countries in the order first worked</h2>");
+    if (order.empty()) {
+        out.WriteLine("<p class=\"empty\">No QSO with a country has a date and time.</p>");
+        out.WriteLine("</section>");
+        return;
+    }
+    out.WriteLine("<table id=\"first-worked\">");
+    out.WriteLine(
+        "<thead><tr><th scope=\"col\">#</th><th scope=\"col\" class=\"name\">first "
+        "worked</th><th scope=\"col\">MHz</th><th scope=\"col\" class=\"name\">Px</th>"
+        "<th scope=\"col\" class=\"name\">Country</th><th scope=\"col\">QSOs</th></tr>"
+        "</thead>");
+    out.WriteLine("<tbody>");
+    long long n = 0;
+    for (const CountryFigures* c : order)
+        out.WriteLine("<tr><td>" + Num(++n) + "</td><td class=\"name\">" +
+                      When(model, c->First.Minute) + "</td><td>" +
+                      std::string(BandName(c->First.Band)) + "</td><td class=\"name\">" +
+                      HtmlEscape(c->Prefix) + "</td><td class=\"name\">" + HtmlEscape(c->Name) +
+                      "</td><td>" + Num(c->Total) + "</td></tr>");
+    out.WriteLine("</tbody>");
+    out.WriteLine("</table>");
+    out.WriteLine("</section>");
+}
+
+// What the tables above leave out, so that no QSO silently vanishes.
+void WriteElsewhere(tavo::TextWriter& out, const ContestModel& model) {
+    out.WriteLine("<section class=\"card\" id=\"elsewhere\">");
+    out.WriteLine("<h2>Outside the tables</h2>");
+    std::string outside;
+    for (int b = HfBands; b < Bands; ++b) {
+        const long long n = model.BandTotals[static_cast<std::size_t>(b)];
+        if (n > 0)
+            outside += "<tr><th scope=\"row\" class=\"name\">" + std::string(BandName(b)) +
+                       "</th><td>" + Num(n) + "</td></tr>";
+    }
+    if (outside.empty()) {
+        out.WriteLine("<p>Every QSO is on an HF band, 1.9 to 28 MHz.</p>");
+    } else {
+        out.WriteLine("<table id=\"outside-hf\">");
+        out.WriteLine(
+            "<thead><tr><th scope=\"col\" class=\"name\">Outside HF (MHz)</th>"
+            "<th scope=\"col\">QSOs</th></tr></thead>");
+        out.WriteLine("<tbody>" + outside + "</tbody>");
+        out.WriteLine("</table>");
+    }
+    out.WriteLine(
+        "<p id=\"unknown-qsos\">" + Plural(model.UnknownQsos, "QSO") +
+        " with a call of no country" +
+        (model.UnknownCalls.empty()
+             ? std::string(".")
+             : ", " + Plural(static_cast<long long>(model.UnknownCalls.size()), "distinct call") +
+                   ":") +
+        "</p>");
+    if (!model.UnknownCalls.empty()) {
+        std::string calls = "<ul class=\"calls\" id=\"unknown-calls\">";
+        for (const std::string& call : model.UnknownCalls)
+            calls += "<li>" + HtmlEscape(call) + "</li>";
+        out.WriteLine(calls + "</ul>");
+    }
+    out.WriteLine("<p id=\"unstamped\">" + Plural(model.Unstamped, "QSO") +
+                  " without a real date and time, left out of the rates and times.</p>");
     out.WriteLine("</section>");
 }
 
@@ -335,13 +742,21 @@ void WriteHeader(tavo::TextWriter& out, const ContestModel& model, const std::st
     out.WriteLine("<h1>" + name + "</h1>");
     out.WriteLine("<p class=\"status\">" + WorkedStatus(model.QsoCount, model.Format) + "</p>");
     const BestHour& best = model.Best;
+    long long bandCountries = 0;
+    for (long long n : model.Columns.Worked) bandCountries += n;
     std::string facts = "<ul class=\"facts\">";
-    facts += "<li><b>" + Num(model.QsoCount) + "</b>stations worked</li>";
-    facts += "<li><b>" + Num(static_cast<long long>(model.Countries.size())) + "</b>countries</li>";
+    facts += "<li id=\"fact-qsos\"><b>" + Num(model.QsoCount) + "</b>QSOs</li>";
+    facts += "<li id=\"fact-countries\"><b>" +
+             Num(static_cast<long long>(model.WorkedCountries.size())) +
+             "</b>distinct countries</li>";
+    facts += "<li id=\"fact-band-countries\"><b>" + Num(bandCountries) +
+             "</b>countries summed per band</li>";
+    facts += "<li id=\"fact-zones\"><b>" + Num(static_cast<long long>(model.Zones.size())) +
+             "</b>zones</li>";
     facts += "<li><b>" + Num(model.ChartDay) + "</b>chart days</li>";
     if (best.Qsos > 0)
-        facts += "<li><b>" + Num(best.Qsos) + "</b>best hour: day " + Num(best.Day) + ", hour " +
-                 TwoDigits(best.Hour) + "</li>";
+        facts += "<li><b>" + Num(best.Qsos) + "</b>best clock hour: day " + Num(best.Day) +
+                 ", hour " + TwoDigits(best.Hour) + "</li>";
     out.WriteLine(facts + "</ul>");
     out.WriteLine("</header>");
 }
@@ -410,6 +825,11 @@ void WriteHtmlReport(tavo::TextWriter& Page, const ContestModel& Model) {
     for (int d = 1; d <= Model.ChartDay; ++d) WriteChartDay(Page, Model, d);
     if (Model.ChartDay == 0) Page.WriteLine("<p class=\"empty\">The log has no QSO.</p>");
     Page.WriteLine("</section>");
+    WriteRates(Page, Model);
+    WriteZonesAndModes(Page, Model);
+    WriteOffTimes(Page, Model);
+    WriteFirstWorked(Page, Model);
+    WriteElsewhere(Page, Model);
     Page.WriteLine("</main>");
     Page.WriteLine("<footer>Written by Tavo " TAVO_VERSION
                    " from the same pass as the text report.</footer>");

@@ -2,7 +2,9 @@
 # The HTML report in a real browser: headless Chromium loads the pages that
 # tavo wrote for real logs from disk. The rendered DOM must hold one bar per
 # non-empty hour cell of the text report's time charts and a legend of six
-# continents per chart day, the console must stay silent, and a screenshot
+# continents per chart day, the new sections must show what the JSON of the
+# same pass holds (rate bars, best-rate marks, running totals, zones, off
+# periods, first-worked rows), the console must stay silent, and a screenshot
 # must come out.
 # Usage: html_report_in_chromium.sh TAVO SOURCE_DIR WORK_DIR
 set -euo pipefail
@@ -54,14 +56,14 @@ count() { { grep -o "$1" "$2" || true; } | wc -l; }
 
 for log in CQWW-CW-2012_2E0ZSE.log NAQP_cw_2025_K3AJ.log; do
   cp "$source/tests/data/$log" "$dir/"
-  "$tavo" report --html --data "$source/tests/data/zServer_CQWW.DAT" "$dir/$log" >/dev/null
+  "$tavo" report --html --json --data "$source/tests/data/zServer_CQWW.DAT" "$dir/$log" >/dev/null
   base=$dir/${log%.*}
   page=$base.html
   [ -s "$page" ] || fail "$log: no page"
 
   chromium_run --dump-dom "file://$page" >"$base.dom" 2>"$base.dom.log" ||
     fail "$log: chromium could not dump the DOM (see $base.dom.log)"
-  chromium_run --screenshot="$base.png" --window-size=1000,4400 "file://$page" \
+  chromium_run --screenshot="$base.png" --window-size=1000,9000 "file://$page" \
     >/dev/null 2>"$base.png.log" || fail "$log: chromium could not take a screenshot"
 
   # The browser built the page, not an error page: its title and tables are there.
@@ -85,6 +87,31 @@ for log in CQWW-CW-2012_2E0ZSE.log NAQP_cw_2025_K3AJ.log; do
     grep -q "</svg>$name</li>" "$base.dom" || fail "$log: no legend entry '$name'"
   done
   if grep -Eq '(src|href)=' "$base.dom"; then fail "$log: the page refers to another file"; fi
+  python3 - "$base.dom" "$base.json" <<'PY' || fail "$log: the page's new sections differ from its JSON"
+import json, re, sys
+dom, doc = open(sys.argv[1], encoding='utf-8').read(), json.load(open(sys.argv[2]))
+def rows(table):
+    m = re.search(r'<table id="%s">.*?<tbody>(.*?)</tbody>' % table, dom, re.S)
+    return len(re.findall(r'<tr>', m.group(1))) if m else 0
+series = doc['rates']['series']
+checks = {
+    'rate bars': (len(re.findall(r'<rect class="step"', dom)), sum(1 for s in series if s['qsos'])),
+    'best-rate marks': (len(re.findall(r'<rect class="best"', dom)),
+                        sum(1 for b in doc['rates']['best'] if b['qsos'])),
+    'zone rows': (rows('zones'), len(doc['zones'])),
+    'mode rows': (rows('modes'), len(doc['modes'])),
+    'off periods': (rows('off-periods'), len(doc['off_time']['periods'])),
+    'first-worked rows': (rows('first-worked'), sum(1 for c in doc['countries'] if c['first'])),
+}
+for line in ('run-qsos', 'run-countries', 'run-zones'):
+    m = re.search(r'<polyline[^>]*id="%s"[^>]*points="([^"]*)"' % line, dom)
+    checks[line + ' points'] = (len(m.group(1).split()) if m else -1, len(series))
+bad = {k: v for k, v in checks.items() if v[0] != v[1]}
+print('  ' + ', '.join('%s %d' % (k, v[0]) for k, v in checks.items()))
+if bad:
+    print('  page vs JSON:', bad, file=sys.stderr)
+    sys.exit(1)
+PY
 
   if grep -h 'CONSOLE' "$base.dom.log" "$base.png.log"; then
     fail "$log: the console has messages"

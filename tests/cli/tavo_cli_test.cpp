@@ -44,7 +44,9 @@ protected:
 TEST_F(TavoCli, HelpAndVersionGoToStandardOutput) {
     ProgramRun help = Tavo({"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_NE(help.out.find("report [--html] [--jobs N] [--data FILE] LOG..."), std::string::npos);
+    EXPECT_NE(
+        help.out.find("report [--html] [--json] [--off-time MIN] [--jobs N] [--data FILE] LOG..."),
+        std::string::npos);
     EXPECT_EQ(help.err, "");
     ProgramRun version = Tavo({"--version"});
     EXPECT_EQ(version.exitCode, 0);
@@ -64,7 +66,9 @@ TEST_F(TavoCli, HelpAndVersionGoToStandardOutput) {
 
 TEST_F(TavoCli, EveryCommandExplainsItselfAfterHelp) {
     for (const auto& [command, synopsis] : std::vector<std::pair<std::string, std::string>>{
-             {"report", "Usage: tavo report [--html] [--jobs N] [--data FILE] LOG..."},
+             {"report",
+              "Usage: tavo report [--html] [--json] [--off-time MIN] [--jobs N] [--data FILE] "
+              "LOG..."},
              {"call", "Usage: tavo call [--data FILE] CALL..."},
              {"data", "Usage: tavo data [--data FILE]"},
              {"convert-cty", "Usage: tavo convert-cty CTY.DAT [-o OUT]"}}) {
@@ -100,6 +104,9 @@ TEST_F(TavoCli, UsageErrorsExitTwoWithOneLineOnStandardError) {
                                                {"call", "--stdout", "JA1ABC"},
                                                {"report", "--html"},
                                                {"report", "--html", "--stdout", "a.cbr", "b.cbr"},
+                                               {"report", "--off-time", "0", "a.cbr"},
+                                               {"report", "--off-time=9x", "a.cbr"},
+                                               {"report", "--stdout", "--html", "--json", "a.cbr"},
                                                {"data", "--html"}}) {
         ProgramRun run = Tavo(args);
         EXPECT_EQ(run.exitCode, 2) << (args.empty() ? "(none)" : args[0]);
@@ -214,8 +221,10 @@ TEST_F(TavoCli, CallShowsTheTestTextForEachCallsign) {
 TEST_F(TavoCli, DataNamesTheFileAndItsCounts) {
     ProgramRun run = Tavo({"data"});
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, "Data File:CQWW.DAT\nCountry:4   PX:5\nForm:CQWW.DAT\nVersion:test countries\n");
-    std::string other = dir.Write("other.dat", Lines({"", CountryHeader("Japan", "25", "JA"), "JA;", "end of file"}));
+    EXPECT_EQ(run.out,
+              "Data File:CQWW.DAT\nCountry:4   PX:5\nForm:CQWW.DAT\nVersion:test countries\n");
+    std::string other = dir.Write(
+        "other.dat", Lines({"", CountryHeader("Japan", "25", "JA"), "JA;", "end of file"}));
     ProgramRun explicitFile = Tavo({"data", "--data", other});
     EXPECT_EQ(explicitFile.out, "Data File:" + other + "\nCountry:1   PX:1\nForm:CQWW.DAT\n");
     EXPECT_EQ(Tavo({"data", "--data=" + other}).out, explicitFile.out);
@@ -235,9 +244,10 @@ TEST_F(TavoCli, CallWithACtyDatShowsTheEntryThatMatched) {
     std::string cty = dir.Write("cty.dat", SmallCtyDat());
     ProgramRun run = Tavo({"call", "--data", cty, "dl1xx/p", "DL1XX", "DL1XX/MM"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.out, "Call : DL1XX/P\n\nPJ7 : Sint Maarten\nZone:9 [South America]\n\n"
-                       "Call : DL1XX\n\nDL : Fed. Rep. of Germany\nZone:14 [Europe]\n\n"
-                       "Call : DL1XX/MM\n\nDL : Fed. Rep. of Germany\nZone:14 [Europe]\n");
+    EXPECT_EQ(run.out,
+              "Call : DL1XX/P\n\nPJ7 : Sint Maarten\nZone:9 [South America]\n\n"
+              "Call : DL1XX\n\nDL : Fed. Rep. of Germany\nZone:14 [Europe]\n\n"
+              "Call : DL1XX/MM\n\nDL : Fed. Rep. of Germany\nZone:14 [Europe]\n");
 }
 
 TEST_F(TavoCli, AMalformedCtyDatStopsEveryCommandNamingItsLine) {
@@ -250,7 +260,9 @@ TEST_F(TavoCli, AMalformedCtyDatStopsEveryCommandNamingItsLine) {
                                           {"report", "--data", cty, log}}) {
         ProgramRun run = Tavo(args);
         EXPECT_EQ(run.exitCode, 1) << args[0];
-        EXPECT_EQ(run.err, "tavo: " + cty + ":6: item \"PJ7(99)\": CQ zone \"99\" is not a number from 1 to 40\n")
+        EXPECT_EQ(
+            run.err,
+            "tavo: " + cty + ":6: item \"PJ7(99)\": CQ zone \"99\" is not a number from 1 to 40\n")
             << args[0];
         EXPECT_EQ(run.out, "") << args[0];
     }
@@ -290,7 +302,8 @@ TEST_F(TavoCli, AnInstalledTavoFindsItsDataInTheShareFolder) {
     const std::string installed = prefix.Write("share/tavo/CQWW.DAT", CountryFile());
     ProgramRun run = RunProgram(program.string(), {"data"}, dir.Path().string());
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.out, "Data File:" + installed + "\nCountry:4   PX:5\nForm:CQWW.DAT\nVersion:test countries\n");
+    EXPECT_EQ(run.out, "Data File:" + installed +
+                           "\nCountry:4   PX:5\nForm:CQWW.DAT\nVersion:test countries\n");
 
     // The current folder's own file still wins.
     dir.Write("CQWW.DAT", Lines({"t", CountryHeader("Japan", "25", "JA"), "JA;", "end of file"}));
@@ -316,10 +329,12 @@ TEST_F(TavoCli, ConvertCtyWritesAFileTheLoaderReads) {
     EXPECT_EQ(run.exitCode, 0) << run.err;
     ProgramRun data = Tavo({"data", "--data", dir.File("converted.dat")});
     EXPECT_EQ(data.out, "Data File:" + dir.File("converted.dat") +
-                            "\nCountry:2   PX:7\nForm:CQWW.DAT\nVersion:CQWW.DAT converted from cty.dat version 20260101\n");
+                            "\nCountry:2   PX:7\nForm:CQWW.DAT\nVersion:CQWW.DAT converted from "
+                            "cty.dat version 20260101\n");
     // The same cty.dat taken directly: its version, and the exact call kept.
-    EXPECT_EQ(Tavo({"data", "--data", cty}).out,
-              "Data File:" + cty + "\nCountry:2   PX:7\nForm:cty.dat   Exact:1\nVersion:20260101\n");
+    EXPECT_EQ(
+        Tavo({"data", "--data", cty}).out,
+        "Data File:" + cty + "\nCountry:2   PX:7\nForm:cty.dat   Exact:1\nVersion:20260101\n");
     ProgramRun toStdout = Tavo({"convert-cty", cty});
     EXPECT_EQ(toStdout.out, ReadBytes(dir.File("converted.dat")));
     ProgramRun missing = Tavo({"convert-cty", dir.File("none.dat"), "-o", dir.File("out.dat")});
@@ -398,6 +413,27 @@ TEST_F(TavoCli, HtmlPutsThePageBesideAnUnchangedReport) {
     EXPECT_FALSE(fs::exists(dir.File("cq 2012.html")));
 }
 
+TEST_F(TavoCli, JsonGoesBesideTheLogOrAloneToStandardOutput) {
+    std::string log = dir.Write("cq.cbr", TwoQsoLog());
+    ProgramRun run = Tavo({"report", "--json", "--off-time", "45", log});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "Worked 2 stations / File type Cabrillo\n");
+    EXPECT_TRUE(fs::exists(dir.File("cq.tavo")));
+    EXPECT_FALSE(fs::exists(dir.File("cq.html")));
+    const std::string json = ReadBytes(dir.File("cq.json"));
+    EXPECT_NE(json.find("\"qsos\": 2,"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"threshold_minutes\": 45,"), std::string::npos) << json;
+
+    fs::remove(dir.File("cq.tavo"));
+    fs::remove(dir.File("cq.json"));
+    ProgramRun toStdout = Tavo({"report", "--stdout", "--json", "--off-time=45", log});
+    EXPECT_EQ(toStdout.exitCode, 0);
+    EXPECT_EQ(toStdout.out, json);
+    EXPECT_EQ(toStdout.err, "Worked 2 stations / File type Cabrillo\n");
+    EXPECT_FALSE(fs::exists(dir.File("cq.tavo")));
+    EXPECT_FALSE(fs::exists(dir.File("cq.json")));
+}
+
 TEST_F(TavoCli, APageThatCannotBeCreatedFailsTheLogAsAReportWould) {
     std::string log = dir.Write("cq.cbr", TwoQsoLog());
     fs::create_directory(dir.File("cq.html"));
@@ -410,7 +446,7 @@ TEST_F(TavoCli, APageThatCannotBeCreatedFailsTheLogAsAReportWould) {
 }
 
 TEST_F(TavoCli, ABatchOfPagesOnTwoJobsIsWhatOneJobWrites) {
-    std::vector<std::string> args = {"report", "--html", "--jobs", "1"};
+    std::vector<std::string> args = {"report", "--html", "--json", "--jobs", "1"};
     std::vector<std::string> names;
     for (int i = 0; i < 8; ++i) {
         std::string qsos;
@@ -421,26 +457,27 @@ TEST_F(TavoCli, ABatchOfPagesOnTwoJobsIsWhatOneJobWrites) {
         names.push_back("log" + std::to_string(i));
         args.push_back(dir.Write(names.back() + ".cbr", CabrilloLog(qsos)));
     }
-    args.insert(args.begin() + 6, dir.File("missing.cbr"));
+    args.insert(args.begin() + 7, dir.File("missing.cbr"));
     ProgramRun one = Tavo(args);
     EXPECT_EQ(one.exitCode, 1);
     std::vector<std::string> outputs;
     for (const std::string& name : names) {
-        for (const char* ext : {".tavo", ".html"}) {
+        for (const char* ext : {".tavo", ".html", ".json"}) {
             outputs.push_back(ReadBytes(dir.File(name + ext)));
             fs::remove(dir.File(name + ext));
         }
     }
-    EXPECT_NE(outputs.back().find("<h3>Day 2</h3>"), std::string::npos);
+    EXPECT_NE(outputs[outputs.size() - 2].find("<h3>Day 2 &middot; from 2012-11-25 "),
+              std::string::npos);
 
-    args[3] = "2";
+    args[4] = "2";
     ProgramRun two = Tavo(args);
     EXPECT_EQ(two.exitCode, one.exitCode);
     EXPECT_EQ(two.out, one.out);
     EXPECT_EQ(two.err, one.err);
     std::size_t i = 0;
     for (const std::string& name : names) {
-        for (const char* ext : {".tavo", ".html"})
+        for (const char* ext : {".tavo", ".html", ".json"})
             EXPECT_TRUE(ReadBytes(dir.File(name + ext)) == outputs[i++]) << name << ext;
     }
 }
@@ -525,10 +562,10 @@ TEST_F(TavoCli, LogsSharingAReportNameAreReportedOnce) {
         EXPECT_EQ(run.out, cbr + ": Worked 2 stations / File type Cabrillo\n" + other +
                                ": Worked 2 stations / File type Cabrillo\n")
             << jobs;
-        EXPECT_EQ(run.err, "tavo: " + all + ": its report " + dir.File("a.tavo") +
-                               " is that of " + cbr + " already\n" + "tavo: " + dotted +
-                               ": its report " + (dir.Path() / "." / "a.tavo").string() +
-                               " is that of " + cbr + " already\n")
+        EXPECT_EQ(run.err, "tavo: " + all + ": its report " + dir.File("a.tavo") + " is that of " +
+                               cbr + " already\n" + "tavo: " + dotted + ": its report " +
+                               (dir.Path() / "." / "a.tavo").string() + " is that of " + cbr +
+                               " already\n")
             << jobs;
         EXPECT_NE(ReadBytes(dir.File("a.tavo")).find("logfile=a.cbr"), std::string::npos) << jobs;
     }
@@ -537,11 +574,11 @@ TEST_F(TavoCli, LogsSharingAReportNameAreReportedOnce) {
 // A full standard output is an error like a full disk for a report.
 TEST_F(TavoCli, AStandardOutputThatCannotBeWrittenFailsTheCommand) {
     const std::string log = dir.Write("cq.cbr", TwoQsoLog());
-    const std::string cty = dir.Write("cty.dat", "Japan:  25:  45:  AS:   36.40:  -138.38:    -9.0:  JA:\n    JA;\n");
+    const std::string cty =
+        dir.Write("cty.dat", "Japan:  25:  45:  AS:   36.40:  -138.38:    -9.0:  JA:\n    JA;\n");
     Streams full{"/dev/null", "/dev/full"};
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {"call", "JA1ABC"}, {"data"}, {"report", log}, {"--help"},
-             {"convert-cty", cty}}) {
+             {"call", "JA1ABC"}, {"data"}, {"report", log}, {"--help"}, {"convert-cty", cty}}) {
         ProgramRun run = RunProgram(kTavo, args, dir.Path().string(), full);
         EXPECT_EQ(run.exitCode, 1) << args[0];
         EXPECT_EQ(run.err, "tavo: standard output: No space left on device\n") << args[0];
@@ -557,7 +594,8 @@ TEST_F(TavoCli, AFullDiskLeavesTheEarlierReportWhole) {
     if (::geteuid() != 0) GTEST_SKIP() << "not root: cannot mount a small tmpfs";
     const fs::path disk = dir.Path() / "disk";
     fs::create_directory(disk);
-    const std::string mount = "mount -t tmpfs -o size=64k tmpfs '" + disk.string() + "' 2>/dev/null";
+    const std::string mount =
+        "mount -t tmpfs -o size=64k tmpfs '" + disk.string() + "' 2>/dev/null";
     if (std::system(mount.c_str()) != 0) GTEST_SKIP() << "mounting a tmpfs failed";
     struct Unmount {
         fs::path at;
@@ -586,7 +624,8 @@ TEST_F(TavoCli, AFullDiskLeavesTheEarlierReportWhole) {
     EXPECT_EQ(NamesIn(disk), before);
     EXPECT_EQ(ReadBytes(log), CabrilloLog(qsos));
     // A conversion to that disk fails the same way.
-    const std::string cty = dir.Write("cty.dat", "Japan:  25:  45:  AS:   36.40:  -138.38:    -9.0:  JA:\n    JA;\n");
+    const std::string cty =
+        dir.Write("cty.dat", "Japan:  25:  45:  AS:   36.40:  -138.38:    -9.0:  JA:\n    JA;\n");
     const std::string data = (disk / "CQWW.DAT").string();
     ProgramRun convert = Tavo({"convert-cty", cty, "-o", data});
     EXPECT_EQ(convert.exitCode, 1);
