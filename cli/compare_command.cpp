@@ -359,7 +359,10 @@ int CompareWithField(const CompareOptions& o) {
     std::cerr << std::flush;
     u_tavo300::FieldComparison compared = u_tavo300::CompareWithField(*own.log, field, skipped);
     compared.OtherCategory = otherCategory;
-    return WriteOutput(o, o.logs, [&](TextWriter& out) {
+    // Nor is it written over a log of the field.
+    std::vector<std::string> logs = std::move(*paths);
+    logs.push_back(path);
+    return WriteOutput(o, logs, [&](TextWriter& out) {
         if (o.json)
             tavo_json::WriteFieldJson(out, *own.log, compared);
         else

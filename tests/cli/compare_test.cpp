@@ -167,6 +167,14 @@ TEST_F(Compare, AFieldFromStandardInputGivesNearestRankPercentilesAndRanks) {
     EXPECT_EQ(f["hours"][0]["hour"], "2024-11-30T01:00Z");
     EXPECT_EQ(f["hours"][0]["rank"], 5);
 
+    // The output never replaces a log of the field either.
+    const std::string low1 = ReadBytes(dir.File("low1.log"));
+    EXPECT_EQ(RunProgram(kTavo, {"compare", "--field", "-", "-o", dir.File("low1.log"), own},
+                         dir.Path().string(), fromList)
+                  .exitCode,
+              1);
+    EXPECT_EQ(ReadBytes(dir.File("low1.log")), low1);
+
     ProgramRun low =
         RunProgram(kTavo, {"compare", "--json", "--stdout", "--same-category", "--field", "-", own},
                    dir.Path().string(), fromList);
