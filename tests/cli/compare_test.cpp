@@ -193,6 +193,16 @@ TEST_F(Compare, AFieldFromStandardInputGivesNearestRankPercentilesAndRanks) {
 
 TEST_F(Compare, RefusesWhatItCannotDo) {
     const std::string a = Copy(kLogs[0]);
+    ProgramRun help = Tavo({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.starts_with("Usage: tavo compare ")) << help.out;
+    EXPECT_NE(help.out.find("ceil(P/100 x N)"), std::string::npos) << "the percentile rule";
+    // An empty field has no percentiles, and the log stands first.
+    dir.Write("empty.txt", "");
+    const json alone =
+        json::parse(Tavo({"--json", "--stdout", "--field", dir.File("empty.txt"), a}).out);
+    EXPECT_EQ(alone["field"]["qsos"],
+              json::parse(R"({"value":161,"median":null,"p75":null,"p90":null,"rank":1})"));
     EXPECT_EQ(Tavo({"--stdout", a}).exitCode, 2) << "one log alone";
     EXPECT_EQ(Tavo({a, a}).exitCode, 2) << "no output named";
     ProgramRun onto = Tavo({"-o", a, a, Copy(kLogs[1])});
