@@ -30,8 +30,9 @@ p.note{color:var(--muted);margin:6px 0 0}
 table{border-collapse:collapse;width:100%;font-variant-numeric:tabular-nums}
 th,td{padding:3px 9px;text-align:right;border-bottom:1px solid var(--rule);white-space:nowrap}
 th.name,td.name{text-align:left}
+td.name{white-space:normal;overflow-wrap:anywhere}
 td.list{text-align:left;white-space:normal;font-size:13px}
-thead th{background:#fff;border-bottom:2px solid var(--ink);font-weight:600}
+thead th{background:#fff;border-bottom:2px solid var(--ink);font-weight:600;white-space:normal}
 tbody tr:nth-child(even){background:var(--zebra)}
 tbody th{font-weight:500}
 tfoot th,tfoot td{font-weight:600;border-top:2px solid var(--ink);border-bottom:0}
