@@ -93,16 +93,36 @@ std::int64_t FloorTo(std::int64_t minute, std::int64_t step) {
     return (q * step > minute ? q - 1 : q) * step;
 }
 
-void AddCounts(ContestModel& model, const LogPass& pass, const cty_utl3::CountryDatabase& db) {
+// The stamped QSOs of one minute.
+struct MinuteRun {
+    std::int64_t Minute;
+    long long Qsos;
+};
+
+// One sweep over the records for every count; the stamps come back as runs
+// of one minute each, in time order, for the figures over time.
+std::vector<MinuteRun> AddCounts(ContestModel& model, const LogPass& pass,
+                                 const cty_utl3::CountryDatabase& db) {
     std::vector<long long> modes(pass.Modes().size(), 0);
     std::array<CountryFigures, CountrySlots> countries{};
     constexpr int kZones = 100;
     std::array<ZoneFigures, kZones> zones{};
+    for (int d = 1; d <= model.ChartDay && d <= ChartDays; ++d)
+        model.ChartDayDates.push_back(pass.DayOpened(d));
+    std::vector<MinuteRun> runs;
+    bool sorted = true;
     for (const QsoRecord& r : pass.Records()) {
-        if (r.Minute == NoStamp) ++model.Unstamped;
-        if (r.ChartDay > 0) ++model.ChartedQsos;
         ++modes[static_cast<std::size_t>(r.Mode)];
         ++model.BandTotals[static_cast<std::size_t>(r.Band)];
+        if (r.Minute == NoStamp) {
+            ++model.Unstamped;
+        } else if (!runs.empty() && runs.back().Minute == r.Minute) {
+            ++runs.back().Qsos;
+        } else {
+            sorted = sorted && (runs.empty() || runs.back().Minute < r.Minute);
+            runs.push_back({r.Minute, 1});
+        }
+        model.ChartedQsos += r.ChartDay > 0;
         if (r.Country < 0) {
             ++model.UnknownQsos;
             continue;
@@ -139,33 +159,49 @@ void AddCounts(ContestModel& model, const LogPass& pass, const cty_utl3::Country
         model.Zones.push_back(z);
     }
     model.UnknownCalls = pass.UnknownCalls();
+    // Logs are written as they are worked: the sort is nearly never needed.
+    if (!sorted) {
+        std::sort(runs.begin(), runs.end(),
+                  [](const MinuteRun& a, const MinuteRun& b) { return a.Minute < b.Minute; });
+        std::size_t kept = 0;
+        for (std::size_t i = 1; i < runs.size(); ++i) {
+            if (runs[i].Minute == runs[kept].Minute)
+                runs[kept].Qsos += runs[i].Qsos;
+            else
+                runs[++kept] = runs[i];
+        }
+        runs.resize(kept + 1);
+    }
+    return runs;
 }
 
-void AddTimes(ContestModel& model, const LogPass& pass) {
-    std::vector<std::int64_t> stamps;
-    stamps.reserve(pass.Records().size());
-    for (const QsoRecord& r : pass.Records()) {
-        if (r.Minute != NoStamp) stamps.push_back(r.Minute);
-    }
-    std::sort(stamps.begin(), stamps.end());
+// Best rates in one walk over the minutes: each window's end moves on with
+// its start, and only a minute with QSOs can start a best window.
+void AddTimes(ContestModel& model, const std::vector<MinuteRun>& runs) {
     for (std::size_t w = 0; w < RateWindows.size(); ++w) {
         BestRate& best = model.BestRates[w];
         best.Minutes = RateWindows[w];
         std::size_t end = 0;
-        for (std::size_t i = 0; i < stamps.size(); ++i) {
-            while (end < stamps.size() && stamps[end] < stamps[i] + best.Minutes) ++end;
-            const auto n = static_cast<long long>(end - i);
-            if (n > best.Qsos) best = {best.Minutes, n, stamps[i]};
+        long long inside = 0;  // QSOs of runs[i..end)
+        for (std::size_t i = 0; i < runs.size(); ++i) {
+            for (; end < runs.size() && runs[end].Minute < runs[i].Minute + best.Minutes; ++end)
+                inside += runs[end].Qsos;
+            if (inside > best.Qsos) {
+                best.Qsos = inside;
+                best.Start = runs[i].Minute;
+            }
+            inside -= runs[i].Qsos;
         }
     }
-    if (stamps.empty()) return;
-    model.FirstStamp = stamps.front();
-    model.LastStamp = stamps.back();
+    if (runs.empty()) return;
+    model.FirstStamp = runs.front().Minute;
+    model.LastStamp = runs.back().Minute;
     std::int64_t off = 0;
-    for (std::size_t i = 1; i < stamps.size(); ++i) {
-        if (stamps[i] - stamps[i - 1] >= model.OffThreshold) {
-            model.OffPeriods.push_back({stamps[i - 1], stamps[i]});
-            off += stamps[i] - stamps[i - 1];
+    for (std::size_t i = 1; i < runs.size(); ++i) {
+        const std::int64_t a = runs[i - 1].Minute, b = runs[i].Minute;
+        if (b - a >= model.OffThreshold) {
+            model.OffPeriods.push_back({a, b});
+            off += b - a;
         }
     }
     model.OnMinutes = model.LastStamp - model.FirstStamp - off;
@@ -173,12 +209,11 @@ void AddTimes(ContestModel& model, const LogPass& pass) {
 
 // The rate and the running totals in steps of ten minutes; a log spanning
 // many weeks gets wider steps, so that the page stays a page.
-void AddProgress(ContestModel& model, const LogPass& pass) {
-    if (model.FirstStamp == NoStamp) return;
+void AddProgress(ContestModel& model, const std::vector<MinuteRun>& runs) {
+    if (runs.empty()) return;
     constexpr std::int64_t kMostSteps = 4464;  // 31 days of ten minutes
     std::int64_t step = 10;
-    const std::int64_t base = FloorTo(model.FirstStamp, 10);
-    const std::int64_t span = model.LastStamp - base;
+    const std::int64_t span = model.LastStamp - FloorTo(model.FirstStamp, 10);
     if (span / step + 1 > kMostSteps) step = 10 * ((span / 10 + kMostSteps) / kMostSteps);
     model.StepMinutes = static_cast<int>(step);
     const std::int64_t first = FloorTo(model.FirstStamp, step);
@@ -188,9 +223,7 @@ void AddProgress(ContestModel& model, const LogPass& pass) {
     auto at = [&](std::int64_t minute) {
         return static_cast<std::size_t>((minute - first) / step);
     };
-    for (const QsoRecord& r : pass.Records()) {
-        if (r.Minute != NoStamp) ++model.Progress[at(r.Minute)].Qsos;
-    }
+    for (const MinuteRun& run : runs) model.Progress[at(run.Minute)].Qsos += run.Qsos;
     for (const CountryFigures& c : model.WorkedCountries) {
         if (c.First.Minute != NoStamp) ++newCountries[at(c.First.Minute)];
     }
@@ -198,21 +231,12 @@ void AddProgress(ContestModel& model, const LogPass& pass) {
         if (z.First.Minute != NoStamp) ++newZones[at(z.First.Minute)];
     }
     long long qsos = 0, countries = 0, zones = 0;
-    for (std::size_t i = 0; i < steps; ++i) {
-        ProgressStep& p = model.Progress[i];
-        p.Minute = first + static_cast<std::int64_t>(i) * step;
+    for (std::size_t k = 0; k < steps; ++k) {
+        ProgressStep& p = model.Progress[k];
+        p.Minute = first + static_cast<std::int64_t>(k) * step;
         p.TotalQsos = qsos += p.Qsos;
-        p.Countries = countries += newCountries[i];
-        p.Zones = zones += newZones[i];
-    }
-}
-
-void AddChartDayDates(ContestModel& model, const LogPass& pass) {
-    model.ChartDayDates.assign(static_cast<std::size_t>(std::max(model.ChartDay, 0)), NoStamp);
-    for (const QsoRecord& r : pass.Records()) {
-        if (r.ChartDay < 1 || r.ChartDay > model.ChartDay || r.Minute == NoStamp) continue;
-        std::int64_t& date = model.ChartDayDates[static_cast<std::size_t>(r.ChartDay - 1)];
-        if (date == NoStamp || r.Minute < date) date = r.Minute;
+        p.Countries = countries += newCountries[k];
+        p.Zones = zones += newZones[k];
     }
 }
 
@@ -264,10 +288,9 @@ ContestModel BuildModel(const LogPass& Pass, const cty_utl3::CountryDatabase& Db
     AddCharts(model, Pass);
     model.UtcClock = Pass.Format() != tv_util2::FormatZLogAll;
     model.OffThreshold = Pass.OffThreshold();
-    AddCounts(model, Pass, Db);
-    AddTimes(model, Pass);
-    AddProgress(model, Pass);
-    AddChartDayDates(model, Pass);
+    const std::vector<MinuteRun> runs = AddCounts(model, Pass, Db);
+    AddTimes(model, runs);
+    AddProgress(model, runs);
     return model;
 }
 

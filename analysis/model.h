@@ -119,7 +119,7 @@ struct ContestModel {
     bool UtcClock = true;       // false for zLog ALL, which keeps the logger's local clock
     long long Unstamped = 0;    // QSOs without a real date and time
     long long ChartedQsos = 0;  // QSOs inside the three chart days, any band
-    std::vector<std::int64_t> ChartDayDates;      // per chart day, the minute of its first QSO
+    std::vector<std::int64_t> ChartDayDates;      // per chart day, the stamp of the QSO opening it
     std::vector<ModeCount> Modes;                 // in first-seen order
     std::vector<ZoneFigures> Zones;               // in zone order
     std::vector<CountryFigures> WorkedCountries;  // in the country table's order

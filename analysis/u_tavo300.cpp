@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <functional>
 #include <optional>
 
@@ -37,7 +38,6 @@ struct Qso {
     int hour;  // -1 when the Hour field is not an hour of the day
     int country;
     int stamp;  // hours on a running scale; only a later stamp opens a chart day
-    QsoRecord record;
 };
 
 // Days since 1970-01-01 in the proleptic Gregorian calendar.
@@ -95,6 +95,9 @@ std::optional<int> CalendarDays(std::string_view text) {
 // Minutes into the day of "hhmm" (Cabrillo) or "hh?mm" (zLog ALL), or -1.
 int ClockMinutes(int format, std::string_view text) {
     const bool cabrillo = format == tv_util2::FormatCabrillo;
+    // A time cut by the template's columns carries the blank after it.
+    if (cabrillo && text.size() == 5 && static_cast<unsigned char>(text[4]) <= 32)
+        text.remove_suffix(1);
     if (text.size() != (cabrillo ? 4u : 5u)) return -1;
     const std::size_t mm = cabrillo ? 2 : 3;
     if (!IsDigit(text[0]) || !IsDigit(text[1]) || !IsDigit(text[mm]) || !IsDigit(text[mm + 1]))
@@ -104,11 +107,31 @@ int ClockMinutes(int format, std::string_view text) {
     return hour < 24 && minute < 60 ? hour * 60 + minute : -1;
 }
 
-std::int64_t MinuteStamp(int format, std::string_view date, std::string_view time) {
-    const int clock = ClockMinutes(format, time);
-    if (clock < 0) return NoStamp;
-    const std::optional<int> days = CalendarDays(date);
-    return days ? std::int64_t{*days} * 1440 + clock : NoStamp;
+// Equal texts of the same length, compared without a library call: the
+// texts are a few bytes, read once per line.
+template <typename Word>
+bool SameWord(const char* a, const char* b) {
+    Word x, y;
+    std::memcpy(&x, a, sizeof x);
+    std::memcpy(&y, b, sizeof y);
+    return x == y;
+}
+
+bool SameBytes(std::string_view a, const char* b) {
+    const char* p = a.data();
+    std::size_t n = a.size();
+    for (; n >= 8; n -= 8, p += 8, b += 8) {
+        if (!SameWord<std::uint64_t>(p, b)) return false;
+    }
+    if (n >= 4) {
+        if (!SameWord<std::uint32_t>(p, b)) return false;
+        n -= 4, p += 4, b += 4;
+    }
+    if (n >= 2) {
+        if (!SameWord<std::uint16_t>(p, b)) return false;
+        n -= 2, p += 2, b += 2;
+    }
+    return n == 0 || *p == *b;
 }
 
 // A Cabrillo frequency in plain kHz, 0 for a band designator or anything else.
@@ -116,8 +139,9 @@ std::uint32_t KhzOf(std::string_view text) {
     if (text.empty() || text.size() > 9) return 0;
     std::uint32_t khz = 0;
     for (char c : text) {
-        if (!IsDigit(c)) return 0;
-        khz = khz * 10 + static_cast<std::uint32_t>(c - '0');
+        const auto digit = static_cast<std::uint32_t>(static_cast<unsigned char>(c) - '0');
+        if (digit > 9) return 0;
+        khz = khz * 10 + digit;
     }
     // Designators such as "50" or "144" name a band, not a frequency.
     return khz >= 1000 ? khz : 0;
@@ -158,6 +182,7 @@ void LogPass::Clear() {
     startStamp_ = 0;
     reportBase_.clear();
     records_.clear();
+    dayOpened_.fill(NoStamp);
     modes_.clear();
     unknownCalls_.clear();
     unknownSeen_.clear();
@@ -199,20 +224,22 @@ public:
                 throw tavo::IoError(log.Name(), "more than " + std::to_string(pass_.qsoLimit_) +
                                                     " QSO lines, too many to count");
             }
-            Qso q = Decode(line);
+            QsoRecord& record = pass_.records_.emplace_back();
+            Qso q = Decode(line, record);
             ++pass_.qsoCount_;
             if (pass_.chartDay_ == 0) pass_.chartDay_ = 1;
-            pass_.records_.push_back(q.record);
             if (q.hour < 0) continue;
             if (!anchored) {
                 anchored = true;
                 pass_.firstHour_ = q.hour;
                 pass_.startStamp_ = q.stamp;
+                pass_.dayOpened_[0] = record.Minute;
             } else if (q.stamp >= pass_.chartDay_ * 24 + pass_.startStamp_) {
                 if (pass_.chartDay_ == ChartDays) continue;
+                pass_.dayOpened_[static_cast<std::size_t>(pass_.chartDay_)] = record.Minute;
                 ++pass_.chartDay_;
             }
-            pass_.records_.back().ChartDay = static_cast<std::int8_t>(pass_.chartDay_);
+            record.ChartDay = static_cast<std::int8_t>(pass_.chartDay_);
             const std::size_t row = RowIndex(pass_.chartDay_, q.hour, q.band);
             if (!pass_.rowUsed_[row]) {
                 pass_.rowUsed_[row] = true;
@@ -254,7 +281,7 @@ public:
     }
 
 private:
-    Qso Decode(std::string_view line) {
+    Qso Decode(std::string_view line, QsoRecord& r) {
         const tv_util2::QsoFields fields =
             tv_util2::ReadQsoFields(pass_.Format(), line, pass_.layout_);
         Qso q{};
@@ -267,10 +294,11 @@ private:
         const cty_utl3::CallResolution found = db_.Resolve(call);
         const int country = found.Country;
         q.country = country >= 0 && country < CountrySlots ? country : 0;
-        QsoRecord& r = q.record;
-        r.Minute = MinuteStamp(pass_.Format(), fields.Date, fields.Time);
-        r.Khz = KhzOf(fields.Frequency);
-        r.Mode = ModeIndex(tavo::Trim(fields.Mode));
+        const DateRead& date = ReadDate(fields.Date);
+        const int clock = ClockMinutes(pass_.Format(), fields.Time);
+        r.Minute = clock >= 0 && date.minute != NoStamp ? date.minute + clock : NoStamp;
+        r.Khz = KhzOf(tavo::Trim(fields.Frequency));
+        r.Mode = ModeIndex(fields.Mode);
         r.Band = static_cast<std::int8_t>(q.band);
         if (country > 0 && country < CountrySlots) {
             r.Country = static_cast<std::int16_t>(country);
@@ -278,24 +306,50 @@ private:
                 found.Continent >= 1 && found.Continent <= Continents ? found.Continent : -1);
             r.Zone = static_cast<std::int8_t>(found.CqZone >= 1 && found.CqZone <= 99 ? found.CqZone
                                                                                       : -1);
-        } else if (country < 0 && !call.empty()) {
+        } else if (country < 0 && !call.empty() && call != lastUnknown_) {
+            lastUnknown_.assign(call);
             NoteUnknownCall(call);
         }
         // The date, when the line has one, keeps the stamp rising across a month
         // end; otherwise the day of the month is all there is.
         if (q.hour >= 0) {
-            std::optional<int> days = DateDays(fields.Date);
-            q.stamp = days ? *days * 24 + q.hour : NumberOf(fields.Day) * 24 + q.hour;
+            q.stamp = date.days ? *date.days * 24 + q.hour : NumberOf(fields.Day) * 24 + q.hour;
         }
         return q;
     }
 
+    // A date as the chart days read it (any day up to 31) and as a stamp
+    // (a real calendar date only).
+    struct DateRead {
+        std::optional<int> days;
+        std::int64_t minute = NoStamp;  // of its midnight
+    };
+
+    // Lines come in time order, so a date is nearly always the one before:
+    // it is read once per day of the log.
+    const DateRead& ReadDate(std::string_view date) {
+        if (date.size() == lastDateSize_ && SameBytes(date, lastDate_.data())) return lastRead_;
+        lastDateSize_ = date.size();
+        std::copy_n(date.begin(), std::min(date.size(), lastDate_.size()), lastDate_.begin());
+        if (date.size() > lastDate_.size()) lastDateSize_ = ~std::size_t{0};  // never matches
+        const std::optional<int> days = CalendarDays(date);
+        lastRead_ = {DateDays(date), days ? std::int64_t{*days} * 1440 : NoStamp};
+        return lastRead_;
+    }
+
     // Nearly every line repeats the mode of the one before, so the last text
-    // read is compared first.
+    // read, as cut, is compared first.
     std::int32_t ModeIndex(std::string_view text) {
-        if (text == lastModeText_ && !pass_.modes_.empty()) return lastMode_;
-        lastModeText_.assign(text);
-        const std::string upper = tavo::UpperAscii(text);
+        if (text.size() == lastModeSize_ && SameBytes(text, lastModeText_.data())) return lastMode_;
+        return NewMode(text);
+    }
+
+    std::int32_t NewMode(std::string_view text) {
+        // Only a short text is kept for the comparison; a longer one is looked up.
+        lastModeSize_ = text.size() <= lastModeText_.size() ? text.size() : ~std::size_t{0};
+        std::copy_n(text.begin(), std::min(text.size(), lastModeText_.size()),
+                    lastModeText_.begin());
+        const std::string upper = tavo::UpperAscii(tavo::Trim(text));
         auto& modes = pass_.modes_;
         auto found = std::find(modes.begin(), modes.end(), upper);
         if (found == modes.end()) found = modes.insert(modes.end(), upper);
@@ -310,8 +364,13 @@ private:
 
     const cty_utl3::CountryDatabase& db_;
     LogPass& pass_;
-    std::string lastModeText_;
+    std::array<char, 8> lastModeText_{};
+    std::size_t lastModeSize_ = ~std::size_t{0};
     std::int32_t lastMode_ = 0;
+    std::array<char, 10> lastDate_{};
+    std::size_t lastDateSize_ = ~std::size_t{0};
+    DateRead lastRead_;
+    std::string lastUnknown_;
 };
 
 int AnalyzeLog(const cty_utl3::CountryDatabase& Db, LogPass& Pass, const std::string& FileName,

@@ -68,6 +68,10 @@ public:
     const std::vector<QsoRecord>& Records() const { return records_; }
     const std::vector<std::string>& Modes() const { return modes_; }
     const std::vector<std::string>& UnknownCalls() const { return unknownCalls_; }
+    // The stamp of the QSO that opened chart day 1..3; NoStamp when it has none.
+    std::int64_t DayOpened(int Day) const {
+        return dayOpened_.at(static_cast<std::size_t>(Day - 1));
+    }
     // The most QSO lines a log may hold; a pass over more raises tavo::IoError
     // instead of counting on into a wrapped number. Lowered only by tests.
     void SetQsoLimit(int Limit) { qsoLimit_ = Limit; }
@@ -101,6 +105,7 @@ private:
     std::vector<std::string> modes_;
     std::vector<std::string> unknownCalls_;
     std::unordered_set<std::string> unknownSeen_;
+    std::array<std::int64_t, ChartDays> dayOpened_{NoStamp, NoStamp, NoStamp};
     int qsoLimit_ = std::numeric_limits<std::int32_t>::max();
     int offThreshold_ = DefaultOffTime;
 };

@@ -378,49 +378,44 @@ int CabrilloBandOf(std::string_view Frequency) {
     return 10;
 }
 
-namespace {
-
 // The mode as zLog writes it can be five characters wide ("RTTY ", "SSB  "),
 // one more than the layout's mode span.
 constexpr ColumnSpan kAllModeSpan = {72, 5};
 
-QsoFields ReadByColumns(int Format, std::string_view Line, const ColumnLayout& Layout) {
+QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& Layout) {
+    if (Format == FormatCabrillo) {
+        CabrilloTokens tokens(Line);
+        if (!tokens.OnTemplate()) {
+            std::string_view date = tokens.At(2).Text;
+            QsoFields q;
+            q.Frequency = tokens.At(0).Text;
+            q.Time = tokens.At(3).Text;
+            q.Band = CabrilloBandOf(q.Frequency);
+            q.Day = tavo::Cut(date, 9, 2);
+            q.Hour = tavo::Cut(q.Time, 1, 2);
+            q.Date = date;
+            q.Call = tokens.At(tokens.ReceivedCallIndex()).Text;
+            q.Mode = tokens.At(1).Text;
+            return q;
+        }
+    }
     QsoFields q;
     q.Band = BandIndexOf(Format, Line, Layout.Band);
     q.Day = ExtractField(Line, Layout.Day);
     q.Hour = ExtractField(Line, Layout.Hour);
     q.Date = ExtractField(Line, Layout.Date);
     q.Call = ExtractField(Line, Layout.Call);
-    return q;
-}
-
-}  // namespace
-
-QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& Layout) {
     if (Format == FormatCabrillo) {
-        CabrilloTokens tokens(Line);
-        QsoFields q;
-        if (!tokens.OnTemplate()) {
-            std::string_view date = tokens.At(2).Text;
-            q.Band = CabrilloBandOf(tokens.At(0).Text);
-            q.Day = tavo::Cut(date, 9, 2);
-            q.Hour = tavo::Cut(tokens.At(3).Text, 1, 2);
-            q.Date = date;
-            q.Call = tokens.At(tokens.ReceivedCallIndex()).Text;
-        } else {
-            q = ReadByColumns(Format, Line, Layout);
-        }
-        // Stamp and mode always come from the fields themselves: a column cut
-        // would take a five-digit time as a good one.
-        q.Frequency = tokens.At(0).Text;
-        q.Mode = tokens.At(1).Text;
-        q.Date = tokens.At(2).Text;
-        q.Time = tokens.At(3).Text;
-        return q;
+        // On the template the frequency ends at column 10 and the date and the
+        // time start at 15 and 26, so the fields between are cut, not looked
+        // up; a time one digit too long still shows as five characters.
+        q.Frequency = tavo::Cut(Line, 5, 6);
+        q.Mode = tavo::Cut(Line, 11, 4);
+        q.Time = tavo::Cut(Line, 26, 5);
+    } else {
+        q.Time = ExtractField(Line, Layout.Time);
+        q.Mode = ExtractField(Line, kAllModeSpan);
     }
-    QsoFields q = ReadByColumns(Format, Line, Layout);
-    q.Time = ExtractField(Line, Layout.Time);
-    q.Mode = ExtractField(Line, kAllModeSpan);
     return q;
 }
 

@@ -72,9 +72,11 @@ struct QsoFields {
     std::string_view Hour;
     std::string_view Date;  // the full date, for a stamp that survives a month end
     std::string_view Call;
-    std::string_view Time;       // "hhmm" (Cabrillo) or "hh:mm" (zLog ALL), for the minute
+    // "hhmm" (Cabrillo) or "hh:mm" (zLog ALL), for the minute; a Cabrillo
+    // time cut by columns may carry the blank after it.
+    std::string_view Time;
     std::string_view Mode;       // as written, still to be trimmed and upper-cased
-    std::string_view Frequency;  // Cabrillo's frequency field; empty where a line has none
+    std::string_view Frequency;  // Cabrillo's frequency field, still to be trimmed
 };
 
 // zLog lines and Cabrillo lines on the template's columns are cut by Layout;
