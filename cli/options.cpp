@@ -26,39 +26,50 @@ int OffMinutes(const std::string& text) {
     return *n;
 }
 
-constexpr unsigned kEveryCommand = kNoCommand | kReport | kCall | kData | kConvertCty;
+constexpr unsigned kEveryCommand = kNoCommand | kReport | kCall | kData | kConvertCty | kCompare;
 
 constexpr std::array kOptions = {
-    OptionEntry{"--data", "", "FILE", kReport | kCall | kData,
+    OptionEntry{"--data", "", "FILE", kReport | kCall | kData | kCompare,
                 "country data file; default CQWW.DAT in the current folder, else the one installed "
                 "with tavo",
                 [](Options& o, const std::string& v) { o.data = v; }},
-    OptionEntry{"--stdout", "", "", kReport,
-                "the report goes to standard output, the outcome to standard error, and nothing is "
-                "written beside the log",
+    OptionEntry{"--stdout", "", "", kReport | kCompare,
+                "the report (or the comparison) goes to standard output, the outcome to standard "
+                "error, and nothing is written beside the log",
                 [](Options& o, const std::string&) { o.toStdout = true; }},
     OptionEntry{"--html", "", "", kReport,
                 "also write an HTML page beside the report (LOG with .html): the tables and "
                 "QSO-per-hour charts, one file with no script that opens offline and prints; with "
                 "--stdout the page alone goes to standard output",
                 [](Options& o, const std::string&) { o.html = true; }},
-    OptionEntry{"--json", "", "", kReport,
+    OptionEntry{"--json", "", "", kReport | kCompare,
                 "also write the figures as JSON beside the report (LOG with .json); with --stdout "
-                "the JSON alone goes to standard output",
+                "the JSON alone goes to standard output; compare writes JSON instead of its page",
                 [](Options& o, const std::string&) { o.json = true; }},
-    OptionEntry{"--off-time", "", "MIN", kReport,
+    OptionEntry{"--off-time", "", "MIN", kReport | kCompare,
                 "a gap of MIN minutes or more between two QSOs is an off period (default 30)",
                 [](Options& o, const std::string& v) { o.offTime = OffMinutes(v); }},
-    OptionEntry{"--jobs", "-j", "N", kReport,
+    OptionEntry{"--jobs", "-j", "N", kReport | kCompare,
                 "analyse N logs at a time (default: one per core); reports, outcomes and their "
-                "order are those of one at a time",
+                "order are those of one at a time; compare reads a field so",
                 [](Options& o, const std::string& v) { o.jobs = JobCount(v); }},
     OptionEntry{"--files-from", "", "FILE", kReport,
                 "also analyse the logs named in FILE, one path a line (- reads the paths from "
                 "standard input)",
                 [](Options& o, const std::string& v) { o.filesFrom = v; }},
-    OptionEntry{"--output", "-o", "OUT", kConvertCty, "write to OUT instead of standard output",
+    OptionEntry{"--output", "-o", "OUT", kConvertCty | kCompare,
+                "write to OUT instead of standard output; compare replaces OUT only once it is "
+                "complete, and never a log",
                 [](Options& o, const std::string& v) { o.output = v; }},
+    OptionEntry{"--field", "", "DIR|LIST", kCompare,
+                "compare LOG with a field: every file in the folder DIR, or the paths listed one a "
+                "line in the file LIST (- for standard input); a log that cannot be read is named "
+                "on standard error and left out",
+                [](Options& o, const std::string& v) { o.field = v; }},
+    OptionEntry{"--same-category", "", "", kCompare,
+                "(with --field) only the field's logs whose Cabrillo CATEGORY-OPERATOR, -ASSISTED, "
+                "-BAND, -POWER, -MODE and -TRANSMITTER headers match those LOG carries",
+                [](Options& o, const std::string&) { o.sameCategory = true; }},
     OptionEntry{"--help", "-h", "", kEveryCommand,
                 "show this help; COMMAND --help shows that command's",
                 [](Options& o, const std::string&) { o.help = true; }},
@@ -74,7 +85,7 @@ struct CommandEntry {
     std::string_view Description;  // the command's own help
 };
 
-constexpr std::array<CommandEntry, 4> kCommands = {{
+constexpr std::array<CommandEntry, 5> kCommands = {{
     {"report", kReport,
      "report [--html] [--json] [--off-time MIN] [--jobs N] [--data FILE] LOG...\n"
      "report [--html] [--json] [--off-time MIN] [--jobs N] [--data FILE] --files-from FILE\n"
@@ -87,6 +98,19 @@ constexpr std::array<CommandEntry, 4> kCommands = {{
      "whose report or page would replace another LOG of the command, or its own,\n"
      "fails with \"Cannot Open LOG File\". The outcome of each LOG goes to standard\n"
      "output when it worked, else to standard error.\n"},
+    {"compare", kCompare,
+     "compare [--json] [--off-time MIN] [--data FILE] (-o OUT | --stdout) LOG LOG [LOG...]\n"
+     "compare --field DIR|LIST [--same-category] [--jobs N] [--json] [--off-time MIN]\n"
+     "        [--data FILE] (-o OUT | --stdout) LOG",
+     "compare two to eight logs, or one log with a whole field",
+     "Compare two to eight logs side by side (QSOs, countries, zones, best rates,\n"
+     "on-time, QSOs per hour and so far, continents and zones by band, countries,\n"
+     "zones and calls only one log worked), or one LOG against a whole field of\n"
+     "logs: per clock hour and per figure, the field's median, 75th and 90th\n"
+     "percentile and the log's rank. The P-th percentile of N values is the value\n"
+     "at rank ceil(P/100 x N) in ascending order (nearest rank); the rank is 1 plus\n"
+     "the field's logs with a larger value. Every figure is the one the log's own\n"
+     "report shows. The output is one HTML page with no script, or JSON.\n"},
     {"call", kCall, "call [--data FILE] CALL...", "show the country of each callsign",
      "Show the country, prefix, CQ zone and continent of each callsign.\n"},
     {"data", kData, "data [--data FILE]", "show the country file used and its counts",
@@ -220,7 +244,7 @@ Options Parse(const std::vector<std::string>& argv) {
 std::string GeneralHelp() {
     std::string text =
         "Usage: tavo COMMAND [OPTIONS] [ARGS]\n"
-        "Analyse contest logs (zLog ALL, Cabrillo) by country, continent and hour.\n"
+        "Analyse contest logs (zLog ALL, Cabrillo, ADIF) by country, continent and hour.\n"
         "\n"
         "Commands:\n";
     for (const CommandEntry& c : kCommands) {

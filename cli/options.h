@@ -17,6 +17,7 @@ enum Command : unsigned {
     kCall = 1u << 2,
     kData = 1u << 3,
     kConvertCty = 1u << 4,
+    kCompare = 1u << 5,
 };
 
 // What a command line asks for, once parsed.
@@ -25,6 +26,8 @@ struct Options {
     std::optional<std::string> data;
     std::optional<std::string> output;
     std::optional<std::string> filesFrom;
+    std::optional<std::string> field;  // compare: the folder or list of the field
+    bool sameCategory = false;
     bool toStdout = false;
     bool html = false;
     bool json = false;

@@ -23,6 +23,7 @@
 #include "app/execute.h"
 #include "app/outputs.h"
 #include "json/json_report.h"
+#include "cli/compare_command.h"
 #include "cli/options.h"
 #include "common/text.h"
 #include "country/cty_convert.h"
@@ -368,6 +369,7 @@ int Run(const std::vector<std::string>& argv) {
         return kExitOk;
     }
     if (o.command == "report") return Report(o);
+    if (o.command == "compare") return tavo::RunCompare(o);
     if (o.command == "call") return Call(o);
     if (o.command == "data") return Data(o);
     if (o.command == "convert-cty") return ConvertCty(o);

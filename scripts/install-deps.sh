@@ -26,8 +26,9 @@ windows=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest wine64 f
 # and wmctrl give the installed window a real window manager to be closed by.
 package=(dpkg-dev fakeroot file lintian desktop-file-utils appstream man-db groff-base
   librsvg2-bin xvfb xauth openbox wmctrl x11-utils imagemagick)
-# The HTML report's test loads the page in a real browser, headless.
-browser=(chromium)
+# The HTML report's and the comparison's tests load the pages in a real
+# browser, headless; the comparison's reads the rendered lines with Python.
+browser=(chromium python3)
 data=(hamradio-files)
 # Counting instructions and timing whole commands, for measuring by hand.
 bench=(valgrind hyperfine)

@@ -1,0 +1,155 @@
+#include "json/compare_json.h"
+
+#include <nlohmann/json.hpp>
+
+#include "country/cty_utl3.h"
+
+namespace tavo_json {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+using namespace u_tavo300;
+
+Json Time(const CompareLog& log, std::int64_t minute) {
+    if (minute == NoStamp) return nullptr;
+    return StampText(minute, !log.LogTime);
+}
+
+// Counts by band label over the HF bands, every band named.
+Json HfBandsOf(const std::array<long long, HfBands>& counts) {
+    Json bands = Json::object();
+    for (int b = 0; b < HfBands; ++b)
+        bands[std::string(BandName(b))] = counts[static_cast<std::size_t>(b)];
+    return bands;
+}
+
+Json LogJson(const CompareLog& log) {
+    Json j;
+    j["name"] = log.Name;
+    j["call"] = log.Call.empty() ? Json(nullptr) : Json(log.Call);
+    j["clock"] = log.LogTime ? "log time" : "UTC";
+    j["qsos"] = log.Qsos;
+    j["countries"] = log.Countries.size();
+    j["zones"] = log.Zones.size();
+    // As the log's own report --json writes its best rates.
+    Json best = Json::array();
+    for (const BestRate& rate : log.BestRates)
+        best.push_back(
+            {{"minutes", rate.Minutes}, {"qsos", rate.Qsos}, {"start", Time(log, rate.Start)}});
+    j["rates"] = {{"best", best}};
+    j["on_minutes"] = log.OnMinutes;
+    Json continents = Json::object();
+    for (int k = 1; k <= Continents; ++k)
+        continents[std::string(cty_utl3::ContinentAbbr(k))] =
+            HfBandsOf(log.ContinentBands[static_cast<std::size_t>(k)]);
+    j["continents"] = std::move(continents);
+    Json zones = Json::array();
+    for (const ZoneFigures& z : log.Zones) {
+        std::array<long long, HfBands> hf{};
+        std::copy_n(z.ByBand.begin(), HfBands, hf.begin());
+        zones.push_back({{"zone", z.Zone}, {"total", z.Total}, {"bands", HfBandsOf(hf)}});
+    }
+    j["zones_by_band"] = std::move(zones);
+    Json hours = Json::array();
+    for (std::size_t h = 0; h < log.Hours.size(); ++h)
+        hours.push_back({{"hour", HourStamp(log.FirstHour + static_cast<int>(h), log.LogTime)},
+                         {"qsos", log.Hours[h]}});
+    j["hours"] = std::move(hours);
+    return j;
+}
+
+Json StandingJson(const Standing& s) {
+    auto value = [](const std::optional<long long>& v) { return v ? Json(*v) : Json(nullptr); };
+    return {{"value", s.Value},
+            {"median", value(s.Median)},
+            {"p75", value(s.P75)},
+            {"p90", value(s.P90)},
+            {"rank", s.Rank}};
+}
+
+// As the report's JSON: lines of the system's line end, and a byte that is
+// no UTF-8 (a log name, a call) shown as U+FFFD instead of failing.
+void Write(tavo::TextWriter& out, const Json& doc) {
+    const std::string text = doc.dump(2, ' ', false, Json::error_handler_t::replace);
+    for (std::string_view rest = text; !rest.empty();) {
+        const std::size_t end = std::min(rest.find('\n'), rest.size());
+        out.WriteLine(rest.substr(0, end));
+        rest.remove_prefix(std::min(end + 1, rest.size()));
+    }
+}
+
+}  // namespace
+
+void WriteCompareJson(tavo::TextWriter& Out, const Comparison& Compared) {
+    Json j;
+    Json logs = Json::array();
+    for (const CompareLog& log : Compared.Logs) logs.push_back(LogJson(log));
+    j["logs"] = std::move(logs);
+    // Logs years apart share no clock: each is then drawn from its own first hour.
+    j["hour_axis"] = Compared.OwnClocks ? "own" : "clock";
+    Json countries = Json::object(), countriesByBand = Json::object(), zones = Json::object(),
+         zonesByBand = Json::object(), calls = Json::object(), callLists = Json::object();
+    for (std::size_t i = 0; i < Compared.Logs.size(); ++i) {
+        const std::string& name = Compared.Logs[i].Name;
+        countries[name] = Compared.UniqueCountries[i];
+        zones[name] = Compared.UniqueZones[i];
+        Json countryBands = Json::object(), zoneBands = Json::object();
+        for (int b = 0; b < HfBands; ++b) {
+            const std::string band(BandName(b));
+            countryBands[band] = Compared.UniqueBandCountries[i][static_cast<std::size_t>(b)];
+            zoneBands[band] = Compared.UniqueBandZones[i][static_cast<std::size_t>(b)];
+        }
+        countriesByBand[name] = std::move(countryBands);
+        zonesByBand[name] = std::move(zoneBands);
+        calls[name] = Compared.UniqueCalls[i].size();
+        callLists[name] = Compared.UniqueCalls[i];
+    }
+    j["unique_countries"] = std::move(countries);
+    j["unique_countries_by_band"] = std::move(countriesByBand);
+    j["unique_zones"] = std::move(zones);
+    j["unique_zones_by_band"] = std::move(zonesByBand);
+    j["unique_calls"] = std::move(calls);
+    j["unique_call_lists"] = std::move(callLists);
+    j["common_calls"] = Compared.CommonCalls;
+    Write(Out, j);
+}
+
+void WriteFieldJson(tavo::TextWriter& Out, const CompareLog& Log, const FieldComparison& Field) {
+    Json j;
+    j["logs"] = Json::array({LogJson(Log)});
+    Json field;
+    field["logs"] = Field.Read;
+    field["skipped"] = Field.Skipped;
+    field["other_category"] = Field.OtherCategory;
+    Json hours = Json::array();
+    for (const FieldHour& h : Field.Hours) {
+        const Json standing = StandingJson(h.Qsos);
+        hours.push_back({{"hour", HourStamp(h.Hour, Log.LogTime)},
+                         {"qsos", h.Qsos.Value},
+                         {"median", standing["median"]},
+                         {"p75", standing["p75"]},
+                         {"p90", standing["p90"]},
+                         {"rank", h.Qsos.Rank}});
+    }
+    field["hours"] = std::move(hours);
+    field["qsos"] = StandingJson(Field.Qsos);
+    field["countries"] = StandingJson(Field.Countries);
+    field["zones"] = StandingJson(Field.Zones);
+    Json rates = Json::array();
+    for (std::size_t r = 0; r < RateWindows.size(); ++r) {
+        const Standing& s = Field.BestRates[r];
+        const Json standing = StandingJson(s);
+        rates.push_back({{"minutes", RateWindows[r]},
+                         {"value", s.Value},
+                         {"median", standing["median"]},
+                         {"p75", standing["p75"]},
+                         {"p90", standing["p90"]},
+                         {"rank", s.Rank}});
+    }
+    field["rates"] = std::move(rates);
+    j["field"] = std::move(field);
+    Write(Out, j);
+}
+
+}  // namespace tavo_json
