@@ -1,7 +1,9 @@
 #include "app/execute.h"
 
+#include "analysis/html_report.h"
 #include "analysis/u_tavo300.h"
 #include "common/text.h"
+#include "logformat/log_formats.h"
 
 namespace tavo {
 
@@ -20,12 +22,17 @@ ExecuteResult ExecuteLog(const std::string& LogFileName, u_tavo300::ReportSink& 
     if (!FileExists(LogFileName)) return {ExecuteOutcome::FileNotFound};
     int format = -1;
     int count = u_tavo300::AnalyzeLog(Db, Pass, LogFileName, format, Sink);
-    return FromPass(count, format);
+    ExecuteResult result = FromPass(count, format);
+    result.Detected = Pass.Format();
+    return result;
 }
 
-ExecuteResult ExecuteLog(const std::string& LogFileName) {
-    u_tavo300::ReportBesideLog beside;
-    return ExecuteLog(LogFileName, beside, cty_utl3::DefaultCountryDatabase(),
+ExecuteResult ExecuteLog(const std::string& LogFileName, bool WritePage) {
+    u_tavo300::ReportBesideLog report;
+    u_tavo300::HtmlBesideLog page;
+    u_tavo300::BothSinks both(report, page);
+    u_tavo300::ReportSink& sink = WritePage ? static_cast<u_tavo300::ReportSink&>(both) : report;
+    return ExecuteLog(LogFileName, sink, cty_utl3::DefaultCountryDatabase(),
                       u_tavo300::DefaultLogPass());
 }
 
@@ -37,6 +44,27 @@ std::string OutcomeText(const ExecuteResult& Result) {
         case ExecuteOutcome::Worked: break;
     }
     return u_tavo300::WorkedStatus(Result.Count, Result.Format);
+}
+
+std::string RefusalText(const ExecuteResult& Result) {
+    if (Result.Outcome != ExecuteOutcome::FormatRefused) return "";
+    std::string text;
+    if (const tv_util2::LogFormatEntry* known = tv_util2::FindLogFormat(Result.Detected)) {
+        text = "File type ";
+        text += known->StatusWord;
+        text += " is recognised, but not analysed.";
+    } else {
+        text = "File type not recognised.";
+    }
+    text += "\r\nFormats that are read:";
+    const char* separator = " ";
+    for (const tv_util2::LogFormatEntry& entry : tv_util2::LogFormats()) {
+        if (!entry.Analysed) continue;
+        text += separator;
+        text += entry.StatusWord;
+        separator = ", ";
+    }
+    return text;
 }
 
 }  // namespace tavo
