@@ -236,6 +236,13 @@ LogOutcome ReportLog(const Options& o, const std::string& log, u_tavo300::LogPas
         outcome.failed = result.Outcome != tavo::ExecuteOutcome::Worked;
         (o.toStdout || outcome.failed ? outcome.err : outcome.out) =
             prefix + tavo::OutcomeText(result) + "\n";
+        const std::string reason = tavo::RefusalText(result);
+        // Each line of the reason carries the log's name, as the status line does.
+        for (std::size_t at = 0; at < reason.size();) {
+            std::size_t end = std::min(reason.find("\r\n", at), reason.size());
+            outcome.err += prefix + reason.substr(at, end - at) + "\n";
+            at = end + 2;
+        }
     } catch (const tavo::IoError& e) {
         outcome.err = prefix + e.what() + "\n";
         outcome.failed = true;
