@@ -1,8 +1,10 @@
 // Starting the viewer on Windows: the command line goes to WinExec as it is,
 // so the system splits it and finds the program the way a command line does.
+// A page goes to the shell, which opens it with the program for .html files.
+#include <windows.h>
+// The shell's headers build on windows.h.
 #include <shellapi.h>
 #include <shlwapi.h>
-#include <windows.h>
 
 #include "platform/viewer.h"
 
