@@ -30,6 +30,8 @@ struct InputBoxState {
     std::string Text;
 };
 
+void CentreOverOwner(HWND box);
+
 INT_PTR CALLBACK InputBoxProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_INITDIALOG: {
@@ -40,6 +42,7 @@ INT_PTR CALLBACK InputBoxProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
             SendDlgItemMessageA(dlg, IDC_INPUT_EDIT, EM_LIMITTEXT, 255, 0);
             SetDlgItemTextA(dlg, IDC_INPUT_EDIT, state->Text.c_str());
             SendDlgItemMessageA(dlg, IDC_INPUT_EDIT, EM_SETSEL, 0, -1);
+            CentreOverOwner(dlg);
             return TRUE;  // the edit, first in tab order, gets the focus
         }
         case WM_COMMAND:
@@ -121,8 +124,8 @@ void WidenToCaption(HWND box) {
     }
 }
 
-// A message box opens centred on the screen; it belongs over its window, kept
-// on the window's monitor.
+// A message or input box opens centred on the screen; it belongs over its
+// window, kept on the window's monitor.
 void CentreOverOwner(HWND box) {
     HWND owner = GetWindow(box, GW_OWNER);
     if (owner == nullptr || IsIconic(owner)) return;
