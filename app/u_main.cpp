@@ -88,12 +88,12 @@ void TForm1::FormClose() {
     tavo::WriteProfileString(settingsFileName_, "VIEW", "NAME", ViewerName);
 }
 
-// MenuTavo is left alone: once a report was written it stays offered.
 void TForm1::MenuOpenClick() {
     std::optional<std::string> chosen = toolkit_.OpenDialog();
     if (chosen) OpenFile(*chosen);
 }
 
+// MenuTavo and MenuPage are left alone: once a report was written they stay offered.
 void TForm1::OpenFile(const std::string& FileName) {
     LabelFile.Caption = tavo::ExtractFileName(FileName);
     LogFileName = FileName;
