@@ -316,6 +316,12 @@ bool OutputTo::Write(const ContestModel& Model) {
     return true;
 }
 
+OutputsBesideLog::OutputsBesideLog(std::span<const OutputKind* const> Kinds) {
+    beside_.reserve(Kinds.size());
+    for (const OutputKind* kind : Kinds) beside_.emplace_back(*kind);
+    for (OutputBesideLog& sink : beside_) list_.Add(sink);
+}
+
 bool SinkList::Write(const ContestModel& Model) {
     for (ReportSink* sink : sinks_) {
         if (!sink->Write(Model)) return false;

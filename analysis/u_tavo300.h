@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -159,6 +160,18 @@ public:
 
 private:
     std::vector<ReportSink*> sinks_;
+};
+
+// Each of Kinds beside the log, in turn, as the window's Execute and `tavo
+// report` write them.
+class OutputsBesideLog : public ReportSink {
+public:
+    explicit OutputsBesideLog(std::span<const OutputKind* const> Kinds);
+    bool Write(const ContestModel& Model) override { return list_.Write(Model); }
+
+private:
+    std::vector<OutputBesideLog> beside_;
+    SinkList list_;
 };
 
 // One pass over a log into Pass, then its model to Sink. The number of

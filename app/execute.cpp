@@ -5,6 +5,7 @@
 #ifdef TAVO_ADX
 #include "xml/adx_expat.h"
 #endif
+#include "logformat/log_formats.h"
 
 namespace tavo {
 
@@ -26,11 +27,14 @@ ExecuteResult ExecuteLog(const std::string& LogFileName, u_tavo300::ReportSink& 
 #endif
     int format = -1;
     int count = u_tavo300::AnalyzeLog(Db, Pass, LogFileName, format, Sink);
-    return FromPass(count, format);
+    ExecuteResult result = FromPass(count, format);
+    result.Detected = Pass.Format();
+    return result;
 }
 
-ExecuteResult ExecuteLog(const std::string& LogFileName) {
-    u_tavo300::OutputBesideLog beside(u_tavo300::TextReport);
+ExecuteResult ExecuteLog(const std::string& LogFileName,
+                         std::span<const u_tavo300::OutputKind* const> Outputs) {
+    u_tavo300::OutputsBesideLog beside(Outputs);
     return ExecuteLog(LogFileName, beside, cty_utl3::DefaultCountryDatabase(),
                       u_tavo300::DefaultLogPass());
 }
@@ -43,6 +47,27 @@ std::string OutcomeText(const ExecuteResult& Result) {
         case ExecuteOutcome::Worked: break;
     }
     return u_tavo300::WorkedStatus(Result.Count, Result.Format);
+}
+
+std::string RefusalText(const ExecuteResult& Result) {
+    if (Result.Outcome != ExecuteOutcome::FormatRefused) return "";
+    std::string text;
+    if (const tv_util2::LogFormatEntry* known = tv_util2::FindLogFormat(Result.Detected)) {
+        text = "File type ";
+        text += known->StatusWord;
+        text += " is recognised, but not analysed.";
+    } else {
+        text = "File type not recognised.";
+    }
+    text += "\r\nFormats that are read:";
+    const char* separator = " ";
+    for (const tv_util2::LogFormatEntry& entry : tv_util2::LogFormats()) {
+        if (!entry.Analysed) continue;
+        text += separator;
+        text += entry.StatusWord;
+        separator = ", ";
+    }
+    return text;
 }
 
 }  // namespace tavo

@@ -1,14 +1,18 @@
 #include "app/u_main.h"
 
+#include <algorithm>
 #include <exception>
 #include <utility>
 
+#include "analysis/html_report.h"
 #include "analysis/u_tavo300.h"
 #include "app/command_texts.h"
 #include "app/execute.h"
+#include "app/outputs.h"
 #include "common/paths.h"
 #include "common/text.h"
 #include "country/cty_utl3.h"
+#include "logformat/log_formats.h"
 #include "platform/settings.h"
 #include "platform/text_file.h"
 #include "platform/viewer.h"
@@ -19,7 +23,35 @@ namespace {
 
 std::string Trimmed(std::string_view text) { return std::string(tavo::Trim(text)); }
 
+std::vector<std::string> SplitPatterns(std::string_view patterns) {
+    std::vector<std::string> out;
+    while (!(patterns = tavo::Trim(patterns)).empty()) {
+        std::size_t end = std::min(patterns.find(' '), patterns.size());
+        out.emplace_back(patterns.substr(0, end));
+        patterns.remove_prefix(end);
+    }
+    return out;
+}
+
 }  // namespace
+
+std::vector<TFileFilter> OpenDialogFilters() {
+    std::vector<TFileFilter> filters;
+    for (const tv_util2::LogFormatEntry& entry : tv_util2::LogFormats()) {
+        if (entry.DialogName.empty()) continue;
+        filters.push_back({std::string(entry.DialogName), SplitPatterns(entry.DialogPatterns)});
+    }
+    filters.push_back({"ALL", {"*.*"}});
+    return filters;
+}
+
+std::string CannotStartViewerText(const std::string& ViewerName, const std::string& FileName) {
+    return "Cannot start the viewer:\r\n" + tavo::ViewerCommandLine(ViewerName, FileName);
+}
+
+std::string CannotStartBrowserText(const std::string& FileName) {
+    return "Cannot start the browser:\r\n" + tavo::BrowserCommandLine(FileName);
+}
 
 TForm1::TForm1(TToolkit& Toolkit, std::string SettingsFileName)
     : toolkit_(Toolkit), settingsFileName_(std::move(SettingsFileName)) {}
@@ -33,6 +65,8 @@ void TForm1::FormCreate() {
     Height = tavo::ReadProfileInt(settingsFileName_, "window", "Height", 240);
     ViewerName =
         tavo::ReadProfileString(settingsFileName_, "VIEW", "NAME", tavo::kDefaultViewerName);
+    // Only read: a user who wants no page adds PAGE=0 by hand.
+    WritePage = tavo::ReadProfileInt(settingsFileName_, "VIEW", "PAGE", 1) != 0;
 }
 
 void TForm1::FormShow() {
@@ -56,12 +90,15 @@ void TForm1::FormClose() {
     tavo::WriteProfileString(settingsFileName_, "VIEW", "NAME", ViewerName);
 }
 
-// MenuTavo is left alone: once a report was written it stays offered.
 void TForm1::MenuOpenClick() {
     std::optional<std::string> chosen = toolkit_.OpenDialog();
-    if (!chosen) return;
-    LabelFile.Caption = tavo::ExtractFileName(*chosen);
-    LogFileName = *chosen;
+    if (chosen) OpenFile(*chosen);
+}
+
+// MenuTavo and MenuPage are left alone: once a report was written they stay offered.
+void TForm1::OpenFile(const std::string& FileName) {
+    LabelFile.Caption = tavo::ExtractFileName(FileName);
+    LogFileName = FileName;
     MenuLog.Enabled = true;
     MenuExe.Enabled = true;
     ButtonExe.Enabled = true;
@@ -76,7 +113,12 @@ void TForm1::ButtonOpenClick() {
 void TForm1::MenuExeClick() {
     std::string before = LabelEnv.Caption;
     LabelEnv.Caption = "Execute!";
-    tavo::ExecuteResult result = tavo::ExecuteLog(LogFileName);
+    // The page (and the JSON) come with the report unless the settings say PAGE=0.
+    static constexpr const u_tavo300::OutputKind* kReportOnly[] = {&u_tavo300::TextReport};
+    tavo::ExecuteResult result =
+        tavo::ExecuteLog(LogFileName, WritePage ? tavo::Outputs()
+                                                : std::span<const u_tavo300::OutputKind* const>(
+                                                      kReportOnly));
     switch (result.Outcome) {
         case tavo::ExecuteOutcome::FileNotFound:
             // The log was missing before the pass began: nothing has changed.
@@ -87,11 +129,14 @@ void TForm1::MenuExeClick() {
             toolkit_.ShowMessage(tavo::OutcomeText(result));
             break;
         case tavo::ExecuteOutcome::FormatRefused:
+            // The status line keeps its one line; the reason comes in a box.
             LabelEnv.Caption = tavo::OutcomeText(result);
+            toolkit_.ShowMessage(tavo::RefusalText(result));
             break;
         case tavo::ExecuteOutcome::Worked:
             LabelEnv.Caption = tavo::OutcomeText(result);
             MenuTavo.Enabled = true;
+            MenuPage.Enabled = true;
             break;
     }
 }
@@ -113,7 +158,8 @@ void TForm1::MenuTestClick() {
 
 void TForm1::MenuLogClick() {
     if (LogFileName.empty() || !tavo::FileExists(LogFileName)) return;
-    toolkit_.StartViewer(ViewerName, LogFileName);
+    if (!toolkit_.StartViewer(ViewerName, LogFileName))
+        toolkit_.ShowMessage(CannotStartViewerText(ViewerName, LogFileName));
 }
 
 // The report path comes from the analysis itself, so this opens what Execute wrote.
@@ -121,7 +167,16 @@ void TForm1::MenuTavoClick() {
     if (LogFileName.empty()) return;
     std::string report = u_tavo300::ReportFileName(LogFileName);
     if (!tavo::FileExists(report)) return;
-    toolkit_.StartViewer(ViewerName, report);
+    if (!toolkit_.StartViewer(ViewerName, report))
+        toolkit_.ShowMessage(CannotStartViewerText(ViewerName, report));
+}
+
+// As TAVO: the page of the current log, when Execute wrote one.
+void TForm1::MenuPageClick() {
+    if (LogFileName.empty()) return;
+    std::string page = u_tavo300::HtmlFileName(LogFileName);
+    if (!tavo::FileExists(page)) return;
+    if (!toolkit_.StartBrowser(page)) toolkit_.ShowMessage(CannotStartBrowserText(page));
 }
 
 // Cancel gives back the old name, which is then stored trimmed as well.
@@ -132,9 +187,13 @@ void TForm1::MenuSetClick() {
 void TForm1::MenuVerClick() { toolkit_.ShowMessage(AboutText); }
 
 void TForm1::Perform(THandler Handler) {
+    Perform([this, Handler] { (this->*Handler)(); });
+}
+
+void TForm1::Perform(const std::function<void()>& Action) {
     try {
         try {
-            (this->*Handler)();
+            Action();
         } catch (const std::exception& error) {
             toolkit_.ShowMessage(error.what());
         } catch (...) {

@@ -3,8 +3,10 @@
 // all it offers the window is the small TToolkit below.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "tavo_version.h"
 
@@ -27,9 +29,25 @@ public:
     virtual std::optional<std::string> OpenDialog() = 0;
     // Closes the window the ordinary way, so FormClose runs and the program ends.
     virtual void Close() = 0;
-    // Starts the viewer on the file without waiting; a failure is not reported.
-    virtual void StartViewer(const std::string& ViewerName, const std::string& FileName) = 0;
+    // Starts the viewer on the file without waiting; false when it could not.
+    virtual bool StartViewer(const std::string& ViewerName, const std::string& FileName) = 0;
+    // Opens the page in the desktop's browser without waiting; false when it could not.
+    virtual bool StartBrowser(const std::string& FileName) = 0;
 };
+
+// One entry of the open dialog's list: its description and its patterns.
+struct TFileFilter {
+    std::string Name;
+    std::vector<std::string> Patterns;
+};
+
+// The open dialog's list: "ALL(zlog)" first, each further format that is
+// read, and "ALL" with every file last.
+std::vector<TFileFilter> OpenDialogFilters();
+
+// The messages when a program to show a file cannot be started.
+std::string CannotStartViewerText(const std::string& ViewerName, const std::string& FileName);
+std::string CannotStartBrowserText(const std::string& FileName);
 
 // Pixels of the client area at 96 dpi.
 struct TBounds {
@@ -56,6 +74,8 @@ public:
     std::string DataFileName;
     std::string LogFileName;
     std::string ViewerName;
+    // Execute writes the page beside the report unless the settings say no.
+    bool WritePage = true;
     // Outer bounds of the window in screen pixels, as the settings keep them.
     int Left = 0, Top = 0, Width = 380, Height = 240;
 
@@ -75,6 +95,7 @@ public:
     TCommand MenuTest{{}, "TEST", true};
     TCommand MenuLog{{}, "LOG", false};
     TCommand MenuTavo{{}, "TAVO", false};
+    TCommand MenuPage{{}, "PAGE", false};
     TCommand MenuSet{{}, "Set", true};
     TCommand MenuVer{{}, "Ver.", true};
 
@@ -91,14 +112,19 @@ public:
     void MenuTestClick();
     void MenuLogClick();
     void MenuTavoClick();
+    void MenuPageClick();
     void MenuSetClick();
     void MenuVerClick();
+
+    // A log handed over by the desktop, taken as if chosen with Open.
+    void OpenFile(const std::string& FileName);
 
     // The application's general error display: runs one event handler, and an
     // error escaping it is shown in a message box with its text while the
     // window stays open. Front ends deliver every event through here.
     using THandler = void (TForm1::*)();
     void Perform(THandler Handler);
+    void Perform(const std::function<void()>& Action);
 
 private:
     TToolkit& toolkit_;

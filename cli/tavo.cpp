@@ -104,18 +104,21 @@ LogOutcome ReportLog(const Options& o, const std::string& log, u_tavo300::LogPas
             result = tavo::ExecuteLog(log, sink, db, pass);
             out.Close();
         } else {
-            std::vector<u_tavo300::OutputBesideLog> beside;
-            beside.reserve(kinds.size());
-            for (const u_tavo300::OutputKind* kind : kinds) beside.emplace_back(*kind);
-            u_tavo300::SinkList sinks;
-            for (u_tavo300::OutputBesideLog& sink : beside) sinks.Add(sink);
-            result = tavo::ExecuteLog(log, sinks, db, pass);
+            u_tavo300::OutputsBesideLog beside(kinds);
+            result = tavo::ExecuteLog(log, beside, db, pass);
         }
         // A failure is an error message; a success is the command's output,
         // unless the report itself took standard output.
         outcome.failed = result.Outcome != tavo::ExecuteOutcome::Worked;
         (o.toStdout || outcome.failed ? outcome.err : outcome.out) =
             prefix + tavo::OutcomeText(result) + "\n";
+        const std::string reason = tavo::RefusalText(result);
+        // Each line of the reason carries the log's name, as the status line does.
+        for (std::size_t at = 0; at < reason.size();) {
+            std::size_t end = std::min(reason.find("\r\n", at), reason.size());
+            outcome.err += prefix + reason.substr(at, end - at) + "\n";
+            at = end + 2;
+        }
     } catch (const tavo::IoError& e) {
         outcome.err = prefix + e.what() + "\n";
         outcome.failed = true;

@@ -2,6 +2,7 @@
 // of its own ahead of the file, and the program is never waited for.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,8 +29,22 @@ std::string ViewerCommandLine(std::string_view ViewerName, std::string_view File
 // blank: there is no program to start.
 std::vector<std::string> ViewerArguments(std::string_view ViewerName, std::string_view FileName);
 
+// Called from another thread when a started program ends in failure within
+// a few seconds, as xdg-open does with no program for the file's type; a
+// viewer the user closes later is not a failure. Windows reports every
+// failure at the start, and never calls it.
+using FailedSoon = std::function<void()>;
+
 // Starts the viewer without a shell and without waiting; false when it could
-// not be started (callers ignore that, as the user sees nothing open).
-bool StartViewer(std::string_view ViewerName, const std::string& FileName);
+// not be started.
+bool StartViewer(std::string_view ViewerName, const std::string& FileName,
+                 FailedSoon OnFailure = {});
+
+// Opens a page in the desktop's browser without waiting: xdg-open on Linux,
+// the shell's program for .html files on Windows. False when that failed.
+bool StartBrowser(const std::string& FileName, FailedSoon OnFailure = {});
+
+// The command StartBrowser runs, as the user is told it when it fails.
+std::string BrowserCommandLine(const std::string& FileName);
 
 }  // namespace tavo

@@ -2,7 +2,9 @@
 #include <sys/wait.h>
 
 #include <cerrno>
+#include <chrono>
 #include <thread>
+#include <utility>
 
 #include "platform/viewer.h"
 
@@ -10,7 +12,15 @@ extern char** environ;
 
 namespace tavo {
 
-bool StartViewer(std::string_view ViewerName, const std::string& FileName) {
+namespace {
+
+// A program that fails within this time failed to show the file; one that
+// ends later was shown and closed.
+constexpr auto kFailureWindow = std::chrono::seconds(5);
+
+}  // namespace
+
+bool StartViewer(std::string_view ViewerName, const std::string& FileName, FailedSoon OnFailure) {
     std::vector<std::string> args = ViewerArguments(ViewerName, FileName);
     if (args.empty()) return false;
     std::vector<char*> argv;
@@ -24,12 +34,24 @@ bool StartViewer(std::string_view ViewerName, const std::string& FileName) {
 
     // The viewer outlives nothing of ours; a small waiter collects its exit
     // status so it leaves no zombie behind, without the window ever waiting.
-    std::thread([pid] {
+    const auto started = std::chrono::steady_clock::now();
+    std::thread([pid, started, OnFailure = std::move(OnFailure)] {
         int status = 0;
         while (waitpid(pid, &status, 0) == -1 && errno == EINTR) {
         }
+        const bool failed = !WIFEXITED(status) || WEXITSTATUS(status) != 0;
+        if (failed && OnFailure && std::chrono::steady_clock::now() - started < kFailureWindow)
+            OnFailure();
     }).detach();
     return true;
+}
+
+bool StartBrowser(const std::string& FileName, FailedSoon OnFailure) {
+    return StartViewer("xdg-open", FileName, std::move(OnFailure));
+}
+
+std::string BrowserCommandLine(const std::string& FileName) {
+    return ViewerCommandLine("xdg-open", FileName);
 }
 
 }  // namespace tavo

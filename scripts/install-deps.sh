@@ -23,9 +23,10 @@ windows=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest wine64 f
   fonts-ipafont-gothic libxrender1 libxrandr2 libxi6 libxcursor1 libxinerama1 libxfixes3
   libxcomposite1 xvfb xauth x11-utils imagemagick)
 # librsvg2-bin turns the icon's SVG into its PNG at build time; xvfb, openbox
-# and wmctrl give the installed window a real window manager to be closed by.
+# and wmctrl give the installed window a real window manager to be closed by,
+# and xdotool presses its Execute button.
 package=(dpkg-dev fakeroot file lintian desktop-file-utils appstream man-db groff-base
-  librsvg2-bin xvfb xauth openbox wmctrl x11-utils imagemagick)
+  librsvg2-bin xvfb xauth openbox wmctrl x11-utils imagemagick xdotool)
 # The HTML report's and the comparison's tests load the pages in a real
 # browser, headless; the comparison's reads the rendered lines with Python.
 browser=(chromium python3)

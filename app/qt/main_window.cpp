@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileDialog>
 #include <QFontMetrics>
@@ -12,6 +13,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
 #include <QSpacerItem>
 #include <QStyle>
@@ -35,6 +37,20 @@ QString ToQt(const std::string& text) {
 std::string FromQt(const QString& text) { return text.toLocal8Bit().toStdString(); }
 
 QRect ToRect(const u_main::TBounds& b) { return {b.Left, b.Top, b.Width, b.Height}; }
+
+// "*.cbr" as "*.[Cc][Bb][Rr]"; "*.*" as "*", which is every file here.
+QString AnyCase(const std::string& pattern) {
+    if (pattern == "*.*") return QStringLiteral("*");
+    QString out;
+    for (QChar c : ToQt(pattern)) {
+        if (c.isLetter()) {
+            out += '[' + c.toUpper() + c.toLower() + ']';
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
 
 // The client area: the controls sit at fixed places on it, and only the bevel
 // follows its width.
@@ -171,6 +187,7 @@ void MainWindow::BuildMenus() {
     QMenu* view = menuBar()->addMenu(QStringLiteral("View"));
     AddMenuItem(view, "MenuLog", form_.MenuLog, &F::MenuLogClick);
     AddMenuItem(view, "MenuTavo", form_.MenuTavo, &F::MenuTavoClick);
+    AddMenuItem(view, "MenuPage", form_.MenuPage, &F::MenuPageClick);
     AddMenuItem(view, "MenuSet", form_.MenuSet, &F::MenuSetClick);
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
     AddMenuItem(help, "MenuVer", form_.MenuVer, &F::MenuVerClick);
@@ -210,8 +227,9 @@ void MainWindow::StretchBevel(int clientWidth) {
 
 void MainWindow::ShowMessage(const std::string& Text) {
     SyncControls();
+    // Owned by the window, so that it is centred over it.
     QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(u_main::ApplicationTitle), ToQt(Text),
-                    QMessageBox::Ok);
+                    QMessageBox::Ok, this);
     box.setTextFormat(Qt::PlainText);
     WidenForCaption(box);
     box.exec();
@@ -235,17 +253,20 @@ std::string MainWindow::InputBox(const std::string& Caption, const std::string& 
 }
 
 // Log names often come in capitals from one program and in small letters from
-// another, so the patterns match either; "ALL" shows every file.
+// another, so the patterns match either; "*.*" shows every file, as on Windows.
+// The desktop's own dialog is used where the platform offers one.
 std::optional<std::string> MainWindow::OpenDialog() {
     SyncControls();
     QFileDialog dialog(this);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::AnyFile);
-    const QStringList filters = {QStringLiteral("ALL(zlog) (*.[Aa][Ll][Ll])"),
-                                 QStringLiteral("Cabrillo (*.[Cc][Bb][Rr])"),
-                                 QStringLiteral("ALL (*)")};
+    QStringList filters;
+    for (const u_main::TFileFilter& filter : u_main::OpenDialogFilters()) {
+        QStringList patterns;
+        for (const std::string& pattern : filter.Patterns) patterns << AnyCase(pattern);
+        filters << ToQt(filter.Name) + QStringLiteral(" (") + patterns.join(' ') + ')';
+    }
     dialog.setNameFilters(filters);
     dialog.selectNameFilter(filters.front());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
@@ -254,9 +275,32 @@ std::optional<std::string> MainWindow::OpenDialog() {
 
 void MainWindow::Close() { close(); }
 
-void MainWindow::StartViewer(const std::string& ViewerName, const std::string& FileName) {
-    tavo::StartViewer(ViewerName, FileName);
+bool MainWindow::StartViewer(const std::string& ViewerName, const std::string& FileName) {
+    return tavo::StartViewer(ViewerName, FileName,
+                             MessageLater(u_main::CannotStartViewerText(ViewerName, FileName)));
 }
+
+bool MainWindow::StartBrowser(const std::string& FileName) {
+    return tavo::StartBrowser(FileName, MessageLater(u_main::CannotStartBrowserText(FileName)));
+}
+
+// A program that fails soon after its start (xdg-open with no program for the
+// file's type) is told from the waiter's thread; the box opens on the window's.
+std::function<void()> MainWindow::MessageLater(std::string Text) {
+    QPointer<MainWindow> window(this);
+    return [window, Text = std::move(Text)] {
+        QCoreApplication* app = QCoreApplication::instance();
+        if (app == nullptr) return;
+        QMetaObject::invokeMethod(
+            app,
+            [window, Text] {
+                if (window) window->ShowMessage(Text);
+            },
+            Qt::QueuedConnection);
+    };
+}
+
+void MainWindow::OpenWhenShown(std::string FileName) { openWhenShown_ = std::move(FileName); }
 
 // FormShow runs once the window is up, so that its message box and a close
 // after it meet a finished window.
@@ -265,7 +309,12 @@ void MainWindow::showEvent(QShowEvent* event) {
     FitOuterSize();
     if (shown_) return;
     shown_ = true;
-    QTimer::singleShot(0, this, [this] { Perform(&u_main::TForm1::FormShow); });
+    QTimer::singleShot(0, this, [this] {
+        Perform(&u_main::TForm1::FormShow);
+        if (openWhenShown_.empty() || !isVisible()) return;
+        form_.Perform([this] { form_.OpenFile(openWhenShown_); });
+        SyncControls();
+    });
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

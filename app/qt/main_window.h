@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -26,7 +27,12 @@ public:
                          const std::string& Default) override;
     std::optional<std::string> OpenDialog() override;
     void Close() override;
-    void StartViewer(const std::string& ViewerName, const std::string& FileName) override;
+    bool StartViewer(const std::string& ViewerName, const std::string& FileName) override;
+    bool StartBrowser(const std::string& FileName) override;
+
+    // A log named on the command line, opened as if chosen with Open once the
+    // window is up.
+    void OpenWhenShown(std::string FileName);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -42,6 +48,8 @@ private:
     void Perform(u_main::TForm1::THandler handler);
     void SyncControls();
     void FitOuterSize();
+    // Shows the text later, on the window's thread, if the window is still there.
+    std::function<void()> MessageLater(std::string Text);
     void StretchBevel(int clientWidth);
 
     u_main::TForm1 form_;
@@ -53,6 +61,7 @@ private:
     QPushButton* bitBtn1_ = nullptr;
     std::vector<std::pair<QAction*, const u_main::TCommand*>> menuItems_;
     bool shown_ = false;
+    std::string openWhenShown_;
     bool outerSizeFitted_ = false;
 };
 

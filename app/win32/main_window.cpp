@@ -1,6 +1,7 @@
 #include "app/win32/main_window.h"
 
 #include <commdlg.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <utility>
@@ -13,7 +14,6 @@ namespace tavo_win32 {
 namespace {
 
 constexpr const char* kClassName = "TForm1";
-constexpr const char* kFileFilter = "ALL(zlog)|*.ALL|Cabrillo|*.cbr|ALL|*.*";
 constexpr UINT kFormShow = WM_APP + 1;
 constexpr int kDesignDpi = 96;
 constexpr int kDesignClientWidth = 372;
@@ -30,6 +30,8 @@ struct InputBoxState {
     std::string Text;
 };
 
+void CentreOverOwner(HWND box);
+
 INT_PTR CALLBACK InputBoxProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_INITDIALOG: {
@@ -40,6 +42,7 @@ INT_PTR CALLBACK InputBoxProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
             SendDlgItemMessageA(dlg, IDC_INPUT_EDIT, EM_LIMITTEXT, 255, 0);
             SetDlgItemTextA(dlg, IDC_INPUT_EDIT, state->Text.c_str());
             SendDlgItemMessageA(dlg, IDC_INPUT_EDIT, EM_SETSEL, 0, -1);
+            CentreOverOwner(dlg);
             return TRUE;  // the edit, first in tab order, gets the focus
         }
         case WM_COMMAND:
@@ -121,12 +124,35 @@ void WidenToCaption(HWND box) {
     }
 }
 
+// A message or input box opens centred on the screen; it belongs over its
+// window, kept on the window's monitor.
+void CentreOverOwner(HWND box) {
+    HWND owner = GetWindow(box, GW_OWNER);
+    if (owner == nullptr || IsIconic(owner)) return;
+    RECT o, b;
+    GetWindowRect(owner, &o);
+    GetWindowRect(box, &b);
+    const int w = b.right - b.left, h = b.bottom - b.top;
+    int left = (o.left + o.right - w) / 2, top = (o.top + o.bottom - h) / 2;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (GetMonitorInfoA(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        const RECT& work = monitor.rcWork;
+        left =
+            std::max(static_cast<int>(work.left), std::min(left, static_cast<int>(work.right) - w));
+        top =
+            std::max(static_cast<int>(work.top), std::min(top, static_cast<int>(work.bottom) - h));
+    }
+    SetWindowPos(box, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 LRESULT CALLBACK MessageBoxHook(int code, WPARAM wp, LPARAM lp) {
     if (code == HCBT_ACTIVATE) {
         HWND box = reinterpret_cast<HWND>(wp);
         char cls[16];
         if (GetClassNameA(box, cls, sizeof cls) > 0 && std::string(cls) == "#32770") {
             WidenToCaption(box);
+            CentreOverOwner(box);
             UnhookWindowsHookEx(messageBoxHook);
             messageBoxHook = nullptr;
             return 0;
@@ -137,11 +163,20 @@ LRESULT CALLBACK MessageBoxHook(int code, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
-std::string OpenDialogFilter(const std::string& Filter) {
-    std::string out = Filter;
-    std::replace(out.begin(), out.end(), '|', '\0');
-    out += '\0';  // with the string's own terminator, the list ends in two NULs
-    return out;
+std::string OpenDialogFilter(const std::vector<u_main::TFileFilter>& Filters) {
+    std::string out;
+    for (const u_main::TFileFilter& filter : Filters) {
+        out += filter.Name;
+        out += '\0';
+        const char* separator = "";
+        for (const std::string& pattern : filter.Patterns) {
+            out += separator;
+            out += pattern;
+            separator = ";";
+        }
+        out += '\0';
+    }
+    return out;  // with the string's own terminator, the list ends in two NULs
 }
 
 MainWindow::MainWindow(std::string SettingsFileName) : form_(*this, std::move(SettingsFileName)) {}
@@ -196,6 +231,8 @@ bool MainWindow::Create(HINSTANCE Instance, int ShowCommand) {
     GetClientRect(hwnd_, &client);
     StretchBevel(client.right);
 
+    // A log dropped from Explorer is opened as if chosen with Open.
+    DragAcceptFiles(hwnd_, TRUE);
     ShowWindow(hwnd_, ShowCommand);
     // The first control in tab order takes the keyboard, as in a dialog.
     focus_ = GetDlgItem(hwnd_, IdButtonOpen);
@@ -265,9 +302,10 @@ void MainWindow::BuildMenu() {
                    {IdMenuExe, &form_.MenuExe},
                    {IdMenuExit, &form_.MenuExit}});
     popup("INFO", {{IdMenuData, &form_.MenuData}, {IdMenuTest, &form_.MenuTest}});
-    popup(
-        "View",
-        {{IdMenuLog, &form_.MenuLog}, {IdMenuTavo, &form_.MenuTavo}, {IdMenuSet, &form_.MenuSet}});
+    popup("View", {{IdMenuLog, &form_.MenuLog},
+                   {IdMenuTavo, &form_.MenuTavo},
+                   {IdMenuPage, &form_.MenuPage},
+                   {IdMenuSet, &form_.MenuSet}});
     popup("Help", {{IdMenuVer, &form_.MenuVer}});
     SetMenu(hwnd_, menu_);
 }
@@ -365,6 +403,7 @@ void MainWindow::OnCommand(int id) {
         case IdMenuTest: Perform(&F::MenuTestClick); break;
         case IdMenuLog: Perform(&F::MenuLogClick); break;
         case IdMenuTavo: Perform(&F::MenuTavoClick); break;
+        case IdMenuPage: Perform(&F::MenuPageClick); break;
         case IdMenuSet: Perform(&F::MenuSetClick); break;
         case IdMenuVer: Perform(&F::MenuVerClick); break;
         default: break;
@@ -383,6 +422,23 @@ void MainWindow::OnClose() {
     Perform(&u_main::TForm1::FormClose);
     DestroyWindow(hwnd_);
 }
+
+void MainWindow::OpenFile(const std::string& FileName) {
+    form_.Perform([this, &FileName] { form_.OpenFile(FileName); });
+    SyncControls();
+}
+
+// The first of the dropped files; a log is analysed one at a time.
+void MainWindow::OnDropFiles(HDROP Drop) {
+    char name[MAX_PATH] = "";
+    const bool got = DragQueryFileA(Drop, 0, name, sizeof name) > 0;
+    DragFinish(Drop);
+    if (!got) return;
+    SetForegroundWindow(hwnd_);
+    OpenFile(name);
+}
+
+void MainWindow::OpenWhenShown(std::string FileName) { openWhenShown_ = std::move(FileName); }
 
 LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_NCCREATE) {
@@ -403,8 +459,10 @@ LRESULT MainWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
             if (!shown_) {
                 shown_ = true;
                 Perform(&u_main::TForm1::FormShow);
+                if (!openWhenShown_.empty() && hwnd_ != nullptr) OpenFile(openWhenShown_);
             }
             return 0;
+        case WM_DROPFILES: OnDropFiles(reinterpret_cast<HDROP>(wp)); return 0;
         case WM_SIZE: StretchBevel(LOWORD(lp)); return 0;
         case WM_CTLCOLORSTATIC: {
             // The status labels stand out in the button-highlight colour.
@@ -466,7 +524,7 @@ std::string MainWindow::InputBox(const std::string& Caption, const std::string& 
 // that does not exist is taken like any other.
 std::optional<std::string> MainWindow::OpenDialog() {
     SyncControls();
-    const std::string filter = OpenDialogFilter(kFileFilter);
+    const std::string filter = OpenDialogFilter(u_main::OpenDialogFilters());
     std::string file(4096, '\0');
     OPENFILENAMEA ofn{};
     ofn.lStructSize = sizeof ofn;
@@ -484,8 +542,10 @@ void MainWindow::Close() {
     if (hwnd_ != nullptr) PostMessageA(hwnd_, WM_CLOSE, 0, 0);
 }
 
-void MainWindow::StartViewer(const std::string& ViewerName, const std::string& FileName) {
-    tavo::StartViewer(ViewerName, FileName);
+bool MainWindow::StartViewer(const std::string& ViewerName, const std::string& FileName) {
+    return tavo::StartViewer(ViewerName, FileName);
 }
+
+bool MainWindow::StartBrowser(const std::string& FileName) { return tavo::StartBrowser(FileName); }
 
 }  // namespace tavo_win32

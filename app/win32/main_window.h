@@ -12,9 +12,9 @@
 
 namespace tavo_win32 {
 
-// "Description|pattern|..." as the window lists its file types; the dialog wants
-// the same pairs separated by NULs and closed by two.
-std::string OpenDialogFilter(const std::string& Filter);
+// The open dialog's list as the dialog wants it: description and patterns
+// (separated by ";"), each followed by a NUL, the list closed by two.
+std::string OpenDialogFilter(const std::vector<u_main::TFileFilter>& Filters);
 
 class MainWindow : public u_main::TToolkit {
 public:
@@ -38,7 +38,12 @@ public:
                          const std::string& Default) override;
     std::optional<std::string> OpenDialog() override;
     void Close() override;
-    void StartViewer(const std::string& ViewerName, const std::string& FileName) override;
+    bool StartViewer(const std::string& ViewerName, const std::string& FileName) override;
+    bool StartBrowser(const std::string& FileName) override;
+
+    // A log named on the command line ("Open with"), opened as if chosen with
+    // Open once FormShow has run.
+    void OpenWhenShown(std::string FileName);
 
     // Control identifiers, also the menu items' command numbers.
     enum Id : int {
@@ -58,6 +63,7 @@ public:
         IdMenuTavo,
         IdMenuSet,
         IdMenuVer,
+        IdMenuPage,
     };
 
 private:
@@ -67,6 +73,8 @@ private:
     void BuildMenu();
     void OnCommand(int id);
     void OnClose();
+    void OnDropFiles(HDROP Drop);
+    void OpenFile(const std::string& FileName);
     void StretchBevel(int clientWidth);
     void SyncControls();
     int Scale(int pixels) const;
@@ -78,6 +86,7 @@ private:
     HMENU menu_ = nullptr;
     int dpi_ = 96;
     bool shown_ = false;
+    std::string openWhenShown_;
     HWND focus_ = nullptr;  // the control that had the focus when the window was left
     struct MenuItem {
         int Id;

@@ -22,7 +22,7 @@ struct ViewerCall {
 };
 
 class FakeToolkit : public TToolkit {
-  public:
+public:
     // Input box answers in order; nothing stands for Cancel.
     std::deque<std::optional<std::string>> Answers;
     // Open dialog results in order; nothing stands for Cancel.
@@ -31,6 +31,9 @@ class FakeToolkit : public TToolkit {
     std::vector<std::string> Messages;
     std::vector<InputCall> Inputs;
     std::vector<ViewerCall> Viewers;
+    std::vector<std::string> Browsers;
+    // Whether viewers and browsers start.
+    bool Starts = true;
     int Closes = 0;
 
     void ShowMessage(const std::string& Text) override { Messages.push_back(Text); }
@@ -46,11 +49,17 @@ class FakeToolkit : public TToolkit {
 
     void Close() override { ++Closes; }
 
-    void StartViewer(const std::string& ViewerName, const std::string& FileName) override {
+    bool StartViewer(const std::string& ViewerName, const std::string& FileName) override {
         Viewers.push_back({ViewerName, FileName});
+        return Starts;
     }
 
-  private:
+    bool StartBrowser(const std::string& FileName) override {
+        Browsers.push_back(FileName);
+        return Starts;
+    }
+
+private:
     static std::optional<std::string> Next(std::deque<std::optional<std::string>>& queue) {
         if (queue.empty()) return std::nullopt;
         std::optional<std::string> front = queue.front();

@@ -33,7 +33,8 @@ std::string EnabledCommands(const TForm1& f) {
         {"ButtonOpen", &f.ButtonOpen}, {"ButtonExe", &f.ButtonExe}, {"BitBtn1", &f.BitBtn1},
         {"MenuOpen", &f.MenuOpen},     {"MenuExe", &f.MenuExe},     {"MenuExit", &f.MenuExit},
         {"MenuData", &f.MenuData},     {"MenuTest", &f.MenuTest},   {"MenuLog", &f.MenuLog},
-        {"MenuTavo", &f.MenuTavo},     {"MenuSet", &f.MenuSet},     {"MenuVer", &f.MenuVer}};
+        {"MenuTavo", &f.MenuTavo},     {"MenuPage", &f.MenuPage},   {"MenuSet", &f.MenuSet},
+        {"MenuVer", &f.MenuVer}};
     std::string out;
     for (auto [name, command] : all) {
         if (!command->Enabled) continue;
@@ -50,7 +51,7 @@ constexpr const char* kAfterOpen =
     "MenuVer";
 constexpr const char* kAfterReport =
     "ButtonOpen ButtonExe BitBtn1 MenuOpen MenuExe MenuExit MenuData MenuTest MenuLog MenuTavo "
-    "MenuSet MenuVer";
+    "MenuPage MenuSet MenuVer";
 
 class MainWindow : public test::InScratchFolder {
 protected:
@@ -178,13 +179,92 @@ TEST_F(MainWindow, ExecuteOnACabrilloLogNamesTheCabrilloType) {
     EXPECT_EQ(EnabledCommands(form), kAfterReport);
 }
 
-TEST_F(MainWindow, ARefusedFormatSaysSoInTheStatusAndOffersNoReport) {
+TEST_F(MainWindow, ARefusedFormatSaysSoInTheStatusAndWhyInAMessage) {
     StartWithCountries();
     Open(dir.Write("contest.TXT", test::ZLogTxtList()));
     Execute();
-    EXPECT_EQ(ui.Messages, V{});
+    EXPECT_EQ(ui.Messages, V{"File type ZLOG(TXT) is recognised, but not analysed.\r\n"
+                             "Formats that are read: ZLOG(ALL), Cabrillo, ADIF"});
     EXPECT_EQ(form.LabelEnv.Caption, "Cannot Execute...");
     EXPECT_EQ(EnabledCommands(form), kAfterOpen);
+    EXPECT_FALSE(tavo::FileExists(dir.File("contest.html")));
+
+    Open(dir.Write("notes.log", "Dear diary,\r\nno contest today.\r\n"));
+    Execute();
+    EXPECT_EQ(ui.Messages.back(),
+              "File type not recognised.\r\nFormats that are read: ZLOG(ALL), Cabrillo, ADIF");
+    EXPECT_EQ(form.LabelEnv.Caption, "Cannot Execute...");
+}
+
+TEST_F(MainWindow, ExecuteWritesThePageThatPageOpensInTheBrowser) {
+    StartWithCountries();
+    std::string log = dir.Write("my contest.cbr", test::CabrilloLog());
+    Open(log);
+    form.Perform(&TForm1::MenuPageClick);  // nothing written yet
+    EXPECT_EQ(ui.Browsers, V{});
+    Execute();
+    const std::string page = dir.File("my contest.html");
+    EXPECT_NE(ReadBytes(page).find("<html"), std::string::npos);
+    form.Perform(&TForm1::MenuPageClick);
+    EXPECT_EQ(ui.Browsers, V{page});
+    EXPECT_EQ(ui.Messages, V{});
+}
+
+TEST_F(MainWindow, PageZeroInTheSettingsWritesNoPageAndKeepsTheFileAsItWas) {
+    const std::string settings = Lines(
+        {"[window]", "Left=0", "Top=0", "Width=380", "Height=240", "[VIEW]", "NAME=vi", "PAGE=0"});
+    dir.Write("tavow.ini", settings);
+    StartWithCountries();
+    Open(dir.Write("contest.cbr", test::CabrilloLog()));
+    Execute();
+    EXPECT_TRUE(tavo::FileExists(dir.File("contest.tavo")));
+    EXPECT_FALSE(tavo::FileExists(dir.File("contest.html")));
+    form.Perform(&TForm1::FormClose);
+    EXPECT_EQ(ReadBytes(dir.File("tavow.ini")), settings);
+}
+
+// Starting does not wait, so only a program that could not be started at all
+// is known here; the message names the command.
+TEST_F(MainWindow, AViewerOrBrowserThatCannotStartIsReportedWithItsCommand) {
+    StartWithCountries();
+    std::string log = dir.Write("contest.ALL", test::ZLogAllLog());
+    Open(log);
+    Execute();
+    ui.Starts = false;
+    form.ViewerName = " no-such-viewer -x ";
+    form.Perform(&TForm1::MenuLogClick);
+    form.Perform(&TForm1::MenuTavoClick);
+    form.Perform(&TForm1::MenuPageClick);
+    EXPECT_EQ(
+        ui.Messages,
+        (V{"Cannot start the viewer:\r\nno-such-viewer -x " + log,
+           "Cannot start the viewer:\r\nno-such-viewer -x " + dir.File("contest.tavo"),
+           "Cannot start the browser:\r\n" + tavo::BrowserCommandLine(dir.File("contest.html"))}));
+}
+
+TEST_F(MainWindow, ALogHandedOverIsOpenedAsIfChosenWithOpen) {
+    StartWithCountries();
+    std::string log = dir.Write("from desktop.ALL", test::ZLogAllLog());
+    form.Perform([&] { form.OpenFile(log); });
+    EXPECT_EQ(form.LogFileName, log);
+    EXPECT_EQ(form.LabelFile.Caption, "from desktop.ALL");
+    EXPECT_EQ(EnabledCommands(form), kAfterOpen);
+    Execute();
+    EXPECT_EQ(form.LabelEnv.Caption, "Worked 3 stations / File type ZLOG(ALL)");
+}
+
+TEST(OpenDialog, ListsTheZLogEntryFirstThenTheFormatsReadThenEveryFile) {
+    std::vector<TFileFilter> filters = OpenDialogFilters();
+    std::string listed;
+    for (const TFileFilter& f : filters) {
+        listed += f.Name + ":";
+        for (const std::string& p : f.Patterns) listed += " " + p;
+        listed += "|";
+    }
+    EXPECT_EQ(listed.substr(0, listed.find("Cabrillo")), "ALL(zlog): *.ALL|");
+    EXPECT_NE(listed.find("|Cabrillo: *.cbr *.log *.txt|"), std::string::npos) << listed;
+    EXPECT_EQ(filters.back().Name, "ALL");
+    EXPECT_EQ(filters.back().Patterns, V{"*.*"});
 }
 
 TEST_F(MainWindow, AReportThatCannotBeCreatedIsALogThatCannotBeOpened) {
@@ -220,6 +300,7 @@ TEST_F(MainWindow, ASecondOpenClearsTheStatusButKeepsTheReportCommand) {
     // A refused format leaves the report command as an earlier Execute set it.
     Execute();
     EXPECT_EQ(form.LabelEnv.Caption, "Cannot Execute...");
+    EXPECT_EQ(ui.Messages.size(), 1u);
     EXPECT_EQ(EnabledCommands(form), kAfterReport);
 }
 

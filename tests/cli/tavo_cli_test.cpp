@@ -152,7 +152,11 @@ TEST_F(TavoCli, EachLogOfSeveralGetsItsOwnPrefixedLine) {
     // Successes are the output, failures are error messages.
     EXPECT_EQ(run.out, all + ": Worked 1 stations / File type ZLOG(ALL)\n" + cbr +
                            ": Worked 2 stations / File type Cabrillo\n");
-    EXPECT_EQ(run.err, txt + ": Cannot Execute...\n" + missing + ": File Not Found!!\n");
+    // A refusal says why, line by line under the log's name.
+    EXPECT_EQ(run.err, txt + ": Cannot Execute...\n" + txt +
+                           ": File type ZLOG(TXT) is recognised, but not analysed.\n" + txt +
+                           ": Formats that are read: ZLOG(ALL), Cabrillo, ADIF\n" + missing +
+                           ": File Not Found!!\n");
     EXPECT_FALSE(fs::exists(dir.File("b.tavo")));
     EXPECT_TRUE(fs::exists(dir.File("c.tavo")));
 }

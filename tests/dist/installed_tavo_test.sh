@@ -58,7 +58,7 @@ esac
 
 # The tree, file by file.
 for f in bin/tavo bin/tavow share/tavo/CQWW.DAT share/man/man1/tavo.1.gz share/man/man1/tavow.1.gz \
-  share/applications/tavow.desktop share/icons/hicolor/scalable/apps/tavow.svg \
+  share/applications/tavow.desktop share/mime/packages/tavo.xml share/icons/hicolor/scalable/apps/tavow.svg \
   share/icons/hicolor/48x48/apps/tavow.png share/metainfo/io.github.tavo_project.tavow.metainfo.xml \
   share/doc/tavo/copyright share/doc/tavo/changelog.gz; do
   [ -f "$prefix/$f" ] || fail "$f is not installed"
@@ -72,6 +72,8 @@ desktop-file-validate "$prefix/share/applications/tavow.desktop" >/dev/null ||
   fail "desktop-file-validate"
 grep -q '^Categories=.*HamRadio;' "$prefix/share/applications/tavow.desktop" ||
   fail "the menu entry is not in HamRadio"
+grep -q '^Exec=tavow %f$' "$prefix/share/applications/tavow.desktop" ||
+  fail "the menu entry does not hand tavow the file"
 appstreamcli validate --no-net "$prefix/share/metainfo/io.github.tavo_project.tavow.metainfo.xml" ||
   fail "appstreamcli validate"
 for page in tavo tavow; do
@@ -140,6 +142,28 @@ settings=$work/config/tavo/tavow.ini
 [ -f "$settings" ] || fail "no settings in \$XDG_CONFIG_HOME/tavo/tavow.ini"
 grep -q '^NAME=xdg-open' "$settings" || fail "the viewer is not xdg-open: $(cat "$settings")"
 grep -q '^\[window\]' "$settings" || fail "no [window] section"
+
+# "tavow LOG", as a file manager's "Open with" starts it: the log is open, so
+# Tab from Open reaches the enabled Execute, which writes report and page.
+if command -v xdotool >/dev/null; then
+  rm -f "$work/logs/sample.tavo" "$work/logs/sample.html"
+  (cd "$work/config" && XDG_CONFIG_HOME=$work/config exec "$prefix/bin/tavow" ../logs/sample.cbr \
+    >"$work/tavow-log.log" 2>&1) &
+  tavow=$!
+  pids+=($tavow)
+  await_windows 1 || { cat "$work/tavow-log.log"; fail "tavow LOG shows no window"; }
+  sleep 1.5
+  wmctrl -a 'Tavo for Windows'
+  xdotool key --delay 200 Tab space
+  for _ in $(seq 40); do [ -s "$work/logs/sample.html" ] && break; sleep 0.25; done
+  [ -n "$shots" ] && command -v import >/dev/null && import -window root "$shots/tavow-argument.png"
+  [ -s "$work/logs/sample.tavo" ] && [ -s "$work/logs/sample.html" ] ||
+    fail "tavow LOG did not open the log for Execute"
+  wmctrl -c 'Tavo for Windows'
+  for _ in $(seq 40); do kill -0 "$tavow" 2>/dev/null || break; sleep 0.25; done
+else
+  echo "tavow LOG is not tried: xdotool is not installed (scripts/install-deps.sh package)"
+fi
 
 # Without any data, the message box: its caption must fit in its title bar.
 mkdir -p "$work/bare/bin"

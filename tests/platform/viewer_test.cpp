@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -121,6 +122,19 @@ TEST_F(RealStart, AMissingProgramOrABlankNameIsReportedAsNotStarted) {
     EXPECT_FALSE(StartViewer("notepad.exe", "/nowhere/a.ALL"));
     EXPECT_FALSE(StartViewer(dir.File("no-such-viewer"), "/nowhere/a.ALL"));
     EXPECT_FALSE(StartViewer("   ", dir.File("x.cbr")));
+}
+
+// xdg-open with nothing to open a file ends at once with a failure; the
+// window hears of it from the waiter, a success says nothing.
+TEST_F(RealStart, AProgramThatFailsAtOnceIsReportedAfterItsStart) {
+    std::atomic<int> failed{0}, succeeded{0};
+    ASSERT_TRUE(StartViewer("false", "/nowhere/a.ALL", [&] { ++failed; }));
+    ASSERT_TRUE(StartViewer("true", "/nowhere/a.ALL", [&] { ++succeeded; }));
+    for (int i = 0; i < 200 && failed == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(failed, 1);
+    EXPECT_EQ(succeeded, 0);
 }
 #else
 // WinExec looks the program up as a command line does and never waits for it.
