@@ -184,9 +184,9 @@ void WriteCountryTable(tavo::TextWriter& out, const ContestModel& model) {
         BandHeads() + "<th scope=\"col\">ALL</th></tr></thead>");
     out.WriteLine("<tbody>");
     for (const CountryRow& country : model.Countries) {
-        std::string row =
-            "<tr><td class=\"name\">" + HtmlEscape(tavo::Trim(country.MainPrefix)) +
-            "</td><td class=\"name\">" + HtmlEscape(tavo::Trim(country.Name)) + "</td>";
+        std::string row = "<tr><td class=\"name\">" + HtmlEscape(tavo::Trim(country.MainPrefix)) +
+                          "</td><td class=\"name\">" + HtmlEscape(tavo::Trim(country.Name)) +
+                          "</td>";
         for (long long n : country.Bands) row += BandTd(n);
         row += "<td>" + Num(country.Total) + "</td></tr>";
         out.WriteLine(row);
@@ -363,9 +363,9 @@ void WriteChartDay(tavo::TextWriter& out, const ContestModel& model, int day) {
     WriteLegend(out);
     out.WriteLine("<div class=\"bands\">");
     for (const ChartBlock& block : model.BandDays[static_cast<std::size_t>(day - 1)]) {
-        WriteChart(out, model, block, kBandChart,
-                   "<b>" + TrimmedLabel(block.Band) + " MHz</b> &middot; " +
-                       Plural(block.Total, "QSO"));
+        WriteChart(
+            out, model, block, kBandChart,
+            "<b>" + TrimmedLabel(block.Band) + " MHz</b> &middot; " + Plural(block.Total, "QSO"));
     }
     out.WriteLine("</div>");
     out.WriteLine("</section>");

@@ -1,7 +1,5 @@
 #include "analysis/u_tavo300.h"
 
-#include "analysis/model.h"
-
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -9,6 +7,7 @@
 #include <memory>
 #include <optional>
 
+#include "analysis/model.h"
 #include "common/paths.h"
 #include "common/text.h"
 #include "logformat/log_formats.h"

@@ -115,10 +115,9 @@ void TForm1::MenuExeClick() {
     LabelEnv.Caption = "Execute!";
     // The page (and the JSON) come with the report unless the settings say PAGE=0.
     static constexpr const u_tavo300::OutputKind* kReportOnly[] = {&u_tavo300::TextReport};
-    tavo::ExecuteResult result =
-        tavo::ExecuteLog(LogFileName, WritePage ? tavo::Outputs()
-                                                : std::span<const u_tavo300::OutputKind* const>(
-                                                      kReportOnly));
+    tavo::ExecuteResult result = tavo::ExecuteLog(
+        LogFileName,
+        WritePage ? tavo::Outputs() : std::span<const u_tavo300::OutputKind* const>(kReportOnly));
     switch (result.Outcome) {
         case tavo::ExecuteOutcome::FileNotFound:
             // The log was missing before the pass began: nothing has changed.

@@ -56,7 +56,8 @@ CompareOptions FromCommandLine(const cli::Options& c) {
     o.jobs = c.jobs;
     o.offTime = c.offTime.value_or(u_tavo300::DefaultOffTime);
     o.logs = c.args;
-    if (c.html) throw Usage{"'compare' writes a page unless '--json' is given; '--html' is not needed"};
+    if (c.html)
+        throw Usage{"'compare' writes a page unless '--json' is given; '--html' is not needed"};
     if (c.filesFrom) throw Usage{"'compare' reads a field with '--field', not '--files-from'"};
     if (o.toStdout == o.output.has_value())
         throw Usage{"'compare' writes either to -o OUT or with --stdout"};

@@ -22,12 +22,12 @@
 #include "app/command_texts.h"
 #include "app/execute.h"
 #include "app/outputs.h"
-#include "json/json_report.h"
 #include "cli/compare_command.h"
 #include "cli/options.h"
 #include "common/text.h"
 #include "country/cty_convert.h"
 #include "country/cty_utl3.h"
+#include "json/json_report.h"
 #include "platform/text_file.h"
 #include "tavo_version.h"
 

@@ -20,8 +20,8 @@ namespace tavo::fuzz {
 inline const std::filesystem::path& ScratchFolder() {
     static const std::filesystem::path folder = [] {
         const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") +
-                              "/tavo-fuzz-XXXXXX";
+        std::string pattern =
+            std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/tavo-fuzz-XXXXXX";
         if (::mkdtemp(pattern.data()) == nullptr) std::abort();
         return std::filesystem::path(pattern);
     }();
@@ -33,7 +33,8 @@ inline std::string PutFile(std::string_view name, std::string_view bytes) {
     std::string path = (ScratchFolder() / name).string();
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (f == nullptr) std::abort();
-    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size()) std::abort();
+    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size())
+        std::abort();
     if (std::fclose(f) != 0) std::abort();
     return path;
 }

@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 2) return 0;
     // Names as the window writes them, in other letter cases and with blanks.
     static constexpr std::array<std::string_view, 4> kSections = {"Main", "main", " Main ",
-                                                                 "Viewer"};
+                                                                  "Viewer"};
     static constexpr std::array<std::string_view, 4> kKeys = {"Viewer", "VIEWER", " Left", "x"};
     std::string_view section = kSections[data[0] % kSections.size()];
     std::string_view key = kKeys[data[1] % kKeys.size()];

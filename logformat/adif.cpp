@@ -353,7 +353,8 @@ bool QsoFromRecord(const AdifRecord& Record, LogQso& Qso) {
     Qso.Stamp = NoStamp;
     if (Qso.DateDays && (time.size() == 4 || time.size() == 6) && AllDigits(time)) {
         const std::string iso = std::string(date.substr(0, 4)) + "-" +
-                                std::string(date.substr(4, 2)) + "-" + std::string(date.substr(6, 2));
+                                std::string(date.substr(4, 2)) + "-" +
+                                std::string(date.substr(6, 2));
         const std::optional<int> days = CalendarDays(iso);
         const int hour = Number(time.substr(0, 2)), minute = Number(time.substr(2, 2));
         const bool seconds = time.size() == 4 || Number(time.substr(4, 2)) < 60;

@@ -14,10 +14,10 @@ namespace tv_util2 {
 inline constexpr std::int64_t NoStamp = std::numeric_limits<std::int64_t>::min();
 
 struct LogQso {
-    int Band = 10;                // BandIndex 0..10
-    std::string Call;             // as the log has it; the pass trims it
-    int Day = -1;                 // day of the month, -1 when not a number
-    int Hour = -1;                // hour of the QSO time, -1 when not a number
+    int Band = 10;     // BandIndex 0..10
+    std::string Call;  // as the log has it; the pass trims it
+    int Day = -1;      // day of the month, -1 when not a number
+    int Hour = -1;     // hour of the QSO time, -1 when not a number
     // Minutes since 1970-01-01 00:00 on the log's clock, when its date is a
     // real calendar date and its time one of 00:00-23:59 by the format's rule.
     std::int64_t Stamp = NoStamp;

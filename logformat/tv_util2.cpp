@@ -245,7 +245,8 @@ std::uint64_t WordTokenBits(std::uint64_t w) {
 std::uint64_t TokenBits(const char* text, std::size_t n) {
     std::uint64_t bits = 0;
     if (n >= 64) {
-        for (std::size_t at = 0; at < 64; at += 8) bits |= WordTokenBits(LoadLittle(text + at)) << at;
+        for (std::size_t at = 0; at < 64; at += 8)
+            bits |= WordTokenBits(LoadLittle(text + at)) << at;
         return bits;
     }
     std::size_t at = 0;

@@ -130,7 +130,8 @@ private:
     std::string_view line_;
     int count_ = 0;
     int blocks_ = 0;
-    std::uint64_t starts_[kBlocks];  // the first blocks_ are set; left uninitialised, as lines are many
+    std::uint64_t
+        starts_[kBlocks];  // the first blocks_ are set; left uninitialised, as lines are many
     std::uint64_t ends_[kBlocks];
     int firstIndex_[kBlocks];  // index of the first token starting in the block
 };

@@ -120,7 +120,8 @@ TEST_F(Analyze, ASecondPassStartsFromEmptyTables) {
 TEST_F(Analyze, APassReusedAfterAThreeDayLogHoldsWhatAFreshPassHolds) {
     std::string threeDays, oneDay;
     for (const char* date : {"2012-11-01", "2012-11-02", "2012-11-03"})
-        threeDays += Qso("14025", "JA1ABC", "1000", date) + "\r\n" + Qso(" 7025", "DL1ABC", "2300", date) + "\r\n";
+        threeDays += Qso("14025", "JA1ABC", "1000", date) + "\r\n" +
+                     Qso(" 7025", "DL1ABC", "2300", date) + "\r\n";
     oneDay = Qso("21025", "VK2ABC", "0500", "2012-12-01") + "\r\n";
     std::string longer = dir.Write("three.cbr", CabrilloLog(threeDays));
     std::string shorter = dir.Write("one.cbr", CabrilloLog(oneDay));

@@ -20,8 +20,8 @@ inline std::string CabrilloQso(std::string_view freq, std::string_view date, std
     };
     std::string freq5(freq);
     if (freq5.size() < 5) freq5.insert(0, 5 - freq5.size(), ' ');
-    return "QSO: " + freq5 + " CW " + std::string(date) + " " + std::string(time) + " " + pad("JA1ZLO", 13) +
-           " 599 25     " + pad(call, 13) + " 599 14";
+    return "QSO: " + freq5 + " CW " + std::string(date) + " " + std::string(time) + " " +
+           pad("JA1ZLO", 13) + " 599 25     " + pad(call, 13) + " 599 14";
 }
 
 // A zLog ALL line: date 1-10, time 12-16, call 18-30, band 67-71.
@@ -37,7 +37,8 @@ inline std::string AllQso(std::string_view date, std::string_view time, std::str
 }
 
 inline std::string CabrilloLog(const std::string& qsoLines) {
-    return "START-OF-LOG: 3.0\r\nCONTEST: CQ-WW-CW\r\nCALLSIGN: JA1ZLO\r\n" + qsoLines + "END-OF-LOG:\r\n";
+    return "START-OF-LOG: 3.0\r\nCONTEST: CQ-WW-CW\r\nCALLSIGN: JA1ZLO\r\n" + qsoLines +
+           "END-OF-LOG:\r\n";
 }
 
 }  // namespace tavo::test

@@ -18,13 +18,11 @@ class Report : public ::testing::Test {
 protected:
     void SetUp() override {
         cty_utl3::ClearCountryTables();
-        std::string file = Lines({"countries",
-                                  CountryHeader("Japan", "25", "JA"), "  JA;",
+        std::string file = Lines({"countries", CountryHeader("Japan", "25", "JA"), "  JA;",
                                   CountryHeader("Asiatic Russia", "17", "UA9"), "  UA9;",
                                   CountryHeader("Australia", "30", "VK"), "  VK;",
                                   CountryHeader("United States", "5", "K"), "  K;",
-                                  CountryHeader("Germany", "14", "DL"), "  DL;",
-                                  "end of file"});
+                                  CountryHeader("Germany", "14", "DL"), "  DL;", "end of file"});
         ASSERT_EQ(cty_utl3::LoadCountryFile(dir.Write("CQWW.DAT", file)), 0);
     }
     void TearDown() override { cty_utl3::ClearCountryTables(); }
@@ -41,11 +39,13 @@ protected:
         return ReadBytes(ReportFileName(log));
     }
 
-    static std::string Section(const std::string& report, std::string_view from, std::size_t lines) {
+    static std::string Section(const std::string& report, std::string_view from,
+                               std::size_t lines) {
         auto start = report.find(from);
         if (start == std::string::npos) return "(missing: " + std::string(from) + ")";
         auto end = start;
-        for (std::size_t i = 0; i < lines && end != std::string::npos; ++i) end = report.find("\r\n", end) + 2;
+        for (std::size_t i = 0; i < lines && end != std::string::npos; ++i)
+            end = report.find("\r\n", end) + 2;
         return report.substr(start, end - start);
     }
 
@@ -108,40 +108,43 @@ TEST_F(Report, ReproducesTheCountryBreakdownExample) {
 TEST_F(Report, ASingleEuropeanQsoGivesThisWholeReport) {
     Add(1, "14025", "DL1ABC", "0930");
     std::string dashes(82, '-');
-    std::string hours = "      9 10 11 12 13 14 15 16 17 18 19 20 21 22 23  0  1  2  3  4  5  6  7  8";
-    std::string empty = " |  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -|   0";
-    std::string block = Lines({
-        hours, dashes, "NA" + empty, "SA" + empty,
-        "EU |  1  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -|   1",
-        "AS" + empty, "OC" + empty, "AF" + empty, dashes,
-        "SUM|  1  0  0  0  0  0  0  0  0  0  0  0  0  0  0  0  0  0  0  0  0  0  0  0|   1",
-        "            1        1        1        1        1        1        1        1      ", ""});
-    std::string expected = Lines({
-        "  Tavo / Country + Continent  Ver 3.80 TAVO-PROJECT ",
-        "                             logfile=cq.cbr",
-        "",
-        " Band(MHz)      1.9   3.5    7    14    21    28  |  ALL :  -%-",
-        "----------------------------------------------------------------",
-        "North America|   -     -     -     -     -     -  |    0 :  0.0%",
-        "South America|   -     -     -     -     -     -  |    0 :  0.0%",
-        "  Europe     |   -     -     -     1     -     -  |    1 : 100.0%",
-        "  Asia       |   -     -     -     -     -     -  |    0 :  0.0%",
-        "  Oceania    |   -     -     -     -     -     -  |    0 :  0.0%",
-        "  Africa     |   -     -     -     -     -     -  |    0 :  0.0%",
-        "----------------------------------------------------------------",
-        "    Sum      |   0     0     0     1     0     0  |    1  ",
-        "",
-        "",
-        "Px      Country                    1.9   3.5    7    14    21    28     ALL",
-        "----------------------------------------------------------------------------",
-        "DL   :Germany                   |   -     -     -     1     -     -  |    1",
-        "-----------------------------------------------------------------------------",
-        "   QSOs                         |   -     -     -     1     -     -  |    1",
-        "   Country                      |   -     -     -     1     -     -  |    1",
-        "",
-        "",
-        "Time Chart / QSO  ALL BAND ",
-        "day 1"}) + block + "\r\n" + Lines({"Time Chart / QSO ", "day 1", "-- 14 MHz--"}) + block;
+    std::string hours =
+        "      9 10 11 12 13 14 15 16 17 18 19 20 21 22 23  0  1  2  3  4  5  6  7  8";
+    std::string empty =
+        " |  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -|   0";
+    std::string block = Lines(
+        {hours, dashes, "NA" + empty, "SA" + empty,
+         "EU |  1  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -|   1",
+         "AS" + empty, "OC" + empty, "AF" + empty, dashes,
+         "SUM|  1  0  0  0  0  0  0  0  0  0  0  0  0  0  0  0  0  0  0  0  0  0  0  0|   1",
+         "            1        1        1        1        1        1        1        1      ", ""});
+    std::string expected =
+        Lines({"  Tavo / Country + Continent  Ver 3.80 TAVO-PROJECT ",
+               "                             logfile=cq.cbr",
+               "",
+               " Band(MHz)      1.9   3.5    7    14    21    28  |  ALL :  -%-",
+               "----------------------------------------------------------------",
+               "North America|   -     -     -     -     -     -  |    0 :  0.0%",
+               "South America|   -     -     -     -     -     -  |    0 :  0.0%",
+               "  Europe     |   -     -     -     1     -     -  |    1 : 100.0%",
+               "  Asia       |   -     -     -     -     -     -  |    0 :  0.0%",
+               "  Oceania    |   -     -     -     -     -     -  |    0 :  0.0%",
+               "  Africa     |   -     -     -     -     -     -  |    0 :  0.0%",
+               "----------------------------------------------------------------",
+               "    Sum      |   0     0     0     1     0     0  |    1  ",
+               "",
+               "",
+               "Px      Country                    1.9   3.5    7    14    21    28     ALL",
+               "----------------------------------------------------------------------------",
+               "DL   :Germany                   |   -     -     -     1     -     -  |    1",
+               "-----------------------------------------------------------------------------",
+               "   QSOs                         |   -     -     -     1     -     -  |    1",
+               "   Country                      |   -     -     -     1     -     -  |    1",
+               "",
+               "",
+               "Time Chart / QSO  ALL BAND ",
+               "day 1"}) +
+        block + "\r\n" + Lines({"Time Chart / QSO ", "day 1", "-- 14 MHz--"}) + block;
     EXPECT_EQ(Run(), expected);
 }
 
@@ -149,10 +152,13 @@ TEST_F(Report, HourColumnsStartAtTheFirstQsosHour) {
     Add(1, "14025", "JA1ABC", "2130");
     Add(1, " 7025", "JA1ABC", "2030");
     std::string report = Run();
-    EXPECT_NE(report.find("day 1\r\n     21 22 23  0  1  2  3  4  5  6  7  8  9 10 11 12 13 14 15 16 17 18 19 20\r\n"),
+    EXPECT_NE(report.find("day 1\r\n     21 22 23  0  1  2  3  4  5  6  7  8  9 10 11 12 13 14 15 "
+                          "16 17 18 19 20\r\n"),
               std::string::npos);
-    EXPECT_NE(report.find("AS |  1  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  1|   2"),
-              std::string::npos);
+    EXPECT_NE(
+        report.find(
+            "AS |  1  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  1|   2"),
+        std::string::npos);
     EXPECT_NE(report.find("-- 7  MHz--\r\n"), std::string::npos);
     EXPECT_NE(report.find("-- 14 MHz--\r\n"), std::string::npos);
 }
@@ -206,8 +212,9 @@ TEST_F(Report, AnHourOfOneHundredQsosWidensEveryColumnOfItsBlock) {
 TEST_F(Report, LargeCountsWidenTheirCellsWithoutCutting) {
     Add(10000, "14025", "JA1ABC", "0000");
     std::string report = Run();
-    EXPECT_NE(report.find("  Asia       |   -     -     -  10000     -     -  | 10000 : 100.0%\r\n"),
-              std::string::npos);
+    EXPECT_NE(
+        report.find("  Asia       |   -     -     -  10000     -     -  | 10000 : 100.0%\r\n"),
+        std::string::npos);
     EXPECT_NE(report.find("AS | 10000     -"), std::string::npos);
     EXPECT_NE(report.find("     -|10000\r\n"), std::string::npos);
 }
@@ -230,7 +237,8 @@ TEST(Share, UsesTheDecimalSeparatorOfTheUsersLocale) {
     // Build a German locale of our own, so the test does not depend on which
     // locales the machine has generated.
     TempDir dir;
-    std::string cmd = "localedef -i de_DE -f UTF-8 '" + dir.File("de_DE.UTF-8") + "' >/dev/null 2>&1";
+    std::string cmd =
+        "localedef -i de_DE -f UTF-8 '" + dir.File("de_DE.UTF-8") + "' >/dev/null 2>&1";
     if (std::system(cmd.c_str()) != 0) GTEST_SKIP() << "localedef cannot build de_DE here";
     setenv("LOCPATH", dir.Path().c_str(), 1);
     const char* set = std::setlocale(LC_NUMERIC, "de_DE.UTF-8");

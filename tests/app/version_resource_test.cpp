@@ -1,8 +1,7 @@
 // The version record, read back from the program file through Windows' own
 // version API, as Explorer's properties page shows it.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <string>

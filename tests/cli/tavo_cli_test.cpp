@@ -230,8 +230,10 @@ TEST_F(TavoCli, CallShowsTheTestTextForEachCallsign) {
 TEST_F(TavoCli, DataNamesTheFileAndItsCounts) {
     ProgramRun run = Tavo({"data"});
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, "Data File:CQWW.DAT\nCountry:4   PX:5\nForm:CQWW.DAT\nVersion:test countries\n");
-    std::string other = dir.Write("other.dat", Lines({"", CountryHeader("Japan", "25", "JA"), "JA;", "end of file"}));
+    EXPECT_EQ(run.out,
+              "Data File:CQWW.DAT\nCountry:4   PX:5\nForm:CQWW.DAT\nVersion:test countries\n");
+    std::string other = dir.Write(
+        "other.dat", Lines({"", CountryHeader("Japan", "25", "JA"), "JA;", "end of file"}));
     ProgramRun explicitFile = Tavo({"data", "--data", other});
     EXPECT_EQ(explicitFile.out, "Data File:" + other + "\nCountry:1   PX:1\nForm:CQWW.DAT\n");
     EXPECT_EQ(Tavo({"data", "--data=" + other}).out, explicitFile.out);
@@ -251,9 +253,10 @@ TEST_F(TavoCli, CallWithACtyDatShowsTheEntryThatMatched) {
     std::string cty = dir.Write("cty.dat", SmallCtyDat());
     ProgramRun run = Tavo({"call", "--data", cty, "dl1xx/p", "DL1XX", "DL1XX/MM"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.out, "Call : DL1XX/P\n\nPJ7 : Sint Maarten\nZone:9 [South America]\n\n"
-                       "Call : DL1XX\n\nDL : Fed. Rep. of Germany\nZone:14 [Europe]\n\n"
-                       "Call : DL1XX/MM\n\nDL : Fed. Rep. of Germany\nZone:14 [Europe]\n");
+    EXPECT_EQ(run.out,
+              "Call : DL1XX/P\n\nPJ7 : Sint Maarten\nZone:9 [South America]\n\n"
+              "Call : DL1XX\n\nDL : Fed. Rep. of Germany\nZone:14 [Europe]\n\n"
+              "Call : DL1XX/MM\n\nDL : Fed. Rep. of Germany\nZone:14 [Europe]\n");
 }
 
 TEST_F(TavoCli, AMalformedCtyDatStopsEveryCommandNamingItsLine) {
@@ -266,7 +269,9 @@ TEST_F(TavoCli, AMalformedCtyDatStopsEveryCommandNamingItsLine) {
                                           {"report", "--data", cty, log}}) {
         ProgramRun run = Tavo(args);
         EXPECT_EQ(run.exitCode, 1) << args[0];
-        EXPECT_EQ(run.err, "tavo: " + cty + ":6: item \"PJ7(99)\": CQ zone \"99\" is not a number from 1 to 40\n")
+        EXPECT_EQ(
+            run.err,
+            "tavo: " + cty + ":6: item \"PJ7(99)\": CQ zone \"99\" is not a number from 1 to 40\n")
             << args[0];
         EXPECT_EQ(run.out, "") << args[0];
     }
@@ -327,7 +332,8 @@ TEST_F(TavoCli, AnInstalledTavoFindsItsDataInTheShareFolder) {
     const std::string installed = prefix.Write("share/tavo/CQWW.DAT", CountryFile());
     ProgramRun run = RunProgram(program.string(), {"data"}, dir.Path().string());
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.out, "Data File:" + installed + "\nCountry:4   PX:5\nForm:CQWW.DAT\nVersion:test countries\n");
+    EXPECT_EQ(run.out, "Data File:" + installed +
+                           "\nCountry:4   PX:5\nForm:CQWW.DAT\nVersion:test countries\n");
 
     // The current folder's own file still wins.
     dir.Write("CQWW.DAT", Lines({"t", CountryHeader("Japan", "25", "JA"), "JA;", "end of file"}));
@@ -353,10 +359,12 @@ TEST_F(TavoCli, ConvertCtyWritesAFileTheLoaderReads) {
     EXPECT_EQ(run.exitCode, 0) << run.err;
     ProgramRun data = Tavo({"data", "--data", dir.File("converted.dat")});
     EXPECT_EQ(data.out, "Data File:" + dir.File("converted.dat") +
-                            "\nCountry:2   PX:7\nForm:CQWW.DAT\nVersion:CQWW.DAT converted from cty.dat version 20260101\n");
+                            "\nCountry:2   PX:7\nForm:CQWW.DAT\nVersion:CQWW.DAT converted from "
+                            "cty.dat version 20260101\n");
     // The same cty.dat taken directly: its version, and the exact call kept.
-    EXPECT_EQ(Tavo({"data", "--data", cty}).out,
-              "Data File:" + cty + "\nCountry:2   PX:7\nForm:cty.dat   Exact:1\nVersion:20260101\n");
+    EXPECT_EQ(
+        Tavo({"data", "--data", cty}).out,
+        "Data File:" + cty + "\nCountry:2   PX:7\nForm:cty.dat   Exact:1\nVersion:20260101\n");
     ProgramRun toStdout = Tavo({"convert-cty", cty});
     EXPECT_EQ(toStdout.out, ReadBytes(dir.File("converted.dat")));
     ProgramRun missing = Tavo({"convert-cty", dir.File("none.dat"), "-o", dir.File("out.dat")});
@@ -585,10 +593,10 @@ TEST_F(TavoCli, LogsSharingAReportNameAreReportedOnce) {
         EXPECT_EQ(run.out, cbr + ": Worked 2 stations / File type Cabrillo\n" + other +
                                ": Worked 2 stations / File type Cabrillo\n")
             << jobs;
-        EXPECT_EQ(run.err, "tavo: " + all + ": its report " + dir.File("a.tavo") +
-                               " is that of " + cbr + " already\n" + "tavo: " + dotted +
-                               ": its report " + (dir.Path() / "." / "a.tavo").string() +
-                               " is that of " + cbr + " already\n")
+        EXPECT_EQ(run.err, "tavo: " + all + ": its report " + dir.File("a.tavo") + " is that of " +
+                               cbr + " already\n" + "tavo: " + dotted + ": its report " +
+                               (dir.Path() / "." / "a.tavo").string() + " is that of " + cbr +
+                               " already\n")
             << jobs;
         EXPECT_NE(ReadBytes(dir.File("a.tavo")).find("logfile=a.cbr"), std::string::npos) << jobs;
     }
@@ -597,11 +605,11 @@ TEST_F(TavoCli, LogsSharingAReportNameAreReportedOnce) {
 // A full standard output is an error like a full disk for a report.
 TEST_F(TavoCli, AStandardOutputThatCannotBeWrittenFailsTheCommand) {
     const std::string log = dir.Write("cq.cbr", TwoQsoLog());
-    const std::string cty = dir.Write("cty.dat", "Japan:  25:  45:  AS:   36.40:  -138.38:    -9.0:  JA:\n    JA;\n");
+    const std::string cty =
+        dir.Write("cty.dat", "Japan:  25:  45:  AS:   36.40:  -138.38:    -9.0:  JA:\n    JA;\n");
     Streams full{"/dev/null", "/dev/full"};
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {"call", "JA1ABC"}, {"data"}, {"report", log}, {"--help"},
-             {"convert-cty", cty}}) {
+             {"call", "JA1ABC"}, {"data"}, {"report", log}, {"--help"}, {"convert-cty", cty}}) {
         ProgramRun run = RunProgram(kTavo, args, dir.Path().string(), full);
         EXPECT_EQ(run.exitCode, 1) << args[0];
         EXPECT_EQ(run.err, "tavo: standard output: No space left on device\n") << args[0];
@@ -617,7 +625,8 @@ TEST_F(TavoCli, AFullDiskLeavesTheEarlierReportWhole) {
     if (::geteuid() != 0) GTEST_SKIP() << "not root: cannot mount a small tmpfs";
     const fs::path disk = dir.Path() / "disk";
     fs::create_directory(disk);
-    const std::string mount = "mount -t tmpfs -o size=64k tmpfs '" + disk.string() + "' 2>/dev/null";
+    const std::string mount =
+        "mount -t tmpfs -o size=64k tmpfs '" + disk.string() + "' 2>/dev/null";
     if (std::system(mount.c_str()) != 0) GTEST_SKIP() << "mounting a tmpfs failed";
     struct Unmount {
         fs::path at;
@@ -646,7 +655,8 @@ TEST_F(TavoCli, AFullDiskLeavesTheEarlierReportWhole) {
     EXPECT_EQ(NamesIn(disk), before);
     EXPECT_EQ(ReadBytes(log), CabrilloLog(qsos));
     // A conversion to that disk fails the same way.
-    const std::string cty = dir.Write("cty.dat", "Japan:  25:  45:  AS:   36.40:  -138.38:    -9.0:  JA:\n    JA;\n");
+    const std::string cty =
+        dir.Write("cty.dat", "Japan:  25:  45:  AS:   36.40:  -138.38:    -9.0:  JA:\n    JA;\n");
     const std::string data = (disk / "CQWW.DAT").string();
     ProgramRun convert = Tavo({"convert-cty", cty, "-o", data});
     EXPECT_EQ(convert.exitCode, 1);

@@ -28,7 +28,7 @@ std::string Entity(std::string_view name, std::string_view zone, std::string_vie
 }
 
 class CtyConvert : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override { cty_utl3::ClearCountryTables(); }
     void TearDown() override { cty_utl3::ClearCountryTables(); }
 

@@ -41,8 +41,9 @@ TEST_F(CountryFile, AMissingFileGivesMinusOneAndLeavesTheTablesAlone) {
 }
 
 TEST_F(CountryFile, ReadsCountriesAndPrefixesInFileOrder) {
-    ASSERT_EQ(Load(Lines({"cqww.dat title", CountryHeader("Japan", "25", "JA", "AS"), "  JA,JE,7J(25)[45];",
-                          CountryHeader("Hawaii", "31", "KH6"), "  KH6,", "  KH7;", "END OF FILE"})),
+    ASSERT_EQ(Load(Lines({"cqww.dat title", CountryHeader("Japan", "25", "JA", "AS"),
+                          "  JA,JE,7J(25)[45];", CountryHeader("Hawaii", "31", "KH6"), "  KH6,",
+                          "  KH7;", "END OF FILE"})),
               0);
     ASSERT_EQ(CountryCount(), 2);
     EXPECT_EQ(PrefixCount(), 5);
@@ -57,7 +58,8 @@ TEST_F(CountryFile, ReadsCountriesAndPrefixesInFileOrder) {
 }
 
 TEST_F(CountryFile, TheTitleLineIsSkippedWhateverItHolds) {
-    EXPECT_EQ(Load(Lines({"end of file", CountryHeader("Monaco", "14", "3A"), "3A;", "end of file"})), 0);
+    EXPECT_EQ(
+        Load(Lines({"end of file", CountryHeader("Monaco", "14", "3A"), "3A;", "end of file"})), 0);
     EXPECT_EQ(CountryCount(), 1);
     ClearCountryTables();
     EXPECT_EQ(Load("only a title\r\n"), -1);
@@ -80,9 +82,11 @@ TEST_F(CountryFile, AFileThatYieldsNoCountryIsRefusedAsAMissingOneIs) {
 }
 
 TEST_F(CountryFile, EndOfFileMatchesItsFirstElevenCharactersInAnyCase) {
-    for (std::string_view end : {"END OF FILE", "End of File", "end of file and more", "end of file"}) {
+    for (std::string_view end :
+         {"END OF FILE", "End of File", "end of file and more", "end of file"}) {
         ClearCountryTables();
-        Load(Lines({"t", CountryHeader("A", "14", "A"), "A;", std::string(end), CountryHeader("B", "14", "B"), "B;", "x"}));
+        Load(Lines({"t", CountryHeader("A", "14", "A"), "A;", std::string(end),
+                    CountryHeader("B", "14", "B"), "B;", "x"}));
         EXPECT_EQ(CountryCount(), 1) << end;
     }
     // With a blank before it, it is an ordinary header line.
@@ -93,7 +97,8 @@ TEST_F(CountryFile, EndOfFileMatchesItsFirstElevenCharactersInAnyCase) {
 }
 
 TEST_F(CountryFile, EndOfFileInsideAListLeavesThatCountryUncounted) {
-    Load(Lines({"t", CountryHeader("A", "14", "A"), "A;", CountryHeader("B", "14", "B"), "B1,", "end of file"}));
+    Load(Lines({"t", CountryHeader("A", "14", "A"), "A;", CountryHeader("B", "14", "B"), "B1,",
+                "end of file"}));
     EXPECT_EQ(CountryCount(), 1);
     EXPECT_EQ(PrefixCount(), 2);
     EXPECT_EQ(PrefixTable(2).Country, 2);
@@ -115,12 +120,11 @@ TEST_F(CountryFile, TheLastLineOfTheFileIsNeverUsed) {
 }
 
 TEST_F(CountryFile, CutsPrefixLinesAtCommasBeforeSemicolons) {
-    Load(Lines({"t",
-                CountryHeader("A", "14", "A"), "AA,BB,", "CC;",      // a list over two lines
-                CountryHeader("B", "14", "B"), "AA,B", "  DD;",      // a single leftover is dropped
-                CountryHeader("C", "14", "C"), "AA, BB;",            // items are not trimmed
-                CountryHeader("D", "14", "D"), "AA;BB,",             // "," is looked for first
-                CountryHeader("E", "14", "E"), "\t,AA,,BB; ",        // leading and double separators
+    Load(Lines({"t", CountryHeader("A", "14", "A"), "AA,BB,", "CC;",  // a list over two lines
+                CountryHeader("B", "14", "B"), "AA,B", "  DD;",  // a single leftover is dropped
+                CountryHeader("C", "14", "C"), "AA, BB;",        // items are not trimmed
+                CountryHeader("D", "14", "D"), "AA;BB,",         // "," is looked for first
+                CountryHeader("E", "14", "E"), "\t,AA,,BB; ",    // leading and double separators
                 "end of file"}));
     EXPECT_EQ(CountryCount(), 5);
     EXPECT_EQ(PrefixesOf(1), (V{"AA", "BB", "CC"}));
@@ -131,7 +135,8 @@ TEST_F(CountryFile, CutsPrefixLinesAtCommasBeforeSemicolons) {
 }
 
 TEST_F(CountryFile, EmptyLinesAndLoneSemicolonsStoreEmptyPrefixes) {
-    Load(Lines({"t", CountryHeader("A", "14", "A"), "", ";", "", CountryHeader("B", "14", "B"), "B;", "end of file"}));
+    Load(Lines({"t", CountryHeader("A", "14", "A"), "", ";", "", CountryHeader("B", "14", "B"),
+                "B;", "end of file"}));
     // The blank line after A's ";" is B's header; B's real header is its first prefix line.
     EXPECT_EQ(CountryCount(), 2);
     EXPECT_EQ(PrefixesOf(1), (V{"", ""}));
@@ -151,16 +156,16 @@ TEST_F(CountryFile, TextWithoutASeparatorIsTheLinesFinalItem) {
 }
 
 TEST_F(CountryFile, LongItemsAreCutToFourteenBeforeTheirAnnotationsGo) {
-    Load(Lines({"t", CountryHeader("A", "14", "A"), "ABCDEFGHIJKLMNOP,ABCDEFGHIJKLM(1),ABCDEFGHIJKLMN(2);",
-                "end of file"}));
+    Load(Lines({"t", CountryHeader("A", "14", "A"),
+                "ABCDEFGHIJKLMNOP,ABCDEFGHIJKLM(1),ABCDEFGHIJKLMN(2);", "end of file"}));
     EXPECT_EQ(PrefixesOf(1), (V{"ABCDEFGHIJKLMN", "ABCDEFGHIJKLM", "ABCDEFGHIJKLMN"}));
     EXPECT_EQ(PrefixTable(1).PrefixLen, 14);
 }
 
 TEST_F(CountryFile, HeaderFieldsTakeWhatTheLineHolds) {
     Load(Lines({"t", CountryHeader("Far Away Island With A Long Name", "7 ", "VP8Sgx", "EU"), "X;",
-                CountryHeader("Short", " 7", "S"), "X;", CountryHeader("Zero", "07", ""), "X;", "Tiny  ", "X;",
-                "end of file"}));
+                CountryHeader("Short", " 7", "S"), "X;", CountryHeader("Zero", "07", ""), "X;",
+                "Tiny  ", "X;", "end of file"}));
     ASSERT_EQ(CountryCount(), 4);
     EXPECT_EQ(CountryTable(1).Name.View(), "Far Away Island With A Lon");
     EXPECT_EQ(CountryTable(1).MainPrefix.View(), "VP8Sg");
@@ -216,7 +221,8 @@ TEST_F(CountryFile, ContinentNamesAreThirteenCharacters) {
 
 TEST_F(CountryFile, TheFiveHundredthCountryIsTheLastThatFits) {
     std::string file = "title\r\n";
-    for (int i = 1; i <= 502; ++i) file += Lines({CountryHeader(std::string("C").append(std::to_string(i)), "14", "C"), "P;"});
+    for (int i = 1; i <= 502; ++i)
+        file += Lines({CountryHeader(std::string("C").append(std::to_string(i)), "14", "C"), "P;"});
     file += "end of file\r\n";
     EXPECT_EQ(Load(file), 0);
     EXPECT_EQ(CountryCount(), MaxCountries);
@@ -227,8 +233,8 @@ TEST_F(CountryFile, TheFiveHundredthCountryIsTheLastThatFits) {
 TEST_F(CountryFile, TheTwentyThousandthPrefixIsTheLastThatFits) {
     std::string list;
     for (int i = 0; i < 10000; ++i) list += "P,";
-    std::string file = Lines({"t", CountryHeader("A", "14", "A"), list, list + ";", CountryHeader("B", "14", "B"),
-                              "Q;", "end of file"});
+    std::string file = Lines({"t", CountryHeader("A", "14", "A"), list, list + ";",
+                              CountryHeader("B", "14", "B"), "Q;", "end of file"});
     EXPECT_EQ(Load(file), 0);
     // A's 20000 items all fit; B's first one would be the 20001st and ends the data.
     EXPECT_EQ(PrefixCount(), MaxPrefixes);

@@ -58,12 +58,12 @@ TEST_F(Resolve, AnEmptyPrefixCatchesOnlyWhatNothingElseMatches) {
 
 TEST_F(Resolve, PortableCallsTryTheSwappedFormFirst) {
     Load({"AB;", "VE;", "VE3/AB1CD;", "KH6;", "XYZ;"});
-    EXPECT_EQ(CallToCountry("AB1CD/VE3"), 3);   // "VE3/AB1CD" matches
-    EXPECT_EQ(CallToCountry("AB1CE/VE3"), 2);   // "VE3/AB1CE" by "VE"
-    EXPECT_EQ(CallToCountry("VE3/AB1CD"), 3);   // part after "/" is longer: plain
-    EXPECT_EQ(CallToCountry("AB1CD/7"), 1);     // one character after "/": plain
-    EXPECT_EQ(CallToCountry("AB1/XYZ"), 5);     // equal parts swap
-    EXPECT_EQ(CallToCountry("AB1CD/KH6/P"), 4); // candidate "KH6/P/AB1CD"
+    EXPECT_EQ(CallToCountry("AB1CD/VE3"), 3);    // "VE3/AB1CD" matches
+    EXPECT_EQ(CallToCountry("AB1CE/VE3"), 2);    // "VE3/AB1CE" by "VE"
+    EXPECT_EQ(CallToCountry("VE3/AB1CD"), 3);    // part after "/" is longer: plain
+    EXPECT_EQ(CallToCountry("AB1CD/7"), 1);      // one character after "/": plain
+    EXPECT_EQ(CallToCountry("AB1/XYZ"), 5);      // equal parts swap
+    EXPECT_EQ(CallToCountry("AB1CD/KH6/P"), 4);  // candidate "KH6/P/AB1CD"
     EXPECT_EQ(CallToCountry("/AB"), -1);
 }
 
@@ -76,15 +76,15 @@ TEST_F(Resolve, ASwappedFormThatMatchesNothingFallsBackToThePlainMatch) {
 TEST_F(Resolve, TrailingBlanksCountTowardTheSlashRule) {
     Load({"AB;", "VE;", "KH6;"});
     EXPECT_EQ(CallToCountry("AB1C/VE3"), 2);
-    EXPECT_EQ(CallToCountry("AB1C/VE3  "), 1);   // 10 is not less than 10
-    EXPECT_EQ(CallToCountry("AB1CD/KH6 "), 3);   // candidate "KH6 /AB1CD"
+    EXPECT_EQ(CallToCountry("AB1C/VE3  "), 1);  // 10 is not less than 10
+    EXPECT_EQ(CallToCountry("AB1CD/KH6 "), 3);  // candidate "KH6 /AB1CD"
 }
 
 TEST_F(Resolve, OperatingSuffixesKeepTheHomeCallsCountry) {
     Load({"OK;", "MM;", "AM;", "LH;", "JOTA;", "YOTA;", "QRP;", "DL;"});
-    for (std::string_view call : {"OK1MLG/MM", "OK1MLG/AM", "OK1MLG/LH", "OK1MLG/JOTA",
-                                  "OK1MLG/YOTA", "OK1MLG/QRP", "OK1MLG/QRPP", "ok1mlg/mm",
-                                  "OK1MLG/Jota", "OK1MLG/MM   "})
+    for (std::string_view call :
+         {"OK1MLG/MM", "OK1MLG/AM", "OK1MLG/LH", "OK1MLG/JOTA", "OK1MLG/YOTA", "OK1MLG/QRP",
+          "OK1MLG/QRPP", "ok1mlg/mm", "OK1MLG/Jota", "OK1MLG/MM   "})
         EXPECT_EQ(CallToCountry(call), 1) << "'" << call << "'";
     // Any other part after the "/" still swaps, even one that starts like a suffix.
     EXPECT_EQ(CallToCountry("OK1MLG/MM1"), 2);
@@ -106,7 +106,8 @@ TEST_F(Resolve, CqwwDatEntriesCarryNoOverridesSoTheCountryDecides) {
 }
 
 TEST_F(Resolve, PrefixesOfAListCutOffByTheEndOfTheDataStillResolve) {
-    ASSERT_EQ(LoadCountryFile(dir.Write("CQWW.DAT", "t\r\nA\r\nA;\r\nB\r\nB,\r\nend of file\r\n")), 0);
+    ASSERT_EQ(LoadCountryFile(dir.Write("CQWW.DAT", "t\r\nA\r\nA;\r\nB\r\nB,\r\nend of file\r\n")),
+              0);
     EXPECT_EQ(CountryCount(), 1);
     EXPECT_EQ(CallToCountry("B1"), 2);
 }

@@ -63,14 +63,17 @@ void ExpectSameAsReference(const std::string& line) {
 TEST(CabrilloTokens, RandomLinesAgreeWithAPlainWalk) {
     std::mt19937 rng(20261209);
     // Blanks, tabs, control and high bytes, and the characters of real lines.
-    const std::string alphabet = std::string("  \t\r\x01\x1f!\x7f\x80\xff") + "QSO:0123456789AZaz/-.";
+    const std::string alphabet =
+        std::string("  \t\r\x01\x1f!\x7f\x80\xff") + "QSO:0123456789AZaz/-.";
     for (int round = 0; round < 4000; ++round) {
         std::size_t length = std::uniform_int_distribution<std::size_t>(0, 400)(rng);
         std::string line = "QSO:";
         // Runs of one kind make long tokens and long gaps, across block edges.
         while (line.size() < length) {
-            char c = alphabet[std::uniform_int_distribution<std::size_t>(0, alphabet.size() - 1)(rng)];
-            std::size_t run = std::uniform_int_distribution<std::size_t>(1, round % 3 == 0 ? 90 : 6)(rng);
+            char c =
+                alphabet[std::uniform_int_distribution<std::size_t>(0, alphabet.size() - 1)(rng)];
+            std::size_t run =
+                std::uniform_int_distribution<std::size_t>(1, round % 3 == 0 ? 90 : 6)(rng);
             line.append(std::min(run, length - line.size()), c);
         }
         ExpectSameAsReference(line);

@@ -38,7 +38,8 @@ TEST_F(Detect, CabrilloIsKnownByTheFirstThirteenCharacters) {
 }
 
 TEST_F(Detect, AnIndentedTxtHeaderIsRecognisedAndKeptUntrimmed) {
-    std::string header = " \t mon day time  callsign      sent         rcvd      multi   MHz mode pts memo";
+    std::string header =
+        " \t mon day time  callsign      sent         rcvd      multi   MHz mode pts memo";
     EXPECT_EQ(DetectBytes(Lines({"", header, "  6   4 0900 QP3GES"})), FormatZLogTxt);
     EXPECT_EQ(HeaderLine(), header);
     EXPECT_EQ(DetectBytes("Mon day time\r\n"), FormatUnknown);
@@ -62,12 +63,34 @@ TEST_F(Detect, TheFirstIdentifyingLineDecides) {
 TEST(Layout, FixedLayoutsAreThoseOfTheirFormats) {
     ColumnLayout all{};
     GetColumnLayout(FormatZLogAll, all);
-    EXPECT_EQ(all, (ColumnLayout{{67, 3}, {18, 10}, {9, 2}, {12, 2}, {55, 1}, {61, 1}, {1, 10},
-                                 {72, 4}, {31, 3}, {43, 3}, {12, 5}, {6, 2}, {47, 3}}));
+    EXPECT_EQ(all, (ColumnLayout{{67, 3},
+                                 {18, 10},
+                                 {9, 2},
+                                 {12, 2},
+                                 {55, 1},
+                                 {61, 1},
+                                 {1, 10},
+                                 {72, 4},
+                                 {31, 3},
+                                 {43, 3},
+                                 {12, 5},
+                                 {6, 2},
+                                 {47, 3}}));
     ColumnLayout cab{};
     GetColumnLayout(FormatCabrillo, cab);
-    EXPECT_EQ(cab, (ColumnLayout{{6, 2}, {56, 10}, {23, 2}, {26, 2}, {-1, 0}, {-1, 0}, {15, 10},
-                                 {12, 2}, {45, 3}, {70, 3}, {26, 4}, {20, 2}, {74, 6}}));
+    EXPECT_EQ(cab, (ColumnLayout{{6, 2},
+                                 {56, 10},
+                                 {23, 2},
+                                 {26, 2},
+                                 {-1, 0},
+                                 {-1, 0},
+                                 {15, 10},
+                                 {12, 2},
+                                 {45, 3},
+                                 {70, 3},
+                                 {26, 4},
+                                 {20, 2},
+                                 {74, 6}}));
     ColumnLayout untouched{};
     untouched.Call = {5, 5};
     ColumnLayout copy = untouched;
@@ -78,7 +101,8 @@ TEST(Layout, FixedLayoutsAreThoseOfTheirFormats) {
 
 TEST(Layout, TheTxtLayoutFollowsTheKeywordsOfTheHeader) {
     ColumnLayout txt{};
-    LayoutFromHeader("mon day time  callsign      sent         rcvd      multi   MHz mode pts memo", txt);
+    LayoutFromHeader("mon day time  callsign      sent         rcvd      multi   MHz mode pts memo",
+                     txt);
     EXPECT_EQ(txt.Band, (ColumnSpan{59, 4}));
     EXPECT_EQ(txt.Call, (ColumnSpan{14, 10}));
     EXPECT_EQ(txt.Day, (ColumnSpan{6, 2}));
@@ -119,10 +143,11 @@ TEST_F(Detect, RealLogsAreRecognised) {
     EXPECT_EQ(DetectLogFormat(real + "/zlog/qxsl_allja1_beb6527.ALL"), FormatZLogAll);
     EXPECT_EQ(DetectLogFormat(real + "/zlog/qxsl_allja1_2bc4e16.TXT"), FormatZLogTxt);
     EXPECT_EQ(DetectLogFormat(real + "/zlog/qxsl_allja1_4e001fc_dateheader.ALL"), FormatUnknown);
-    for (const char* log : {"CQWW-CW-2005_4S7RS.log", "CQWW-CW-2005_7K1CPT.log", "CQWW-CW-2005_7M4CDX.log",
-                            "CQWW-CW-2012_2E0ZSE.log", "CQWW-CW-2024_7L3KJV.log", "CQWW-CW-2024_7N2TRM.log",
-                            "CQWW-PH-2008_4F1AL.log", "CQWW-PH-2008_7L3DGP.log", "CQWW-PH-2019_7K1CPT.log",
-                            "CQWW-PH-2019_7L4SCQ.log"}) {
+    for (const char* log :
+         {"CQWW-CW-2005_4S7RS.log", "CQWW-CW-2005_7K1CPT.log", "CQWW-CW-2005_7M4CDX.log",
+          "CQWW-CW-2012_2E0ZSE.log", "CQWW-CW-2024_7L3KJV.log", "CQWW-CW-2024_7N2TRM.log",
+          "CQWW-PH-2008_4F1AL.log", "CQWW-PH-2008_7L3DGP.log", "CQWW-PH-2019_7K1CPT.log",
+          "CQWW-PH-2019_7L4SCQ.log"}) {
         EXPECT_EQ(DetectLogFormat(real + "/cabrillo/cqww/" + log), FormatCabrillo) << log;
     }
 }

@@ -9,7 +9,8 @@ constexpr ColumnSpan kAllBand{67, 3};
 constexpr ColumnSpan kCabrilloBand{6, 2};
 
 std::string CabrilloLine(std::string_view freq) {
-    return "QSO: " + std::string(freq) + " CW 2012-11-24 0752 2E0ZSE        599 14     8P5A          599 08";
+    return "QSO: " + std::string(freq) +
+           " CW 2012-11-24 0752 2E0ZSE        599 14     8P5A          599 08";
 }
 
 std::string AllLine(std::string_view band) {
@@ -57,10 +58,11 @@ TEST(BandIndexOf, UnplacedCabrilloFrequenciesFallToTheCatchAll) {
 
 TEST(BandIndexOf, AllBandsAreLeftAlignedMegahertz) {
     const std::pair<std::string_view, int> cases[] = {
-        {"1.9", 0}, {"3.5", 1}, {"7  ", 2}, {"14 ", 3}, {"21 ", 4}, {"28 ", 5}, {"50 ", 6},
-        {"144", 7}, {"430", 8}, {"1200", 9}, {"10 ", 10}, {"18 ", 10}, {"24 ", 10}, {"2.4", 10},
-        {"5600", 10}, {"7", 10}, {" 7 ", 10}};
-    for (auto [band, index] : cases) EXPECT_EQ(BandIndexOf(FormatZLogAll, AllLine(band), kAllBand), index) << band;
+        {"1.9", 0},  {"3.5", 1},  {"7  ", 2},   {"14 ", 3},  {"21 ", 4},  {"28 ", 5},
+        {"50 ", 6},  {"144", 7},  {"430", 8},   {"1200", 9}, {"10 ", 10}, {"18 ", 10},
+        {"24 ", 10}, {"2.4", 10}, {"5600", 10}, {"7", 10},   {" 7 ", 10}};
+    for (auto [band, index] : cases)
+        EXPECT_EQ(BandIndexOf(FormatZLogAll, AllLine(band), kAllBand), index) << band;
 }
 
 TEST(BandIndexOf, TxtBandsAreRightAlignedInFourCharacters) {

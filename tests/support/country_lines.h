@@ -8,8 +8,8 @@
 namespace tavo::test {
 
 // Without a continent the line ends at column 38.
-inline std::string CountryHeader(std::string_view name, std::string_view zone, std::string_view prefix,
-                                 std::string_view continent = "") {
+inline std::string CountryHeader(std::string_view name, std::string_view zone,
+                                 std::string_view prefix, std::string_view continent = "") {
     std::string line(name);
     line.resize(26, ' ');
     line += zone;

@@ -34,7 +34,8 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
     }
     ProgramRun run;
     int status = 0;
-    if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
+    if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status))
+        run.exitCode = WEXITSTATUS(status);
     if (streams.out.empty()) run.out = ReadBytes(outFile);
     run.err = ReadBytes(errFile);
     return run;
