@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs, from Debian's packages, what the named parts of the build need.
-# Groups: core (compiler, CMake, tests, benchmarks, expat for .adx logs, the JSON writer's header), gui (Qt window),
+# Groups: core (compiler, CMake, tests, benchmarks, expat for .adx logs, the JSON writer's header, clang-format), gui (Qt window),
 # windows (mingw-w64 cross compilers, and Wine with a virtual X display to run
 # the Windows programs headless), package (installing and the Debian package:
 # its tools, the icon's PNG, and a virtual desktop with a window manager to see
@@ -12,7 +12,7 @@
 # Safe to run again: only missing packages are fetched.
 set -euo pipefail
 
-core=(g++ cmake make googletest libgtest-dev libbenchmark-dev locales libexpat1-dev nlohmann-json3-dev)
+core=(g++ cmake make googletest libgtest-dev libbenchmark-dev locales libexpat1-dev nlohmann-json3-dev clang-format)
 # qt6-base-dev itself depends on libglx-dev, libopengl-dev and libvulkan-dev,
 # which Qt6Gui's CMake package needs; the tests draw on Qt's offscreen platform.
 gui=(qt6-base-dev libgl-dev fonts-ipafont-gothic)

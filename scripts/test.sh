@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds, and runs every test twice: an optimised
+# Installs what is needed, checks that the C++ sources are clang-format clean,
+# builds, and runs every test twice: an optimised
 # build and one under AddressSanitizer + UndefinedBehaviorSanitizer. Then the
 # Windows builds: x86-64 built and tested under Wine, 32-bit x86 built and
 # checked (this machine's kernel runs no 32-bit programs). Last, each fuzz
@@ -10,6 +11,9 @@ cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh all
 jobs=$(nproc)
+
+echo "== format"
+bash scripts/check-format.sh
 
 for preset in release sanitize win64 win32; do
   echo "== $preset build"
