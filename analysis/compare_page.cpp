@@ -60,16 +60,7 @@ constexpr std::array<std::string_view, 3> kFieldColours = {"#555555", "#888888",
 
 std::string Num(long long value) { return tavo::IntToStr(value); }
 
-// A coordinate for the markup, locale-free, one decimal at most.
-std::string Coord(double value) {
-    char buf[32];
-    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 1);
-    if (ec != std::errc()) return "0";
-    std::string text(buf, end);
-    if (text.ends_with(".0")) text.resize(text.size() - 2);
-    if (text == "-0") text = "0";
-    return text;
-}
+std::string Coord(double value) { return SvgCoord(value); }
 
 std::string Swatch(std::string_view colour) {
     return "<svg class=\"sw\" width=\"14\" height=\"14\" aria-hidden=\"true\"><rect width=\"14\" "
@@ -95,24 +86,7 @@ ValueAxis AxisFor(long long max) {
 }
 
 void WriteHead(tavo::TextWriter& page, const std::string& title) {
-    page.WriteLine("<!DOCTYPE html>");
-    page.WriteLine("<html lang=\"en\">");
-    page.WriteLine("<head>");
-    page.WriteLine("<meta charset=\"utf-8\">");
-    page.WriteLine("<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">");
-    page.WriteLine("<meta name=\"generator\" content=\"Tavo " TAVO_VERSION "\">");
-    page.WriteLine("<title>" + title + "</title>");
-    page.WriteLine("<style>");
-    // Line by line, so that the page keeps one kind of line end throughout.
-    for (std::string_view rest = kStyle; !rest.empty();) {
-        const std::size_t end = std::min(rest.find('\n'), rest.size());
-        page.WriteLine(rest.substr(0, end));
-        rest.remove_prefix(std::min(end + 1, rest.size()));
-    }
-    page.WriteLine("</style>");
-    page.WriteLine("</head>");
-    page.WriteLine("<body>");
-    page.WriteLine("<main>");
+    WritePageHead(page, title, kStyle);
 }
 
 void WriteFoot(tavo::TextWriter& page) {

@@ -78,16 +78,7 @@ figure,tr{break-inside:avoid}
 *{print-color-adjust:exact;-webkit-print-color-adjust:exact}
 })";
 
-// A number for the markup (coordinates), locale-free, one decimal at most.
-std::string Coord(double value) {
-    char buf[32];
-    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 1);
-    if (ec != std::errc()) return "0";
-    std::string text(buf, end);
-    if (text.ends_with(".0")) text.resize(text.size() - 2);
-    if (text == "-0") text = "0";
-    return text;
-}
+std::string Coord(double value) { return SvgCoord(value); }
 
 std::string Num(long long value) { return tavo::IntToStr(value); }
 
@@ -763,6 +754,36 @@ void WriteHeader(tavo::TextWriter& out, const ContestModel& model, const std::st
 
 }  // namespace
 
+std::string SvgCoord(double Value) {
+    char buf[32];
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, Value, std::chars_format::fixed, 1);
+    if (ec != std::errc()) return "0";
+    std::string text(buf, end);
+    if (text.ends_with(".0")) text.resize(text.size() - 2);
+    if (text == "-0") text = "0";
+    return text;
+}
+
+void WritePageHead(tavo::TextWriter& Page, std::string_view Title, std::string_view Style) {
+    Page.WriteLine("<!DOCTYPE html>");
+    Page.WriteLine("<html lang=\"en\">");
+    Page.WriteLine("<head>");
+    Page.WriteLine("<meta charset=\"utf-8\">");
+    Page.WriteLine("<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">");
+    Page.WriteLine("<meta name=\"generator\" content=\"Tavo " TAVO_VERSION "\">");
+    Page.WriteLine("<title>" + std::string(Title) + "</title>");
+    Page.WriteLine("<style>");
+    for (std::string_view rest = Style; !rest.empty();) {
+        const std::size_t end = std::min(rest.find('\n'), rest.size());
+        Page.WriteLine(rest.substr(0, end));
+        rest.remove_prefix(std::min(end + 1, rest.size()));
+    }
+    Page.WriteLine("</style>");
+    Page.WriteLine("</head>");
+    Page.WriteLine("<body>");
+    Page.WriteLine("<main>");
+}
+
 std::string HtmlFileName(std::string_view LogFileName) {
     return OutputFileName(LogFileName, HtmlPage.Extension);
 }
@@ -843,25 +864,7 @@ std::string_view ContinentColour(int Continent) {
 
 void WriteHtmlReport(tavo::TextWriter& Page, const ContestModel& Model) {
     const std::string name = HtmlEscape(tavo::ExtractFileName(Model.LogFileName));
-    Page.WriteLine("<!DOCTYPE html>");
-    Page.WriteLine("<html lang=\"en\">");
-    Page.WriteLine("<head>");
-    Page.WriteLine("<meta charset=\"utf-8\">");
-    Page.WriteLine("<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">");
-    Page.WriteLine("<meta name=\"generator\" content=\"Tavo " TAVO_VERSION "\">");
-    Page.WriteLine("<title>" + name + " &ndash; " + WorkedStatus(Model.QsoCount, Model.Format) +
-                   "</title>");
-    Page.WriteLine("<style>");
-    // Line by line, so that the page keeps one kind of line end throughout.
-    for (std::string_view rest = kStyle; !rest.empty();) {
-        const std::size_t end = std::min(rest.find('\n'), rest.size());
-        Page.WriteLine(rest.substr(0, end));
-        rest.remove_prefix(std::min(end + 1, rest.size()));
-    }
-    Page.WriteLine("</style>");
-    Page.WriteLine("</head>");
-    Page.WriteLine("<body>");
-    Page.WriteLine("<main>");
+    WritePageHead(Page, name + " &ndash; " + WorkedStatus(Model.QsoCount, Model.Format), kStyle);
     WriteHeader(Page, Model, name);
     WriteContinentTable(Page, Model);
     WriteCountryTable(Page, Model);

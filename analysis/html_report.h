@@ -20,6 +20,13 @@ std::string HtmlFileName(std::string_view LogFileName);
 // Text from a log or a data file made safe for HTML text and attribute values.
 std::string HtmlEscape(std::string_view Text);
 
+// What every page of Tavo shares: a number for the markup (coordinates),
+// locale-free, one decimal at most; and the head of the document, its title
+// already escaped, its style written line by line so the page keeps one kind
+// of line end throughout, up to the opened <main>.
+std::string SvgCoord(double Value);
+void WritePageHead(tavo::TextWriter& Page, std::string_view Title, std::string_view Style);
+
 // The fill of continent 1..6 in the charts and the legend (Okabe-Ito colours,
 // told apart with colour blindness and in grey print).
 std::string_view ContinentColour(int Continent);
