@@ -8,9 +8,8 @@
 set -euo pipefail
 tavo=$1 source=$2 work=$3
 
-browser=$(command -v chromium || command -v chromium-browser || true)
-if [ -z "$browser" ] || ! command -v python3 >/dev/null; then
-  echo "chromium or python3 is not installed (bash scripts/install-deps.sh browser): skipped"
+if ! command -v python3 >/dev/null; then
+  echo "python3 is not installed (bash scripts/install-deps.sh browser): skipped"
   exit 77
 fi
 
@@ -18,18 +17,7 @@ dir=$work/compare_in_chromium
 rm -rf "$dir"
 mkdir -p "$dir/field"
 
-chromium_run() {
-  local profile
-  profile=$(mktemp -d "$dir/profile.XXXXXX")
-  HOME=$profile timeout 180 "$browser" --headless --no-sandbox --disable-gpu --disable-dev-shm-usage \
-    --no-first-run --no-default-browser-check --hide-scrollbars --user-data-dir="$profile" \
-    --enable-logging=stderr --v=0 "$@"
-}
-
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
+. "$(dirname "$0")/chromium.sh"
 
 data=$source/tests/data
 logs=("$data/CQWW-CW-2005_7K1CPT.log" "$data/CQWW-CW-2005_4S7RS.log" "$data/CQWW-CW-2005_4S7RS.log")

@@ -10,30 +10,11 @@
 set -euo pipefail
 tavo=$1 source=$2 work=$3
 
-browser=$(command -v chromium || command -v chromium-browser || true)
-if [ -z "$browser" ]; then
-  echo "chromium is not installed (bash scripts/install-deps.sh browser): skipped"
-  exit 77
-fi
-
 dir=$work/html_report_in_chromium
 rm -rf "$dir"
 mkdir -p "$dir"
 
-# Each run gets its own profile and home, so runs side by side never share
-# one; as root (in CI) Chromium runs only without its sandbox.
-chromium_run() {
-  local profile
-  profile=$(mktemp -d "$dir/profile.XXXXXX")
-  HOME=$profile timeout 180 "$browser" --headless --no-sandbox --disable-gpu --disable-dev-shm-usage \
-    --no-first-run --no-default-browser-check --hide-scrollbars --user-data-dir="$profile" \
-    --enable-logging=stderr --v=0 "$@"
-}
-
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
+. "$(dirname "$0")/chromium.sh"
 
 # Non-empty hour cells over every time chart of a text report: the SUM rows'
 # 24 cells that are not 0.
