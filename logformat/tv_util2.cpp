@@ -63,6 +63,25 @@ int LookUpBand(const std::array<BandText, N>& table, std::string_view text) {
     return 10;
 }
 
+// kCabrilloBands for a text of two bytes, without the walk through it.
+int CabrilloColumnBand(char first, char second) {
+    if (first == ' ' || first == '0') {
+        switch (second) {
+            case '1': return 0;
+            case '3': return 1;
+            case '7': return 2;
+            default: return 10;
+        }
+    }
+    switch (first << 8 | second) {
+        case '1' << 8 | '4': return 3;
+        case '2' << 8 | '1': return 4;
+        case '2' << 8 | '8': return 5;
+        case '5' << 8 | '0': return 6;
+        default: return 10;
+    }
+}
+
 }  // namespace
 
 bool IsZLogAllMarker(std::string_view Line) { return Line == kAllMarker; }
@@ -158,7 +177,10 @@ int BandIndexOf(int Format, std::string_view Line, ColumnSpan Span) {
     std::string_view text = ExtractField(Line, Span);
     switch (Format) {
         case FormatZLogAll: return LookUpBand(kAllBands, text);
-        case FormatCabrillo: return LookUpBand(kCabrilloBands, text);
+        case FormatCabrillo:
+            // Two bytes decide, so they are read as one number.
+            if (text.size() == 2) return CabrilloColumnBand(text[0], text[1]);
+            return LookUpBand(kCabrilloBands, text);
         case FormatZLogTxt: return LookUpBand(kTxtBands, text);
         default: return 10;
     }
@@ -503,8 +525,54 @@ constexpr ColumnSpan kAllModeSpan = {72, 5};
 
 }  // namespace
 
+namespace {
+
+// OnTemplate without the tokens' lookup tables, for a line long enough that
+// the first block of 64 bytes is read in whole words: the same edges are
+// checked, and the fields after the block only counted.
+bool TemplateLine(std::string_view line) {
+    constexpr std::size_t kBlockEnd = kMarkerLength + 64;
+    if (line.size() < kBlockEnd) return false;
+    const char* text = line.data();
+    std::uint64_t in = 0;
+    for (std::size_t at = 0; at < 64; at += 8)
+        in |= WordTokenBits(LoadLittle(text + kMarkerLength + at)) << at;
+    const std::uint64_t starts = in & ~(in << 1);
+    const std::uint64_t ends = ~in & (in << 1);
+    // Bits count from the byte after the marker: the frequency ends before
+    // column 11, the date and the time start at 15 and 26, the call at 56.
+    // Few fields lie between, so they are counted bit by bit.
+    constexpr int kFrequencyEnd = 6, kDate = 10, kTime = 21, kCall = 51;
+    auto mask = [](int bit) { return (std::uint64_t{1} << bit) - 1; };
+    auto tokens = [](std::uint64_t bits) {
+        int n = 0;
+        for (; bits != 0; bits &= bits - 1) ++n;
+        return n;
+    };
+    if (std::countr_zero(ends) != kFrequencyEnd) return false;
+    // Two fields before the date, none between it and the time.
+    if ((starts & mask(kTime + 1) & ~mask(kDate)) !=
+        (std::uint64_t{1} << kDate | std::uint64_t{1} << kTime))
+        return false;
+    if (tokens(starts & mask(kDate)) != 2 || !(starts >> kCall & 1)) return false;
+    const int call = 4 + tokens(starts & mask(kCall) & ~mask(kTime + 1));
+    int count = call + tokens(starts >> kCall);
+    bool inToken = (in >> 63) != 0;
+    for (std::size_t i = kBlockEnd; i < line.size(); ++i) {
+        const bool now = IsTokenChar(text[i]);
+        count += now && !inToken;
+        inToken = now;
+    }
+    // The received half begins at the call: the index HalvesIndex gives.
+    int exchange = count - 4;
+    if (exchange % 2 != 0) exchange -= 1;
+    return exchange >= 2 && 4 + exchange / 2 == call;
+}
+
+}  // namespace
+
 QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& Layout) {
-    if (Format == FormatCabrillo) {
+    if (Format == FormatCabrillo && !TemplateLine(Line)) {
         CabrilloTokens tokens(Line);
         if (!tokens.OnTemplate()) {
             std::string_view date = tokens.At(2).Text;
