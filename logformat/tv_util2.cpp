@@ -167,8 +167,12 @@ bool IsQsoLine(int Format, std::string_view Line) {
     switch (Format) {
         case FormatZLogAll:
         case FormatZLogTxt: return true;
-        case FormatCabrillo:
-            return Line.size() >= 4 && tavo::SameTextAscii(Line.substr(0, 4), "QSO:");
+        case FormatCabrillo: {
+            // "QSO:" in any case: setting bit 5 folds only 'Q', 'S' and 'O' onto 'q', 's', 'o'.
+            auto lower = [&Line](std::size_t i) { return static_cast<char>(Line[i] | 0x20); };
+            return Line.size() >= 4 && lower(0) == 'q' && lower(1) == 's' && lower(2) == 'o' &&
+                   Line[3] == ':';
+        }
         default: return false;
     }
 }
@@ -527,12 +531,15 @@ constexpr ColumnSpan kAllModeSpan = {72, 5};
 
 namespace {
 
+constexpr int kTemplateCallColumn = 56;
+
 // OnTemplate without the tokens' lookup tables, for a line long enough that
 // the first block of 64 bytes is read in whole words: the same edges are
-// checked, and the fields after the block only counted.
-bool TemplateLine(std::string_view line) {
+// checked, and the fields after the block only counted. The length of the
+// call at column 56 comes back (its 13 bytes end the block), -1 off the template.
+int TemplateCallLength(std::string_view line) {
     constexpr std::size_t kBlockEnd = kMarkerLength + 64;
-    if (line.size() < kBlockEnd) return false;
+    if (line.size() < kBlockEnd) return -1;
     const char* text = line.data();
     std::uint64_t in = 0;
     for (std::size_t at = 0; at < 64; at += 8)
@@ -542,23 +549,31 @@ bool TemplateLine(std::string_view line) {
     // Bits count from the byte after the marker: the frequency ends before
     // column 11, the date and the time start at 15 and 26, the call at 56.
     // Few fields lie between, so they are counted bit by bit.
-    constexpr int kFrequencyEnd = 6, kDate = 10, kTime = 21, kCall = 51;
+    constexpr int kFrequencyEnd = 6, kDate = 10, kTime = 21,
+                  kCall = kTemplateCallColumn - 1 - static_cast<int>(kMarkerLength);
     auto mask = [](int bit) { return (std::uint64_t{1} << bit) - 1; };
     auto tokens = [](std::uint64_t bits) {
         int n = 0;
         for (; bits != 0; bits &= bits - 1) ++n;
         return n;
     };
-    if (std::countr_zero(ends) != kFrequencyEnd) return false;
+    if (std::countr_zero(ends) != kFrequencyEnd) return -1;
     // Two fields before the date, none between it and the time.
     if ((starts & mask(kTime + 1) & ~mask(kDate)) !=
         (std::uint64_t{1} << kDate | std::uint64_t{1} << kTime))
-        return false;
-    if (tokens(starts & mask(kDate)) != 2 || !(starts >> kCall & 1)) return false;
+        return -1;
+    if (tokens(starts & mask(kDate)) != 2 || !(starts >> kCall & 1)) return -1;
     const int call = 4 + tokens(starts & mask(kCall) & ~mask(kTime + 1));
     int count = call + tokens(starts >> kCall);
-    bool inToken = (in >> 63) != 0;
-    for (std::size_t i = kBlockEnd; i < line.size(); ++i) {
+    // The rest of the line a word at a time while whole words remain.
+    std::uint64_t carry = in >> 63;
+    std::size_t i = kBlockEnd;
+    for (; i + 8 <= line.size(); i += 8) {
+        const std::uint64_t word = WordTokenBits(LoadLittle(text + i));
+        count += tokens(word & ~((word << 1) | carry));
+        carry = word >> 7;
+    }
+    for (bool inToken = carry != 0; i < line.size(); ++i) {
         const bool now = IsTokenChar(text[i]);
         count += now && !inToken;
         inToken = now;
@@ -566,13 +581,15 @@ bool TemplateLine(std::string_view line) {
     // The received half begins at the call: the index HalvesIndex gives.
     int exchange = count - 4;
     if (exchange % 2 != 0) exchange -= 1;
-    return exchange >= 2 && 4 + exchange / 2 == call;
+    if (exchange < 2 || 4 + exchange / 2 != call) return -1;
+    return std::countr_one(in >> kCall);
 }
 
 }  // namespace
 
 QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& Layout) {
-    if (Format == FormatCabrillo && !TemplateLine(Line)) {
+    const int callLength = Format == FormatCabrillo ? TemplateCallLength(Line) : -1;
+    if (Format == FormatCabrillo && callLength < 0) {
         CabrilloTokens tokens(Line);
         if (!tokens.OnTemplate()) {
             std::string_view date = tokens.At(2).Text;
@@ -593,7 +610,9 @@ QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& L
     q.Day = ExtractField(Line, Layout.Day);
     q.Hour = ExtractField(Line, Layout.Hour);
     q.Date = ExtractField(Line, Layout.Date);
-    q.Call = CallAt(Line, Layout.Call);
+    q.Call = callLength >= 0 && Layout.Call.Start == kTemplateCallColumn
+                 ? Line.substr(kTemplateCallColumn - 1, static_cast<std::size_t>(callLength))
+                 : CallAt(Line, Layout.Call);
     if (Format == FormatCabrillo) {
         // On the template the frequency ends at column 10, the date and the
         // time start at 15 and 26 and the call at 56, so the line is that
