@@ -297,50 +297,34 @@ int BitCount(std::uint64_t x) {
 
 }  // namespace
 
-// The line is walked 64 bytes at a time, and only the edges of each block's
-// token bits are kept: a lookup then selects its token's start and end bit.
+// The line is walked 64 bytes at a time; in each block the start bits give
+// the fields' first bytes in order and the end bits the bytes after them.
 CabrilloTokens::CabrilloTokens(std::string_view Line) : line_(Line) {
     const char* text = line_.data();
     const std::size_t n = line_.size();
     std::uint64_t carry = 0;  // the byte before the block is in a token
+    int ends = 0;
     for (std::size_t base = kMarkerLength; base < n; base += 64) {
         const std::uint64_t in = TokenBits(text + base, n - base);
         const std::uint64_t before = (in << 1) | carry;
-        const std::uint64_t starts = in & ~before;
+        std::uint64_t starts = in & ~before;
+        std::uint64_t stops = ~in & before;
         carry = in >> 63;
-        if (blocks_ < kBlocks) {
-            starts_[blocks_] = starts;
-            ends_[blocks_] = ~in & before;
-            firstIndex_[blocks_] = count_;
-            ++blocks_;
-        }
+        for (; starts != 0 && count_ < kKept; starts &= starts - 1)
+            start_[count_++] = static_cast<std::uint32_t>(base) + std::countr_zero(starts);
         count_ += BitCount(starts);
+        for (; stops != 0 && ends < kKept; stops &= stops - 1)
+            end_[ends++] = static_cast<std::uint32_t>(base) + std::countr_zero(stops);
     }
+    // A field that runs to the end of the line ends there.
+    if (ends < count_ && ends < kKept) end_[ends] = static_cast<std::uint32_t>(n);
 }
 
 CabrilloToken CabrilloTokens::At(int Index) const {
     if (Index < 0 || Index >= count_) return {};
-    int b = 0;
-    while (b + 1 < blocks_ && firstIndex_[b + 1] <= Index) ++b;
-    std::uint64_t starts = blocks_ > 0 ? starts_[b] : 0;
-    for (int skip = Index - (blocks_ > 0 ? firstIndex_[b] : 0); skip > 0; --skip)
-        starts &= starts - 1;
-    if (starts != 0) {
-        const int bit = std::countr_zero(starts);
-        const std::size_t base = kMarkerLength + 64 * static_cast<std::size_t>(b);
-        const std::size_t start = base + static_cast<std::size_t>(bit);
-        // The end bit is the first one after the start: in this block above
-        // the start bit, or the first of the next block.
-        std::size_t end = line_.size();
-        if (const std::uint64_t ends = ends_[b] & (~std::uint64_t{0} << bit); ends != 0) {
-            end = base + static_cast<std::size_t>(std::countr_zero(ends));
-        } else if (b + 1 < blocks_ && ends_[b + 1] != 0) {
-            end = base + 64 + static_cast<std::size_t>(std::countr_zero(ends_[b + 1]));
-        } else if (b + 1 < blocks_ || blocks_ == kBlocks) {
-            end = start;  // runs past the kept blocks: found by walking
-            while (end < line_.size() && IsTokenChar(line_[end])) ++end;
-        }
-        return {line_.substr(start, end - start), static_cast<int>(start) + 1};
+    if (Index < kKept) {
+        const std::size_t start = start_[Index];
+        return {line_.substr(start, end_[Index] - start), static_cast<int>(start) + 1};
     }
     CabrilloToken result;
     int n = 0;
@@ -373,21 +357,14 @@ int CabrilloTokens::ReceivedCallIndex() const {
     return halves;
 }
 
-// The template's columns all lie in the first block, so its bits decide:
-// the frequency's end, then the starts of the date, the time and the
-// received call counted off one by one.
+// The frequency's end, then the starts of the date, the time and the
+// received call decide.
 bool CabrilloTokens::OnTemplate() const {
     constexpr int kFrequencyEnd = 10, kDate = 15, kTime = 26, kCall = 56;
-    constexpr auto bit = [](int column) { return column - 1 - static_cast<int>(kMarkerLength); };
-    if (count_ < 6 || blocks_ == 0) return false;
-    if (std::countr_zero(ends_[0]) != bit(kFrequencyEnd + 1)) return false;
-    std::uint64_t starts = starts_[0];
-    auto startOf = [&starts](int skip) {
-        for (; skip > 0; --skip) starts &= starts - 1;
-        return std::countr_zero(starts);
-    };
-    return startOf(2) == bit(kDate) && startOf(1) == bit(kTime) &&
-           startOf(HalvesIndex() - 3) == bit(kCall);
+    if (count_ < 6) return false;
+    const CabrilloToken frequency = At(0);
+    return frequency.Column + static_cast<int>(frequency.Text.size()) == kFrequencyEnd + 1 &&
+           At(2).Column == kDate && At(3).Column == kTime && At(HalvesIndex()).Column == kCall;
 }
 
 namespace {
@@ -539,8 +516,9 @@ constexpr int kTemplateCallColumn = 56;
 // call at column 56 comes back (its 13 bytes end the block), -1 off the template.
 int TemplateCallLength(std::string_view line) {
     constexpr std::size_t kBlockEnd = kMarkerLength + 64;
-    if (line.size() < kBlockEnd) return -1;
     const char* text = line.data();
+    // The frequency's last byte and the blank after it turn most other lines away at once.
+    if (line.size() < kBlockEnd || !IsTokenChar(text[9]) || IsTokenChar(text[10])) return -1;
     std::uint64_t in = 0;
     for (std::size_t at = 0; at < 64; at += 8)
         in |= WordTokenBits(LoadLittle(text + kMarkerLength + at)) << at;
