@@ -73,17 +73,14 @@ bool SameBytes(std::string_view a, const char* b) {
 
 }  // namespace
 
-LogPass::LogPass()
-    : timeTally_(kTimeCells, 0), chartHours_(kChartCells, 0), rowUsed_(kRows, false) {}
+LogPass::LogPass() : timeTally_(kTimeCells), chartHours_(kChartCells), rowUsed_(kRows, false) {}
 
 void LogPass::Clear() {
     // Only the rows a pass wrote hold anything, so only they are cleared: a
     // small log costs little however many days its charts span.
     for (std::size_t row : usedRows_) {
-        std::fill_n(timeTally_.begin() + static_cast<std::ptrdiff_t>(row * CountrySlots),
-                    CountrySlots, 0);
-        std::fill_n(chartHours_.begin() + static_cast<std::ptrdiff_t>(row * (Continents + 1)),
-                    Continents + 1, 0);
+        std::fill_n(timeTally_.data() + row * CountrySlots, CountrySlots, 0);
+        std::fill_n(chartHours_.data() + row * (Continents + 1), Continents + 1, 0);
         rowUsed_[row] = false;
     }
     usedRows_.clear();
