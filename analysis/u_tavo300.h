@@ -126,6 +126,9 @@ private:
     // The rows (day, hour, band) that hold a count, each listed once.
     std::vector<bool> rowUsed_;
     std::vector<std::size_t> usedRows_;
+    // The known countries that hold a count, each listed once.
+    std::array<bool, CountrySlots> countryUsed_{};
+    std::vector<int> usedCountries_;
     tv_util2::Detection detection_;
     tv_util2::ColumnLayout layout_{};
     int qsoCount_ = 0;
