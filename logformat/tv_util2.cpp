@@ -429,6 +429,15 @@ bool IsGridLocator(std::string_view t) {
 // The parts between slashes: the call proper, each part after it of 1 to 4
 // letters and digits, and perhaps one such part before it.
 bool LooksLikeCall(std::string_view Token) {
+    // Most calls are one or two letters, a digit and one to three letters,
+    // which every rule below accepts and no locator has: taken at once.
+    if (Token.size() >= 3 && Token.size() <= 6) {
+        const std::size_t lead = RunOf(Token, 0, 2, IsLetter);
+        if (lead > 0 && lead < Token.size() && IsDigit(Token[lead])) {
+            const std::size_t tail = RunOf(Token, lead + 1, 3, IsLetter);
+            if (tail > 0 && lead + 1 + tail == Token.size()) return true;
+        }
+    }
     if (Token.empty() || IsGridLocator(Token)) return false;
     std::size_t slash = Token.find('/');
     std::string_view first = Token.substr(0, slash);
