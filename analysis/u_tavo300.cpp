@@ -73,20 +73,19 @@ bool SameBytes(std::string_view a, const char* b) {
 
 }  // namespace
 
-LogPass::LogPass()
-    : timeTally_(kTimeCells, 0), chartHours_(kChartCells, 0), rowUsed_(kRows, false) {}
+LogPass::LogPass() : timeTally_(kTimeCells), chartHours_(kChartCells), rowUsed_(kRows, false) {}
 
 void LogPass::Clear() {
     // Only the rows a pass wrote hold anything, so only they are cleared: a
     // small log costs little however many days its charts span.
     for (std::size_t row : usedRows_) {
-        std::fill_n(timeTally_.begin() + static_cast<std::ptrdiff_t>(row * CountrySlots),
-                    CountrySlots, 0);
-        std::fill_n(chartHours_.begin() + static_cast<std::ptrdiff_t>(row * (Continents + 1)),
-                    Continents + 1, 0);
+        std::fill_n(timeTally_.data() + row * CountrySlots, CountrySlots, 0);
+        std::fill_n(chartHours_.data() + row * (Continents + 1), Continents + 1, 0);
         rowUsed_[row] = false;
     }
     usedRows_.clear();
+    for (int c : usedCountries_) countryUsed_[static_cast<std::size_t>(c)] = false;
+    usedCountries_.clear();
     for (auto& band : countryTally_) band.fill(0);
     for (auto& band : continentTally_) band.fill(0);
     countryTotal_.fill(0);
@@ -163,38 +162,51 @@ public:
                 pass_.usedRows_.push_back(row);
             }
             ++pass_.timeTally_[row * CountrySlots + static_cast<std::size_t>(q.country)];
+            if (q.country != 0 && !pass_.countryUsed_[static_cast<std::size_t>(q.country)]) {
+                pass_.countryUsed_[static_cast<std::size_t>(q.country)] = true;
+                pass_.usedCountries_.push_back(q.country);
+            }
         }
     }
 
     // The country and continent tables and the charts' continent cells, in
-    // one sweep over the chart days in use.
+    // one sweep over the chart days in use and the countries the log holds,
+    // so a small log costs little whatever the size of the country table.
     void DeriveTables() {
         const int countries = db_.CountryCount();
-        std::array<int, CountrySlots> continent{};
-        for (int c = 1; c <= countries; ++c)
-            continent[static_cast<std::size_t>(c)] = db_.Country(c).Continent;
+        struct Used {
+            std::size_t country;
+            int continent;
+        };
+        std::vector<Used> used;
+        used.reserve(pass_.usedCountries_.size());
+        for (int c : pass_.usedCountries_) {
+            if (c <= countries)
+                used.push_back({static_cast<std::size_t>(c), db_.Country(c).Continent});
+        }
         for (std::size_t row : pass_.usedRows_) {
             const std::size_t b = row % Bands;
             const std::int32_t* cells = &pass_.timeTally_[row * CountrySlots];
             long long* chart = &pass_.chartHours_[row * (Continents + 1)];
             auto& byCountry = pass_.countryTally_[b];
             byCountry[0] += cells[0];
-            for (int c = 1; c <= countries; ++c) {
-                const std::int32_t n = cells[c];
+            for (const Used& u : used) {
+                const std::int32_t n = cells[u.country];
                 if (n == 0) continue;
-                byCountry[static_cast<std::size_t>(c)] += n;
-                const int k = continent[static_cast<std::size_t>(c)];
+                byCountry[u.country] += n;
+                const int k = u.continent;
                 if (k >= 1 && k <= Continents) {
                     pass_.continentTally_[b][static_cast<std::size_t>(k)] += n;
                     chart[k] += n;
                 }
             }
         }
-        for (int c = 0; c <= countries && c < CountrySlots; ++c) {
-            for (int b = 0; b < Bands; ++b)
-                pass_.countryTotal_[static_cast<std::size_t>(c)] +=
-                    pass_.countryTally_[static_cast<std::size_t>(b)][static_cast<std::size_t>(c)];
-        }
+        auto total = [this](std::size_t c) {
+            for (const auto& byCountry : pass_.countryTally_)
+                pass_.countryTotal_[c] += byCountry[c];
+        };
+        total(0);
+        for (const Used& u : used) total(u.country);
     }
 
 private:

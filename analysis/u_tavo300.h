@@ -4,9 +4,13 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <limits>
+#include <memory>
+#include <new>
 #include <span>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -18,6 +22,32 @@
 #include "platform/text_file.h"
 
 namespace u_tavo300 {
+
+// A table of numbers that starts at zero. Its memory comes from calloc, which
+// gets a large block already zeroed from the system, so a pass that uses a
+// few rows touches only their pages instead of writing the whole table once.
+template <typename T>
+class ZeroedCells {
+public:
+    explicit ZeroedCells(std::size_t n)
+        : size_(n), cells_(static_cast<T*>(std::calloc(n, sizeof(T)))) {
+        if (!cells_) throw std::bad_alloc();
+    }
+    T& operator[](std::size_t i) { return cells_.get()[i]; }
+    const T& operator[](std::size_t i) const { return cells_.get()[i]; }
+    const T& at(std::size_t i) const {
+        if (i >= size_) throw std::out_of_range("ZeroedCells::at");
+        return cells_.get()[i];
+    }
+    T* data() { return cells_.get(); }
+
+private:
+    struct Free {
+        void operator()(T* p) const { std::free(p); }
+    };
+    std::size_t size_;
+    std::unique_ptr<T, Free> cells_;
+};
 
 inline constexpr int ChartDays = 3;
 inline constexpr int Hours = 24;
@@ -88,14 +118,17 @@ private:
                           class ReportSink&);
     void Clear();
 
-    std::vector<std::int32_t> timeTally_;  // [day][hour][band][country]
+    ZeroedCells<std::int32_t> timeTally_;  // [day][hour][band][country]
     std::array<std::array<std::int32_t, CountrySlots>, Bands> countryTally_{};
     std::array<std::array<std::int32_t, Continents + 1>, Bands> continentTally_{};
     std::array<std::int32_t, CountrySlots> countryTotal_{};
-    std::vector<long long> chartHours_;  // [day][hour][band][continent 1..6]
+    ZeroedCells<long long> chartHours_;  // [day][hour][band][continent 1..6]
     // The rows (day, hour, band) that hold a count, each listed once.
     std::vector<bool> rowUsed_;
     std::vector<std::size_t> usedRows_;
+    // The known countries that hold a count, each listed once.
+    std::array<bool, CountrySlots> countryUsed_{};
+    std::vector<int> usedCountries_;
     tv_util2::Detection detection_;
     tv_util2::ColumnLayout layout_{};
     int qsoCount_ = 0;

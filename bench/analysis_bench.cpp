@@ -4,6 +4,7 @@
 // layouts (the template's columns, and fields read by their blanks).
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -154,11 +155,44 @@ void RegisterRealLogs() {
     }
 }
 
+// Every real log beside the project, of every format, each passed with its
+// text report in turn: the cost per log of a batch, most of which are small.
+void RegisterLogBatch() {
+    std::error_code ec;
+    const std::filesystem::path root = kShared / "realdata";
+    if (!std::filesystem::is_directory(root, ec)) return;
+    std::vector<std::string> logs;
+    for (const char* folder : {"cabrillo", "zlog", "adif"}) {
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(root / folder, ec))
+            if (entry.is_regular_file() && entry.path().extension() != ".md")
+                logs.push_back(entry.path().string());
+    }
+    std::sort(logs.begin(), logs.end());
+    if (logs.empty()) return;
+    benchmark::RegisterBenchmark("LogBatch/realdata", [logs](benchmark::State& state) {
+        tavo::test::TempDir dir;
+        const std::string out = dir.File("out.tavo");
+        u_tavo300::LogPass pass;
+        for (auto _ : state) {
+            for (const std::string& log : logs) {
+                std::optional<tavo::TextWriter> writer = tavo::TextWriter::Create(out);
+                u_tavo300::OutputTo sink(u_tavo300::TextReport, *writer);
+                int format = 0;
+                benchmark::DoNotOptimize(
+                    u_tavo300::AnalyzeLog(Database(), pass, log, format, sink));
+                writer->Close();
+            }
+        }
+        state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(logs.size()));
+    })->Unit(benchmark::kMillisecond);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     RegisterCtyDat();
     RegisterRealLogs();
+    RegisterLogBatch();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();

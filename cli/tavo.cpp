@@ -153,6 +153,10 @@ std::vector<std::string> ReportClashes(const Options& o) {
     }
     const std::vector<const u_tavo300::OutputKind*> outputs = OutputsOf(o);
     std::unordered_map<std::string, std::size_t> firstReport;
+    // A batch keeps its logs in few folders: each is made canonical once, not
+    // once per report. The report's own name is kept as it is, since the
+    // report replaces whatever that name holds, a link too.
+    std::unordered_map<std::string, fs::path> canonicalFolder;
     for (std::size_t i = 0; i < o.args.size(); ++i) {
         const std::string& log = o.args[i];
         for (const u_tavo300::OutputKind* kind : outputs) {
@@ -170,9 +174,16 @@ std::vector<std::string> ReportClashes(const Options& o) {
         }
         if (!clashes[i].empty()) continue;
         const std::string report = u_tavo300::ReportFileName(log);
-        std::error_code ec;
-        fs::path key = fs::weakly_canonical(fs::absolute(report, ec), ec);
-        if (ec) key = fs::path(report).lexically_normal();
+        const fs::path name(report);
+        const std::string folder = name.parent_path().string();
+        auto [known, fresh] = canonicalFolder.try_emplace(folder);
+        if (fresh) {
+            std::error_code ec;
+            known->second =
+                fs::weakly_canonical(fs::absolute(folder.empty() ? "." : folder, ec), ec);
+            if (ec) known->second = fs::path(folder).lexically_normal();
+        }
+        const fs::path key = known->second / name.filename();
         auto [at, added] = firstReport.emplace(key.string(), i);
         if (!added)
             clashes[i] = "tavo: " + log + ": its report " + report + " is that of " +

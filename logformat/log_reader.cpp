@@ -173,7 +173,7 @@ private:
     tavo::TextReader& log_;
     int format_;
     ColumnLayout layout_;
-    std::string line_;
+    std::string_view line_;  // into the reader's bytes, until the next read
     bool started_ = false;
 };
 

@@ -63,6 +63,25 @@ int LookUpBand(const std::array<BandText, N>& table, std::string_view text) {
     return 10;
 }
 
+// kCabrilloBands for a text of two bytes, without the walk through it.
+int CabrilloColumnBand(char first, char second) {
+    if (first == ' ' || first == '0') {
+        switch (second) {
+            case '1': return 0;
+            case '3': return 1;
+            case '7': return 2;
+            default: return 10;
+        }
+    }
+    switch (first << 8 | second) {
+        case '1' << 8 | '4': return 3;
+        case '2' << 8 | '1': return 4;
+        case '2' << 8 | '8': return 5;
+        case '5' << 8 | '0': return 6;
+        default: return 10;
+    }
+}
+
 }  // namespace
 
 bool IsZLogAllMarker(std::string_view Line) { return Line == kAllMarker; }
@@ -148,8 +167,12 @@ bool IsQsoLine(int Format, std::string_view Line) {
     switch (Format) {
         case FormatZLogAll:
         case FormatZLogTxt: return true;
-        case FormatCabrillo:
-            return Line.size() >= 4 && tavo::SameTextAscii(Line.substr(0, 4), "QSO:");
+        case FormatCabrillo: {
+            // "QSO:" in any case: setting bit 5 folds only 'Q', 'S' and 'O' onto 'q', 's', 'o'.
+            auto lower = [&Line](std::size_t i) { return static_cast<char>(Line[i] | 0x20); };
+            return Line.size() >= 4 && lower(0) == 'q' && lower(1) == 's' && lower(2) == 'o' &&
+                   Line[3] == ':';
+        }
         default: return false;
     }
 }
@@ -158,7 +181,10 @@ int BandIndexOf(int Format, std::string_view Line, ColumnSpan Span) {
     std::string_view text = ExtractField(Line, Span);
     switch (Format) {
         case FormatZLogAll: return LookUpBand(kAllBands, text);
-        case FormatCabrillo: return LookUpBand(kCabrilloBands, text);
+        case FormatCabrillo:
+            // Two bytes decide, so they are read as one number.
+            if (text.size() == 2) return CabrilloColumnBand(text[0], text[1]);
+            return LookUpBand(kCabrilloBands, text);
         case FormatZLogTxt: return LookUpBand(kTxtBands, text);
         default: return 10;
     }
@@ -271,50 +297,34 @@ int BitCount(std::uint64_t x) {
 
 }  // namespace
 
-// The line is walked 64 bytes at a time, and only the edges of each block's
-// token bits are kept: a lookup then selects its token's start and end bit.
+// The line is walked 64 bytes at a time; in each block the start bits give
+// the fields' first bytes in order and the end bits the bytes after them.
 CabrilloTokens::CabrilloTokens(std::string_view Line) : line_(Line) {
     const char* text = line_.data();
     const std::size_t n = line_.size();
     std::uint64_t carry = 0;  // the byte before the block is in a token
+    int ends = 0;
     for (std::size_t base = kMarkerLength; base < n; base += 64) {
         const std::uint64_t in = TokenBits(text + base, n - base);
         const std::uint64_t before = (in << 1) | carry;
-        const std::uint64_t starts = in & ~before;
+        std::uint64_t starts = in & ~before;
+        std::uint64_t stops = ~in & before;
         carry = in >> 63;
-        if (blocks_ < kBlocks) {
-            starts_[blocks_] = starts;
-            ends_[blocks_] = ~in & before;
-            firstIndex_[blocks_] = count_;
-            ++blocks_;
-        }
+        for (; starts != 0 && count_ < kKept; starts &= starts - 1)
+            start_[count_++] = static_cast<std::uint32_t>(base) + std::countr_zero(starts);
         count_ += BitCount(starts);
+        for (; stops != 0 && ends < kKept; stops &= stops - 1)
+            end_[ends++] = static_cast<std::uint32_t>(base) + std::countr_zero(stops);
     }
+    // A field that runs to the end of the line ends there.
+    if (ends < count_ && ends < kKept) end_[ends] = static_cast<std::uint32_t>(n);
 }
 
 CabrilloToken CabrilloTokens::At(int Index) const {
     if (Index < 0 || Index >= count_) return {};
-    int b = 0;
-    while (b + 1 < blocks_ && firstIndex_[b + 1] <= Index) ++b;
-    std::uint64_t starts = blocks_ > 0 ? starts_[b] : 0;
-    for (int skip = Index - (blocks_ > 0 ? firstIndex_[b] : 0); skip > 0; --skip)
-        starts &= starts - 1;
-    if (starts != 0) {
-        const int bit = std::countr_zero(starts);
-        const std::size_t base = kMarkerLength + 64 * static_cast<std::size_t>(b);
-        const std::size_t start = base + static_cast<std::size_t>(bit);
-        // The end bit is the first one after the start: in this block above
-        // the start bit, or the first of the next block.
-        std::size_t end = line_.size();
-        if (const std::uint64_t ends = ends_[b] & (~std::uint64_t{0} << bit); ends != 0) {
-            end = base + static_cast<std::size_t>(std::countr_zero(ends));
-        } else if (b + 1 < blocks_ && ends_[b + 1] != 0) {
-            end = base + 64 + static_cast<std::size_t>(std::countr_zero(ends_[b + 1]));
-        } else if (b + 1 < blocks_ || blocks_ == kBlocks) {
-            end = start;  // runs past the kept blocks: found by walking
-            while (end < line_.size() && IsTokenChar(line_[end])) ++end;
-        }
-        return {line_.substr(start, end - start), static_cast<int>(start) + 1};
+    if (Index < kKept) {
+        const std::size_t start = start_[Index];
+        return {line_.substr(start, end_[Index] - start), static_cast<int>(start) + 1};
     }
     CabrilloToken result;
     int n = 0;
@@ -347,21 +357,14 @@ int CabrilloTokens::ReceivedCallIndex() const {
     return halves;
 }
 
-// The template's columns all lie in the first block, so its bits decide:
-// the frequency's end, then the starts of the date, the time and the
-// received call counted off one by one.
+// The frequency's end, then the starts of the date, the time and the
+// received call decide.
 bool CabrilloTokens::OnTemplate() const {
     constexpr int kFrequencyEnd = 10, kDate = 15, kTime = 26, kCall = 56;
-    constexpr auto bit = [](int column) { return column - 1 - static_cast<int>(kMarkerLength); };
-    if (count_ < 6 || blocks_ == 0) return false;
-    if (std::countr_zero(ends_[0]) != bit(kFrequencyEnd + 1)) return false;
-    std::uint64_t starts = starts_[0];
-    auto startOf = [&starts](int skip) {
-        for (; skip > 0; --skip) starts &= starts - 1;
-        return std::countr_zero(starts);
-    };
-    return startOf(2) == bit(kDate) && startOf(1) == bit(kTime) &&
-           startOf(HalvesIndex() - 3) == bit(kCall);
+    if (count_ < 6) return false;
+    const CabrilloToken frequency = At(0);
+    return frequency.Column + static_cast<int>(frequency.Text.size()) == kFrequencyEnd + 1 &&
+           At(2).Column == kDate && At(3).Column == kTime && At(HalvesIndex()).Column == kCall;
 }
 
 namespace {
@@ -426,6 +429,15 @@ bool IsGridLocator(std::string_view t) {
 // The parts between slashes: the call proper, each part after it of 1 to 4
 // letters and digits, and perhaps one such part before it.
 bool LooksLikeCall(std::string_view Token) {
+    // Most calls are one or two letters, a digit and one to three letters,
+    // which every rule below accepts and no locator has: taken at once.
+    if (Token.size() >= 3 && Token.size() <= 6) {
+        const std::size_t lead = RunOf(Token, 0, 2, IsLetter);
+        if (lead > 0 && lead < Token.size() && IsDigit(Token[lead])) {
+            const std::size_t tail = RunOf(Token, lead + 1, 3, IsLetter);
+            if (tail > 0 && lead + 1 + tail == Token.size()) return true;
+        }
+    }
     if (Token.empty() || IsGridLocator(Token)) return false;
     std::size_t slash = Token.find('/');
     std::string_view first = Token.substr(0, slash);
@@ -503,8 +515,68 @@ constexpr ColumnSpan kAllModeSpan = {72, 5};
 
 }  // namespace
 
+namespace {
+
+constexpr int kTemplateCallColumn = 56;
+
+// OnTemplate without the tokens' lookup tables, for a line long enough that
+// the first block of 64 bytes is read in whole words: the same edges are
+// checked, and the fields after the block only counted. The length of the
+// call at column 56 comes back (its 13 bytes end the block), -1 off the template.
+int TemplateCallLength(std::string_view line) {
+    constexpr std::size_t kBlockEnd = kMarkerLength + 64;
+    const char* text = line.data();
+    // The frequency's last byte and the blank after it turn most other lines away at once.
+    if (line.size() < kBlockEnd || !IsTokenChar(text[9]) || IsTokenChar(text[10])) return -1;
+    std::uint64_t in = 0;
+    for (std::size_t at = 0; at < 64; at += 8)
+        in |= WordTokenBits(LoadLittle(text + kMarkerLength + at)) << at;
+    const std::uint64_t starts = in & ~(in << 1);
+    const std::uint64_t ends = ~in & (in << 1);
+    // Bits count from the byte after the marker: the frequency ends before
+    // column 11, the date and the time start at 15 and 26, the call at 56.
+    // Few fields lie between, so they are counted bit by bit.
+    constexpr int kFrequencyEnd = 6, kDate = 10, kTime = 21,
+                  kCall = kTemplateCallColumn - 1 - static_cast<int>(kMarkerLength);
+    auto mask = [](int bit) { return (std::uint64_t{1} << bit) - 1; };
+    auto tokens = [](std::uint64_t bits) {
+        int n = 0;
+        for (; bits != 0; bits &= bits - 1) ++n;
+        return n;
+    };
+    if (std::countr_zero(ends) != kFrequencyEnd) return -1;
+    // Two fields before the date, none between it and the time.
+    if ((starts & mask(kTime + 1) & ~mask(kDate)) !=
+        (std::uint64_t{1} << kDate | std::uint64_t{1} << kTime))
+        return -1;
+    if (tokens(starts & mask(kDate)) != 2 || !(starts >> kCall & 1)) return -1;
+    const int call = 4 + tokens(starts & mask(kCall) & ~mask(kTime + 1));
+    int count = call + tokens(starts >> kCall);
+    // The rest of the line a word at a time while whole words remain.
+    std::uint64_t carry = in >> 63;
+    std::size_t i = kBlockEnd;
+    for (; i + 8 <= line.size(); i += 8) {
+        const std::uint64_t word = WordTokenBits(LoadLittle(text + i));
+        count += tokens(word & ~((word << 1) | carry));
+        carry = word >> 7;
+    }
+    for (bool inToken = carry != 0; i < line.size(); ++i) {
+        const bool now = IsTokenChar(text[i]);
+        count += now && !inToken;
+        inToken = now;
+    }
+    // The received half begins at the call: the index HalvesIndex gives.
+    int exchange = count - 4;
+    if (exchange % 2 != 0) exchange -= 1;
+    if (exchange < 2 || 4 + exchange / 2 != call) return -1;
+    return std::countr_one(in >> kCall);
+}
+
+}  // namespace
+
 QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& Layout) {
-    if (Format == FormatCabrillo) {
+    const int callLength = Format == FormatCabrillo ? TemplateCallLength(Line) : -1;
+    if (Format == FormatCabrillo && callLength < 0) {
         CabrilloTokens tokens(Line);
         if (!tokens.OnTemplate()) {
             std::string_view date = tokens.At(2).Text;
@@ -525,7 +597,9 @@ QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& L
     q.Day = ExtractField(Line, Layout.Day);
     q.Hour = ExtractField(Line, Layout.Hour);
     q.Date = ExtractField(Line, Layout.Date);
-    q.Call = CallAt(Line, Layout.Call);
+    q.Call = callLength >= 0 && Layout.Call.Start == kTemplateCallColumn
+                 ? Line.substr(kTemplateCallColumn - 1, static_cast<std::size_t>(callLength))
+                 : CallAt(Line, Layout.Call);
     if (Format == FormatCabrillo) {
         // On the template the frequency ends at column 10, the date and the
         // time start at 15 and 26 and the call at 56, so the line is that

@@ -123,17 +123,14 @@ public:
 private:
     // The first field of the received half, whatever it holds.
     int HalvesIndex() const;
-    // Token edges of the first blocks of 64 bytes after the marker: bit i of
-    // a block is set where a token starts (ends: where a token ended just
-    // before). Tokens past them are looked up again by walking the line.
-    static constexpr int kBlocks = 4;
+    // The edges of the first fields, found in one walk over the line's token
+    // bits; fields past them, on a line of many, are found by walking again.
+    static constexpr int kKept = 24;
     std::string_view line_;
     int count_ = 0;
-    int blocks_ = 0;
-    std::uint64_t
-        starts_[kBlocks];  // the first blocks_ are set; left uninitialised, as lines are many
-    std::uint64_t ends_[kBlocks];
-    int firstIndex_[kBlocks];  // index of the first token starting in the block
+    // Left uninitialised, as lines are many: the first min(count_, kKept) are set.
+    std::uint32_t start_[kKept];
+    std::uint32_t end_[kKept];
 };
 
 // Whether a field, upper-cased, has a callsign's shape: an optional part of up

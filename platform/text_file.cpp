@@ -287,6 +287,24 @@ bool TextReader::ReadLine(std::string& line) {
     return true;
 }
 
+bool TextReader::ReadLine(std::string_view& line) {
+    if (AtEnd()) return false;
+    const char* data = buffer_.get();
+    const char* lf = static_cast<const char*>(std::memchr(data + pos_, '\n', size_ - pos_));
+    const std::size_t end = lf == nullptr ? size_ : static_cast<std::size_t>(lf - data);
+    // A file read whole ends in memory; the view then needs no copy either.
+    if ((lf != nullptr || eof_) && end - pos_ <= kMaxLine) {
+        std::size_t n = end - pos_;
+        if (lf != nullptr && n > 0 && data[end - 1] == '\r') --n;
+        line = std::string_view(data + pos_, n);
+        pos_ = lf != nullptr ? end + 1 : end;
+        return true;
+    }
+    const bool got = ReadLine(spill_);
+    line = spill_;
+    return got;
+}
+
 namespace {
 
 // A file of our own gets its text in one piece; a longer text goes out in

@@ -63,6 +63,9 @@ public:
     // The next line, without its line end and cut to kMaxLine; false when
     // nothing is left.
     bool ReadLine(std::string& line);
+    // The same line as a view, valid until the next read: into the file's
+    // bytes where the line lies whole in memory, so nothing is copied.
+    bool ReadLine(std::string_view& line);
 
     // Starts over at the first byte, reading Ctrl-Z as given from now on. The
     // bytes already read are read again from memory, not from the file.
@@ -96,6 +99,7 @@ private:
     std::size_t pos_ = 0;
     std::size_t base_ = 0;  // the file offset of buffer_[0]
     bool eof_ = false;
+    std::string spill_;  // a line that crossed a refill, for the view
 };
 
 // Lines written with CR LF. A file of our own gathers its text in memory and

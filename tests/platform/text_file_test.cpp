@@ -46,6 +46,39 @@ TEST(TextReader, ReadsLinesLongerThanItsBuffer) {
     EXPECT_EQ(lines[1], "end");
 }
 
+// The lines as views, copied before the next read.
+std::vector<std::string> ReadAllViews(const std::string& path, TextReader::CtrlZ ctrlZ) {
+    auto reader = TextReader::Open(path, ctrlZ);
+    EXPECT_TRUE(reader.has_value());
+    std::vector<std::string> lines;
+    std::string_view line;
+    while (reader && reader->ReadLine(line)) lines.emplace_back(line);
+    return lines;
+}
+
+// Views into the read bytes give the very lines a copy gives: line ends, a
+// last line without one, Ctrl-Z, lines over the bound, and a file that grew
+// after the open, whose lines then cross a refill.
+TEST(TextReader, ViewsGiveTheSameLinesAsCopies) {
+    TempDir dir;
+    const std::string big(TextReader::kMaxLine + 5, 'b');
+    for (const std::string& bytes :
+         {std::string("one\r\ntwo\nthree\r\r\nfo\rur\n\nlast"), std::string("a\r\n\x1a\r\nb\r\n"),
+          "x\r\n" + big + "\r\n" + std::string(TextReader::kMaxLine, 'e') + "\r\nend"}) {
+        const std::string file = dir.Write("log.txt", bytes);
+        for (auto ctrlZ : {TextReader::CtrlZ::IsText, TextReader::CtrlZ::EndsFile})
+            EXPECT_EQ(ReadAllViews(file, ctrlZ), ReadAll(file, ctrlZ));
+    }
+    const std::string file = dir.Write("grown.txt", "first\r\nsecond ");
+    auto reader = TextReader::Open(file);
+    ASSERT_TRUE(reader.has_value());
+    dir.Write("grown.txt", "first\r\nsecond half\r\n" + std::string(100000, 'g') + "\r\nlast");
+    std::vector<std::string> lines;
+    for (std::string_view line; reader->ReadLine(line);) lines.emplace_back(line);
+    EXPECT_EQ(lines,
+              (std::vector<std::string>{"first", "second half", std::string(100000, 'g'), "last"}));
+}
+
 TEST(TextReader, AtEndSaysWhetherAnythingFollowsTheLineJustRead) {
     TempDir dir;
     for (std::string_view ending : {"a\r\nb\r\n", "a\r\nb"}) {
