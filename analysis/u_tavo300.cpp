@@ -42,35 +42,6 @@ struct Qso {
     int stamp;  // hours on a running scale; only a later stamp opens a chart day
 };
 
-// Equal texts of the same length, compared without a library call: the
-// texts are a few bytes, read once per line.
-template <typename Word>
-bool SameWord(const char* a, const char* b) {
-    Word x, y;
-    std::memcpy(&x, a, sizeof x);
-    std::memcpy(&y, b, sizeof y);
-    return x == y;
-}
-
-bool SameBytes(std::string_view a, const char* b) {
-    const char* p = a.data();
-    // The widths the fields are cut at, compared word by word.
-    switch (a.size()) {
-        case 0: return true;
-        case 2: return SameWord<std::uint16_t>(p, b);
-        case 4: return SameWord<std::uint32_t>(p, b);
-        case 5: return SameWord<std::uint32_t>(p, b) && p[4] == b[4];
-        case 6: return SameWord<std::uint32_t>(p, b) && SameWord<std::uint16_t>(p + 4, b + 4);
-        case 8: return SameWord<std::uint64_t>(p, b);
-        case 10: return SameWord<std::uint64_t>(p, b) && SameWord<std::uint16_t>(p + 8, b + 8);
-        default: break;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (p[i] != b[i]) return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 LogPass::LogPass() : timeTally_(kTimeCells), chartHours_(kChartCells), rowUsed_(kRows, false) {}
@@ -243,7 +214,8 @@ private:
     // Nearly every line repeats the mode of the one before, so the last text
     // read, as cut, is compared first.
     std::int32_t ModeIndex(std::string_view text) {
-        if (text.size() == lastModeSize_ && SameBytes(text, lastModeText_.data())) return lastMode_;
+        if (text.size() == lastModeSize_ && tavo::SameBytes(text, lastModeText_.data()))
+            return lastMode_;
         return NewMode(text);
     }
 

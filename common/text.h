@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -51,5 +52,34 @@ std::string IntToStr(long long value);
 std::string PadLeft(std::string_view text, std::size_t width);
 // Left-aligned and padded to `width`; never cut ("%0:-26s").
 std::string PadRight(std::string_view text, std::size_t width);
+
+// A and the same number of bytes at B are equal, compared without a library
+// call: the texts are a few bytes (a date, a mode), read once per line.
+template <typename Word>
+inline bool SameWord(const char* a, const char* b) {
+    Word x, y;
+    std::memcpy(&x, a, sizeof x);
+    std::memcpy(&y, b, sizeof y);
+    return x == y;
+}
+
+inline bool SameBytes(std::string_view a, const char* b) {
+    const char* p = a.data();
+    // The widths the fields are cut at, compared word by word.
+    switch (a.size()) {
+        case 0: return true;
+        case 2: return SameWord<std::uint16_t>(p, b);
+        case 4: return SameWord<std::uint32_t>(p, b);
+        case 5: return SameWord<std::uint32_t>(p, b) && p[4] == b[4];
+        case 6: return SameWord<std::uint32_t>(p, b) && SameWord<std::uint16_t>(p + 4, b + 4);
+        case 8: return SameWord<std::uint64_t>(p, b);
+        case 10: return SameWord<std::uint64_t>(p, b) && SameWord<std::uint16_t>(p + 8, b + 8);
+        default: break;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (p[i] != b[i]) return false;
+    }
+    return true;
+}
 
 }  // namespace tavo

@@ -57,35 +57,6 @@ int ClockMinutes(int format, std::string_view text) {
     return hour < 24 && minute < 60 ? static_cast<int>(hour * 60 + minute) : -1;
 }
 
-// Equal texts of the same length, compared without a library call: the
-// texts are a few bytes, read once per line.
-template <typename Word>
-bool SameWord(const char* a, const char* b) {
-    Word x, y;
-    std::memcpy(&x, a, sizeof x);
-    std::memcpy(&y, b, sizeof y);
-    return x == y;
-}
-
-bool SameBytes(std::string_view a, const char* b) {
-    const char* p = a.data();
-    // The widths the fields are cut at, compared word by word.
-    switch (a.size()) {
-        case 0: return true;
-        case 2: return SameWord<std::uint16_t>(p, b);
-        case 4: return SameWord<std::uint32_t>(p, b);
-        case 5: return SameWord<std::uint32_t>(p, b) && p[4] == b[4];
-        case 6: return SameWord<std::uint32_t>(p, b) && SameWord<std::uint16_t>(p + 4, b + 4);
-        case 8: return SameWord<std::uint64_t>(p, b);
-        case 10: return SameWord<std::uint64_t>(p, b) && SameWord<std::uint16_t>(p + 8, b + 8);
-        default: break;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (p[i] != b[i]) return false;
-    }
-    return true;
-}
-
 // A Cabrillo frequency in plain kHz, 0 for a band designator or anything else.
 std::uint32_t KhzOf(std::string_view text) {
     if (text.empty() || text.size() > 9) return 0;
@@ -138,7 +109,8 @@ private:
     // Lines come in time order, so a date is nearly always the one before:
     // it is read once per day of the log.
     const DateRead& ReadDate(std::string_view date) {
-        if (date.size() == lastDateSize_ && SameBytes(date, lastDate_.data())) return lastRead_;
+        if (date.size() == lastDateSize_ && tavo::SameBytes(date, lastDate_.data()))
+            return lastRead_;
         lastDateSize_ = date.size();
         std::copy_n(date.begin(), std::min(date.size(), lastDate_.size()), lastDate_.begin());
         if (date.size() > lastDate_.size()) lastDateSize_ = ~std::size_t{0};  // never matches
@@ -151,7 +123,8 @@ private:
     // between two, so the last two texts read are kept with their kHz.
     std::uint32_t Khz(std::string_view text) {
         for (KhzSeen& seen : lastKhz_) {
-            if (text.size() == seen.size && SameBytes(text, seen.text.data())) return seen.khz;
+            if (text.size() == seen.size && tavo::SameBytes(text, seen.text.data()))
+                return seen.khz;
         }
         lastKhz_[1] = lastKhz_[0];
         KhzSeen& now = lastKhz_[0];
