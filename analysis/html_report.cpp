@@ -133,7 +133,7 @@ std::string Grouped(long long n) {
     return text;
 }
 
-// What the design's tables cover: the first three chart days, by the HF bands.
+// What the breakdown tables cover: the first three chart days, by the HF bands.
 void WriteScope(tavo::TextWriter& out, const ContestModel& model) {
     out.WriteLine("<p class=\"scope\">The first three chart days: " + Grouped(model.ChartedQsos) +
                   " of " + Grouped(model.QsoCount) + " QSOs; band columns 1.9 to 28 MHz.</p>");

@@ -108,8 +108,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 #ifdef TAVO_ADX
 INSTANTIATE_TEST_SUITE_P(AdxLogs, GoldenReport,
-                         ::testing::Values(Golden{"monolog_adx-specexample_tepperly.adx",
-                                                  "monolog_adx-specexample.tavo", 2, 4}),
+                         ::testing::Values(Golden{"monolog_adx-sample_tepperly.adx",
+                                                  "monolog_adx-sample.tavo", 2, 4}),
                          GoldenName);
 #endif
 

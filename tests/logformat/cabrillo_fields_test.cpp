@@ -134,7 +134,7 @@ TEST(CabrilloFields, ZLogLinesAreStillCutByTheirColumns) {
     EXPECT_EQ(q.Call, "JA1ABCD/KH6/P");
 }
 
-TEST(LooksLikeCall, TheIssuesCallsAndNonCalls) {
+TEST(LooksLikeCall, TellsCallsFromReportsQthsAndGrids) {
     for (std::string_view call : {"DL1ABC", "4X1AB", "9A1A", "2E0ABC", "VP2E/W1AW", "3A/DL1ABC",
                                   "W1AW/MM", "4U1UN", "dl1abc", "W1AW/DL1ABC", "KH6/W1AW/P"})
         EXPECT_TRUE(LooksLikeCall(call)) << call;
