@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <iterator>
-#include <set>
 
 #include "common/paths.h"
 #include "common/text.h"
@@ -54,37 +53,27 @@ std::vector<std::string> Sorted(std::vector<std::string> items) {
 
 }  // namespace
 
-std::optional<LogHeaders> ScanLogHeaders(const std::string& FileName, bool WithCalls) {
+std::optional<LogHeaders> ScanLogHeaders(const std::string& FileName) {
     std::optional<tavo::TextReader> log = tavo::TextReader::Open(FileName);
     if (!log) return std::nullopt;
     const tv_util2::Detection found = tv_util2::DetectLog(*log);
     if (!tv_util2::IsAnalysed(found.Format)) return std::nullopt;
-    tv_util2::ColumnLayout layout{};
-    tv_util2::GetColumnLayout(found, layout);
-    log->Rewind(tavo::TextReader::CtrlZ::EndsFile);
     LogHeaders headers;
-    std::set<std::string> calls;
+    // Only a Cabrillo log has these headers; the others have nothing to scan.
+    if (found.Format != tv_util2::FormatCabrillo) return headers;
+    log->Rewind(tavo::TextReader::CtrlZ::EndsFile);
     std::string line;
     log->ReadLine(line);  // the format's marker, as the pass skips it
-    while (log->ReadLine(line)) {
-        if (tv_util2::IsQsoLine(found.Format, line)) {
-            // Headers come before the QSOs: without calls to gather, the scan is done.
-            if (!WithCalls) break;
-            const tv_util2::QsoFields fields = tv_util2::ReadQsoFields(found.Format, line, layout);
-            std::string call = tavo::UpperAscii(tavo::Trim(fields.Call));
-            if (!call.empty()) calls.insert(std::move(call));
-            continue;
-        }
-        if (found.Format != tv_util2::FormatCabrillo) continue;
-        const std::string upper = tavo::UpperAscii(line.substr(0, line.find(':')));
-        if (line.find(':') == std::string::npos) continue;
-        if (upper == "CALLSIGN") {
+    while (log->ReadLine(line) && !tv_util2::IsQsoLine(found.Format, line)) {
+        const std::size_t colon = line.find(':');
+        if (colon == std::string::npos) continue;
+        const std::string key = tavo::UpperAscii(line.substr(0, colon));
+        if (key == "CALLSIGN") {
             headers.Call = tavo::UpperAscii(HeaderValue(line));
-        } else if (upper.starts_with("CATEGORY-")) {
-            headers.Categories.emplace_back(upper, tavo::UpperAscii(HeaderValue(line)));
+        } else if (key.starts_with("CATEGORY-")) {
+            headers.Categories.emplace_back(key, tavo::UpperAscii(HeaderValue(line)));
         }
     }
-    headers.Calls.assign(calls.begin(), calls.end());
     return headers;
 }
 

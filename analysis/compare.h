@@ -19,18 +19,17 @@ namespace u_tavo300 {
 // The most logs compared side by side: one colour of the palette each.
 inline constexpr int MaxComparedLogs = 8;
 
-// What a scan of a log's lines finds beside the pass: the station call and
-// the category headers of a Cabrillo log, and the worked calls when asked.
+// What the header lines of a Cabrillo log say beside the pass: the station
+// call and the categories.
 struct LogHeaders {
     std::string Call;                                             // CALLSIGN:, empty when none
     std::vector<std::pair<std::string, std::string>> Categories;  // CATEGORY-*: key, value
-    std::vector<std::string> Calls;  // distinct worked calls, sorted, when asked for
 };
 
-// Reads the headers (and with WithCalls every QSO line's call, cut and
-// trimmed as the pass cuts it). Empty when the log cannot be opened or is
-// not a format the pass analyses. Read errors raise tavo::IoError.
-std::optional<LogHeaders> ScanLogHeaders(const std::string& FileName, bool WithCalls);
+// Reads a log's lines up to its first QSO, where the headers end. Empty when
+// the log cannot be opened or is not a format the pass analyses. Read errors
+// raise tavo::IoError.
+std::optional<LogHeaders> ScanLogHeaders(const std::string& FileName);
 
 // One log's figures for a comparison.
 struct CompareLog {

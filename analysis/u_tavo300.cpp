@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -72,6 +71,7 @@ void LogPass::Clear() {
     modes_.clear();
     unknownCalls_.clear();
     unknownSeen_.clear();
+    workedCalls_.clear();
 }
 
 int LogPass::TimeTally(int Day, int Hour, int Band, int Country) const {
@@ -189,6 +189,7 @@ private:
         // slash rule of a portable call such as "W1AW/KH6".
         const std::string_view call = tavo::Trim(qso.Call);
         const cty_utl3::CallResolution found = db_.Resolve(call);
+        if (pass_.keepCalls_ && !call.empty()) pass_.workedCalls_.insert(tavo::UpperAscii(call));
         const int country = found.Country;
         q.country = country >= 0 && country < CountrySlots ? country : 0;
         r.Minute = qso.Stamp;
@@ -310,6 +311,12 @@ bool SinkList::Write(const ContestModel& Model) {
         if (!sink->Write(Model)) return false;
     }
     return true;
+}
+
+std::vector<std::string> LogPass::WorkedCalls() const {
+    std::vector<std::string> calls(workedCalls_.begin(), workedCalls_.end());
+    std::sort(calls.begin(), calls.end());
+    return calls;
 }
 
 LogPass& DefaultLogPass() {

@@ -111,6 +111,10 @@ public:
     // kept from pass to pass like the limit.
     void SetOffThreshold(int Minutes) { offThreshold_ = Minutes; }
     int OffThreshold() const { return offThreshold_; }
+    // A comparison wants the distinct worked calls, upper-cased and sorted;
+    // a report does not, so a pass keeps them only when asked, from pass to pass.
+    void SetKeepCalls(bool Keep) { keepCalls_ = Keep; }
+    std::vector<std::string> WorkedCalls() const;
 
 private:
     friend class PassRunner;
@@ -143,6 +147,8 @@ private:
     std::array<std::int64_t, ChartDays> dayOpened_{NoStamp, NoStamp, NoStamp};
     int qsoLimit_ = std::numeric_limits<std::int32_t>::max();
     int offThreshold_ = DefaultOffTime;
+    bool keepCalls_ = false;
+    std::unordered_set<std::string> workedCalls_;
 };
 
 struct ContestModel;

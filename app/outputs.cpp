@@ -16,11 +16,4 @@ constexpr std::array<const u_tavo300::OutputKind*, 3> kOutputs = {
 
 std::span<const u_tavo300::OutputKind* const> Outputs() { return kOutputs; }
 
-const u_tavo300::OutputKind* FindOutput(std::string_view Name) {
-    for (const u_tavo300::OutputKind* kind : kOutputs) {
-        if (kind->Name == Name) return kind;
-    }
-    return nullptr;
-}
-
 }  // namespace tavo

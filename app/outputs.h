@@ -9,9 +9,7 @@
 
 namespace tavo {
 
-// The text report first; the others are asked for by name ("html").
+// The text report first, then the page and the JSON.
 std::span<const u_tavo300::OutputKind* const> Outputs();
-// The output of that name, or nullptr.
-const u_tavo300::OutputKind* FindOutput(std::string_view Name);
 
 }  // namespace tavo

@@ -101,6 +101,7 @@ Analysed Analyse(const std::string& path, const std::string& name, bool withCall
     Analysed a;
     try {
         pass.SetOffThreshold(offTime);
+        pass.SetKeepCalls(withCalls);
         KeepSummary sink(pass, name);
         const ExecuteResult result =
             ExecuteLog(path, sink, cty_utl3::DefaultCountryDatabase(), pass);
@@ -109,16 +110,15 @@ Analysed Analyse(const std::string& path, const std::string& name, bool withCall
             return a;
         }
         a.log = std::move(sink.summary);
-        if (withCalls || withHeaders) {
-            std::optional<u_tavo300::LogHeaders> headers =
-                u_tavo300::ScanLogHeaders(path, withCalls);
+        if (withCalls) a.log->Calls = pass.WorkedCalls();
+        if (withHeaders) {
+            std::optional<u_tavo300::LogHeaders> headers = u_tavo300::ScanLogHeaders(path);
             if (!headers) {
                 a.log.reset();
                 a.error = path + ": Cannot Open LOG File";
                 return a;
             }
             a.log->Call = headers->Call;
-            a.log->Calls = std::move(headers->Calls);
             a.categories = std::move(headers->Categories);
         }
     } catch (const std::exception& e) {

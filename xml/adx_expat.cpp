@@ -174,7 +174,7 @@ private:
             doc->field_.reset();
         } else if (depth == 3 && doc->inRecord_) {
             doc->inRecord_ = false;
-            doc->records_.push_back(doc->record_);
+            doc->records_.push_back(std::move(doc->record_));
         } else if (depth == 2) {
             doc->inRecords_ = false;
         }
