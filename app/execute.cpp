@@ -23,7 +23,9 @@ ExecuteResult ExecuteLog(const std::string& LogFileName, u_tavo300::ReportSink& 
                          const cty_utl3::CountryDatabase& Db, u_tavo300::LogPass& Pass) {
     if (!FileExists(LogFileName)) return {ExecuteOutcome::FileNotFound};
 #ifdef TAVO_ADX
-    xml::InstallAdxParser();
+    // Both programs execute logs through here: .adx reading is installed once.
+    static const bool adxInstalled = (xml::InstallAdxParser(), true);
+    (void)adxInstalled;
 #endif
     int format = -1;
     int count = u_tavo300::AnalyzeLog(Db, Pass, LogFileName, format, Sink);

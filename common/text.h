@@ -22,6 +22,15 @@ constexpr std::string_view Trim(std::string_view text) {
 
 // Only a..z change; every other byte stays, so system code page text passes through.
 constexpr char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
+constexpr bool IsDigitAscii(char c) { return c >= '0' && c <= '9'; }
+// At least one byte, and every byte a digit 0-9.
+constexpr bool AllDigits(std::string_view text) {
+    if (text.empty()) return false;
+    for (char c : text) {
+        if (!IsDigitAscii(c)) return false;
+    }
+    return true;
+}
 std::string UpperAscii(std::string_view text);
 constexpr bool SameTextAscii(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;

@@ -57,23 +57,16 @@ bool HasBlankOrControl(std::string_view text) {
     return false;
 }
 
-bool AllDigits(std::string_view text) {
-    if (text.empty()) return false;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-    }
-    return true;
-}
-
 // Decimal only: the number rule of CQWW.DAT would also take "$1A" or "x10".
 std::optional<int> ZoneNumber(std::string_view text) {
     // One or two digits, as nearly every zone is written, need no general parse.
-    if (!text.empty() && text.size() <= 2 && AllDigits(text)) {
+    if (!text.empty() && text.size() <= 2 && tavo::AllDigits(text)) {
         const int value = text.size() == 1 ? text[0] - '0' : (text[0] - '0') * 10 + (text[1] - '0');
         if (value < 1 || value > kMaxZone) return std::nullopt;
         return value;
     }
-    std::optional<std::int32_t> value = AllDigits(text) ? tavo::ParseInt32(text) : std::nullopt;
+    std::optional<std::int32_t> value =
+        tavo::AllDigits(text) ? tavo::ParseInt32(text) : std::nullopt;
     if (!value || *value < 1 || *value > kMaxZone) return std::nullopt;
     return *value;
 }
@@ -288,7 +281,7 @@ bool IsCtyHeaderLine(std::string_view line) {
 }
 
 bool IsVersionItem(std::string_view item) {
-    return item.size() > 4 && item.substr(0, 4) == "=VER" && AllDigits(item.substr(4));
+    return item.size() > 4 && item.substr(0, 4) == "=VER" && tavo::AllDigits(item.substr(4));
 }
 
 }  // namespace cty_utl3

@@ -21,17 +21,8 @@ constexpr std::array<std::string_view, AdifFieldCount> kFieldNames = {
 constexpr std::array<std::string_view, 10> kBandNames = {"160m", "80m", "40m", "20m",  "15m",
                                                          "10m",  "6m",  "2m",  "70cm", "23cm"};
 
-bool IsDigit(int c) { return c >= '0' && c <= '9'; }
 bool IsNameChar(int c) {
-    return IsDigit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
-}
-char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool AllDigits(std::string_view text) {
-    for (char c : text) {
-        if (!IsDigit(c)) return false;
-    }
-    return !text.empty();
+    return tavo::IsDigitAscii(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
 }
 
 int Number(std::string_view digits) {
@@ -46,8 +37,8 @@ std::optional<std::uint64_t> FreqKhz(std::string_view text) {
     const std::size_t dot = text.find('.');
     std::string_view whole = text.substr(0, dot);
     std::string_view decimals = dot == std::string_view::npos ? "" : text.substr(dot + 1);
-    if (!AllDigits(whole)) return std::nullopt;
-    if (dot != std::string_view::npos && !AllDigits(decimals)) return std::nullopt;
+    if (!tavo::AllDigits(whole)) return std::nullopt;
+    if (dot != std::string_view::npos && !tavo::AllDigits(decimals)) return std::nullopt;
     whole.remove_prefix(std::min(whole.find_first_not_of('0'), whole.size()));
     if (whole.size() > 9) return std::nullopt;
     std::uint64_t khz = static_cast<std::uint64_t>(Number(whole)) * 1000;
@@ -198,7 +189,7 @@ private:
         if (in_.At(i) != ':') return {};
         const std::size_t digits = ++i;
         constexpr std::uint64_t kMax = UINT64_MAX / 10 - 1;
-        while (fits(i) && IsDigit(in_.At(i))) {
+        while (fits(i) && tavo::IsDigitAscii(in_.At(i))) {
             tag.Length = tag.Length > kMax
                              ? UINT64_MAX
                              : tag.Length * 10 + static_cast<std::uint64_t>(in_.At(i) - '0');
@@ -296,7 +287,7 @@ bool HoldsEor(tavo::TextReader& log) {
     for (;;) {
         const std::size_t got = log.ReadBytes(buf.data(), buf.size());
         for (std::size_t i = 0; i < got; ++i) {
-            const char c = Upper(buf[i]);
+            const char c = tavo::UpperAscii(buf[i]);
             matched = c == kEor[matched] ? matched + 1 : c == '<' ? 1 : 0;
             if (matched == kEor.size()) return true;
         }
@@ -336,11 +327,14 @@ bool QsoFromRecord(const AdifRecord& Record, LogQso& Qso) {
     const std::string_view date = tavo::Trim(Record[AdifField::QsoDate]);
     Qso.Day = -1;
     Qso.DateDays.reset();
-    if (date.size() == 8 && AllDigits(date)) {
+    bool calendarDate = false;
+    if (date.size() == 8 && tavo::AllDigits(date)) {
+        const int year = Number(date.substr(0, 4));
         const int month = Number(date.substr(4, 2)), day = Number(date.substr(6, 2));
         if (month >= 1 && month <= 12 && day >= 1 && day <= 31) {
             Qso.Day = day;
-            Qso.DateDays = DaysFromCivil(Number(date.substr(0, 4)), month, day);
+            Qso.DateDays = DaysFromCivil(year, month, day);
+            calendarDate = IsCalendarDate(year, month, day);
         }
     }
 
@@ -351,15 +345,11 @@ bool QsoFromRecord(const AdifRecord& Record, LogQso& Qso) {
     // The stamp needs a real calendar date and a time of 00:00-23:59 (HHMM or
     // HHMMSS); the chart day above takes any day up to 31, as for every format.
     Qso.Stamp = NoStamp;
-    if (Qso.DateDays && (time.size() == 4 || time.size() == 6) && AllDigits(time)) {
-        const std::string iso = std::string(date.substr(0, 4)) + "-" +
-                                std::string(date.substr(4, 2)) + "-" +
-                                std::string(date.substr(6, 2));
-        const std::optional<int> days = CalendarDays(iso);
+    if (calendarDate && (time.size() == 4 || time.size() == 6) && tavo::AllDigits(time)) {
         const int hour = Number(time.substr(0, 2)), minute = Number(time.substr(2, 2));
         const bool seconds = time.size() == 4 || Number(time.substr(4, 2)) < 60;
-        if (days && hour < 24 && minute < 60 && seconds)
-            Qso.Stamp = std::int64_t{*days} * 1440 + hour * 60 + minute;
+        if (hour < 24 && minute < 60 && seconds)
+            Qso.Stamp = std::int64_t{*Qso.DateDays} * 1440 + hour * 60 + minute;
     }
     Qso.Mode = Record[AdifField::Mode];
     return true;

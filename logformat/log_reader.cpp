@@ -22,12 +22,10 @@ int DaysFromCivil(int Year, int Month, int Day) {
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
 // A field text read by the number rule, -1 when it is not a number.
 int NumberOf(std::string_view text) {
     // Two plain digits, as an hour or a day nearly always is, need no parsing.
-    if (text.size() == 2 && IsDigit(text[0]) && IsDigit(text[1]))
+    if (text.size() == 2 && tavo::IsDigitAscii(text[0]) && tavo::IsDigitAscii(text[1]))
         return (text[0] - '0') * 10 + (text[1] - '0');
     return tavo::ParseInt32(tavo::Trim(text)).value_or(-1);
 }
@@ -36,7 +34,20 @@ int TwoDigitsAt(std::string_view text, std::size_t at) {
     return (text[at] - '0') * 10 + (text[at + 1] - '0');
 }
 
-bool IsLeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+struct DateParts {
+    int year, month, day;
+};
+
+// "yyyy?mm?dd" with any non-digit as separator, read into its numbers.
+std::optional<DateParts> ReadDateParts(std::string_view text) {
+    if (text.size() != 10 || tavo::IsDigitAscii(text[4]) || tavo::IsDigitAscii(text[7]))
+        return std::nullopt;
+    for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9}) {
+        if (!tavo::IsDigitAscii(text[i])) return std::nullopt;
+    }
+    return DateParts{TwoDigitsAt(text, 0) * 100 + TwoDigitsAt(text, 2), TwoDigitsAt(text, 5),
+                     TwoDigitsAt(text, 8)};
+}
 
 // Minutes into the day of "hhmm" (Cabrillo) or "hh?mm" (zLog ALL), or -1.
 int ClockMinutes(int format, std::string_view text) {
@@ -46,7 +57,7 @@ int ClockMinutes(int format, std::string_view text) {
         if (text.size() == 5 && static_cast<unsigned char>(text[4]) <= 32) text.remove_suffix(1);
         if (text.size() != 4) return -1;
         mm = 2;
-    } else if (text.size() != 5 || IsDigit(text[2])) {
+    } else if (text.size() != 5 || tavo::IsDigitAscii(text[2])) {
         return -1;
     }
     // A byte below '0' wraps to a large value, so one test per digit.
@@ -153,36 +164,25 @@ private:
 }  // namespace
 
 std::optional<int> DateDays(std::string_view Text) {
-    if (Text.size() != 10) return std::nullopt;
-    for (int i : {0, 1, 2, 3, 5, 6, 8, 9}) {
-        if (!IsDigit(Text[static_cast<std::size_t>(i)])) return std::nullopt;
-    }
-    if (IsDigit(Text[4]) || IsDigit(Text[7])) return std::nullopt;
-    // Every one of these characters is a digit by now.
-    auto num = [Text](std::size_t at, std::size_t n) {
-        int value = 0;
-        for (std::size_t i = at; i < at + n; ++i) value = value * 10 + (Text[i] - '0');
-        return value;
-    };
-    int year = num(0, 4), month = num(5, 2), day = num(8, 2);
-    if (month < 1 || month > 12 || day < 1 || day > 31) return std::nullopt;
-    return DaysFromCivil(year, month, day);
+    const std::optional<DateParts> date = ReadDateParts(Text);
+    if (!date || date->month < 1 || date->month > 12 || date->day < 1 || date->day > 31)
+        return std::nullopt;
+    return DaysFromCivil(date->year, date->month, date->day);
+}
+
+bool IsCalendarDate(int Year, int Month, int Day) {
+    static constexpr std::array<int, 12> kDays = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (Year < 1 || Month < 1 || Month > 12 || Day < 1) return false;
+    const bool leap = (Year % 4 == 0 && Year % 100 != 0) || Year % 400 == 0;
+    return Day <= kDays[static_cast<std::size_t>(Month - 1)] + (Month == 2 && leap);
 }
 
 // "yyyy?mm?dd", any non-digit as separator, as a real calendar date: days
 // since 1970-01-01, or nothing.
-std::optional<int> CalendarDays(std::string_view text) {
-    if (text.size() != 10 || IsDigit(text[4]) || IsDigit(text[7])) return std::nullopt;
-    for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9}) {
-        if (!IsDigit(text[i])) return std::nullopt;
-    }
-    const int year = TwoDigitsAt(text, 0) * 100 + TwoDigitsAt(text, 2);
-    const int month = TwoDigitsAt(text, 5), day = TwoDigitsAt(text, 8);
-    static constexpr std::array<int, 12> kDays = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (year < 1 || month < 1 || month > 12 || day < 1) return std::nullopt;
-    const int last = kDays[static_cast<std::size_t>(month - 1)] + (month == 2 && IsLeapYear(year));
-    if (day > last) return std::nullopt;
-    return DaysFromCivil(year, month, day);
+std::optional<int> CalendarDays(std::string_view Text) {
+    const std::optional<DateParts> date = ReadDateParts(Text);
+    if (!date || !IsCalendarDate(date->year, date->month, date->day)) return std::nullopt;
+    return DaysFromCivil(date->year, date->month, date->day);
 }
 
 std::unique_ptr<LogReader> OpenLineReader(tavo::TextReader& Log, const Detection& Found,

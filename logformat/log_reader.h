@@ -46,4 +46,8 @@ std::optional<int> DateDays(std::string_view Text);
 // 29 February only in a leap year), in days since 1970; empty otherwise.
 std::optional<int> CalendarDays(std::string_view Text);
 
+// A day that the calendar has: year 1 on, day 31 only in a month that has
+// it, 29 February only in a leap year.
+bool IsCalendarDate(int Year, int Month, int Day);
+
 }  // namespace tv_util2

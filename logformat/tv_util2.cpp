@@ -31,6 +31,13 @@ constexpr ColumnLayout kCabrilloLayout = {
     {12, 2}, {45, 3},  {70, 3}, {26, 4}, {20, 2}, {74, 6},
 };
 
+// What a template line is checked and cut by, all from its layout: the five
+// columns of kHz begin where the band's two do.
+constexpr int kTemplateFrequencyEnd = kCabrilloLayout.Band.Start + 4;
+constexpr int kTemplateDate = kCabrilloLayout.Date.Start;
+constexpr int kTemplateTime = kCabrilloLayout.Time.Start;
+constexpr int kTemplateCall = kCabrilloLayout.Call.Start;
+
 // Band texts per index 0..9 (10 is the catch-all). Cabrillo's frequency in kHz
 // is known by its first two characters, with or without a leading zero.
 struct BandText {
@@ -195,6 +202,15 @@ namespace {
 constexpr bool IsTokenChar(char c) { return static_cast<unsigned char>(c) > 32; }
 constexpr std::size_t kMarkerLength = 4;  // "QSO:"
 
+// The first field of the received half of a line of Count fields: the
+// exchange after frequency, mode, date and time halved, a trailing
+// transmitter id left out; -1 when there is none.
+int HalvesIndexOf(int count) {
+    int exchange = count - 4;
+    if (exchange % 2 != 0) exchange -= 1;
+    return exchange >= 2 ? 4 + exchange / 2 : -1;
+}
+
 struct KhzRange {
     std::uint64_t low, high;
     int band;
@@ -220,14 +236,6 @@ constexpr std::array<BandText, 5> kCabrilloDesignators = {{
     {9, "1.2G"},
     {9, "1.2g"},
 }};
-
-bool AllDigits(std::string_view text) {
-    if (text.empty()) return false;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-    }
-    return true;
-}
 
 // Calls `found` with each token of the line in turn until it returns false.
 template <typename Found>
@@ -336,11 +344,7 @@ CabrilloToken CabrilloTokens::At(int Index) const {
     return result;
 }
 
-int CabrilloTokens::HalvesIndex() const {
-    int exchange = count_ - 4;
-    if (exchange % 2 != 0) exchange -= 1;
-    return exchange >= 2 ? 4 + exchange / 2 : -1;
-}
+int CabrilloTokens::HalvesIndex() const { return HalvesIndexOf(count_); }
 
 // Uneven exchanges move the halves off the call, onto a report or a QTH: then
 // the nearest field that looks like a call is taken, later fields first. The
@@ -360,19 +364,19 @@ int CabrilloTokens::ReceivedCallIndex() const {
 // The frequency's end, then the starts of the date, the time and the
 // received call decide.
 bool CabrilloTokens::OnTemplate() const {
-    constexpr int kFrequencyEnd = 10, kDate = 15, kTime = 26, kCall = 56;
     if (count_ < 6) return false;
     const CabrilloToken frequency = At(0);
-    return frequency.Column + static_cast<int>(frequency.Text.size()) == kFrequencyEnd + 1 &&
-           At(2).Column == kDate && At(3).Column == kTime && At(HalvesIndex()).Column == kCall;
+    return frequency.Column + static_cast<int>(frequency.Text.size()) ==
+               kTemplateFrequencyEnd + 1 &&
+           At(2).Column == kTemplateDate && At(3).Column == kTemplateTime &&
+           At(HalvesIndex()).Column == kTemplateCall;
 }
 
 namespace {
 
 using tavo::UpperAscii;
 constexpr bool IsLetter(char c) { return UpperAscii(c) >= 'A' && UpperAscii(c) <= 'Z'; }
-constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-constexpr bool IsLetterOrDigit(char c) { return IsLetter(c) || IsDigit(c); }
+constexpr bool IsLetterOrDigit(char c) { return IsLetter(c) || tavo::IsDigitAscii(c); }
 
 // Bytes from `at` while `is` holds, at most `most` of them.
 template <typename Is>
@@ -384,7 +388,7 @@ std::size_t RunOf(std::string_view text, std::size_t at, std::size_t most, Is is
 
 // 1 to 4 digits, then 1 to 4 letters, then the end.
 bool IsNumberAndSuffix(std::string_view rest) {
-    const std::size_t digits = RunOf(rest, 0, 4, IsDigit);
+    const std::size_t digits = RunOf(rest, 0, 4, tavo::IsDigitAscii);
     if (digits == 0) return false;
     const std::size_t letters = RunOf(rest, digits, 4, IsLetter);
     return letters > 0 && digits + letters == rest.size();
@@ -399,13 +403,13 @@ bool IsBareCall(std::string_view c) {
     for (std::size_t k = 1; k <= letters; ++k) {
         if (IsNumberAndSuffix(c.substr(k))) return true;
     }
-    if (IsDigit(c[0])) {
+    if (tavo::IsDigitAscii(c[0])) {
         const std::size_t after = RunOf(c, 1, 2, IsLetter);
         for (std::size_t k = 1; k <= after; ++k) {
             if (IsNumberAndSuffix(c.substr(1 + k))) return true;
         }
     }
-    if (c.size() >= 2 && IsLetter(c[0]) && IsDigit(c[1])) {
+    if (c.size() >= 2 && IsLetter(c[0]) && tavo::IsDigitAscii(c[1])) {
         if (IsNumberAndSuffix(c.substr(2))) return true;
         if (c.size() >= 3 && IsLetter(c[2]) && IsNumberAndSuffix(c.substr(3))) return true;
     }
@@ -420,8 +424,8 @@ bool IsCallPart(std::string_view part) {
 bool IsGridLocator(std::string_view t) {
     auto field = [](char c) { return UpperAscii(c) >= 'A' && UpperAscii(c) <= 'R'; };
     auto sub = [](char c) { return UpperAscii(c) >= 'A' && UpperAscii(c) <= 'X'; };
-    return t.size() == 6 && field(t[0]) && field(t[1]) && IsDigit(t[2]) && IsDigit(t[3]) &&
-           sub(t[4]) && sub(t[5]);
+    return t.size() == 6 && field(t[0]) && field(t[1]) && tavo::IsDigitAscii(t[2]) &&
+           tavo::IsDigitAscii(t[3]) && sub(t[4]) && sub(t[5]);
 }
 
 }  // namespace
@@ -433,7 +437,7 @@ bool LooksLikeCall(std::string_view Token) {
     // which every rule below accepts and no locator has: taken at once.
     if (Token.size() >= 3 && Token.size() <= 6) {
         const std::size_t lead = RunOf(Token, 0, 2, IsLetter);
-        if (lead > 0 && lead < Token.size() && IsDigit(Token[lead])) {
+        if (lead > 0 && lead < Token.size() && tavo::IsDigitAscii(Token[lead])) {
             const std::size_t tail = RunOf(Token, lead + 1, 3, IsLetter);
             if (tail > 0 && lead + 1 + tail == Token.size()) return true;
         }
@@ -482,9 +486,9 @@ int CabrilloBandOf(std::string_view Frequency) {
         if (entry.text == Frequency) return entry.index;
     }
     std::string_view whole = Frequency.substr(0, Frequency.find('.'));
-    if (whole.size() < Frequency.size() && !AllDigits(Frequency.substr(whole.size() + 1)))
+    if (whole.size() < Frequency.size() && !tavo::AllDigits(Frequency.substr(whole.size() + 1)))
         return 10;
-    if (!AllDigits(whole)) return 10;
+    if (!tavo::AllDigits(whole)) return 10;
     // Leading zeros aside, more than seven digits lie above every band.
     std::size_t first = whole.find_first_not_of('0');
     if (first == std::string_view::npos) return 10;
@@ -517,8 +521,6 @@ constexpr ColumnSpan kAllModeSpan = {72, 5};
 
 namespace {
 
-constexpr int kTemplateCallColumn = 56;
-
 // OnTemplate without the tokens' lookup tables, for a line long enough that
 // the first block of 64 bytes is read in whole words: the same edges are
 // checked, and the fields after the block only counted. The length of the
@@ -527,18 +529,21 @@ int TemplateCallLength(std::string_view line) {
     constexpr std::size_t kBlockEnd = kMarkerLength + 64;
     const char* text = line.data();
     // The frequency's last byte and the blank after it turn most other lines away at once.
-    if (line.size() < kBlockEnd || !IsTokenChar(text[9]) || IsTokenChar(text[10])) return -1;
-    std::uint64_t in = 0;
-    for (std::size_t at = 0; at < 64; at += 8)
-        in |= WordTokenBits(LoadLittle(text + kMarkerLength + at)) << at;
+    if (line.size() < kBlockEnd || !IsTokenChar(text[kTemplateFrequencyEnd - 1]) ||
+        IsTokenChar(text[kTemplateFrequencyEnd]))
+        return -1;
+    const std::uint64_t in = TokenBits(text + kMarkerLength, 64);
     const std::uint64_t starts = in & ~(in << 1);
     const std::uint64_t ends = ~in & (in << 1);
     // Bits count from the byte after the marker: the frequency ends before
     // column 11, the date and the time start at 15 and 26, the call at 56.
     // Few fields lie between, so they are counted bit by bit.
-    constexpr int kFrequencyEnd = 6, kDate = 10, kTime = 21,
-                  kCall = kTemplateCallColumn - 1 - static_cast<int>(kMarkerLength);
-    auto mask = [](int bit) { return (std::uint64_t{1} << bit) - 1; };
+    constexpr auto bit = [](int column) { return column - 1 - static_cast<int>(kMarkerLength); };
+    constexpr int kFrequencyEnd = bit(kTemplateFrequencyEnd + 1), kDate = bit(kTemplateDate),
+                  kTime = bit(kTemplateTime), kCall = bit(kTemplateCall);
+    auto mask = [](int at) { return (std::uint64_t{1} << at) - 1; };
+    // Few fields start in a block, so their bits are counted one by one,
+    // cheaper here than BitCount's fixed sum.
     auto tokens = [](std::uint64_t bits) {
         int n = 0;
         for (; bits != 0; bits &= bits - 1) ++n;
@@ -565,10 +570,8 @@ int TemplateCallLength(std::string_view line) {
         count += now && !inToken;
         inToken = now;
     }
-    // The received half begins at the call: the index HalvesIndex gives.
-    int exchange = count - 4;
-    if (exchange % 2 != 0) exchange -= 1;
-    if (exchange < 2 || 4 + exchange / 2 != call) return -1;
+    // The received half begins at the call.
+    if (HalvesIndexOf(count) != call) return -1;
     return std::countr_one(in >> kCall);
 }
 
@@ -597,17 +600,17 @@ QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& L
     q.Day = ExtractField(Line, Layout.Day);
     q.Hour = ExtractField(Line, Layout.Hour);
     q.Date = ExtractField(Line, Layout.Date);
-    q.Call = callLength >= 0 && Layout.Call.Start == kTemplateCallColumn
-                 ? Line.substr(kTemplateCallColumn - 1, static_cast<std::size_t>(callLength))
+    q.Call = callLength >= 0 && Layout.Call.Start == kTemplateCall
+                 ? Line.substr(kTemplateCall - 1, static_cast<std::size_t>(callLength))
                  : CallAt(Line, Layout.Call);
     if (Format == FormatCabrillo) {
         // On the template the frequency ends at column 10, the date and the
         // time start at 15 and 26 and the call at 56, so the line is that
         // long and the fields between are cut, not looked up; a time one digit
         // too long still shows as five characters.
-        q.Frequency = Line.substr(4, 6);
-        q.Mode = Line.substr(10, 4);
-        q.Time = Line.substr(25, 5);
+        q.Frequency = Line.substr(kMarkerLength, kTemplateFrequencyEnd - kMarkerLength);
+        q.Mode = Line.substr(kTemplateFrequencyEnd, kTemplateDate - 1 - kTemplateFrequencyEnd);
+        q.Time = Line.substr(kTemplateTime - 1, kCabrilloLayout.Time.Length + 1);
     } else {
         q.Time = ExtractField(Line, Layout.Time);
         q.Mode = ExtractField(Line, kAllModeSpan);

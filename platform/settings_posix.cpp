@@ -204,14 +204,17 @@ struct Lookup {
 };
 
 Lookup FindValue(const std::string& fileName, std::string_view section, std::string_view key) {
-    std::string bytes;
+    // A read kept by ProfileReadOnce is looked at where it lies, not copied.
+    std::string own;
+    std::string_view bytes;
     Found found;
     if (oneRead != nullptr && oneRead->FileName == fileName) {
         found = oneRead->Outcome;
         bytes = oneRead->Bytes;
     } else {
         Descriptor file;
-        found = ReadSettingsFile(fileName, bytes, O_RDONLY, file);
+        found = ReadSettingsFile(fileName, own, O_RDONLY, file);
+        bytes = own;
     }
     switch (found) {
         case Found::Missing: return {};

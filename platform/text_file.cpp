@@ -60,17 +60,9 @@ bool FileExists(const std::string& path) {
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
-    if (a.empty() || b.empty()) return false;
-#ifdef _WIN32
-    std::error_code ec;
-    return std::filesystem::equivalent(a, b, ec) && !ec;
-#else
     // The first name usually names nothing yet: one look then settles it.
-    struct stat ia {
-    }, ib{};
-    return ::stat(a.c_str(), &ia) == 0 && ::stat(b.c_str(), &ib) == 0 && ia.st_dev == ib.st_dev &&
-           ia.st_ino == ib.st_ino;
-#endif
+    const std::optional<FileIdentity> first = IdentityOf(a);
+    return first && first == IdentityOf(b);
 }
 
 std::optional<FileIdentity> IdentityOf(const std::string& path) {
