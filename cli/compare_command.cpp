@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <exception>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <optional>
 #include <thread>
@@ -14,6 +13,7 @@
 #include "analysis/compare_page.h"
 #include "app/command_texts.h"
 #include "app/execute.h"
+#include "cli/batch.h"
 #include "common/paths.h"
 #include "common/text.h"
 #include "country/cty_utl3.h"
@@ -26,8 +26,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kExitOk = 0;
-constexpr int kExitFailed = 1;
+using cli::kExitFailed;
+using cli::kExitOk;
 
 // The category headers that place an entry, as most contests class them.
 constexpr std::string_view kCategoryKeys[] = {"CATEGORY-OPERATOR", "CATEGORY-ASSISTED",
@@ -36,40 +36,21 @@ constexpr std::string_view kCategoryKeys[] = {"CATEGORY-OPERATOR", "CATEGORY-ASS
 
 using Usage = cli::UsageError;
 
-struct CompareOptions {
-    std::optional<std::string> data, output, field;
-    bool toStdout = false, json = false, sameCategory = false;
-    std::optional<int> jobs;
-    int offTime = u_tavo300::DefaultOffTime;
-    std::vector<std::string> logs;
-};
-
 // The command line's options as compare reads them, checked together.
-CompareOptions FromCommandLine(const cli::Options& c) {
-    CompareOptions o;
-    o.data = c.data;
-    o.output = c.output;
-    o.field = c.field;
-    o.toStdout = c.toStdout;
-    o.json = c.json;
-    o.sameCategory = c.sameCategory;
-    o.jobs = c.jobs;
-    o.offTime = c.offTime.value_or(u_tavo300::DefaultOffTime);
-    o.logs = c.args;
-    if (c.html)
+void CheckUsage(const cli::Options& o) {
+    if (o.html)
         throw Usage{"'compare' writes a page unless '--json' is given; '--html' is not needed"};
-    if (c.filesFrom) throw Usage{"'compare' reads a field with '--field', not '--files-from'"};
+    if (o.filesFrom) throw Usage{"'compare' reads a field with '--field', not '--files-from'"};
     if (o.toStdout == o.output.has_value())
         throw Usage{"'compare' writes either to -o OUT or with --stdout"};
     if (o.field) {
-        if (o.logs.size() != 1) throw Usage{"'compare --field' takes exactly one LOG"};
+        if (o.args.size() != 1) throw Usage{"'compare --field' takes exactly one LOG"};
     } else {
         if (o.sameCategory) throw Usage{"'--same-category' needs '--field'"};
         if (o.jobs) throw Usage{"'--jobs' needs '--field'"};
-        if (o.logs.size() < 2 || o.logs.size() > u_tavo300::MaxComparedLogs)
+        if (o.args.size() < 2 || o.args.size() > u_tavo300::MaxComparedLogs)
             throw Usage{"'compare' takes two to eight LOGs"};
     }
-    return o;
 }
 
 // One log read for a comparison, or the message that says why not.
@@ -130,15 +111,17 @@ Analysed Analyse(const std::string& path, const std::string& name, bool withCall
 
 // Writes through Render to standard output or to OUT, which is never one of the logs.
 template <typename Render>
-int WriteOutput(const CompareOptions& o, const std::vector<std::string>& logs, Render render) {
+int WriteOutput(const cli::Options& o, const std::vector<std::string>& logs, Render render) {
     if (o.toStdout) {
         TextWriter out = TextWriter::Attach(stdout, "standard output");
         render(out);
         out.Close();
         return kExitOk;
     }
+    // The output's identity is taken once, not once for each log of a field.
+    const std::optional<FileIdentity> output = IdentityOf(*o.output);
     for (const std::string& log : logs) {
-        if (SameFile(*o.output, log)) {
+        if (output && IdentityOf(log) == output) {
             std::cerr << "tavo: " << *o.output << " is the log " << log << "; not replaced\n";
             return kExitFailed;
         }
@@ -153,16 +136,17 @@ int WriteOutput(const CompareOptions& o, const std::vector<std::string>& logs, R
     return kExitOk;
 }
 
-int CompareSideBySide(const CompareOptions& o) {
+int CompareSideBySide(const cli::Options& o) {
     std::vector<u_tavo300::CompareLog> logs;
-    for (std::size_t i = 0; i < o.logs.size(); ++i) {
-        const std::string& path = o.logs[i];
+    for (std::size_t i = 0; i < o.args.size(); ++i) {
+        const std::string& path = o.args[i];
         // Two logs of one file name from two folders keep apart by their paths.
         std::string name(ExtractFileName(path));
-        for (std::size_t j = 0; j < o.logs.size(); ++j) {
-            if (j != i && ExtractFileName(o.logs[j]) == name) name = path;
+        for (std::size_t j = 0; j < o.args.size(); ++j) {
+            if (j != i && ExtractFileName(o.args[j]) == name) name = path;
         }
-        Analysed a = Analyse(path, name, true, true, o.offTime, u_tavo300::DefaultLogPass());
+        Analysed a = Analyse(path, name, true, true, o.offTime.value_or(u_tavo300::DefaultOffTime),
+                             u_tavo300::DefaultLogPass());
         if (!a.log) {
             std::cerr << "tavo: " << a.error << '\n';
             return kExitFailed;
@@ -170,7 +154,7 @@ int CompareSideBySide(const CompareOptions& o) {
         logs.push_back(std::move(*a.log));
     }
     const u_tavo300::Comparison compared = u_tavo300::CompareLogs(std::move(logs));
-    return WriteOutput(o, o.logs, [&](TextWriter& out) {
+    return WriteOutput(o, o.args, [&](TextWriter& out) {
         if (o.json)
             tavo_json::WriteCompareJson(out, compared);
         else
@@ -190,18 +174,8 @@ std::optional<std::vector<std::string>> FieldPaths(const std::string& field) {
         std::sort(paths.begin(), paths.end());
         return paths;
     }
-    std::ifstream file;
-    if (field != "-") {
-        file.open(field, std::ios::binary);
-        if (!file) return std::nullopt;
-    }
-    std::istream& in = field == "-" ? std::cin : file;
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty()) paths.push_back(line);
-    }
-    if (in.bad()) return std::nullopt;
-    return paths;
+    std::string error;
+    return cli::ReadPathList(field, error);
 }
 
 bool SameCategory(const std::vector<std::pair<std::string, std::string>>& own,
@@ -216,10 +190,11 @@ bool SameCategory(const std::vector<std::pair<std::string, std::string>>& own,
     return true;
 }
 
-int CompareWithField(const CompareOptions& o) {
-    const std::string& path = o.logs[0];
-    Analysed own = Analyse(path, std::string(ExtractFileName(path)), false, true, o.offTime,
-                           u_tavo300::DefaultLogPass());
+int CompareWithField(const cli::Options& o) {
+    const std::string& path = o.args[0];
+    Analysed own =
+        Analyse(path, std::string(ExtractFileName(path)), false, true,
+                o.offTime.value_or(u_tavo300::DefaultOffTime), u_tavo300::DefaultLogPass());
     if (!own.log) {
         std::cerr << "tavo: " << own.error << '\n';
         return kExitFailed;
@@ -250,7 +225,7 @@ int CompareWithField(const CompareOptions& o) {
         for (std::size_t i = next++; i < n; i = next++) {
             const std::string& log = (*paths)[i];
             Analysed a = Analyse(log, std::string(ExtractFileName(log)), false, o.sameCategory,
-                                 o.offTime, pass);
+                                 o.offTime.value_or(u_tavo300::DefaultOffTime), pass);
             if (!a.log) {
                 errors[i] = std::move(a.error);
             } else if (o.sameCategory && !SameCategory(own.categories, a.categories)) {
@@ -261,10 +236,7 @@ int CompareWithField(const CompareOptions& o) {
             }
         }
     };
-    const unsigned cores = std::thread::hardware_concurrency();
-    const std::size_t jobs = std::clamp<std::size_t>(
-        o.jobs ? static_cast<std::size_t>(*o.jobs) : (cores == 0 ? 1 : cores), 1,
-        std::max<std::size_t>(n, 1));
+    const std::size_t jobs = cli::JobsFor(o, n);
     std::vector<std::thread> threads;
     for (std::size_t t = 0; t < jobs; ++t) threads.emplace_back(work);
     for (std::thread& t : threads) t.join();
@@ -298,13 +270,9 @@ int CompareWithField(const CompareOptions& o) {
 }  // namespace
 
 int RunCompare(const cli::Options& Options) {
-    const CompareOptions o = FromCommandLine(Options);
-    const std::string data = o.data ? *o.data : DefaultDataFile();
-    if (cty_utl3::LoadCountryFile(data) == -1) {
-        std::cerr << "Cannot Open DATA file!\n";
-        return kExitFailed;
-    }
-    return o.field ? CompareWithField(o) : CompareSideBySide(o);
+    CheckUsage(Options);
+    if (!cli::LoadData(Options)) return kExitFailed;
+    return Options.field ? CompareWithField(Options) : CompareSideBySide(Options);
 }
 
 }  // namespace tavo

@@ -10,19 +10,20 @@ namespace tavo::cli {
 
 namespace {
 
-// A count of parallel jobs: a whole positive decimal number.
-int JobCount(const std::string& text) {
+// A whole positive number given to option, such as the jobs count or the
+// off-time threshold's minutes; what is the kind of number named in the message.
+int PositiveNumber(const std::string& text, std::string_view option, std::string_view what) {
     std::optional<std::int32_t> n = tavo::ParseInt32(text);
-    if (!n || *n < 1 || text.find_first_not_of("0123456789") != std::string::npos)
-        throw UsageError{"'--jobs' needs a positive number, not '" + text + "'"};
-    return *n;
-}
-
-// The off-time threshold: a whole positive number of minutes.
-int OffMinutes(const std::string& text) {
-    std::optional<std::int32_t> n = tavo::ParseInt32(text);
-    if (!n || *n < 1 || text.find_first_not_of("0123456789") != std::string::npos)
-        throw UsageError{"'--off-time' needs a positive number of minutes, not '" + text + "'"};
+    if (!n || *n < 1 || text.find_first_not_of("0123456789") != std::string::npos) {
+        std::string message = "'";
+        message.append(option)
+            .append("' needs ")
+            .append(what)
+            .append(", not '")
+            .append(text)
+            .append("'");
+        throw UsageError{message};
+    }
     return *n;
 }
 
@@ -48,11 +49,15 @@ constexpr std::array kOptions = {
                 [](Options& o, const std::string&) { o.json = true; }},
     OptionEntry{"--off-time", "", "MIN", kReport | kCompare,
                 "a gap of MIN minutes or more between two QSOs is an off period (default 30)",
-                [](Options& o, const std::string& v) { o.offTime = OffMinutes(v); }},
+                [](Options& o, const std::string& v) {
+                    o.offTime = PositiveNumber(v, "--off-time", "a positive number of minutes");
+                }},
     OptionEntry{"--jobs", "-j", "N", kReport | kCompare,
                 "analyse N logs at a time (default: one per core); reports, outcomes and their "
                 "order are those of one at a time; compare reads a field so",
-                [](Options& o, const std::string& v) { o.jobs = JobCount(v); }},
+                [](Options& o, const std::string& v) {
+                    o.jobs = PositiveNumber(v, "--jobs", "a positive number");
+                }},
     OptionEntry{"--files-from", "", "FILE", kReport,
                 "also analyse the logs named in FILE, one path a line (- reads the paths from "
                 "standard input)",

@@ -22,6 +22,7 @@
 #include "app/command_texts.h"
 #include "app/execute.h"
 #include "app/outputs.h"
+#include "cli/batch.h"
 #include "cli/compare_command.h"
 #include "cli/options.h"
 #include "common/text.h"
@@ -44,22 +45,13 @@ constexpr const char* kVersion =
     "This is free software: you are free to change and redistribute it.\n"
     "There is NO WARRANTY, to the extent permitted by law.\n";
 
-constexpr int kExitOk = 0;
-constexpr int kExitFailed = 1;
+using tavo::cli::kExitFailed;
+using tavo::cli::kExitOk;
 constexpr int kExitUsage = 2;
 
+using tavo::cli::LoadData;
 using tavo::cli::Options;
 using tavo::cli::UsageError;
-
-// Loads the country data, or says why not; the name is the one "data" shows.
-std::optional<std::string> LoadData(const Options& o) {
-    std::string name = o.data ? *o.data : tavo::DefaultDataFile();
-    if (cty_utl3::LoadCountryFile(name) == -1) {
-        std::cerr << "Cannot Open DATA file!\n";
-        return std::nullopt;
-    }
-    return name;
-}
 
 // Message texts use CR LF for the window; a terminal wants plain newlines.
 std::string ForTerminal(std::string text) {
@@ -89,14 +81,14 @@ std::vector<const u_tavo300::OutputKind*> OutputsOf(const Options& o) {
 }
 
 // One log of `report`; the pass is the caller's, so each job has its own.
-LogOutcome ReportLog(const Options& o, const std::string& log, u_tavo300::LogPass& pass) {
+LogOutcome ReportLog(const Options& o, const std::vector<const u_tavo300::OutputKind*>& kinds,
+                     const std::string& log, u_tavo300::LogPass& pass) {
     const std::string prefix = o.args.size() > 1 ? log + ": " : "";
     LogOutcome outcome;
     pass.SetOffThreshold(o.offTime.value_or(u_tavo300::DefaultOffTime));
     try {
         const cty_utl3::CountryDatabase& db = cty_utl3::DefaultCountryDatabase();
         tavo::ExecuteResult result;
-        const std::vector<const u_tavo300::OutputKind*> kinds = OutputsOf(o);
         if (o.toStdout) {
             // One document per stream: the last output asked for is the one.
             tavo::TextWriter out = tavo::TextWriter::Attach(stdout, "standard output");
@@ -143,7 +135,8 @@ struct IdentityHash {
 // leave only the last, and two jobs would write one file at once. A batch of
 // a whole contest's logs must not compare every pair, so both look-ups are
 // maps.
-std::vector<std::string> ReportClashes(const Options& o) {
+std::vector<std::string> ReportClashes(const Options& o,
+                                       const std::vector<const u_tavo300::OutputKind*>& outputs) {
     std::vector<std::string> clashes(o.args.size());
     if (o.toStdout) return clashes;
     std::unordered_map<tavo::FileIdentity, std::size_t, IdentityHash> logs;
@@ -151,7 +144,6 @@ std::vector<std::string> ReportClashes(const Options& o) {
         if (std::optional<tavo::FileIdentity> id = tavo::IdentityOf(o.args[i]))
             logs.emplace(*id, i);
     }
-    const std::vector<const u_tavo300::OutputKind*> outputs = OutputsOf(o);
     std::unordered_map<std::string, std::size_t> firstReport;
     // A batch keeps its logs in few folders: each is made canonical once, not
     // once per report. The report's own name is kept as it is, since the
@@ -193,10 +185,11 @@ std::vector<std::string> ReportClashes(const Options& o) {
 }
 
 // One log of the batch: refused when its report name is taken, else analysed.
-LogOutcome ReportOne(const Options& o, std::size_t i, const std::vector<std::string>& clashes,
+LogOutcome ReportOne(const Options& o, const std::vector<const u_tavo300::OutputKind*>& outputs,
+                     std::size_t i, const std::vector<std::string>& clashes,
                      u_tavo300::LogPass& pass) {
     if (!clashes[i].empty()) return {"", clashes[i], true};
-    return ReportLog(o, o.args[i], pass);
+    return ReportLog(o, outputs, o.args[i], pass);
 }
 
 // The first error of a flush of standard output, kept for the message at the
@@ -219,7 +212,8 @@ void Print(const LogOutcome& outcome) {
 // The logs on `jobs` threads; each log's lines are printed in argument
 // order as soon as every log before it is done, so the output is that of
 // one job.
-int ReportBatch(const Options& o, const std::vector<std::string>& clashes, int jobs) {
+int ReportBatch(const Options& o, const std::vector<const u_tavo300::OutputKind*>& outputs,
+                const std::vector<std::string>& clashes, std::size_t jobs) {
     const std::size_t n = o.args.size();
     std::vector<LogOutcome> outcomes(n);
     std::vector<bool> done(n, false);
@@ -229,7 +223,7 @@ int ReportBatch(const Options& o, const std::vector<std::string>& clashes, int j
     auto work = [&] {
         u_tavo300::LogPass pass;
         for (std::size_t i = next++; i < n; i = next++) {
-            LogOutcome outcome = ReportOne(o, i, clashes, pass);
+            LogOutcome outcome = ReportOne(o, outputs, i, clashes, pass);
             std::lock_guard<std::mutex> lock(mutex);
             outcomes[i] = std::move(outcome);
             done[i] = true;
@@ -237,7 +231,7 @@ int ReportBatch(const Options& o, const std::vector<std::string>& clashes, int j
         }
     };
     std::vector<std::thread> threads;
-    for (int t = 0; t < jobs; ++t) threads.emplace_back(work);
+    for (std::size_t t = 0; t < jobs; ++t) threads.emplace_back(work);
     bool failed = false;
     for (std::size_t i = 0; i < n; ++i) {
         std::unique_lock<std::mutex> lock(mutex);
@@ -251,50 +245,15 @@ int ReportBatch(const Options& o, const std::vector<std::string>& clashes, int j
     return failed ? kExitFailed : kExitOk;
 }
 
-// The paths of a list such as `find` writes: one a line, a CR before the LF
-// dropped, empty lines skipped; "-" is standard input. Empty when the list
-// cannot be read, which is then said.
-std::optional<std::vector<std::string>> ReadPathList(const std::string& name) {
-    std::FILE* in = name == "-" ? stdin : std::fopen(name.c_str(), "rb");
-    if (in == nullptr) {
-        std::cerr << "tavo: cannot open " << name << '\n';
-        return std::nullopt;
-    }
-    std::vector<std::string> paths;
-    std::string line;
-    char chunk[64 * 1024];
-    std::size_t got;
-    auto take = [&] {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty()) paths.push_back(std::move(line));
-        line.clear();
-    };
-    errno = 0;
-    while ((got = std::fread(chunk, 1, sizeof chunk, in)) > 0) {
-        for (std::string_view rest(chunk, got); !rest.empty();) {
-            const std::size_t lf = rest.find('\n');
-            line.append(rest.substr(0, lf));
-            if (lf == std::string_view::npos) break;
-            take();
-            rest.remove_prefix(lf + 1);
-        }
-    }
-    take();
-    const bool failed = std::ferror(in) != 0;
-    const int err = errno;
-    if (in != stdin) std::fclose(in);
-    if (failed) {
-        std::cerr << "tavo: " << name << ": "
-                  << (err != 0 ? std::strerror(err) : "input/output error") << '\n';
-        return std::nullopt;
-    }
-    return paths;
-}
-
 int Report(Options& o) {
     if (o.filesFrom) {
-        std::optional<std::vector<std::string>> listed = ReadPathList(*o.filesFrom);
-        if (!listed) return kExitFailed;
+        std::string error;
+        std::optional<std::vector<std::string>> listed =
+            tavo::cli::ReadPathList(*o.filesFrom, error);
+        if (!listed) {
+            std::cerr << "tavo: " << error << '\n';
+            return kExitFailed;
+        }
         o.args.insert(o.args.end(), listed->begin(), listed->end());
         // An empty list, as from a search that found nothing, is nothing to do.
         if (o.args.empty()) return kExitOk;
@@ -305,20 +264,19 @@ int Report(Options& o) {
     if (o.toStdout && o.html && o.json)
         throw UsageError{"'report --stdout' writes either the page or the JSON, not both"};
     if (!LoadData(o)) return kExitFailed;
-    const unsigned cores = std::thread::hardware_concurrency();
-    int jobs = o.jobs ? *o.jobs : static_cast<int>(cores == 0 ? 1 : cores);
-    jobs = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(jobs), o.args.size()));
-    const std::vector<std::string> clashes = ReportClashes(o);
+    const std::size_t jobs = tavo::cli::JobsFor(o, o.args.size());
+    const std::vector<const u_tavo300::OutputKind*> outputs = OutputsOf(o);
+    const std::vector<std::string> clashes = ReportClashes(o, outputs);
     if (jobs <= 1) {
         bool failed = false;
         for (std::size_t i = 0; i < o.args.size(); ++i) {
-            LogOutcome outcome = ReportOne(o, i, clashes, u_tavo300::DefaultLogPass());
+            LogOutcome outcome = ReportOne(o, outputs, i, clashes, u_tavo300::DefaultLogPass());
             Print(outcome);
             failed = failed || outcome.failed;
         }
         return failed ? kExitFailed : kExitOk;
     }
-    return ReportBatch(o, clashes, jobs);
+    return ReportBatch(o, outputs, clashes, jobs);
 }
 
 int Call(const Options& o) {
