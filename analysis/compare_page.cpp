@@ -58,31 +58,12 @@ figure,tr{break-inside:avoid}
 // The field's lines: its percentiles in greys and dashes, the log in blue.
 constexpr std::array<std::string_view, 3> kFieldColours = {"#555555", "#888888", "#bbbbbb"};
 
-std::string Num(long long value) { return tavo::IntToStr(value); }
-
-std::string Coord(double value) { return SvgCoord(value); }
+using tavo::IntToStr;
 
 std::string Swatch(std::string_view colour) {
     return "<svg class=\"sw\" width=\"14\" height=\"14\" aria-hidden=\"true\"><rect width=\"14\" "
            "height=\"14\" rx=\"2\" fill=\"" +
            std::string(colour) + "\"/></svg>";
-}
-
-// A value axis: a step of 1, 2 or 5 times a power of ten, and at most six
-// steps up to a top at or above max.
-struct ValueAxis {
-    long long top = 1;
-    long long steps = 1;
-};
-
-ValueAxis AxisFor(long long max) {
-    for (long long scale = 1;; scale *= 10) {
-        for (long long m : {1, 2, 5}) {
-            const long long step = m * scale;
-            const long long steps = std::max<long long>(1, (max + step - 1) / step);
-            if (steps <= 6) return {steps * step, steps};
-        }
-    }
 }
 
 void WriteHead(tavo::TextWriter& page, const std::string& title) {
@@ -126,41 +107,44 @@ void WriteLineChart(tavo::TextWriter& page, std::string_view id, std::string_vie
     for (const Series& s : lines) {
         for (long long v : s.values) max = std::max(max, v);
     }
-    const ValueAxis scale = AxisFor(max);
-    const long long top = scale.top;
+    const ValueAxis scale = AxisFor(max, 6);
+    const long long top = scale.Top;
+    const long long steps = top / scale.Step;
     const double step = hourCount > 0 ? plotW / hourCount : plotW;
     auto x = [&](int i) { return kLeft + (i + 0.5) * step; };
     auto y = [&](long long v) { return kTop + plotH - static_cast<double>(v) / top * plotH; };
     page.WriteLine("<figure>");
     page.WriteLine("<figcaption>" + std::string(caption) + "</figcaption>");
     page.WriteLine("<svg class=\"chart\" id=\"" + std::string(id) + "\" viewBox=\"0 0 " +
-                   Coord(kWidth) + " " + Coord(kHeight) + "\" data-top=\"" + Num(top) +
-                   "\" data-y0=\"" + Coord(kTop + plotH) + "\" data-height=\"" + Coord(plotH) +
-                   "\" role=\"img\" aria-label=\"" + std::string(caption) + "\">");
-    for (long long t = 0; t <= scale.steps; ++t) {
-        const long long v = top * t / scale.steps;
-        const std::string yy = Coord(y(v));
+                   SvgCoord(kWidth) + " " + SvgCoord(kHeight) + "\" data-top=\"" + IntToStr(top) +
+                   "\" data-y0=\"" + SvgCoord(kTop + plotH) + "\" data-height=\"" +
+                   SvgCoord(plotH) + "\" role=\"img\" aria-label=\"" + std::string(caption) +
+                   "\">");
+    for (long long t = 0; t <= steps; ++t) {
+        const long long v = top * t / steps;
+        const std::string yy = SvgCoord(y(v));
         page.WriteLine("<line class=\"" + std::string(t == 0 ? "axis" : "grid") + "\" x1=\"" +
-                       Coord(kLeft) + "\" x2=\"" + Coord(kWidth - kRight) + "\" y1=\"" + yy +
-                       "\" y2=\"" + yy + "\"/><text x=\"" + Coord(kLeft - 6) + "\" y=\"" +
-                       Coord(y(v) + 4) + "\" text-anchor=\"end\">" + Num(v) + "</text>");
+                       SvgCoord(kLeft) + "\" x2=\"" + SvgCoord(kWidth - kRight) + "\" y1=\"" + yy +
+                       "\" y2=\"" + yy + "\"/><text x=\"" + SvgCoord(kLeft - 6) + "\" y=\"" +
+                       SvgCoord(y(v) + 4) + "\" text-anchor=\"end\">" + IntToStr(v) + "</text>");
     }
     // An hour label every few hours, the date under each midnight or the first hour.
     const int every = hourCount <= 24 ? 2 : hourCount <= 48 ? 3 : 6;
     for (int i = 0; i < hourCount; ++i) {
         if (axis.ownClocks) {
             if (i % every == 0)
-                page.WriteLine("<text x=\"" + Coord(x(i)) + "\" y=\"" + Coord(kTop + plotH + 14) +
-                               "\" text-anchor=\"middle\">" + Num(i) + "</text>");
+                page.WriteLine("<text x=\"" + SvgCoord(x(i)) + "\" y=\"" +
+                               SvgCoord(kTop + plotH + 14) + "\" text-anchor=\"middle\">" +
+                               IntToStr(i) + "</text>");
             continue;
         }
         const std::string stamp = HourStamp(axis.firstHour + i, axis.logTime);
         const bool midnight = stamp.substr(11, 2) == "00";
         if (i % every != 0 && !midnight) continue;
-        page.WriteLine("<text x=\"" + Coord(x(i)) + "\" y=\"" + Coord(kTop + plotH + 14) +
+        page.WriteLine("<text x=\"" + SvgCoord(x(i)) + "\" y=\"" + SvgCoord(kTop + plotH + 14) +
                        "\" text-anchor=\"middle\">" + stamp.substr(11, 2) + "</text>");
         if (midnight || i == 0)
-            page.WriteLine("<text x=\"" + Coord(x(i)) + "\" y=\"" + Coord(kTop + plotH + 30) +
+            page.WriteLine("<text x=\"" + SvgCoord(x(i)) + "\" y=\"" + SvgCoord(kTop + plotH + 30) +
                            "\" text-anchor=\"start\">" + stamp.substr(0, 10) + "</text>");
     }
     for (std::size_t k = 0; k < lines.size(); ++k) {
@@ -168,10 +152,10 @@ void WriteLineChart(tavo::TextWriter& page, std::string_view id, std::string_vie
         std::string points;
         for (std::size_t i = 0; i < s.values.size(); ++i) {
             if (i > 0) points += ' ';
-            points += Coord(x(static_cast<int>(i))) + "," + Coord(y(s.values[i]));
+            points += SvgCoord(x(static_cast<int>(i))) + "," + SvgCoord(y(s.values[i]));
         }
-        page.WriteLine("<polyline data-line=\"" + Num(static_cast<long long>(k)) + "\" stroke=\"" +
-                       std::string(s.colour) + "\"" +
+        page.WriteLine("<polyline data-line=\"" + IntToStr(static_cast<long long>(k)) +
+                       "\" stroke=\"" + std::string(s.colour) + "\"" +
                        (s.dash.empty() ? "" : " stroke-dasharray=\"" + s.dash + "\"") +
                        " points=\"" + points + "\"><title>" + HtmlEscape(s.label) +
                        "</title></polyline>");
@@ -187,47 +171,30 @@ std::string ClockNote(bool anyLogTime) {
 }
 
 std::string LegendItem(std::size_t i, const CompareLog& log) {
-    return "<li data-log=\"" + Num(static_cast<long long>(i)) + "\">" +
+    return "<li data-log=\"" + IntToStr(static_cast<long long>(i)) + "\">" +
            Swatch(LogColour(static_cast<int>(i))) + HtmlEscape(log.Label()) +
            std::string(log.LogTime ? " (log time)" : "") + "</li>";
 }
 
 std::string ListCell(const std::vector<std::string>& items);
 
-// Minutes as "h:mm".
-std::string HoursMinutes(std::int64_t minutes) {
-    std::string mm = Num(minutes % 60);
-    if (mm.size() < 2) mm.insert(mm.begin(), '0');
-    return Num(minutes / 60) + ":" + mm;
-}
-
 std::string IntList(const std::vector<int>& items) {
     std::vector<std::string> texts;
-    for (int n : items) texts.push_back(Num(n));
+    for (int n : items) texts.push_back(IntToStr(n));
     return ListCell(texts);
 }
 
 std::string RateHeads() {
     std::string heads;
-    for (int minutes : RateWindows) heads += "<th scope=\"col\">Best " + Num(minutes) + " min</th>";
+    for (int minutes : RateWindows)
+        heads += "<th scope=\"col\">Best " + IntToStr(minutes) + " min</th>";
     return heads;
 }
 
 std::string RateCells(const CompareLog& log) {
     std::string cells;
-    for (const BestRate& rate : log.BestRates) cells += "<td>" + Num(rate.Qsos) + "</td>";
+    for (const BestRate& rate : log.BestRates) cells += "<td>" + IntToStr(rate.Qsos) + "</td>";
     return cells;
-}
-
-std::string BandHeads() {
-    std::string heads;
-    for (int b = 0; b < HfBands; ++b)
-        heads += "<th scope=\"col\">" + std::string(BandName(b)) + "</th>";
-    return heads;
-}
-
-std::string Cell(long long n) {
-    return n == 0 ? "<td class=\"z\">-</td>" : "<td>" + Num(n) + "</td>";
 }
 
 std::string ListCell(const std::vector<std::string>& items) {
@@ -256,12 +223,12 @@ void WriteContinents(tavo::TextWriter& page, const Comparison& c) {
         for (int k = 1; k <= Continents; ++k) {
             std::string row = "<tr><th scope=\"row\" class=\"name\">" +
                               std::string(cty_utl3::ContinentAbbr(k)) + "</th>";
-            for (long long n : log.ContinentBands[static_cast<std::size_t>(k)]) row += Cell(n);
+            for (long long n : log.ContinentBands[static_cast<std::size_t>(k)]) row += BandCell(n);
             page.WriteLine(row + "</tr>");
         }
         page.WriteLine("</tbody>");
         std::string sum = "<tfoot><tr><th scope=\"row\" class=\"name\">Sum</th>";
-        for (long long n : log.ContinentBandSums) sum += "<td>" + Num(n) + "</td>";
+        for (long long n : log.ContinentBandSums) sum += "<td>" + IntToStr(n) + "</td>";
         page.WriteLine(sum + "</tr></tfoot>");
         page.WriteLine("</table>");
         page.WriteLine("</div>");
@@ -289,9 +256,10 @@ void WriteZones(tavo::TextWriter& page, const Comparison& c) {
                        "<th scope=\"col\">All bands</th></tr></thead>");
         page.WriteLine("<tbody>");
         for (const ZoneFigures& z : log.Zones) {
-            std::string row = "<tr><th scope=\"row\" class=\"name\">" + Num(z.Zone) + "</th>";
-            for (int b = 0; b < HfBands; ++b) row += Cell(z.ByBand[static_cast<std::size_t>(b)]);
-            page.WriteLine(row + "<td>" + Num(z.Total) + "</td></tr>");
+            std::string row = "<tr><th scope=\"row\" class=\"name\">" + IntToStr(z.Zone) + "</th>";
+            for (int b = 0; b < HfBands; ++b)
+                row += BandCell(z.ByBand[static_cast<std::size_t>(b)]);
+            page.WriteLine(row + "<td>" + IntToStr(z.Total) + "</td></tr>");
         }
         page.WriteLine("</tbody>");
         page.WriteLine("</table>");
@@ -344,25 +312,25 @@ void WriteCalls(tavo::TextWriter& page, const Comparison& c) {
     for (std::size_t i = 0; i < c.Logs.size(); ++i) {
         page.WriteLine("<tr><th scope=\"row\" class=\"name\">" +
                        Swatch(LogColour(static_cast<int>(i))) + HtmlEscape(c.Logs[i].Label()) +
-                       "</th><td>" + Num(static_cast<long long>(c.Logs[i].Calls.size())) +
-                       "</td><td>" + Num(static_cast<long long>(c.UniqueCalls[i].size())) +
+                       "</th><td>" + IntToStr(static_cast<long long>(c.Logs[i].Calls.size())) +
+                       "</td><td>" + IntToStr(static_cast<long long>(c.UniqueCalls[i].size())) +
                        "</td></tr>");
     }
     page.WriteLine("</tbody>");
     page.WriteLine("<tfoot><tr><th scope=\"row\" class=\"name\">Worked by every log</th><td>" +
-                   Num(c.CommonCalls) + "</td><td></td></tr></tfoot>");
+                   IntToStr(c.CommonCalls) + "</td><td></td></tr></tfoot>");
     page.WriteLine("</table>");
     page.WriteLine("</section>");
 }
 
 std::string StandCell(const std::optional<long long>& v) {
-    return v ? "<td>" + Num(*v) + "</td>" : "<td class=\"z\">-</td>";
+    return v ? "<td>" + IntToStr(*v) + "</td>" : "<td class=\"z\">-</td>";
 }
 
 std::string StandRow(std::string_view label, const Standing& s) {
     return "<tr><th scope=\"row\" class=\"name\">" + std::string(label) + "</th><td>" +
-           Num(s.Value) + "</td>" + StandCell(s.Median) + StandCell(s.P75) + StandCell(s.P90) +
-           "<td>" + Num(s.Rank) + "</td></tr>";
+           IntToStr(s.Value) + "</td>" + StandCell(s.Median) + StandCell(s.P75) + StandCell(s.P90) +
+           "<td>" + IntToStr(s.Rank) + "</td></tr>";
 }
 
 }  // namespace
@@ -386,7 +354,7 @@ void WriteComparePage(tavo::TextWriter& Page, const Comparison& Compared) {
     WriteHead(Page, "Tavo comparison: " + names);
     Page.WriteLine("<header class=\"card\">");
     Page.WriteLine("<p class=\"tool\">Tavo &middot; comparison of " +
-                   Num(static_cast<long long>(c.Logs.size())) + " logs</p>");
+                   IntToStr(static_cast<long long>(c.Logs.size())) + " logs</p>");
     Page.WriteLine("<h1>" + names + "</h1>");
     Page.WriteLine("<ul class=\"legend\" id=\"legend\">");
     for (std::size_t i = 0; i < c.Logs.size(); ++i) Page.WriteLine(LegendItem(i, c.Logs[i]));
@@ -407,10 +375,10 @@ void WriteComparePage(tavo::TextWriter& Page, const Comparison& Compared) {
         Page.WriteLine("<tr><th scope=\"row\" class=\"name\">" +
                        Swatch(LogColour(static_cast<int>(i))) + HtmlEscape(log.Label()) +
                        "</th><td class=\"name\">" + HtmlEscape(log.Name) + "</td><td>" +
-                       Num(log.Qsos) + "</td><td>" +
-                       Num(static_cast<long long>(log.Countries.size())) + "</td><td>" +
-                       Num(static_cast<long long>(log.Zones.size())) + "</td>" + RateCells(log) +
-                       "<td>" + HoursMinutes(log.OnMinutes) + "</td></tr>");
+                       IntToStr(log.Qsos) + "</td><td>" +
+                       IntToStr(static_cast<long long>(log.Countries.size())) + "</td><td>" +
+                       IntToStr(static_cast<long long>(log.Zones.size())) + "</td>" +
+                       RateCells(log) + "<td>" + HoursMinutes(log.OnMinutes, ":") + "</td></tr>");
     }
     Page.WriteLine("</tbody>");
     Page.WriteLine("</table>");
@@ -459,14 +427,14 @@ void WriteComparePage(tavo::TextWriter& Page, const Comparison& Compared) {
 
 void WriteFieldPage(tavo::TextWriter& Page, const CompareLog& Log, const FieldComparison& Field) {
     const std::string label = HtmlEscape(Log.Label());
-    WriteHead(Page, "Tavo: " + label + " against a field of " + Num(Field.Read) + " logs");
+    WriteHead(Page, "Tavo: " + label + " against a field of " + IntToStr(Field.Read) + " logs");
     Page.WriteLine("<header class=\"card\">");
     Page.WriteLine("<p class=\"tool\">Tavo &middot; one log against a field</p>");
     Page.WriteLine("<h1>" + label + "</h1>");
-    std::string about = "Against a field of " + Num(Field.Read) + " logs";
-    if (Field.Skipped > 0) about += "; " + Num(Field.Skipped) + " could not be read";
+    std::string about = "Against a field of " + IntToStr(Field.Read) + " logs";
+    if (Field.Skipped > 0) about += "; " + IntToStr(Field.Skipped) + " could not be read";
     if (Field.OtherCategory > 0)
-        about += "; " + Num(Field.OtherCategory) + " of another category left out";
+        about += "; " + IntToStr(Field.OtherCategory) + " of another category left out";
     Page.WriteLine("<p class=\"note\" id=\"field-size\">" + about + ".</p>");
     Page.WriteLine("<ul class=\"legend\" id=\"legend\">");
     Page.WriteLine("<li data-log=\"0\">" + Swatch(LogColour(0)) + label +
@@ -492,7 +460,7 @@ void WriteFieldPage(tavo::TextWriter& Page, const CompareLog& Log, const FieldCo
     Page.WriteLine(StandRow("Zones", Field.Zones));
     for (std::size_t r = 0; r < RateWindows.size(); ++r)
         Page.WriteLine(
-            StandRow("Best " + Num(RateWindows[r]) + "-minute rate", Field.BestRates[r]));
+            StandRow("Best " + IntToStr(RateWindows[r]) + "-minute rate", Field.BestRates[r]));
     Page.WriteLine("</tbody>");
     Page.WriteLine("</table>");
     Page.WriteLine(

@@ -78,18 +78,16 @@ figure,tr{break-inside:avoid}
 *{print-color-adjust:exact;-webkit-print-color-adjust:exact}
 })";
 
-std::string Coord(double value) { return SvgCoord(value); }
-
-std::string Num(long long value) { return tavo::IntToStr(value); }
+using tavo::IntToStr;
 
 std::string TwoDigits(int hour) {
-    std::string text = Num(hour);
+    std::string text = IntToStr(hour);
     if (text.size() < 2) text.insert(text.begin(), '0');
     return text;
 }
 
 std::string Plural(long long n, std::string_view word) {
-    return Num(n) + " " + std::string(word) + (n == 1 ? "" : "s");
+    return IntToStr(n) + " " + std::string(word) + (n == 1 ? "" : "s");
 }
 
 std::string TrimmedLabel(int band) {
@@ -111,20 +109,9 @@ std::string Swatch(int k) {
            std::string(ContinentColour(k)) + "\"/></svg>";
 }
 
-// A band cell of the tables: the count, or the report's dash for none.
-std::string BandTd(long long n) {
-    return n == 0 ? "<td class=\"z\">-</td>" : "<td>" + Num(n) + "</td>";
-}
-
-std::string BandHeads() {
-    std::string heads;
-    for (int b = 0; b < HfBands; ++b) heads += "<th scope=\"col\">" + TrimmedLabel(b) + "</th>";
-    return heads;
-}
-
 // 12435 as "12,435", for the sentences people read.
 std::string Grouped(long long n) {
-    const std::string digits = Num(n);
+    const std::string digits = IntToStr(n);
     std::string text;
     for (std::size_t i = 0; i < digits.size(); ++i) {
         if (i > 0 && digits[i - 1] != '-' && (digits.size() - i) % 3 == 0) text += ',';
@@ -150,15 +137,15 @@ void WriteContinentTable(tavo::TextWriter& out, const ContestModel& model) {
         const auto ku = static_cast<std::size_t>(k);
         std::string row = "<tr><th scope=\"row\" class=\"name\">" + Swatch(k) +
                           std::string(tavo::Trim(cty_utl3::ContinentName(k))) + "</th>";
-        for (long long n : model.ContinentBands[ku]) row += BandTd(n);
-        row += "<td>" + Num(model.ContinentTotal[ku]) + "</td>";
+        for (long long n : model.ContinentBands[ku]) row += BandCell(n);
+        row += "<td>" + IntToStr(model.ContinentTotal[ku]) + "</td>";
         row += "<td>" + std::string(tavo::Trim(Share(model.ContinentShare[ku]))) + "%</td></tr>";
         out.WriteLine(row);
     }
     out.WriteLine("</tbody>");
     std::string sum = "<tfoot><tr><th scope=\"row\" class=\"name\">Sum</th>";
-    for (long long n : model.ContinentBandSums) sum += "<td>" + Num(n) + "</td>";
-    sum += "<td>" + Num(model.QsoCount) + "</td><td></td></tr></tfoot>";
+    for (long long n : model.ContinentBandSums) sum += "<td>" + IntToStr(n) + "</td>";
+    sum += "<td>" + IntToStr(model.QsoCount) + "</td><td></td></tr></tfoot>";
     out.WriteLine(sum);
     out.WriteLine("</table>");
     WriteScope(out, model);
@@ -178,8 +165,8 @@ void WriteCountryTable(tavo::TextWriter& out, const ContestModel& model) {
         std::string row = "<tr><td class=\"name\">" + HtmlEscape(tavo::Trim(country.MainPrefix)) +
                           "</td><td class=\"name\">" + HtmlEscape(tavo::Trim(country.Name)) +
                           "</td>";
-        for (long long n : country.Bands) row += BandTd(n);
-        row += "<td>" + Num(country.Total) + "</td></tr>";
+        for (long long n : country.Bands) row += BandCell(n);
+        row += "<td>" + IntToStr(country.Total) + "</td></tr>";
         out.WriteLine(row);
     }
     out.WriteLine("</tbody>");
@@ -189,10 +176,10 @@ void WriteCountryTable(tavo::TextWriter& out, const ContestModel& model) {
             "<tr><th scope=\"row\" class=\"name\" colspan=\"2\">" + std::string(label) + "</th>";
         long long total = 0;
         for (long long n : cells) {
-            row += BandTd(n);
+            row += BandCell(n);
             total += n;
         }
-        out.WriteLine(row + "<td>" + Num(total) + "</td></tr>");
+        out.WriteLine(row + "<td>" + IntToStr(total) + "</td></tr>");
     };
     out.WriteLine("<tfoot>");
     summary("QSOs", sums.Qsos);
@@ -215,23 +202,6 @@ struct ChartShape {
 constexpr ChartShape kDayChart{760, 290, 40, 8, 18, 34, 5, 1, true};
 constexpr ChartShape kBandChart{360, 164, 32, 6, 8, 32, 3, 3, false};
 
-// The y axis' top and step: 1, 2 or 5 times a power of ten, at most maxTicks steps.
-std::pair<long long, long long> YScale(long long peak, int maxTicks) {
-    long long step = 1;
-    for (long long decade = 1;; decade *= 10) {
-        bool found = false;
-        for (long long m : {1, 2, 5}) {
-            if ((peak + m * decade - 1) / (m * decade) <= maxTicks) {
-                step = m * decade;
-                found = true;
-                break;
-            }
-        }
-        if (found) break;
-    }
-    return {(peak + step - 1) / step * step, step};
-}
-
 // One bar's tooltip: "hour 14: 35 QSOs (NA 3, EU 30, AS 2)".
 std::string BarTitle(int hour, const std::array<long long, Continents + 1>& cell, long long sum) {
     std::string title = "hour " + TwoDigits(hour) + ": " + Plural(sum, "QSO") + " (";
@@ -240,7 +210,7 @@ std::string BarTitle(int hour, const std::array<long long, Continents + 1>& cell
         const long long n = cell[static_cast<std::size_t>(k)];
         if (n == 0) continue;
         if (!first) title += ", ";
-        title += std::string(cty_utl3::ContinentAbbr(k)) + " " + Num(n);
+        title += std::string(cty_utl3::ContinentAbbr(k)) + " " + IntToStr(n);
         first = false;
     }
     return title + ")";
@@ -257,10 +227,9 @@ void WriteChart(tavo::TextWriter& out, const ContestModel& model, const ChartBlo
     // A scale of a few QSOs at least, so that a single QSO is not a full bar.
     // Named pair members, not a structured binding: clang 14 lets no lambda
     // capture one.
-    const std::pair<long long, long long> scale =
-        YScale(std::max<long long>(peak, shape.maxTicks), shape.maxTicks);
-    const long long top = scale.first;
-    const long long step = scale.second;
+    const ValueAxis scale = AxisFor(std::max<long long>(peak, shape.maxTicks), shape.maxTicks);
+    const long long top = scale.Top;
+    const long long step = scale.Step;
     const double plotW = shape.width - shape.left - shape.right;
     const double plotH = shape.height - shape.top - shape.bottom;
     const double base = shape.top + plotH;
@@ -270,16 +239,16 @@ void WriteChart(tavo::TextWriter& out, const ContestModel& model, const ChartBlo
 
     out.WriteLine("<figure>");
     out.WriteLine("<figcaption>" + caption + "</figcaption>");
-    out.WriteLine("<svg class=\"chart\" viewBox=\"0 0 " + Coord(shape.width) + " " +
-                  Coord(shape.height) + "\">");
+    out.WriteLine("<svg class=\"chart\" viewBox=\"0 0 " + SvgCoord(shape.width) + " " +
+                  SvgCoord(shape.height) + "\">");
     for (long long t = 0; t <= top; t += step) {
-        const std::string y = Coord(yOf(t));
+        const std::string y = SvgCoord(yOf(t));
         if (t > 0)
-            out.WriteLine("<line class=\"grid\" x1=\"" + Coord(shape.left) + "\" x2=\"" +
-                          Coord(shape.width - shape.right) + "\" y1=\"" + y + "\" y2=\"" + y +
+            out.WriteLine("<line class=\"grid\" x1=\"" + SvgCoord(shape.left) + "\" x2=\"" +
+                          SvgCoord(shape.width - shape.right) + "\" y1=\"" + y + "\" y2=\"" + y +
                           "\"/>");
-        out.WriteLine("<text x=\"" + Coord(shape.left - 6) + "\" y=\"" + Coord(yOf(t) + 4) +
-                      "\" text-anchor=\"end\">" + Num(t) + "</text>");
+        out.WriteLine("<text x=\"" + SvgCoord(shape.left - 6) + "\" y=\"" + SvgCoord(yOf(t) + 4) +
+                      "\" text-anchor=\"end\">" + IntToStr(t) + "</text>");
     }
     for (int j = 0; j < Hours; ++j) {
         const int hour = model.ColumnHour(j);
@@ -293,25 +262,25 @@ void WriteChart(tavo::TextWriter& out, const ContestModel& model, const ChartBlo
                 const long long n = cell[static_cast<std::size_t>(k)];
                 if (n == 0) continue;
                 const double y = yOf(below + n);
-                out.WriteLine("<rect x=\"" + Coord(x) + "\" y=\"" + Coord(y) + "\" width=\"" +
-                              Coord(barW) + "\" height=\"" + Coord(yOf(below) - y) + "\" fill=\"" +
-                              std::string(ContinentColour(k)) + "\"/>");
+                out.WriteLine("<rect x=\"" + SvgCoord(x) + "\" y=\"" + SvgCoord(y) + "\" width=\"" +
+                              SvgCoord(barW) + "\" height=\"" + SvgCoord(yOf(below) - y) +
+                              "\" fill=\"" + std::string(ContinentColour(k)) + "\"/>");
                 below += n;
             }
             if (shape.barValues)
-                out.WriteLine("<text class=\"v\" x=\"" + Coord(x + barW / 2) + "\" y=\"" +
-                              Coord(yOf(sum) - 3) + "\">" + Num(sum) + "</text>");
+                out.WriteLine("<text class=\"v\" x=\"" + SvgCoord(x + barW / 2) + "\" y=\"" +
+                              SvgCoord(yOf(sum) - 3) + "\">" + IntToStr(sum) + "</text>");
             out.WriteLine("</g>");
         }
         if (j % shape.hourEvery == 0)
-            out.WriteLine("<text x=\"" + Coord(x + barW / 2) + "\" y=\"" + Coord(base + 14) +
+            out.WriteLine("<text x=\"" + SvgCoord(x + barW / 2) + "\" y=\"" + SvgCoord(base + 14) +
                           "\" text-anchor=\"middle\">" + TwoDigits(hour) + "</text>");
     }
-    out.WriteLine("<line class=\"axis\" x1=\"" + Coord(shape.left) + "\" x2=\"" +
-                  Coord(shape.width - shape.right) + "\" y1=\"" + Coord(base) + "\" y2=\"" +
-                  Coord(base) + "\"/>");
-    out.WriteLine("<text x=\"" + Coord(shape.left + plotW / 2) + "\" y=\"" +
-                  Coord(shape.height - 3) + "\" text-anchor=\"middle\">hour</text>");
+    out.WriteLine("<line class=\"axis\" x1=\"" + SvgCoord(shape.left) + "\" x2=\"" +
+                  SvgCoord(shape.width - shape.right) + "\" y1=\"" + SvgCoord(base) + "\" y2=\"" +
+                  SvgCoord(base) + "\"/>");
+    out.WriteLine("<text x=\"" + SvgCoord(shape.left + plotW / 2) + "\" y=\"" +
+                  SvgCoord(shape.height - 3) + "\" text-anchor=\"middle\">hour</text>");
     out.WriteLine("</svg>");
     out.WriteLine("</figure>");
 }
@@ -323,13 +292,11 @@ void WriteLegend(tavo::TextWriter& out) {
     out.WriteLine(legend + "</ul>");
 }
 
-std::string ClockName(const ContestModel& model) { return model.UtcClock ? "UTC" : "log time"; }
-
 // "2012-11-24 07:52 UTC": a stamp as people read it, on the log's clock.
 std::string When(const ContestModel& model, std::int64_t minute) {
     std::string text = StampText(minute, false);
     text[10] = ' ';
-    return text + " " + ClockName(model);
+    return text + " " + std::string(ClockName(model.UtcClock));
 }
 
 // A chart day's date and clock, from its earliest stamped QSO.
@@ -341,7 +308,7 @@ std::string DayDate(const ContestModel& model, int day) {
 
 void WriteChartDay(tavo::TextWriter& out, const ContestModel& model, int day) {
     out.WriteLine("<section class=\"day\">");
-    out.WriteLine("<h3>Day " + Num(day) + DayDate(model, day) + "</h3>");
+    out.WriteLine("<h3>Day " + IntToStr(day) + DayDate(model, day) + "</h3>");
     const ChartBlock& all = model.AllBandDays[static_cast<std::size_t>(day - 1)];
     const long long total = all.Total;
     if (total == 0) {
@@ -385,11 +352,11 @@ void WriteYAxis(tavo::TextWriter& out, const Timeline& t, long long top, long lo
     for (long long v = 0; v <= top; v += step) {
         const double y = t.base() - t.plotH() * static_cast<double>(v) / static_cast<double>(top);
         if (v > 0)
-            out.WriteLine("<line class=\"grid\" x1=\"" + Coord(t.left) + "\" x2=\"" +
-                          Coord(t.width - t.right) + "\" y1=\"" + Coord(y) + "\" y2=\"" + Coord(y) +
-                          "\"/>");
-        out.WriteLine("<text x=\"" + Coord(t.left - 6) + "\" y=\"" + Coord(y + 4) +
-                      "\" text-anchor=\"end\">" + Num(v) + "</text>");
+            out.WriteLine("<line class=\"grid\" x1=\"" + SvgCoord(t.left) + "\" x2=\"" +
+                          SvgCoord(t.width - t.right) + "\" y1=\"" + SvgCoord(y) + "\" y2=\"" +
+                          SvgCoord(y) + "\"/>");
+        out.WriteLine("<text x=\"" + SvgCoord(t.left - 6) + "\" y=\"" + SvgCoord(y + 4) +
+                      "\" text-anchor=\"end\">" + IntToStr(v) + "</text>");
     }
 }
 
@@ -405,20 +372,21 @@ void WriteTimeAxis(tavo::TextWriter& out, const ContestModel& model, const Timel
     }
     for (std::int64_t m = (t.first / every + 1) * every; m < t.first + t.span; m += every) {
         if (m < t.first) continue;
-        const std::string x = Coord(t.X(m));
+        const std::string x = SvgCoord(t.X(m));
         const std::string stamp = StampText(m, false);
         const bool midnight = m % 1440 == 0;
         out.WriteLine("<line class=\"grid\" x1=\"" + x + "\" x2=\"" + x + "\" y1=\"" +
-                      Coord(t.top) + "\" y2=\"" + Coord(t.base() + 4) + "\"/>");
-        out.WriteLine("<text x=\"" + x + "\" y=\"" + Coord(t.base() + 15) +
+                      SvgCoord(t.top) + "\" y2=\"" + SvgCoord(t.base() + 4) + "\"/>");
+        out.WriteLine("<text x=\"" + x + "\" y=\"" + SvgCoord(t.base() + 15) +
                       "\" text-anchor=\"middle\">" +
                       (midnight ? stamp.substr(5, 5) : stamp.substr(11, 2)) + "</text>");
     }
-    out.WriteLine("<line class=\"axis\" x1=\"" + Coord(t.left) + "\" x2=\"" +
-                  Coord(t.width - t.right) + "\" y1=\"" + Coord(t.base()) + "\" y2=\"" +
-                  Coord(t.base()) + "\"/>");
-    out.WriteLine("<text x=\"" + Coord(t.left + t.plotW() / 2) + "\" y=\"" + Coord(t.height - 3) +
-                  "\" text-anchor=\"middle\">" + ClockName(model) + " (dates at midnight)</text>");
+    out.WriteLine("<line class=\"axis\" x1=\"" + SvgCoord(t.left) + "\" x2=\"" +
+                  SvgCoord(t.width - t.right) + "\" y1=\"" + SvgCoord(t.base()) + "\" y2=\"" +
+                  SvgCoord(t.base()) + "\"/>");
+    out.WriteLine("<text x=\"" + SvgCoord(t.left + t.plotW() / 2) + "\" y=\"" +
+                  SvgCoord(t.height - 3) + "\" text-anchor=\"middle\">" +
+                  std::string(ClockName(model.UtcClock)) + " (dates at midnight)</text>");
 }
 
 // The best-rate windows' colours: Okabe-Ito vermillion, reddish purple, bluish green.
@@ -436,38 +404,40 @@ void WriteRateChart(tavo::TextWriter& out, const ContestModel& model) {
     t.top = 36;  // room for the best-rate labels, one line each
     long long peak = 0;
     for (const ProgressStep& step : model.Progress) peak = std::max(peak, step.Qsos);
-    const std::pair<long long, long long> scale = YScale(std::max<long long>(peak, 5), 5);
+    const ValueAxis scale = AxisFor(std::max<long long>(peak, 5), 5);
     auto yOf = [&](long long n) {
-        return t.base() - t.plotH() * static_cast<double>(n) / static_cast<double>(scale.first);
+        return t.base() - t.plotH() * static_cast<double>(n) / static_cast<double>(scale.Top);
     };
     out.WriteLine("<figure>");
-    out.WriteLine("<figcaption><b>QSOs per " + Num(model.StepMinutes) +
-                  " minutes</b> &middot; the whole log, " + ClockName(model) + "</figcaption>");
-    out.WriteLine("<svg class=\"chart\" id=\"rate-chart\" viewBox=\"0 0 " + Coord(t.width) + " " +
-                  Coord(t.height) + "\">");
-    WriteYAxis(out, t, scale.first, scale.second);
+    out.WriteLine("<figcaption><b>QSOs per " + IntToStr(model.StepMinutes) +
+                  " minutes</b> &middot; the whole log, " + std::string(ClockName(model.UtcClock)) +
+                  "</figcaption>");
+    out.WriteLine("<svg class=\"chart\" id=\"rate-chart\" viewBox=\"0 0 " + SvgCoord(t.width) +
+                  " " + SvgCoord(t.height) + "\">");
+    WriteYAxis(out, t, scale.Top, scale.Step);
     for (std::size_t w = 0; w < RateWindows.size(); ++w) {
         const BestRate& best = model.BestRates[w];
         if (best.Qsos == 0) continue;
         const double x = t.X(best.Start);
         const double width = std::max(t.X(best.Start + best.Minutes) - x, 1.0);
-        out.WriteLine("<rect class=\"best\" x=\"" + Coord(x) + "\" y=\"" + Coord(t.top) +
-                      "\" width=\"" + Coord(width) + "\" height=\"" + Coord(t.plotH()) +
+        out.WriteLine("<rect class=\"best\" x=\"" + SvgCoord(x) + "\" y=\"" + SvgCoord(t.top) +
+                      "\" width=\"" + SvgCoord(width) + "\" height=\"" + SvgCoord(t.plotH()) +
                       "\" fill=\"" + std::string(kBestColours[w]) + "\"><title>best " +
-                      Num(best.Minutes) + " minutes: " + Plural(best.Qsos, "QSO") + " from " +
+                      IntToStr(best.Minutes) + " minutes: " + Plural(best.Qsos, "QSO") + " from " +
                       When(model, best.Start) + "</title></rect>");
-        out.WriteLine("<text class=\"v\" x=\"" + Coord(x + width / 2) + "\" y=\"" +
-                      Coord(10 + 10 * static_cast<double>(w)) + "\">" + Num(best.Minutes) +
+        out.WriteLine("<text class=\"v\" x=\"" + SvgCoord(x + width / 2) + "\" y=\"" +
+                      SvgCoord(10 + 10 * static_cast<double>(w)) + "\">" + IntToStr(best.Minutes) +
                       "</text>");
     }
     const double barW = std::max(t.plotW() / static_cast<double>(model.Progress.size()) * 0.8, 0.3);
     for (const ProgressStep& step : model.Progress) {
         if (step.Qsos == 0) continue;
         const double y = yOf(step.Qsos);
-        out.WriteLine("<rect class=\"step\" x=\"" + Coord(t.X(step.Minute)) + "\" y=\"" + Coord(y) +
-                      "\" width=\"" + Coord(barW) + "\" height=\"" + Coord(t.base() - y) +
-                      "\" fill=\"#0072B2\"><title>" + When(model, step.Minute) + ": " +
-                      Plural(step.Qsos, "QSO") + "</title></rect>");
+        out.WriteLine("<rect class=\"step\" x=\"" + SvgCoord(t.X(step.Minute)) + "\" y=\"" +
+                      SvgCoord(y) + "\" width=\"" + SvgCoord(barW) + "\" height=\"" +
+                      SvgCoord(t.base() - y) + "\" fill=\"#0072B2\"><title>" +
+                      When(model, step.Minute) + ": " + Plural(step.Qsos, "QSO") +
+                      "</title></rect>");
     }
     WriteTimeAxis(out, model, t);
     out.WriteLine("</svg>");
@@ -483,8 +453,9 @@ void WriteBestRates(tavo::TextWriter& out, const ContestModel& model) {
     for (std::size_t w = 0; w < RateWindows.size(); ++w) {
         const BestRate& best = model.BestRates[w];
         out.WriteLine("<tr><th scope=\"row\" class=\"name\">" + KeySwatch(kBestColours[w]) +
-                      Num(best.Minutes) + " minutes</th><td>" + Num(best.Qsos) + "</td><td>" +
-                      Num(best.Qsos * 60 / best.Minutes) + "</td><td class=\"name\">" +
+                      IntToStr(best.Minutes) + " minutes</th><td>" + IntToStr(best.Qsos) +
+                      "</td><td>" + IntToStr(best.Qsos * 60 / best.Minutes) +
+                      "</td><td class=\"name\">" +
                       (best.Start == NoStamp ? "-" : When(model, best.Start)) + "</td></tr>");
     }
     out.WriteLine("</tbody>");
@@ -499,7 +470,7 @@ std::string Polyline(const Timeline& t, const ContestModel& model, long long top
         const double y =
             t.base() - t.plotH() * static_cast<double>(step.*field) / static_cast<double>(top);
         if (!points.empty()) points += ' ';
-        points += Coord(t.X(step.Minute + model.StepMinutes)) + "," + Coord(y);
+        points += SvgCoord(t.X(step.Minute + model.StepMinutes)) + "," + SvgCoord(y);
     }
     return "<polyline class=\"line\" id=\"" + std::string(id) + "\" stroke=\"" +
            std::string(colour) + "\" points=\"" + points + "\"/>";
@@ -515,21 +486,21 @@ void WriteRunningChart(tavo::TextWriter& out, const ContestModel& model, std::st
         for (const ProgressStep& step : model.Progress)
             peak = std::max(peak, step.*std::get<0>(line));
     }
-    const std::pair<long long, long long> scale = YScale(std::max<long long>(peak, 4), 4);
+    const ValueAxis scale = AxisFor(std::max<long long>(peak, 4), 4);
     out.WriteLine("<figure>");
     std::string caption = "<figcaption><b>" + std::string(title) + "</b>";
     for (const auto& line : lines) {
         const long long last = model.Progress.back().*std::get<0>(line);
         caption += " &middot; " + KeySwatch(std::get<2>(line)) + std::string(std::get<1>(line)) +
-                   " " + Num(last);
+                   " " + IntToStr(last);
     }
     out.WriteLine(caption + "</figcaption>");
-    out.WriteLine("<svg class=\"chart\" viewBox=\"0 0 " + Coord(t.width) + " " + Coord(t.height) +
-                  "\">");
-    WriteYAxis(out, t, scale.first, scale.second);
+    out.WriteLine("<svg class=\"chart\" viewBox=\"0 0 " + SvgCoord(t.width) + " " +
+                  SvgCoord(t.height) + "\">");
+    WriteYAxis(out, t, scale.Top, scale.Step);
     for (const auto& line : lines)
-        out.WriteLine(Polyline(t, model, scale.first, std::get<0>(line), std::get<2>(line),
-                               std::get<3>(line)));
+        out.WriteLine(
+            Polyline(t, model, scale.Top, std::get<0>(line), std::get<2>(line), std::get<3>(line)));
     WriteTimeAxis(out, model, t);
     out.WriteLine("</svg>");
     out.WriteLine("</figure>");
@@ -588,12 +559,12 @@ void WriteZonesAndModes(tavo::TextWriter& out, const ContestModel& model) {
                       "</tr></thead>");
         out.WriteLine("<tbody>");
         for (const ZoneFigures& z : model.Zones) {
-            std::string row = "<tr><th scope=\"row\" class=\"name\">" + Num(z.Zone) + "</th>";
+            std::string row = "<tr><th scope=\"row\" class=\"name\">" + IntToStr(z.Zone) + "</th>";
             for (int b = 0; b < Bands; ++b) {
                 if (used[static_cast<std::size_t>(b)])
-                    row += BandTd(z.ByBand[static_cast<std::size_t>(b)]);
+                    row += BandCell(z.ByBand[static_cast<std::size_t>(b)]);
             }
-            out.WriteLine(row + "<td>" + Num(z.Total) + "</td><td class=\"name\">" +
+            out.WriteLine(row + "<td>" + IntToStr(z.Total) + "</td><td class=\"name\">" +
                           FirstText(model, z.First) + "</td></tr>");
         }
         out.WriteLine("</tbody>");
@@ -612,7 +583,7 @@ void WriteZonesAndModes(tavo::TextWriter& out, const ContestModel& model) {
         const double share = static_cast<double>(mode.Qsos) / model.QsoCount * 100;
         out.WriteLine("<tr><th scope=\"row\" class=\"name\">" +
                       (mode.Mode.empty() ? std::string("(none)") : HtmlEscape(mode.Mode)) +
-                      "</th><td>" + Num(mode.Qsos) + "</td><td>" +
+                      "</th><td>" + IntToStr(mode.Qsos) + "</td><td>" +
                       std::string(tavo::Trim(Share(share))) + "%</td></tr>");
     }
     out.WriteLine("</tbody>");
@@ -629,13 +600,12 @@ void WriteOffTimes(tavo::TextWriter& out, const ContestModel& model) {
         out.WriteLine("</section>");
         return;
     }
-    out.WriteLine("<p id=\"on-time\">On the air <b>" + Num(model.OnMinutes / 60) + " h " +
-                  TwoDigits(static_cast<int>(model.OnMinutes % 60)) + " min</b> (" +
-                  Plural(model.OnMinutes, "minute") + ") between " + When(model, model.FirstStamp) +
-                  " and " + When(model, model.LastStamp) + ", less " +
-                  Plural(static_cast<long long>(model.OffPeriods.size()), "off period") +
-                  ": gaps of " + Plural(model.OffThreshold, "minute") +
-                  " or more between two QSOs.</p>");
+    out.WriteLine(
+        "<p id=\"on-time\">On the air <b>" + HoursMinutes(model.OnMinutes, " h ") + " min</b> (" +
+        Plural(model.OnMinutes, "minute") + ") between " + When(model, model.FirstStamp) + " and " +
+        When(model, model.LastStamp) + ", less " +
+        Plural(static_cast<long long>(model.OffPeriods.size()), "off period") + ": gaps of " +
+        Plural(model.OffThreshold, "minute") + " or more between two QSOs.</p>");
     if (!model.OffPeriods.empty()) {
         out.WriteLine("<table id=\"off-periods\">");
         out.WriteLine(
@@ -645,7 +615,7 @@ void WriteOffTimes(tavo::TextWriter& out, const ContestModel& model) {
         for (const OffPeriod& off : model.OffPeriods)
             out.WriteLine("<tr><td class=\"name\">" + When(model, off.Start) +
                           "</td><td class=\"name\">" + When(model, off.End) + "</td><td>" +
-                          Num(off.Minutes()) + "</td></tr>");
+                          IntToStr(off.Minutes()) + "</td></tr>");
         out.WriteLine("</tbody>");
         out.WriteLine("</table>");
     }
@@ -677,11 +647,11 @@ void WriteFirstWorked(tavo::TextWriter& out, const ContestModel& model) {
     out.WriteLine("<tbody>");
     long long n = 0;
     for (const CountryFigures* c : order)
-        out.WriteLine("<tr><td>" + Num(++n) + "</td><td class=\"name\">" +
+        out.WriteLine("<tr><td>" + IntToStr(++n) + "</td><td class=\"name\">" +
                       When(model, c->First.Minute) + "</td><td>" +
                       std::string(BandName(c->First.Band)) + "</td><td class=\"name\">" +
                       HtmlEscape(c->Prefix) + "</td><td class=\"name\">" + HtmlEscape(c->Name) +
-                      "</td><td>" + Num(c->Total) + "</td></tr>");
+                      "</td><td>" + IntToStr(c->Total) + "</td></tr>");
     out.WriteLine("</tbody>");
     out.WriteLine("</table>");
     out.WriteLine("</section>");
@@ -696,7 +666,7 @@ void WriteElsewhere(tavo::TextWriter& out, const ContestModel& model) {
         const long long n = model.BandTotals[static_cast<std::size_t>(b)];
         if (n > 0)
             outside += "<tr><th scope=\"row\" class=\"name\">" + std::string(BandName(b)) +
-                       "</th><td>" + Num(n) + "</td></tr>";
+                       "</th><td>" + IntToStr(n) + "</td></tr>";
     }
     if (outside.empty()) {
         out.WriteLine("<p>Every QSO is on an HF band, 1.9 to 28 MHz.</p>");
@@ -736,23 +706,50 @@ void WriteHeader(tavo::TextWriter& out, const ContestModel& model, const std::st
     long long bandCountries = 0;
     for (long long n : model.Columns.Worked) bandCountries += n;
     std::string facts = "<ul class=\"facts\">";
-    facts += "<li id=\"fact-qsos\"><b>" + Num(model.QsoCount) + "</b>QSOs</li>";
+    facts += "<li id=\"fact-qsos\"><b>" + IntToStr(model.QsoCount) + "</b>QSOs</li>";
     facts += "<li id=\"fact-countries\"><b>" +
-             Num(static_cast<long long>(model.WorkedCountries.size())) +
+             IntToStr(static_cast<long long>(model.WorkedCountries.size())) +
              "</b>distinct countries</li>";
-    facts += "<li id=\"fact-band-countries\"><b>" + Num(bandCountries) +
+    facts += "<li id=\"fact-band-countries\"><b>" + IntToStr(bandCountries) +
              "</b>countries summed per band</li>";
-    facts += "<li id=\"fact-zones\"><b>" + Num(static_cast<long long>(model.Zones.size())) +
+    facts += "<li id=\"fact-zones\"><b>" + IntToStr(static_cast<long long>(model.Zones.size())) +
              "</b>zones</li>";
-    facts += "<li><b>" + Num(model.ChartDay) + "</b>chart days</li>";
+    facts += "<li><b>" + IntToStr(model.ChartDay) + "</b>chart days</li>";
     if (best.Qsos > 0)
-        facts += "<li><b>" + Num(best.Qsos) + "</b>best clock hour: day " + Num(best.Day) +
-                 ", hour " + TwoDigits(best.Hour) + "</li>";
+        facts += "<li><b>" + IntToStr(best.Qsos) + "</b>best clock hour: day " +
+                 IntToStr(best.Day) + ", hour " + TwoDigits(best.Hour) + "</li>";
     out.WriteLine(facts + "</ul>");
     out.WriteLine("</header>");
 }
 
 }  // namespace
+
+std::string BandCell(long long Count) {
+    return Count == 0 ? "<td class=\"z\">-</td>" : "<td>" + IntToStr(Count) + "</td>";
+}
+
+std::string BandHeads() {
+    std::string heads;
+    for (int b = 0; b < HfBands; ++b)
+        heads += "<th scope=\"col\">" + std::string(BandName(b)) + "</th>";
+    return heads;
+}
+
+std::string HoursMinutes(std::int64_t Minutes, std::string_view Separator) {
+    std::string mm = IntToStr(Minutes % 60);
+    if (mm.size() < 2) mm.insert(mm.begin(), '0');
+    return IntToStr(Minutes / 60) + std::string(Separator) + mm;
+}
+
+ValueAxis AxisFor(long long Peak, int MaxSteps) {
+    for (long long decade = 1;; decade *= 10) {
+        for (long long m : {1, 2, 5}) {
+            const long long step = m * decade;
+            const long long steps = std::max<long long>(1, (Peak + step - 1) / step);
+            if (steps <= MaxSteps) return {steps * step, step};
+        }
+    }
+}
 
 std::string SvgCoord(double Value) {
     char buf[32];

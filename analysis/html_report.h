@@ -3,6 +3,7 @@
 // a pass, rendered from the same model as the text report.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,22 @@ std::string HtmlEscape(std::string_view Text);
 // of line end throughout, up to the opened <main>.
 std::string SvgCoord(double Value);
 void WritePageHead(tavo::TextWriter& Page, std::string_view Title, std::string_view Style);
+
+// A count cell of a band table (the report's dash for none), and the head
+// cells of the HF bands.
+std::string BandCell(long long Count);
+std::string BandHeads();
+
+// Minutes as hours and two-digit minutes: "3:07" with ":", "3 h 07" with " h ".
+std::string HoursMinutes(std::int64_t Minutes, std::string_view Separator);
+
+// A value axis for counts up to Peak: a step of 1, 2 or 5 times a power of
+// ten, and from one to MaxSteps steps up to a top at or above Peak.
+struct ValueAxis {
+    long long Top = 1;
+    long long Step = 1;
+};
+ValueAxis AxisFor(long long Peak, int MaxSteps);
 
 // The fill of continent 1..6 in the charts and the legend (Okabe-Ito colours,
 // told apart with colour blindness and in grey print).

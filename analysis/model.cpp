@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/text.h"
+#include "logformat/log_formats.h"
 #include "logformat/tv_util2.h"
 
 namespace u_tavo300 {
@@ -278,6 +279,13 @@ std::string_view BandName(int Band) {
     static constexpr std::array<std::string_view, Bands> kNames = {
         "1.9", "3.5", "7", "14", "21", "28", "50", "144", "430", "1200", "other"};
     return Band >= 0 && Band < Bands ? kNames[static_cast<std::size_t>(Band)] : kNames[Bands - 1];
+}
+
+std::string_view ClockName(bool Utc) { return Utc ? "UTC" : "log time"; }
+
+std::string_view FormatWord(int Format) {
+    const tv_util2::LogFormatEntry* entry = tv_util2::FindLogFormat(Format);
+    return entry != nullptr ? entry->StatusWord : std::string_view();
 }
 
 ContestModel BuildModel(const LogPass& Pass, const cty_utl3::CountryDatabase& Db,

@@ -145,5 +145,9 @@ ContestModel BuildModel(const LogPass& Pass, const cty_utl3::CountryDatabase& Db
 std::string StampText(std::int64_t Minute, bool Utc);
 // The band's label in the JSON and on the page: "1.9" ... "1200", "other".
 std::string_view BandName(int Band);
+// The clock a log's times are on, as every output names it: "UTC" or "log time".
+std::string_view ClockName(bool Utc);
+// The log format's word after "File type " (empty for an unknown code).
+std::string_view FormatWord(int Format);
 
 }  // namespace u_tavo300

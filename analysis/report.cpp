@@ -9,7 +9,6 @@
 #include "common/paths.h"
 #include "common/text.h"
 #include "country/cty_utl3.h"
-#include "logformat/log_formats.h"
 
 namespace u_tavo300 {
 
@@ -60,9 +59,8 @@ void WriteCountries(tavo::TextWriter& out, const ContestModel& model) {
 }  // namespace
 
 std::string WorkedStatus(int Count, int Format) {
-    const tv_util2::LogFormatEntry* entry = tv_util2::FindLogFormat(Format);
     return "Worked " + tavo::IntToStr(Count) + " stations / File type " +
-           std::string(entry != nullptr ? entry->StatusWord : "");
+           std::string(FormatWord(Format));
 }
 
 void WriteBreakdownReport(tavo::TextWriter& Report, const ContestModel& Model) {

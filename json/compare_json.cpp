@@ -1,20 +1,13 @@
 #include "json/compare_json.h"
 
-#include <nlohmann/json.hpp>
-
 #include "country/cty_utl3.h"
+#include "json/json_common.h"
 
 namespace tavo_json {
 
 namespace {
 
-using Json = nlohmann::ordered_json;
 using namespace u_tavo300;
-
-Json Time(const CompareLog& log, std::int64_t minute) {
-    if (minute == NoStamp) return nullptr;
-    return StampText(minute, !log.LogTime);
-}
 
 // Counts by band label over the HF bands, every band named.
 Json HfBandsOf(const std::array<long long, HfBands>& counts) {
@@ -28,16 +21,12 @@ Json LogJson(const CompareLog& log) {
     Json j;
     j["name"] = log.Name;
     j["call"] = log.Call.empty() ? Json(nullptr) : Json(log.Call);
-    j["clock"] = log.LogTime ? "log time" : "UTC";
+    j["clock"] = ClockName(!log.LogTime);
     j["qsos"] = log.Qsos;
     j["countries"] = log.Countries.size();
     j["zones"] = log.Zones.size();
     // As the log's own report --json writes its best rates.
-    Json best = Json::array();
-    for (const BestRate& rate : log.BestRates)
-        best.push_back(
-            {{"minutes", rate.Minutes}, {"qsos", rate.Qsos}, {"start", Time(log, rate.Start)}});
-    j["rates"] = {{"best", best}};
+    j["rates"] = {{"best", BestRates(log.BestRates, !log.LogTime)}};
     j["on_minutes"] = log.OnMinutes;
     Json continents = Json::object();
     for (int k = 1; k <= Continents; ++k)
@@ -66,17 +55,6 @@ Json StandingJson(const Standing& s) {
             {"p75", value(s.P75)},
             {"p90", value(s.P90)},
             {"rank", s.Rank}};
-}
-
-// As the report's JSON: lines of the system's line end, and a byte that is
-// no UTF-8 (a log name, a call) shown as U+FFFD instead of failing.
-void Write(tavo::TextWriter& out, const Json& doc) {
-    const std::string text = doc.dump(2, ' ', false, Json::error_handler_t::replace);
-    for (std::string_view rest = text; !rest.empty();) {
-        const std::size_t end = std::min(rest.find('\n'), rest.size());
-        out.WriteLine(rest.substr(0, end));
-        rest.remove_prefix(std::min(end + 1, rest.size()));
-    }
 }
 
 }  // namespace
@@ -112,7 +90,7 @@ void WriteCompareJson(tavo::TextWriter& Out, const Comparison& Compared) {
     j["unique_calls"] = std::move(calls);
     j["unique_call_lists"] = std::move(callLists);
     j["common_calls"] = Compared.CommonCalls;
-    Write(Out, j);
+    WriteJson(Out, j);
 }
 
 void WriteFieldJson(tavo::TextWriter& Out, const CompareLog& Log, const FieldComparison& Field) {
@@ -149,7 +127,7 @@ void WriteFieldJson(tavo::TextWriter& Out, const CompareLog& Log, const FieldCom
     }
     field["rates"] = std::move(rates);
     j["field"] = std::move(field);
-    Write(Out, j);
+    WriteJson(Out, j);
 }
 
 }  // namespace tavo_json

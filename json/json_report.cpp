@@ -1,24 +1,16 @@
 #include "json/json_report.h"
 
-#include <nlohmann/json.hpp>
-
 #include "common/paths.h"
 #include "common/text.h"
 #include "country/cty_utl3.h"
-#include "logformat/log_formats.h"
+#include "json/json_common.h"
 #include "tavo_version.h"
 
 namespace tavo_json {
 
 namespace {
 
-using Json = nlohmann::ordered_json;
 using namespace u_tavo300;
-
-Json Time(const ContestModel& model, std::int64_t minute) {
-    if (minute == NoStamp) return nullptr;
-    return StampText(minute, model.UtcClock);
-}
 
 Json First(const ContestModel& model, const FirstWorked& first) {
     if (first.Minute == NoStamp) return nullptr;
@@ -68,13 +60,10 @@ Json Zones(const ContestModel& model) {
 }
 
 Json Rates(const ContestModel& model) {
-    Json best = Json::array();
-    for (const BestRate& rate : model.BestRates)
-        best.push_back(
-            {{"minutes", rate.Minutes}, {"qsos", rate.Qsos}, {"start", Time(model, rate.Start)}});
+    const Json best = BestRates(model.BestRates, model.UtcClock);
     Json series = Json::array();
     for (const ProgressStep& step : model.Progress)
-        series.push_back({{"start", Time(model, step.Minute)},
+        series.push_back({{"start", Time(step.Minute, model.UtcClock)},
                           {"qsos", step.Qsos},
                           {"total_qsos", step.TotalQsos},
                           {"countries", step.Countries},
@@ -85,8 +74,8 @@ Json Rates(const ContestModel& model) {
 Json OffTime(const ContestModel& model) {
     Json periods = Json::array();
     for (const OffPeriod& off : model.OffPeriods)
-        periods.push_back({{"start", Time(model, off.Start)},
-                           {"end", Time(model, off.End)},
+        periods.push_back({{"start", Time(off.Start, model.UtcClock)},
+                           {"end", Time(off.End, model.UtcClock)},
                            {"minutes", off.Minutes()}});
     return {{"threshold_minutes", model.OffThreshold},
             {"on_minutes", model.OnMinutes},
@@ -102,16 +91,15 @@ Json Modes(const ContestModel& model) {
 }  // namespace
 
 void WriteJsonReport(tavo::TextWriter& Out, const ContestModel& Model) {
-    const tv_util2::LogFormatEntry* format = tv_util2::FindLogFormat(Model.Format);
     Json doc = {
         {"generator", "Tavo " TAVO_VERSION},
         {"log", std::string(tavo::ExtractFileName(Model.LogFileName))},
-        {"format", format != nullptr ? std::string(format->StatusWord) : std::string()},
-        {"clock", Model.UtcClock ? "UTC" : "log time"},
+        {"format", FormatWord(Model.Format)},
+        {"clock", ClockName(Model.UtcClock)},
         {"qsos", Model.QsoCount},
         {"unstamped", Model.Unstamped},
-        {"first_qso", Time(Model, Model.FirstStamp)},
-        {"last_qso", Time(Model, Model.LastStamp)},
+        {"first_qso", Time(Model.FirstStamp, Model.UtcClock)},
+        {"last_qso", Time(Model.LastStamp, Model.UtcClock)},
         {"bands", ByBand(Model.BandTotals, 0)},
         {"modes", Modes(Model)},
         {"zones", Zones(Model)},
@@ -122,14 +110,7 @@ void WriteJsonReport(tavo::TextWriter& Out, const ContestModel& Model) {
         {"unknown_calls", Model.UnknownCalls},
         {"unknown_qsos", Model.UnknownQsos},
     };
-    // Texts from a log or a data file need not be UTF-8; a stray byte shows
-    // as U+FFFD instead of failing the whole output.
-    const std::string text = doc.dump(2, ' ', false, Json::error_handler_t::replace);
-    for (std::string_view rest = text; !rest.empty();) {
-        const std::size_t end = std::min(rest.find('\n'), rest.size());
-        Out.WriteLine(rest.substr(0, end));
-        rest.remove_prefix(std::min(end + 1, rest.size()));
-    }
+    WriteJson(Out, doc);
 }
 
 }  // namespace tavo_json
