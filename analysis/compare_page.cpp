@@ -223,7 +223,7 @@ void WriteContinents(tavo::TextWriter& page, const Comparison& c) {
         for (int k = 1; k <= Continents; ++k) {
             std::string row = "<tr><th scope=\"row\" class=\"name\">" +
                               std::string(cty_utl3::ContinentAbbr(k)) + "</th>";
-            for (long long n : log.ContinentBands[static_cast<std::size_t>(k)]) row += BandCell(n);
+            for (long long n : log.ContinentBands[static_cast<std::size_t>(k)]) row += BandTd(n);
             page.WriteLine(row + "</tr>");
         }
         page.WriteLine("</tbody>");
@@ -257,8 +257,7 @@ void WriteZones(tavo::TextWriter& page, const Comparison& c) {
         page.WriteLine("<tbody>");
         for (const ZoneFigures& z : log.Zones) {
             std::string row = "<tr><th scope=\"row\" class=\"name\">" + IntToStr(z.Zone) + "</th>";
-            for (int b = 0; b < HfBands; ++b)
-                row += BandCell(z.ByBand[static_cast<std::size_t>(b)]);
+            for (int b = 0; b < HfBands; ++b) row += BandTd(z.ByBand[static_cast<std::size_t>(b)]);
             page.WriteLine(row + "<td>" + IntToStr(z.Total) + "</td></tr>");
         }
         page.WriteLine("</tbody>");

@@ -137,7 +137,7 @@ void WriteContinentTable(tavo::TextWriter& out, const ContestModel& model) {
         const auto ku = static_cast<std::size_t>(k);
         std::string row = "<tr><th scope=\"row\" class=\"name\">" + Swatch(k) +
                           std::string(tavo::Trim(cty_utl3::ContinentName(k))) + "</th>";
-        for (long long n : model.ContinentBands[ku]) row += BandCell(n);
+        for (long long n : model.ContinentBands[ku]) row += BandTd(n);
         row += "<td>" + IntToStr(model.ContinentTotal[ku]) + "</td>";
         row += "<td>" + std::string(tavo::Trim(Share(model.ContinentShare[ku]))) + "%</td></tr>";
         out.WriteLine(row);
@@ -165,7 +165,7 @@ void WriteCountryTable(tavo::TextWriter& out, const ContestModel& model) {
         std::string row = "<tr><td class=\"name\">" + HtmlEscape(tavo::Trim(country.MainPrefix)) +
                           "</td><td class=\"name\">" + HtmlEscape(tavo::Trim(country.Name)) +
                           "</td>";
-        for (long long n : country.Bands) row += BandCell(n);
+        for (long long n : country.Bands) row += BandTd(n);
         row += "<td>" + IntToStr(country.Total) + "</td></tr>";
         out.WriteLine(row);
     }
@@ -176,7 +176,7 @@ void WriteCountryTable(tavo::TextWriter& out, const ContestModel& model) {
             "<tr><th scope=\"row\" class=\"name\" colspan=\"2\">" + std::string(label) + "</th>";
         long long total = 0;
         for (long long n : cells) {
-            row += BandCell(n);
+            row += BandTd(n);
             total += n;
         }
         out.WriteLine(row + "<td>" + IntToStr(total) + "</td></tr>");
@@ -562,7 +562,7 @@ void WriteZonesAndModes(tavo::TextWriter& out, const ContestModel& model) {
             std::string row = "<tr><th scope=\"row\" class=\"name\">" + IntToStr(z.Zone) + "</th>";
             for (int b = 0; b < Bands; ++b) {
                 if (used[static_cast<std::size_t>(b)])
-                    row += BandCell(z.ByBand[static_cast<std::size_t>(b)]);
+                    row += BandTd(z.ByBand[static_cast<std::size_t>(b)]);
             }
             out.WriteLine(row + "<td>" + IntToStr(z.Total) + "</td><td class=\"name\">" +
                           FirstText(model, z.First) + "</td></tr>");
@@ -724,7 +724,7 @@ void WriteHeader(tavo::TextWriter& out, const ContestModel& model, const std::st
 
 }  // namespace
 
-std::string BandCell(long long Count) {
+std::string BandTd(long long Count) {
     return Count == 0 ? "<td class=\"z\">-</td>" : "<td>" + IntToStr(Count) + "</td>";
 }
 

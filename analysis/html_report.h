@@ -28,9 +28,9 @@ std::string HtmlEscape(std::string_view Text);
 std::string SvgCoord(double Value);
 void WritePageHead(tavo::TextWriter& Page, std::string_view Title, std::string_view Style);
 
-// A count cell of a band table (the report's dash for none), and the head
+// A count cell of a page's band table (the report's dash for none), and the head
 // cells of the HF bands.
-std::string BandCell(long long Count);
+std::string BandTd(long long Count);
 std::string BandHeads();
 
 // Minutes as hours and two-digit minutes: "3:07" with ":", "3 h 07" with " h ".

@@ -3,9 +3,8 @@
 #pragma once
 
 #include <cstdint>
-#include <span>
-
 #include <nlohmann/json.hpp>
+#include <span>
 
 #include "analysis/model.h"
 #include "platform/text_file.h"
