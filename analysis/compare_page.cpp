@@ -16,15 +16,7 @@ namespace u_tavo300 {
 namespace {
 
 constexpr std::string_view kStyle =
-    R"(:root{color-scheme:light;--ink:#1d2430;--muted:#5b6472;--rule:#d9dee5;--zebra:#f4f6f9;--accent:#0072B2}
-*{box-sizing:border-box}
-body{margin:0;background:#eceff3;color:var(--ink);font:14px/1.45 system-ui,"Segoe UI",Roboto,"Noto Sans","DejaVu Sans",Arial,sans-serif}
-main{max-width:1040px;margin:0 auto;padding:24px 20px}
-.card{background:#fff;border-radius:10px;padding:16px 22px;margin-bottom:18px;box-shadow:0 1px 3px rgba(20,30,50,.12)}
-header.card{border-top:5px solid var(--accent)}
-.tool{margin:0;color:var(--muted);font-size:12px;letter-spacing:.06em;text-transform:uppercase}
-h1{margin:.1em 0 .15em;font-size:26px;overflow-wrap:anywhere}
-h2{font-size:18px;margin:0 0 10px}
+    R"(h2{font-size:18px;margin:0 0 10px}
 h3{font-size:15px;margin:4px 0 8px}
 p.note{color:var(--muted);margin:6px 0 0}
 table{border-collapse:collapse;width:100%;font-variant-numeric:tabular-nums}
@@ -207,15 +199,26 @@ std::string ListCell(const std::vector<std::string>& items) {
     return "<td class=\"list\">" + text + "</td>";
 }
 
-void WriteContinents(tavo::TextWriter& page, const Comparison& c) {
+// A section with one table per log, side by side under each log's swatch.
+template <typename Body>
+void WritePerLog(tavo::TextWriter& page, const Comparison& c, std::string_view heading, Body body) {
     page.WriteLine("<section class=\"card\">");
-    page.WriteLine("<h2>QSOs by continent and band</h2>");
+    page.WriteLine("<h2>" + std::string(heading) + "</h2>");
     page.WriteLine("<div class=\"side\">");
     for (std::size_t i = 0; i < c.Logs.size(); ++i) {
         const CompareLog& log = c.Logs[i];
         page.WriteLine("<div>");
         page.WriteLine("<h3>" + Swatch(LogColour(static_cast<int>(i))) + HtmlEscape(log.Label()) +
                        "</h3>");
+        body(log);
+        page.WriteLine("</div>");
+    }
+    page.WriteLine("</div>");
+    page.WriteLine("</section>");
+}
+
+void WriteContinents(tavo::TextWriter& page, const Comparison& c) {
+    WritePerLog(page, c, "QSOs by continent and band", [&page](const CompareLog& log) {
         page.WriteLine("<table class=\"continents\">");
         page.WriteLine("<thead><tr><th scope=\"col\" class=\"name\">MHz</th>" + BandHeads() +
                        "</tr></thead>");
@@ -231,25 +234,14 @@ void WriteContinents(tavo::TextWriter& page, const Comparison& c) {
         for (long long n : log.ContinentBandSums) sum += "<td>" + IntToStr(n) + "</td>";
         page.WriteLine(sum + "</tr></tfoot>");
         page.WriteLine("</table>");
-        page.WriteLine("</div>");
-    }
-    page.WriteLine("</div>");
-    page.WriteLine("</section>");
+    });
 }
 
 void WriteZones(tavo::TextWriter& page, const Comparison& c) {
-    page.WriteLine("<section class=\"card\">");
-    page.WriteLine("<h2>QSOs by CQ zone and band</h2>");
-    page.WriteLine("<div class=\"side\">");
-    for (std::size_t i = 0; i < c.Logs.size(); ++i) {
-        const CompareLog& log = c.Logs[i];
-        page.WriteLine("<div>");
-        page.WriteLine("<h3>" + Swatch(LogColour(static_cast<int>(i))) + HtmlEscape(log.Label()) +
-                       "</h3>");
+    WritePerLog(page, c, "QSOs by CQ zone and band", [&page](const CompareLog& log) {
         if (log.Zones.empty()) {
             page.WriteLine("<p class=\"empty\">No zone worked.</p>");
-            page.WriteLine("</div>");
-            continue;
+            return;
         }
         page.WriteLine("<table class=\"zones\">");
         page.WriteLine("<thead><tr><th scope=\"col\" class=\"name\">Zone</th>" + BandHeads() +
@@ -262,10 +254,7 @@ void WriteZones(tavo::TextWriter& page, const Comparison& c) {
         }
         page.WriteLine("</tbody>");
         page.WriteLine("</table>");
-        page.WriteLine("</div>");
-    }
-    page.WriteLine("</div>");
-    page.WriteLine("</section>");
+    });
 }
 
 void WriteUniqueCountries(tavo::TextWriter& page, const Comparison& c) {

@@ -21,7 +21,9 @@ namespace u_tavo300 {
 
 namespace {
 
-constexpr std::string_view kStyle =
+// The look both pages share: colours, page, cards and title. WritePageHead
+// writes it before each page's own style.
+constexpr std::string_view kSharedStyle =
     R"(:root{color-scheme:light;--ink:#1d2430;--muted:#5b6472;--rule:#d9dee5;--zebra:#f4f6f9;--accent:#0072B2}
 *{box-sizing:border-box}
 body{margin:0;background:#eceff3;color:var(--ink);font:14px/1.45 system-ui,"Segoe UI",Roboto,"Noto Sans","DejaVu Sans",Arial,sans-serif}
@@ -29,8 +31,10 @@ main{max-width:1040px;margin:0 auto;padding:24px 20px}
 .card{background:#fff;border-radius:10px;padding:16px 22px;margin-bottom:18px;box-shadow:0 1px 3px rgba(20,30,50,.12)}
 header.card{border-top:5px solid var(--accent)}
 .tool{margin:0;color:var(--muted);font-size:12px;letter-spacing:.06em;text-transform:uppercase}
-h1{margin:.1em 0 .15em;font-size:26px;overflow-wrap:anywhere}
-.status{margin:0;color:var(--muted)}
+h1{margin:.1em 0 .15em;font-size:26px;overflow-wrap:anywhere})";
+
+constexpr std::string_view kStyle =
+    R"(.status{margin:0;color:var(--muted)}
 .facts{display:flex;flex-wrap:wrap;gap:10px;margin:14px 0 2px;padding:0;list-style:none}
 .facts li{background:var(--zebra);border-radius:8px;padding:6px 14px;min-width:120px;color:var(--muted);font-size:12px}
 .facts b{display:block;color:var(--ink);font-size:20px;font-variant-numeric:tabular-nums}
@@ -770,10 +774,12 @@ void WritePageHead(tavo::TextWriter& Page, std::string_view Title, std::string_v
     Page.WriteLine("<meta name=\"generator\" content=\"Tavo " TAVO_VERSION "\">");
     Page.WriteLine("<title>" + std::string(Title) + "</title>");
     Page.WriteLine("<style>");
-    for (std::string_view rest = Style; !rest.empty();) {
-        const std::size_t end = std::min(rest.find('\n'), rest.size());
-        Page.WriteLine(rest.substr(0, end));
-        rest.remove_prefix(std::min(end + 1, rest.size()));
+    for (std::string_view style : {kSharedStyle, Style}) {
+        for (std::string_view rest = style; !rest.empty();) {
+            const std::size_t end = std::min(rest.find('\n'), rest.size());
+            Page.WriteLine(rest.substr(0, end));
+            rest.remove_prefix(std::min(end + 1, rest.size()));
+        }
     }
     Page.WriteLine("</style>");
     Page.WriteLine("</head>");

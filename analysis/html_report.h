@@ -23,8 +23,9 @@ std::string HtmlEscape(std::string_view Text);
 
 // What every page of Tavo shares: a number for the markup (coordinates),
 // locale-free, one decimal at most; and the head of the document, its title
-// already escaped, its style written line by line so the page keeps one kind
-// of line end throughout, up to the opened <main>.
+// already escaped, the look every page shares and then the page's own Style
+// written line by line, so the page keeps one kind of line end throughout, up
+// to the opened <main>.
 std::string SvgCoord(double Value);
 void WritePageHead(tavo::TextWriter& Page, std::string_view Title, std::string_view Style);
 
