@@ -136,7 +136,7 @@ void CloseFd(int fd) { ::close(fd); }
 
 // The descriptor of the file opened for reading, only when it is a regular
 // one, with its size then; -1 otherwise.
-int OpenRegular(const std::string& path, std::size_t& size) {
+int OpenRegular(const std::string& path, std::size_t& size, std::optional<FileIdentity>& identity) {
 #ifdef _WIN32
     int fd = ::_open(path.c_str(), _O_RDONLY | _O_BINARY);
     if (fd < 0) return -1;
@@ -157,6 +157,12 @@ int OpenRegular(const std::string& path, std::size_t& size) {
     }
 #endif
     size = info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
+#ifdef _WIN32
+    identity.reset();  // no file numbers here: IdentityOf asks the handle
+#else
+    identity = FileIdentity{static_cast<std::uint64_t>(info.st_dev),
+                            static_cast<std::uint64_t>(info.st_ino)};
+#endif
     return fd;
 }
 
@@ -166,9 +172,12 @@ std::optional<TextReader> TextReader::Open(const std::string& path, CtrlZ ctrlZ)
     // A folder is refused with every other file that is not a regular one.
     if (path.empty()) return std::nullopt;
     std::size_t size = 0;
-    int fd = OpenRegular(path, size);
+    std::optional<FileIdentity> identity;
+    int fd = OpenRegular(path, size, identity);
     if (fd < 0) return std::nullopt;
-    return TextReader(fd, size, path, ctrlZ);
+    TextReader reader(fd, size, path, ctrlZ);
+    reader.identity_ = identity;
+    return reader;
 }
 
 void TextReader::Rewind(CtrlZ ctrlZ) {
@@ -188,6 +197,7 @@ TextReader::TextReader(int fd, std::size_t sizeHint, std::string name, CtrlZ ctr
 TextReader::TextReader(TextReader&& other) noexcept
     : fd_(other.fd_),
       name_(std::move(other.name_)),
+      identity_(other.identity_),
       ctrlZ_(other.ctrlZ_),
       sizeHint_(other.sizeHint_),
       buffer_(std::move(other.buffer_)),
@@ -351,9 +361,10 @@ namespace {
 struct Target {
     bool exists = false;  // through any link
     bool folder = false;
-    bool special = false;  // there, and neither a regular file nor a folder
-    bool link = false;     // the name itself is a symbolic link
-    int mode = 0;          // the permissions of what exists
+    bool special = false;                  // there, and neither a regular file nor a folder
+    bool link = false;                     // the name itself is a symbolic link
+    int mode = 0;                          // the permissions of what exists
+    std::optional<FileIdentity> identity;  // of what exists, through any link
 };
 
 Target LookAt(const std::string& path) {
@@ -367,6 +378,7 @@ Target LookAt(const std::string& path) {
     t.special = t.exists && !t.folder && !fs::is_regular_file(st);
     struct _stat64 info {};
     if (t.exists && _stat64(path.c_str(), &info) == 0) t.mode = info.st_mode & 0777;
+    if (t.exists) t.identity = IdentityOf(path);
 #else
     struct stat info {};
     if (::lstat(path.c_str(), &info) != 0) return t;
@@ -376,6 +388,8 @@ Target LookAt(const std::string& path) {
     t.folder = S_ISDIR(info.st_mode);
     t.special = !t.folder && !S_ISREG(info.st_mode);
     t.mode = static_cast<int>(info.st_mode & 07777);
+    t.identity = FileIdentity{static_cast<std::uint64_t>(info.st_dev),
+                              static_cast<std::uint64_t>(info.st_ino)};
 #endif
     return t;
 }
@@ -658,10 +672,15 @@ bool RenameOver(const std::string& temp, const std::string& target) {
 
 }  // namespace
 
-std::optional<TextWriter> TextWriter::Replace(const std::string& path, Sync sync) {
+std::optional<TextWriter> TextWriter::Replace(const std::string& path, Sync sync,
+                                              std::optional<FileIdentity> keep) {
     const Target look = path.empty() ? Target{} : LookAt(path);
     if (path.empty() || look.folder) {
         errno = EISDIR;
+        return std::nullopt;
+    }
+    if (keep && look.identity == keep) {
+        errno = EEXIST;
         return std::nullopt;
     }
     if (look.special) {
