@@ -587,24 +587,22 @@ void RemoveStaleTemps(const std::string& target) {
 
 // Locks a new temporary file for its writer: false when a cleaner of another
 // run got to it first (and removes it). A file system without locks leaves
-// it unlocked, and no cleaner can take it there either.
-bool LockTemp(int fd, int& lockFd) {
+// it unlocked, and no cleaner can take it there either. The writer's own
+// descriptor holds the lock up to its close; a cleaner that takes the file
+// between that close and the rename makes the rename fail, which leaves the
+// old file and reports the error, so no second descriptor is kept for it.
+bool LockTemp(int fd) {
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) return false;
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || info.st_nlink == 0) return false;
-    // A second descriptor keeps the lock after the stream is closed, up to the rename.
-    lockFd = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
-    return true;
+    return ::fstat(fd, &info) == 0 && info.st_nlink != 0;
 }
 #endif
 
 // A new, empty temporary file beside the target, created with the mode the
 // replacement keeps (a new file's, through the umask, when `mode` is 0666);
 // its name in `temp`.
-int CreateTemp(const std::string& target, std::string& temp, int mode, bool keepMode, int& slot,
-               int& lockFd) {
+int CreateTemp(const std::string& target, std::string& temp, int mode, bool keepMode, int& slot) {
     slot = -1;
-    lockFd = -1;
     std::string prefix = target;
     const std::size_t slash = prefix.find_last_of(
 #ifdef _WIN32
@@ -633,7 +631,7 @@ int CreateTemp(const std::string& target, std::string& temp, int mode, bool keep
         if (fd < 0 && errno != EEXIST) return -1;
 #ifndef _WIN32
         if (fd < 0) continue;
-        if (LockTemp(fd, lockFd)) {
+        if (LockTemp(fd)) {
             slot = RegisterTemp(temp);
         } else {
             ::close(fd);
@@ -648,8 +646,7 @@ int CreateTemp(const std::string& target, std::string& temp, int mode, bool keep
         ::close(fd);
         std::remove(temp.c_str());
         ReleaseTemp(slot);
-        if (lockFd >= 0) ::close(lockFd);
-        slot = lockFd = -1;
+        slot = -1;
         errno = err;
         return -1;
     }
@@ -720,12 +717,10 @@ std::optional<TextWriter> TextWriter::Replace(const std::string& path, Sync sync
 #endif
     std::string temp;
     int slot = -1;
-    int lockFd = -1;
-    int fd = CreateTemp(target, temp, look.exists ? look.mode : newMode, look.exists, slot, lockFd);
+    int fd = CreateTemp(target, temp, look.exists ? look.mode : newMode, look.exists, slot);
     if (fd < 0) return std::nullopt;
     TextWriter writer(fd, nullptr, path);
     writer.slot_ = slot;
-    writer.lockFd_ = lockFd;
     writer.temp_ = std::move(temp);
     writer.target_ = std::move(target);
     writer.sync_ = sync == Sync::ToDisk;
@@ -753,13 +748,11 @@ TextWriter::TextWriter(TextWriter&& other) noexcept
       temp_(std::move(other.temp_)),
       target_(std::move(other.target_)),
       sync_(other.sync_),
-      slot_(other.slot_),
-      lockFd_(other.lockFd_) {
+      slot_(other.slot_) {
     other.fd_ = -1;
     other.stream_ = nullptr;
     other.temp_.clear();
     other.slot_ = -1;
-    other.lockFd_ = -1;
 }
 
 TextWriter::~TextWriter() {
@@ -771,18 +764,16 @@ TextWriter::~TextWriter() {
 void TextWriter::Discard() {
     if (!temp_.empty()) std::remove(temp_.c_str());
     temp_.clear();
-    Unlock();
+    ForgetTemp();
 }
 
-// The temporary file is gone, renamed or removed: no handler nor cleaner
-// needs to know of it any more.
-void TextWriter::Unlock() {
+// The temporary file is gone, renamed or removed: the interrupt handler
+// need not know of it any more.
+void TextWriter::ForgetTemp() {
 #ifndef _WIN32
     ReleaseTemp(slot_);
-    if (lockFd_ >= 0) ::close(lockFd_);
 #endif
     slot_ = -1;
-    lockFd_ = -1;
 }
 
 // Hands the gathered text to the file; false with the error when it failed.
@@ -847,7 +838,7 @@ void TextWriter::Close() {
         ok = RenameOver(temp_, target_);
         if (ok) {
             temp_.clear();
-            Unlock();
+            ForgetTemp();
         } else {
             err = errno;
         }
