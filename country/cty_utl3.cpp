@@ -108,8 +108,9 @@ class Loader {
 public:
     Loader(tavo::TextReader& reader, CountryDatabase& db) : reader_(reader), db_(db) {}
 
+    // Lines are views into the bytes read, each valid until the next is read.
     void Run() {
-        std::string line;
+        std::string_view line;
         reader_.ReadLine(line);  // the title line is never data
         std::string title(tavo::Trim(line));
         while (ReadData(line) && !IsEndOfFileLine(line)) {
@@ -130,7 +131,7 @@ public:
 private:
     // The last line is never data: a country file always ends with its
     // end-of-file line, or one more line after the last ";".
-    bool ReadData(std::string& line) { return reader_.ReadLine(line) && !reader_.AtEnd(); }
+    bool ReadData(std::string_view& line) { return reader_.ReadLine(line) && !reader_.AtEnd(); }
 
     void FillCountry(std::string_view line) {
         TCountryRec& rec = db_.countries_[static_cast<std::size_t>(country_)];
@@ -141,7 +142,7 @@ private:
     }
 
     // False when the data ended inside the list.
-    bool ReadPrefixLines(std::string& line) {
+    bool ReadPrefixLines(std::string_view& line) {
         for (;;) {
             if (!ReadData(line) || IsEndOfFileLine(line)) return false;
             std::string_view text = tavo::Trim(line);
