@@ -493,10 +493,16 @@ bool IsOperatingSuffix(std::string_view Part) {
 }
 
 int CountryDatabase::PortablePrefixRecord(std::string_view Call) const {
-    const std::size_t len = Call.size();
-    const auto slash = Call.find('/');
     const int plain = FindPrefixRecord(Call);
-    if (slash == std::string_view::npos) return plain;
+    const auto slash = Call.find('/');
+    return slash == std::string_view::npos ? plain : SwappedPrefixRecord(Call, slash, plain);
+}
+
+// Apart from PortablePrefixRecord, which nearly every call leaves at once: its
+// string for the swapped call would cost every call the frame that holds it.
+int CountryDatabase::SwappedPrefixRecord(std::string_view Call, std::size_t slash,
+                                         int plain) const {
+    const std::size_t len = Call.size();
     const std::size_t pos = slash + 1;  // 1-based, as the rule counts it
     if (!(len < 2 * pos && len - pos >= 2)) return plain;
     // "/MM" says how the station operates, not where: the home call decides.
@@ -520,7 +526,9 @@ CallResolution CountryDatabase::Resolve(std::string_view Call) const {
     const int index = PortablePrefixRecord(Call);
     if (index <= 0) return {};
     const TPrefixRec& rec = prefixes_[static_cast<std::size_t>(index)];
-    return WithOverrides(Country(rec.Country), rec.Country, rec.CqZone, rec.Continent);
+    // Loading stores only countries the table holds, so no check is needed.
+    return WithOverrides(countries_[static_cast<std::size_t>(rec.Country)], rec.Country, rec.CqZone,
+                         rec.Continent);
 }
 
 // Made once and never destroyed: freeing its tables at exit is work for nothing.
