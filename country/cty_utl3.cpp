@@ -211,7 +211,9 @@ public:
     void Item(const CtyItem& item) override {
         const auto country = static_cast<std::int32_t>(countries_.size());
         if (item.Exact) {
-            if (version_.empty() && IsVersionItem(item.Text)) version_ = item.Text.substr(4);
+            // Most exact calls are plain calls: the cheap test turns them away first.
+            if (version_.empty() && item.Call.starts_with("VER") && IsVersionItem(item.Text))
+                version_ = item.Text.substr(4);
             const std::size_t offset = exactChars_.size();
             exactChars_.append(item.Call);
             exacts_.push_back({static_cast<std::uint32_t>(offset),
