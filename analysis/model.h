@@ -5,12 +5,14 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "analysis/u_tavo300.h"
 #include "country/cty_utl3.h"
+#include "platform/text_file.h"
 
 namespace u_tavo300 {
 
@@ -97,6 +99,9 @@ inline constexpr std::array<int, 3> RateWindows = {10, 30, 60};
 
 struct ContestModel {
     std::string LogFileName;  // as the pass was given it
+    // The file the pass read, so that no output replaces it; empty where the
+    // system does not tell it at the open.
+    std::optional<tavo::FileIdentity> LogIdentity;
     int Format = -1;
     int QsoCount = 0;
     int ChartDay = 0;

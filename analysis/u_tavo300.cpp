@@ -248,12 +248,16 @@ private:
 
 int AnalyzeLog(const cty_utl3::CountryDatabase& Db, LogPass& Pass, const std::string& FileName,
                int& Format, ReportSink& Sink) {
+    return AnalyzeOpenLog(Db, Pass, FileName, tavo::TextReader::Open(FileName), Format, Sink);
+}
+
+// Opened once: the pass reads the very file detection read, never a second
+// open of a name that might lead elsewhere by then.
+int AnalyzeOpenLog(const cty_utl3::CountryDatabase& Db, LogPass& Pass, const std::string& FileName,
+                   std::optional<tavo::TextReader> log, int& Format, ReportSink& Sink) {
     Pass.Clear();
     Pass.reportBase_ = DropExtension(FileName);
     Format = -1;
-    // Opened once: the pass reads the very file detection read, never a second
-    // open of a name that might lead elsewhere by then.
-    std::optional<tavo::TextReader> log = tavo::TextReader::Open(FileName);
     if (!log) return -1;
     Pass.detection_ = tv_util2::DetectLog(*log);
     tv_util2::GetColumnLayout(Pass.detection_, Pass.layout_);
@@ -264,9 +268,12 @@ int AnalyzeLog(const cty_utl3::CountryDatabase& Db, LogPass& Pass, const std::st
     log->Rewind(tavo::TextReader::CtrlZ::EndsFile);
     PassRunner runner(Db, Pass);
     runner.ReadLog(*log);
+    const std::optional<tavo::FileIdentity> identity = log->Identity();
     log.reset();
     runner.DeriveTables();
-    if (!Sink.Write(BuildModel(Pass, Db, FileName))) return -1;
+    ContestModel model = BuildModel(Pass, Db, FileName);
+    model.LogIdentity = identity;
+    if (!Sink.Write(model)) return -1;
     return Pass.QsoCount();
 }
 
@@ -277,13 +284,15 @@ int AnalyzeLog(const std::string& FileName, int& Format) {
 }
 
 bool WriteBesideLog(const std::string& LogFileName, const std::string& OutputName,
-                    const std::function<void(tavo::TextWriter&)>& Write) {
-    // An output name linked to the log itself would replace the log, and a
-    // log handed over as a descriptor has no folder to put anything in.
-    if (tavo::SameFile(OutputName, LogFileName) || tavo::IsDescriptorName(LogFileName))
-        return false;
+                    const std::function<void(tavo::TextWriter&)>& Write,
+                    std::optional<tavo::FileIdentity> LogIdentity) {
+    // A log handed over as a descriptor has no folder to put anything in.
+    if (tavo::IsDescriptorName(LogFileName)) return false;
+    // An output name linked to the log itself would replace the log: the
+    // replacement refuses it from the look it takes at the name anyway.
+    if (!LogIdentity) LogIdentity = tavo::IdentityOf(LogFileName);
     std::optional<tavo::TextWriter> out =
-        tavo::TextWriter::Replace(OutputName, tavo::TextWriter::Sync::None);
+        tavo::TextWriter::Replace(OutputName, tavo::TextWriter::Sync::None, LogIdentity);
     if (!out) return false;
     Write(*out);
     out->Close();
@@ -291,8 +300,9 @@ bool WriteBesideLog(const std::string& LogFileName, const std::string& OutputNam
 }
 
 bool OutputBesideLog::Write(const ContestModel& Model) {
-    return WriteBesideLog(Model.LogFileName, OutputFileName(Model.LogFileName, kind_.Extension),
-                          [&](tavo::TextWriter& out) { kind_.Render(out, Model); });
+    return WriteBesideLog(
+        Model.LogFileName, OutputFileName(Model.LogFileName, kind_.Extension),
+        [&](tavo::TextWriter& out) { kind_.Render(out, Model); }, Model.LogIdentity);
 }
 
 bool OutputTo::Write(const ContestModel& Model) {

@@ -9,6 +9,7 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -118,8 +119,8 @@ public:
 
 private:
     friend class PassRunner;
-    friend int AnalyzeLog(const cty_utl3::CountryDatabase&, LogPass&, const std::string&, int&,
-                          class ReportSink&);
+    friend int AnalyzeOpenLog(const cty_utl3::CountryDatabase&, LogPass&, const std::string&,
+                              std::optional<tavo::TextReader>, int&, class ReportSink&);
     void Clear();
 
     ZeroedCells<std::int32_t> timeTally_;  // [day][hour][band][country]
@@ -221,6 +222,10 @@ private:
 // the report beside the log then stays as it was before.
 int AnalyzeLog(const cty_utl3::CountryDatabase& Db, LogPass& Pass, const std::string& FileName,
                int& Format, ReportSink& Sink);
+// The same for a log its caller opened (empty when the open failed), so that
+// the caller can tell a missing log from the open it needs anyway.
+int AnalyzeOpenLog(const cty_utl3::CountryDatabase& Db, LogPass& Pass, const std::string& FileName,
+                   std::optional<tavo::TextReader> Log, int& Format, ReportSink& Sink);
 // The same with the default database and pass, the report beside the log.
 int AnalyzeLog(const std::string& FileName, int& Format);
 
@@ -239,8 +244,10 @@ std::string OutputFileName(std::string_view LogFileName, std::string_view Ext);
 // temporary file that replaces OutputName only when complete. False, with
 // nothing written, when OutputName is the log itself under another name, when
 // the log is a descriptor such as /dev/stdin, or when it cannot be created.
+// The log's identity, when the caller has it from the open, spares a look.
 bool WriteBesideLog(const std::string& LogFileName, const std::string& OutputName,
-                    const std::function<void(tavo::TextWriter&)>& Write);
+                    const std::function<void(tavo::TextWriter&)>& Write,
+                    std::optional<tavo::FileIdentity> LogIdentity = std::nullopt);
 
 // A fixed-column field read as a number, -1 when it is not one.
 int FieldToInt(std::string_view Line, tv_util2::ColumnSpan Span);

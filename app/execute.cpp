@@ -1,5 +1,8 @@
 #include "app/execute.h"
 
+#include <optional>
+#include <utility>
+
 #include "analysis/u_tavo300.h"
 #include "common/text.h"
 #ifdef TAVO_ADX
@@ -21,14 +24,17 @@ ExecuteResult FromPass(int count, int format) {
 
 ExecuteResult ExecuteLog(const std::string& LogFileName, u_tavo300::ReportSink& Sink,
                          const cty_utl3::CountryDatabase& Db, u_tavo300::LogPass& Pass) {
-    if (!FileExists(LogFileName)) return {ExecuteOutcome::FileNotFound};
+    // A log that opens costs no look of its own: only a failed open asks
+    // whether the log was there at all, and a missing log leaves the pass as it was.
+    std::optional<TextReader> log = TextReader::Open(LogFileName);
+    if (!log && !FileExists(LogFileName)) return {ExecuteOutcome::FileNotFound};
 #ifdef TAVO_ADX
     // Both programs execute logs through here: .adx reading is installed once.
     static const bool adxInstalled = (xml::InstallAdxParser(), true);
     (void)adxInstalled;
 #endif
     int format = -1;
-    int count = u_tavo300::AnalyzeLog(Db, Pass, LogFileName, format, Sink);
+    int count = u_tavo300::AnalyzeOpenLog(Db, Pass, LogFileName, std::move(log), format, Sink);
     ExecuteResult result = FromPass(count, format);
     result.Detected = Pass.Format();
     return result;

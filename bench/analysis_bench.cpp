@@ -185,6 +185,28 @@ void RegisterLogBatch() {
         }
         state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(logs.size()));
     })->Unit(benchmark::kMillisecond);
+    // The same logs copied into a scratch folder, each report replacing the
+    // one beside its log as `tavo report` does: the system calls included.
+    benchmark::RegisterBenchmark("LogBatch/beside", [logs](benchmark::State& state) {
+        tavo::test::TempDir dir;
+        std::vector<std::string> copies;
+        for (const std::string& log : logs) {
+            copies.push_back(dir.File(std::to_string(copies.size()) + "-" +
+                                      std::filesystem::path(log).filename().string()));
+            std::filesystem::copy_file(log, copies.back());
+        }
+        static constexpr const u_tavo300::OutputKind* kReport[] = {&u_tavo300::TextReport};
+        u_tavo300::OutputsBesideLog beside(kReport);
+        u_tavo300::LogPass pass;
+        for (auto _ : state) {
+            for (const std::string& log : copies) {
+                int format = 0;
+                benchmark::DoNotOptimize(
+                    u_tavo300::AnalyzeLog(Database(), pass, log, format, beside));
+            }
+        }
+        state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(copies.size()));
+    })->Unit(benchmark::kMillisecond);
 }
 
 }  // namespace

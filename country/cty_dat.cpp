@@ -85,8 +85,9 @@ class CtyReader {
 public:
     CtyReader(tavo::TextReader& reader, CtySink& sink) : reader_(reader), sink_(sink) {}
 
+    // Each line is a view into the bytes read, done with before the next is read.
     void Run() {
-        std::string line;
+        std::string_view line;
         bool inList = false;
         bool any = false;
         while (reader_.ReadLine(line)) {

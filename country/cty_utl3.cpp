@@ -108,8 +108,9 @@ class Loader {
 public:
     Loader(tavo::TextReader& reader, CountryDatabase& db) : reader_(reader), db_(db) {}
 
+    // Lines are views into the bytes read, each valid until the next is read.
     void Run() {
-        std::string line;
+        std::string_view line;
         reader_.ReadLine(line);  // the title line is never data
         std::string title(tavo::Trim(line));
         while (ReadData(line) && !IsEndOfFileLine(line)) {
@@ -130,7 +131,7 @@ public:
 private:
     // The last line is never data: a country file always ends with its
     // end-of-file line, or one more line after the last ";".
-    bool ReadData(std::string& line) { return reader_.ReadLine(line) && !reader_.AtEnd(); }
+    bool ReadData(std::string_view& line) { return reader_.ReadLine(line) && !reader_.AtEnd(); }
 
     void FillCountry(std::string_view line) {
         TCountryRec& rec = db_.countries_[static_cast<std::size_t>(country_)];
@@ -141,7 +142,7 @@ private:
     }
 
     // False when the data ended inside the list.
-    bool ReadPrefixLines(std::string& line) {
+    bool ReadPrefixLines(std::string_view& line) {
         for (;;) {
             if (!ReadData(line) || IsEndOfFileLine(line)) return false;
             std::string_view text = tavo::Trim(line);
@@ -210,7 +211,9 @@ public:
     void Item(const CtyItem& item) override {
         const auto country = static_cast<std::int32_t>(countries_.size());
         if (item.Exact) {
-            if (version_.empty() && IsVersionItem(item.Text)) version_ = item.Text.substr(4);
+            // Most exact calls are plain calls: the cheap test turns them away first.
+            if (version_.empty() && item.Call.starts_with("VER") && IsVersionItem(item.Text))
+                version_ = item.Text.substr(4);
             const std::size_t offset = exactChars_.size();
             exactChars_.append(item.Call);
             exacts_.push_back({static_cast<std::uint32_t>(offset),
@@ -492,10 +495,16 @@ bool IsOperatingSuffix(std::string_view Part) {
 }
 
 int CountryDatabase::PortablePrefixRecord(std::string_view Call) const {
-    const std::size_t len = Call.size();
-    const auto slash = Call.find('/');
     const int plain = FindPrefixRecord(Call);
-    if (slash == std::string_view::npos) return plain;
+    const auto slash = Call.find('/');
+    return slash == std::string_view::npos ? plain : SwappedPrefixRecord(Call, slash, plain);
+}
+
+// Apart from PortablePrefixRecord, which nearly every call leaves at once: its
+// string for the swapped call would cost every call the frame that holds it.
+int CountryDatabase::SwappedPrefixRecord(std::string_view Call, std::size_t slash,
+                                         int plain) const {
+    const std::size_t len = Call.size();
     const std::size_t pos = slash + 1;  // 1-based, as the rule counts it
     if (!(len < 2 * pos && len - pos >= 2)) return plain;
     // "/MM" says how the station operates, not where: the home call decides.
@@ -519,7 +528,9 @@ CallResolution CountryDatabase::Resolve(std::string_view Call) const {
     const int index = PortablePrefixRecord(Call);
     if (index <= 0) return {};
     const TPrefixRec& rec = prefixes_[static_cast<std::size_t>(index)];
-    return WithOverrides(Country(rec.Country), rec.Country, rec.CqZone, rec.Continent);
+    // Loading stores only countries the table holds, so no check is needed.
+    return WithOverrides(countries_[static_cast<std::size_t>(rec.Country)], rec.Country, rec.CqZone,
+                         rec.Continent);
 }
 
 // Made once and never destroyed: freeing its tables at exit is work for nothing.

@@ -120,6 +120,8 @@ private:
     void BuildExactIndex();
     int FindPrefixRecord(std::string_view Call) const;
     int PortablePrefixRecord(std::string_view Call) const;
+    [[gnu::noinline]] int SwappedPrefixRecord(std::string_view Call, std::size_t Slash,
+                                              int Plain) const;
     int FindExact(std::string_view Call) const;
     int LoadCqwwDat(tavo::TextReader& Reader);
     int LoadCtyDat(tavo::TextReader& Reader);

@@ -102,7 +102,9 @@ public:
             q.DateDays = date.days;
             const int clock = ClockMinutes(format_, fields.Time);
             q.Stamp = clock >= 0 && date.minute != NoStamp ? date.minute + clock : NoStamp;
-            q.Mode.assign(fields.Mode);
+            // Nearly every line repeats the mode of the one before: no copy then.
+            if (q.Mode.size() != fields.Mode.size() || !tavo::SameBytes(fields.Mode, q.Mode.data()))
+                q.Mode.assign(fields.Mode);
             q.Khz = Khz(fields.Frequency);
             return true;
         }

@@ -275,7 +275,8 @@ std::uint64_t WordTokenBits(std::uint64_t w) {
     return ((top >> 7) * 0x0102040810204080ULL) >> 56;
 }
 
-// The token bits of the first min(n, 64) bytes.
+// The token bits of the first min(n, 64) bytes; the bytes after them are
+// never read.
 std::uint64_t TokenBits(const char* text, std::size_t n) {
     std::uint64_t bits = 0;
     if (n >= 64) {
@@ -285,7 +286,11 @@ std::uint64_t TokenBits(const char* text, std::size_t n) {
     }
     std::size_t at = 0;
     for (; at + 8 <= n; at += 8) bits |= WordTokenBits(LoadLittle(text + at)) << at;
-    if (at < n) {
+    if (at < n && at >= 8) {
+        // The last bytes as the top of the final eight, which lie within the
+        // text, shifted down: the zeros shifted in are blanks.
+        bits |= WordTokenBits(LoadLittle(text + n - 8) >> (8 * (8 - (n - at)))) << at;
+    } else if (at < n) {
         // Bytes past the line stay zero, which is a blank.
         std::uint64_t w = 0;
         for (std::size_t i = 0; i < n - at; ++i)
@@ -565,10 +570,13 @@ int TemplateCallLength(std::string_view line) {
         count += tokens(word & ~((word << 1) | carry));
         carry = word >> 7;
     }
-    for (bool inToken = carry != 0; i < line.size(); ++i) {
-        const bool now = IsTokenChar(text[i]);
-        count += now && !inToken;
-        inToken = now;
+    // The last bytes as the top of the line's final eight, shifted down: the
+    // line is longer than a word, and the zeros shifted in are blanks.
+    if (i < line.size()) {
+        const std::size_t rest = line.size() - i;
+        const std::uint64_t word =
+            WordTokenBits(LoadLittle(text + line.size() - 8) >> (8 * (8 - rest)));
+        count += tokens(word & ~((word << 1) | carry));
     }
     // The received half begins at the call.
     if (HalvesIndexOf(count) != call) return -1;
@@ -596,7 +604,11 @@ QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& L
         }
     }
     QsoFields q;
-    q.Band = BandIndexOf(Format, Line, Layout.Band);
+    // A template line is long enough for its band's two bytes.
+    q.Band = callLength >= 0 && Layout.Band == kCabrilloLayout.Band
+                 ? CabrilloColumnBand(Line[kCabrilloLayout.Band.Start - 1],
+                                      Line[kCabrilloLayout.Band.Start])
+                 : BandIndexOf(Format, Line, Layout.Band);
     q.Day = ExtractField(Line, Layout.Day);
     q.Hour = ExtractField(Line, Layout.Hour);
     q.Date = ExtractField(Line, Layout.Date);

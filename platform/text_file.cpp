@@ -136,7 +136,7 @@ void CloseFd(int fd) { ::close(fd); }
 
 // The descriptor of the file opened for reading, only when it is a regular
 // one, with its size then; -1 otherwise.
-int OpenRegular(const std::string& path, std::size_t& size) {
+int OpenRegular(const std::string& path, std::size_t& size, std::optional<FileIdentity>& identity) {
 #ifdef _WIN32
     int fd = ::_open(path.c_str(), _O_RDONLY | _O_BINARY);
     if (fd < 0) return -1;
@@ -157,6 +157,12 @@ int OpenRegular(const std::string& path, std::size_t& size) {
     }
 #endif
     size = info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
+#ifdef _WIN32
+    identity.reset();  // no file numbers here: IdentityOf asks the handle
+#else
+    identity = FileIdentity{static_cast<std::uint64_t>(info.st_dev),
+                            static_cast<std::uint64_t>(info.st_ino)};
+#endif
     return fd;
 }
 
@@ -166,9 +172,12 @@ std::optional<TextReader> TextReader::Open(const std::string& path, CtrlZ ctrlZ)
     // A folder is refused with every other file that is not a regular one.
     if (path.empty()) return std::nullopt;
     std::size_t size = 0;
-    int fd = OpenRegular(path, size);
+    std::optional<FileIdentity> identity;
+    int fd = OpenRegular(path, size, identity);
     if (fd < 0) return std::nullopt;
-    return TextReader(fd, size, path, ctrlZ);
+    TextReader reader(fd, size, path, ctrlZ);
+    reader.identity_ = identity;
+    return reader;
 }
 
 void TextReader::Rewind(CtrlZ ctrlZ) {
@@ -188,6 +197,7 @@ TextReader::TextReader(int fd, std::size_t sizeHint, std::string name, CtrlZ ctr
 TextReader::TextReader(TextReader&& other) noexcept
     : fd_(other.fd_),
       name_(std::move(other.name_)),
+      identity_(other.identity_),
       ctrlZ_(other.ctrlZ_),
       sizeHint_(other.sizeHint_),
       buffer_(std::move(other.buffer_)),
@@ -351,9 +361,10 @@ namespace {
 struct Target {
     bool exists = false;  // through any link
     bool folder = false;
-    bool special = false;  // there, and neither a regular file nor a folder
-    bool link = false;     // the name itself is a symbolic link
-    int mode = 0;          // the permissions of what exists
+    bool special = false;                  // there, and neither a regular file nor a folder
+    bool link = false;                     // the name itself is a symbolic link
+    int mode = 0;                          // the permissions of what exists
+    std::optional<FileIdentity> identity;  // of what exists, through any link
 };
 
 Target LookAt(const std::string& path) {
@@ -367,6 +378,7 @@ Target LookAt(const std::string& path) {
     t.special = t.exists && !t.folder && !fs::is_regular_file(st);
     struct _stat64 info {};
     if (t.exists && _stat64(path.c_str(), &info) == 0) t.mode = info.st_mode & 0777;
+    if (t.exists) t.identity = IdentityOf(path);
 #else
     struct stat info {};
     if (::lstat(path.c_str(), &info) != 0) return t;
@@ -376,6 +388,8 @@ Target LookAt(const std::string& path) {
     t.folder = S_ISDIR(info.st_mode);
     t.special = !t.folder && !S_ISREG(info.st_mode);
     t.mode = static_cast<int>(info.st_mode & 07777);
+    t.identity = FileIdentity{static_cast<std::uint64_t>(info.st_dev),
+                              static_cast<std::uint64_t>(info.st_ino)};
 #endif
     return t;
 }
@@ -573,24 +587,22 @@ void RemoveStaleTemps(const std::string& target) {
 
 // Locks a new temporary file for its writer: false when a cleaner of another
 // run got to it first (and removes it). A file system without locks leaves
-// it unlocked, and no cleaner can take it there either.
-bool LockTemp(int fd, int& lockFd) {
+// it unlocked, and no cleaner can take it there either. The writer's own
+// descriptor holds the lock up to its close; a cleaner that takes the file
+// between that close and the rename makes the rename fail, which leaves the
+// old file and reports the error, so no second descriptor is kept for it.
+bool LockTemp(int fd) {
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) return false;
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || info.st_nlink == 0) return false;
-    // A second descriptor keeps the lock after the stream is closed, up to the rename.
-    lockFd = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
-    return true;
+    return ::fstat(fd, &info) == 0 && info.st_nlink != 0;
 }
 #endif
 
 // A new, empty temporary file beside the target, created with the mode the
 // replacement keeps (a new file's, through the umask, when `mode` is 0666);
 // its name in `temp`.
-int CreateTemp(const std::string& target, std::string& temp, int mode, bool keepMode, int& slot,
-               int& lockFd) {
+int CreateTemp(const std::string& target, std::string& temp, int mode, bool keepMode, int& slot) {
     slot = -1;
-    lockFd = -1;
     std::string prefix = target;
     const std::size_t slash = prefix.find_last_of(
 #ifdef _WIN32
@@ -619,7 +631,7 @@ int CreateTemp(const std::string& target, std::string& temp, int mode, bool keep
         if (fd < 0 && errno != EEXIST) return -1;
 #ifndef _WIN32
         if (fd < 0) continue;
-        if (LockTemp(fd, lockFd)) {
+        if (LockTemp(fd)) {
             slot = RegisterTemp(temp);
         } else {
             ::close(fd);
@@ -634,8 +646,7 @@ int CreateTemp(const std::string& target, std::string& temp, int mode, bool keep
         ::close(fd);
         std::remove(temp.c_str());
         ReleaseTemp(slot);
-        if (lockFd >= 0) ::close(lockFd);
-        slot = lockFd = -1;
+        slot = -1;
         errno = err;
         return -1;
     }
@@ -658,10 +669,15 @@ bool RenameOver(const std::string& temp, const std::string& target) {
 
 }  // namespace
 
-std::optional<TextWriter> TextWriter::Replace(const std::string& path, Sync sync) {
+std::optional<TextWriter> TextWriter::Replace(const std::string& path, Sync sync,
+                                              std::optional<FileIdentity> keep) {
     const Target look = path.empty() ? Target{} : LookAt(path);
     if (path.empty() || look.folder) {
         errno = EISDIR;
+        return std::nullopt;
+    }
+    if (keep && look.identity == keep) {
+        errno = EEXIST;
         return std::nullopt;
     }
     if (look.special) {
@@ -701,12 +717,10 @@ std::optional<TextWriter> TextWriter::Replace(const std::string& path, Sync sync
 #endif
     std::string temp;
     int slot = -1;
-    int lockFd = -1;
-    int fd = CreateTemp(target, temp, look.exists ? look.mode : newMode, look.exists, slot, lockFd);
+    int fd = CreateTemp(target, temp, look.exists ? look.mode : newMode, look.exists, slot);
     if (fd < 0) return std::nullopt;
     TextWriter writer(fd, nullptr, path);
     writer.slot_ = slot;
-    writer.lockFd_ = lockFd;
     writer.temp_ = std::move(temp);
     writer.target_ = std::move(target);
     writer.sync_ = sync == Sync::ToDisk;
@@ -734,13 +748,11 @@ TextWriter::TextWriter(TextWriter&& other) noexcept
       temp_(std::move(other.temp_)),
       target_(std::move(other.target_)),
       sync_(other.sync_),
-      slot_(other.slot_),
-      lockFd_(other.lockFd_) {
+      slot_(other.slot_) {
     other.fd_ = -1;
     other.stream_ = nullptr;
     other.temp_.clear();
     other.slot_ = -1;
-    other.lockFd_ = -1;
 }
 
 TextWriter::~TextWriter() {
@@ -752,18 +764,16 @@ TextWriter::~TextWriter() {
 void TextWriter::Discard() {
     if (!temp_.empty()) std::remove(temp_.c_str());
     temp_.clear();
-    Unlock();
+    ForgetTemp();
 }
 
-// The temporary file is gone, renamed or removed: no handler nor cleaner
-// needs to know of it any more.
-void TextWriter::Unlock() {
+// The temporary file is gone, renamed or removed: the interrupt handler
+// need not know of it any more.
+void TextWriter::ForgetTemp() {
 #ifndef _WIN32
     ReleaseTemp(slot_);
-    if (lockFd_ >= 0) ::close(lockFd_);
 #endif
     slot_ = -1;
-    lockFd_ = -1;
 }
 
 // Hands the gathered text to the file; false with the error when it failed.
@@ -828,7 +838,7 @@ void TextWriter::Close() {
         ok = RenameOver(temp_, target_);
         if (ok) {
             temp_.clear();
-            Unlock();
+            ForgetTemp();
         } else {
             err = errno;
         }

@@ -80,6 +80,9 @@ public:
     std::size_t ReadBytes(char* out, std::size_t n);
 
     const std::string& Name() const { return name_; }
+    // The file the open found, told by the look the open takes anyway; empty
+    // where that look does not tell files apart.
+    const std::optional<FileIdentity>& Identity() const { return identity_; }
 
     ~TextReader();
     TextReader(TextReader&& other) noexcept;
@@ -91,6 +94,7 @@ private:
 
     int fd_;
     std::string name_;
+    std::optional<FileIdentity> identity_;
     CtrlZ ctrlZ_;
     std::size_t sizeHint_;            // the file's size when it was opened
     std::unique_ptr<char[]> buffer_;  // bytes [pos_, size_) are unread
@@ -125,8 +129,11 @@ public:
     // or SIGHUP (unless ignored or handled by the program) removes it before
     // the process ends; one left by SIGKILL is removed by the next Replace of
     // the same name in another process.
+    // A name that leads to the file `keep` (such as the log an output is made
+    // from) is refused, empty with errno EEXIST, from the same look.
     enum class Sync { ToDisk, None };
-    static std::optional<TextWriter> Replace(const std::string& path, Sync sync = Sync::ToDisk);
+    static std::optional<TextWriter> Replace(const std::string& path, Sync sync = Sync::ToDisk,
+                                             std::optional<FileIdentity> keep = std::nullopt);
     // Writes to a stream the caller owns, such as standard output.
     static TextWriter Attach(std::FILE* stream, std::string name);
 
@@ -144,7 +151,7 @@ private:
     TextWriter(int fd, std::FILE* stream, std::string name);
     void Discard();
     bool Flush(int& err);
-    void Unlock();
+    void ForgetTemp();
 
     int fd_;             // a file of our own, else -1
     std::FILE* stream_;  // a stream the caller owns, else null
@@ -153,8 +160,7 @@ private:
     std::string temp_;     // a replacing writer's temporary file, else empty
     std::string target_;   // the file it is renamed over
     bool sync_ = true;
-    int slot_ = -1;    // the temporary file's place in the table an interrupt reads
-    int lockFd_ = -1;  // holds the lock that tells a live temporary file from a stale one
+    int slot_ = -1;  // the temporary file's place in the table an interrupt reads
 };
 
 }  // namespace tavo

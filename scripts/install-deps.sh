@@ -7,7 +7,7 @@
 # the installed window on), browser (headless Chromium, which loads the HTML
 # report in its test), fuzz (clang and libFuzzer), all;
 # data (Debian's cty.dat) is for regenerating data/CQWW.DAT, and a second place
-# the MASTER.SCP agreement test looks for cty.dat; bench (valgrind, hyperfine)
+# the MASTER.SCP agreement test looks for cty.dat; bench (valgrind, strace, hyperfine)
 # is for measuring by hand; "all" leaves both out.
 # Safe to run again: only missing packages are fetched.
 set -euo pipefail
@@ -31,8 +31,9 @@ package=(dpkg-dev fakeroot file lintian desktop-file-utils appstream man-db grof
 # browser, headless; the comparison's reads the rendered lines with Python.
 browser=(chromium python3)
 data=(hamradio-files)
-# Counting instructions and timing whole commands, for measuring by hand.
-bench=(valgrind hyperfine)
+# Counting instructions and system calls and timing whole commands, for
+# measuring by hand (bench/counts.sh).
+bench=(valgrind strace hyperfine)
 # clang with libFuzzer and the sanitizers' runtimes, for the fuzz preset.
 fuzz=(clang libclang-rt-14-dev)
 

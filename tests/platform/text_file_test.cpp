@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
+#include <optional>
 #include <vector>
 
 #ifndef _WIN32
@@ -203,6 +205,16 @@ TEST(SameFile, IsTrueThroughHardAndSymbolicLinksOnly) {
     EXPECT_TRUE(SameFile(dir.File("soft.tavo"), log));
     EXPECT_FALSE(SameFile(log, dir.Write("other.tavo", "log")));
     EXPECT_FALSE(SameFile(log, dir.File("missing.tavo")));
+    // A replacement told to keep the log refuses every name that leads to it.
+    const std::optional<FileIdentity> keep = TextReader::Open(log)->Identity();
+    ASSERT_EQ(keep, IdentityOf(log));
+    for (const char* name : {"hard.tavo", "soft.tavo", "cq.cbr"}) {
+        errno = 0;
+        EXPECT_FALSE(TextWriter::Replace(dir.File(name), TextWriter::Sync::None, keep)) << name;
+        EXPECT_EQ(errno, EEXIST) << name;
+    }
+    EXPECT_EQ(test::ReadBytes(log), "log");
+    EXPECT_TRUE(TextWriter::Replace(dir.File("other.tavo"), TextWriter::Sync::None, keep));
 }
 #endif
 

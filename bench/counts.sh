@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# What timing cannot show steadily, counted on the real program: instructions
+# (callgrind) to start, to load each country file and per QSO, and system
+# calls (strace) per log of a batch. Needs valgrind and strace
+# (scripts/install-deps.sh bench) and the shared data beside the project.
+# usage: bench/counts.sh TAVO   e.g. bench/counts.sh build/release/cli/tavo
+set -euo pipefail
+tavo=$(realpath "$1")
+here=$(cd "$(dirname "$0")" && pwd)
+dat="$here/../data/CQWW.DAT"
+cty="$here/../../shared/countrydata/cty.dat"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+instructions() {
+  valgrind --tool=callgrind --callgrind-out-file=/dev/null "$@" 2>&1 >/dev/null |
+    awk '/Collected/ {print $4}'
+}
+
+printf 'START-OF-LOG: 3.0\r\nEND-OF-LOG:\r\n' >"$work/empty.cbr"
+start=$(instructions "$tavo" --version)
+echo "start-up (--version):          $start"
+for data in "$dat" "$cty"; do
+  [ -f "$data" ] || continue
+  run=$(instructions "$tavo" report --stdout --data "$data" "$work/empty.cbr")
+  echo "load $(basename "$data") (empty log, less start-up): $((run - start))"
+done
+
+# Per QSO: the difference of a 20,000- and a 2,000-QSO log, so that the
+# start, the load and the report's fixed part drop out.
+for layout in template wide; do
+  flag=""; [ $layout = wide ] && flag=wide
+  python3 "$here/genlog.py" 2000 "$work/small.log" $flag
+  python3 "$here/genlog.py" 20000 "$work/large.log" $flag
+  for data in "$dat" "$cty"; do
+    [ -f "$data" ] || continue
+    small=$(instructions "$tavo" report --stdout --data "$data" "$work/small.log")
+    large=$(instructions "$tavo" report --stdout --data "$data" "$work/large.log")
+    echo "per QSO, $layout, $(basename "$data"): $(((large - small) / 18000))"
+  done
+done
+
+# System calls per log: a batch of 21 copies less a batch of one, at one job,
+# each log written beside itself; the second run finds the reports there.
+real="$here/../../shared/realdata/cabrillo/cqww/CQWW-CW-2012_2E0ZSE.log"
+[ -f "$real" ] || real="$work/small.log"
+mkdir "$work/one" "$work/many"
+cp "$real" "$work/one/0.log"
+for i in $(seq 0 20); do cp "$real" "$work/many/$i.log"; done
+calls() {
+  strace -f -c -o "$work/strace" "$tavo" report --jobs 1 --data "$dat" "$@" >/dev/null
+  awk '$NF == "total" {print $4}' "$work/strace"
+}
+for pass in "first run" "rerun"; do
+  one=$(calls "$work"/one/*.log)
+  many=$(calls "$work"/many/*.log)
+  echo "system calls per log, $pass: $(((many - one) / 20))"
+done
