@@ -587,22 +587,24 @@ void RemoveStaleTemps(const std::string& target) {
 
 // Locks a new temporary file for its writer: false when a cleaner of another
 // run got to it first (and removes it). A file system without locks leaves
-// it unlocked, and no cleaner can take it there either. The writer's own
-// descriptor holds the lock up to its close; a cleaner that takes the file
-// between that close and the rename makes the rename fail, which leaves the
-// old file and reports the error, so no second descriptor is kept for it.
-bool LockTemp(int fd) {
+// it unlocked, and no cleaner can take it there either.
+bool LockTemp(int fd, int& lockFd) {
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) return false;
     struct stat info {};
-    return ::fstat(fd, &info) == 0 && info.st_nlink != 0;
+    if (::fstat(fd, &info) != 0 || info.st_nlink == 0) return false;
+    // A second descriptor keeps the lock after the stream is closed, up to the rename.
+    lockFd = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    return true;
 }
 #endif
 
 // A new, empty temporary file beside the target, created with the mode the
 // replacement keeps (a new file's, through the umask, when `mode` is 0666);
 // its name in `temp`.
-int CreateTemp(const std::string& target, std::string& temp, int mode, bool keepMode, int& slot) {
+int CreateTemp(const std::string& target, std::string& temp, int mode, bool keepMode, int& slot,
+               int& lockFd) {
     slot = -1;
+    lockFd = -1;
     std::string prefix = target;
     const std::size_t slash = prefix.find_last_of(
 #ifdef _WIN32
@@ -631,7 +633,7 @@ int CreateTemp(const std::string& target, std::string& temp, int mode, bool keep
         if (fd < 0 && errno != EEXIST) return -1;
 #ifndef _WIN32
         if (fd < 0) continue;
-        if (LockTemp(fd)) {
+        if (LockTemp(fd, lockFd)) {
             slot = RegisterTemp(temp);
         } else {
             ::close(fd);
@@ -646,7 +648,8 @@ int CreateTemp(const std::string& target, std::string& temp, int mode, bool keep
         ::close(fd);
         std::remove(temp.c_str());
         ReleaseTemp(slot);
-        slot = -1;
+        if (lockFd >= 0) ::close(lockFd);
+        slot = lockFd = -1;
         errno = err;
         return -1;
     }
@@ -717,10 +720,12 @@ std::optional<TextWriter> TextWriter::Replace(const std::string& path, Sync sync
 #endif
     std::string temp;
     int slot = -1;
-    int fd = CreateTemp(target, temp, look.exists ? look.mode : newMode, look.exists, slot);
+    int lockFd = -1;
+    int fd = CreateTemp(target, temp, look.exists ? look.mode : newMode, look.exists, slot, lockFd);
     if (fd < 0) return std::nullopt;
     TextWriter writer(fd, nullptr, path);
     writer.slot_ = slot;
+    writer.lockFd_ = lockFd;
     writer.temp_ = std::move(temp);
     writer.target_ = std::move(target);
     writer.sync_ = sync == Sync::ToDisk;
@@ -748,11 +753,13 @@ TextWriter::TextWriter(TextWriter&& other) noexcept
       temp_(std::move(other.temp_)),
       target_(std::move(other.target_)),
       sync_(other.sync_),
-      slot_(other.slot_) {
+      slot_(other.slot_),
+      lockFd_(other.lockFd_) {
     other.fd_ = -1;
     other.stream_ = nullptr;
     other.temp_.clear();
     other.slot_ = -1;
+    other.lockFd_ = -1;
 }
 
 TextWriter::~TextWriter() {
@@ -764,16 +771,18 @@ TextWriter::~TextWriter() {
 void TextWriter::Discard() {
     if (!temp_.empty()) std::remove(temp_.c_str());
     temp_.clear();
-    ForgetTemp();
+    Unlock();
 }
 
-// The temporary file is gone, renamed or removed: the interrupt handler
-// need not know of it any more.
-void TextWriter::ForgetTemp() {
+// The temporary file is gone, renamed or removed: no handler nor cleaner
+// needs to know of it any more.
+void TextWriter::Unlock() {
 #ifndef _WIN32
     ReleaseTemp(slot_);
+    if (lockFd_ >= 0) ::close(lockFd_);
 #endif
     slot_ = -1;
+    lockFd_ = -1;
 }
 
 // Hands the gathered text to the file; false with the error when it failed.
@@ -838,7 +847,7 @@ void TextWriter::Close() {
         ok = RenameOver(temp_, target_);
         if (ok) {
             temp_.clear();
-            ForgetTemp();
+            Unlock();
         } else {
             err = errno;
         }

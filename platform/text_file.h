@@ -151,7 +151,7 @@ private:
     TextWriter(int fd, std::FILE* stream, std::string name);
     void Discard();
     bool Flush(int& err);
-    void ForgetTemp();
+    void Unlock();
 
     int fd_;             // a file of our own, else -1
     std::FILE* stream_;  // a stream the caller owns, else null
@@ -160,7 +160,8 @@ private:
     std::string temp_;     // a replacing writer's temporary file, else empty
     std::string target_;   // the file it is renamed over
     bool sync_ = true;
-    int slot_ = -1;  // the temporary file's place in the table an interrupt reads
+    int slot_ = -1;    // the temporary file's place in the table an interrupt reads
+    int lockFd_ = -1;  // holds the lock that tells a live temporary file from a stale one
 };
 
 }  // namespace tavo
