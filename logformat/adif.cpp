@@ -21,9 +21,16 @@ constexpr std::array<std::string_view, AdifFieldCount> kFieldNames = {
 constexpr std::array<std::string_view, 10> kBandNames = {"160m", "80m", "40m", "20m",  "15m",
                                                          "10m",  "6m",  "2m",  "70cm", "23cm"};
 
-bool IsNameChar(int c) {
-    return tavo::IsDigitAscii(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
-}
+// Letters, digits and "_", by a table: every byte of a tag's name is looked up.
+constexpr std::array<bool, 256> kNameChars = [] {
+    std::array<bool, 256> table{};
+    for (int c = 0; c < 256; ++c)
+        table[static_cast<std::size_t>(c)] =
+            tavo::IsDigitAscii(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+    return table;
+}();
+
+bool IsNameChar(int c) { return c >= 0 && kNameChars[static_cast<std::size_t>(c)]; }
 
 int Number(std::string_view digits) {
     int value = 0;
@@ -74,14 +81,14 @@ class ByteWindow {
 public:
     explicit ByteWindow(tavo::TextReader& log) : log_(log) {}
 
-    // Byte i after the cursor, -1 past the end of the file.
-    int At(std::size_t i) {
-        while (pos_ + i >= end_) {
-            if (!Refill()) return -1;
+    // The bytes after the cursor that are held, at least n of them unless the
+    // file ends first; valid up to the next call that looks further.
+    std::string_view Ahead(std::size_t n) {
+        while (end_ - pos_ < n && Refill()) {
         }
-        return static_cast<unsigned char>(buf_[pos_ + i]);
+        return {buf_.data() + pos_, end_ - pos_};
     }
-    // Moves the cursor over n bytes that At has shown.
+    // Moves the cursor over n bytes that Ahead has shown.
     void Advance(std::size_t n) { pos_ += n; }
 
 private:
@@ -110,8 +117,8 @@ enum class TagKind { None, Field, Eor, Eoh, Other };
 
 struct Tag {
     TagKind Kind = TagKind::None;
-    std::size_t Size = 0;  // bytes from "<" to ">"
-    std::string Name;
+    std::size_t Size = 0;      // bytes from "<" to ">"
+    std::string_view Name;     // in the window, up to its next look ahead
     std::uint64_t Length = 0;  // saturates: a huge LENGTH reads to the end
 };
 
@@ -127,12 +134,15 @@ public:
     // The next field, <EOR> or <EOH>; a field a pass reads has its data in Value().
     Event Next() {
         for (;;) {
-            const int c = in_.At(0);
-            if (c < 0) return {TagKind::None, {}};
-            if (c != '<') {
-                in_.Advance(1);
+            // Text outside tags is skipped a run at a time, up to the next "<".
+            const std::string_view ahead = in_.Ahead(1);
+            if (ahead.empty()) return {TagKind::None, {}};
+            const void* open = std::memchr(ahead.data(), '<', ahead.size());
+            if (open == nullptr) {
+                in_.Advance(ahead.size());
                 continue;
             }
+            in_.Advance(static_cast<std::size_t>(static_cast<const char*>(open) - ahead.data()));
             Tag tag = Match();
             switch (tag.Kind) {
                 case TagKind::None: in_.Advance(1); continue;
@@ -159,49 +169,68 @@ private:
     void ReadData(std::uint64_t length, bool keep) {
         value_.clear();
         while (length > 0) {
-            const int c = in_.At(0);
-            if (c < 0) return;
-            if (c == '<') {
+            const std::string_view ahead = in_.Ahead(1);
+            if (ahead.empty()) return;
+            // The run up to the next "<" is data; a "<" is data unless a tag starts there.
+            const std::size_t span =
+                static_cast<std::size_t>(std::min<std::uint64_t>(length, ahead.size()));
+            const void* open = std::memchr(ahead.data(), '<', span);
+            std::size_t run =
+                open == nullptr
+                    ? span
+                    : static_cast<std::size_t>(static_cast<const char*>(open) - ahead.data());
+            if (run == 0) {
                 const TagKind kind = Match().Kind;
                 if (kind == TagKind::Field || kind == TagKind::Eor || kind == TagKind::Eoh) return;
+                run = 1;
             }
-            if (keep && value_.size() < AdifFieldKept) value_.push_back(static_cast<char>(c));
-            in_.Advance(1);
-            --length;
+            if (keep) {
+                const std::size_t room = AdifFieldKept - std::min(value_.size(), AdifFieldKept);
+                value_.append(in_.Ahead(run).substr(0, std::min(run, room)));
+            }
+            in_.Advance(run);
+            length -= run;
         }
     }
 
     // The tag at the cursor ("<" there): <NAME>, <NAME:LENGTH> or
     // <NAME:LENGTH:TYPE>, TYPE possibly empty.
     Tag Match() {
+        // No tag is longer than kMaxTag, so one look ahead holds all of it.
+        const std::string_view t = in_.Ahead(kMaxTag + 1);
+        auto at = [&t](std::size_t i) {
+            return i < t.size() ? static_cast<unsigned char>(t[i]) : -1;
+        };
+        auto fits = [](std::size_t n) { return n < kMaxTag; };
         Tag tag;
         std::size_t i = 1;
-        auto fits = [](std::size_t n) { return n < kMaxTag; };
-        while (fits(i) && IsNameChar(in_.At(i))) tag.Name.push_back(static_cast<char>(in_.At(i++)));
-        if (tag.Name.empty() || !fits(i)) return {};
-        if (in_.At(i) == '>') {
+        const std::size_t held = std::min(t.size(), kMaxTag);
+        while (i < held && kNameChars[static_cast<unsigned char>(t[i])]) ++i;
+        if (i == 1 || !fits(i)) return {};
+        tag.Name = t.substr(1, i - 1);
+        if (at(i) == '>') {
             tag.Size = i + 1;
             tag.Kind = tavo::SameTextAscii(tag.Name, "EOR")   ? TagKind::Eor
                        : tavo::SameTextAscii(tag.Name, "EOH") ? TagKind::Eoh
                                                               : TagKind::Other;
             return tag;
         }
-        if (in_.At(i) != ':') return {};
+        if (at(i) != ':') return {};
         const std::size_t digits = ++i;
         constexpr std::uint64_t kMax = UINT64_MAX / 10 - 1;
-        while (fits(i) && tavo::IsDigitAscii(in_.At(i))) {
+        while (fits(i) && tavo::IsDigitAscii(at(i))) {
             tag.Length = tag.Length > kMax
                              ? UINT64_MAX
-                             : tag.Length * 10 + static_cast<std::uint64_t>(in_.At(i) - '0');
+                             : tag.Length * 10 + static_cast<std::uint64_t>(at(i) - '0');
             ++i;
         }
         if (i == digits || !fits(i)) return {};
-        if (in_.At(i) == ':') {
+        if (at(i) == ':') {
             ++i;
-            while (fits(i) && IsNameChar(in_.At(i))) ++i;
+            while (fits(i) && IsNameChar(at(i))) ++i;
             if (!fits(i)) return {};
         }
-        if (in_.At(i) != '>') return {};
+        if (at(i) != '>') return {};
         tag.Size = i + 1;
         tag.Kind = TagKind::Field;
         return tag;
@@ -286,8 +315,16 @@ bool HoldsEor(tavo::TextReader& log) {
     std::size_t matched = 0;
     for (;;) {
         const std::size_t got = log.ReadBytes(buf.data(), buf.size());
-        for (std::size_t i = 0; i < got; ++i) {
-            const char c = tavo::UpperAscii(buf[i]);
+        for (std::size_t i = 0; i < got;) {
+            if (matched == 0) {
+                // Outside a possible tag, only the next "<" matters.
+                const void* open = std::memchr(buf.data() + i, '<', got - i);
+                if (open == nullptr) break;
+                i = static_cast<std::size_t>(static_cast<const char*>(open) - buf.data()) + 1;
+                matched = 1;
+                continue;
+            }
+            const char c = tavo::UpperAscii(buf[i++]);
             matched = c == kEor[matched] ? matched + 1 : c == '<' ? 1 : 0;
             if (matched == kEor.size()) return true;
         }
