@@ -3,7 +3,7 @@
 #include <atomic>
 #include <cstdint>
 #include <cstring>
-#include <vector>
+#include <memory>
 
 #include "common/text.h"
 #include "platform/text_file.h"
@@ -86,7 +86,7 @@ public:
     std::string_view Ahead(std::size_t n) {
         while (end_ - pos_ < n && Refill()) {
         }
-        return {buf_.data() + pos_, end_ - pos_};
+        return {buf_.get() + pos_, end_ - pos_};
     }
     // Moves the cursor over n bytes that Ahead has shown.
     void Advance(std::size_t n) { pos_ += n; }
@@ -95,19 +95,26 @@ private:
     bool Refill() {
         if (eof_) return false;
         if (pos_ > 0) {
-            std::memmove(buf_.data(), buf_.data() + pos_, end_ - pos_);
+            std::memmove(buf_.get(), buf_.get() + pos_, end_ - pos_);
             end_ -= pos_;
             pos_ = 0;
         }
-        if (buf_.size() < end_ + kChunk) buf_.resize(end_ + kChunk);
-        const std::size_t got = log_.ReadBytes(buf_.data() + end_, kChunk);
+        if (size_ < end_ + kChunk) {
+            // Grown without zero-filling: each log's detection and reading make a window.
+            auto grown = std::make_unique_for_overwrite<char[]>(end_ + kChunk);
+            if (end_ > 0) std::memcpy(grown.get(), buf_.get(), end_);
+            buf_ = std::move(grown);
+            size_ = end_ + kChunk;
+        }
+        const std::size_t got = log_.ReadBytes(buf_.get() + end_, kChunk);
         end_ += got;
         if (got < kChunk) eof_ = true;
         return got > 0;
     }
 
     tavo::TextReader& log_;
-    std::vector<char> buf_;
+    std::unique_ptr<char[]> buf_;
+    std::size_t size_ = 0;
     std::size_t pos_ = 0;
     std::size_t end_ = 0;
     bool eof_ = false;
@@ -311,16 +318,16 @@ private:
 
 bool HoldsEor(tavo::TextReader& log) {
     constexpr std::string_view kEor = "<EOR>";
-    std::vector<char> buf(kChunk);
+    const auto buf = std::make_unique_for_overwrite<char[]>(kChunk);
     std::size_t matched = 0;
     for (;;) {
-        const std::size_t got = log.ReadBytes(buf.data(), buf.size());
+        const std::size_t got = log.ReadBytes(buf.get(), kChunk);
         for (std::size_t i = 0; i < got;) {
             if (matched == 0) {
                 // Outside a possible tag, only the next "<" matters.
-                const void* open = std::memchr(buf.data() + i, '<', got - i);
+                const void* open = std::memchr(buf.get() + i, '<', got - i);
                 if (open == nullptr) break;
-                i = static_cast<std::size_t>(static_cast<const char*>(open) - buf.data()) + 1;
+                i = static_cast<std::size_t>(static_cast<const char*>(open) - buf.get()) + 1;
                 matched = 1;
                 continue;
             }
@@ -328,7 +335,7 @@ bool HoldsEor(tavo::TextReader& log) {
             matched = c == kEor[matched] ? matched + 1 : c == '<' ? 1 : 0;
             if (matched == kEor.size()) return true;
         }
-        if (got < buf.size()) return false;
+        if (got < kChunk) return false;
     }
 }
 

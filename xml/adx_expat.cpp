@@ -12,7 +12,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "logformat/adif.h"
 #include "platform/text_file.h"
@@ -115,13 +114,13 @@ public:
     // Parses the next chunk; false when the document is not well-formed or
     // was refused, with Problem() saying why.
     bool Feed() {
-        std::vector<char>& buf = chunk_;
-        buf.resize(kChunk);
-        const std::size_t got = log_.ReadBytes(buf.data(), buf.size());
-        const bool last = got < buf.size();
+        // Not zero-filled: every file the detection looks at passes here once.
+        if (!chunk_) chunk_ = std::make_unique_for_overwrite<char[]>(kChunk);
+        const std::size_t got = log_.ReadBytes(chunk_.get(), kChunk);
+        const bool last = got < kChunk;
         Scope scope(budget_);
         const XML_Status status =
-            XML_Parse(parser_, buf.data(), static_cast<int>(got), last ? XML_TRUE : XML_FALSE);
+            XML_Parse(parser_, chunk_.get(), static_cast<int>(got), last ? XML_TRUE : XML_FALSE);
         if (last) done_ = true;
         if (status != XML_STATUS_ERROR) return true;
         done_ = true;
@@ -198,7 +197,7 @@ private:
     tavo::TextReader& log_;
     Budget budget_;
     XML_Parser parser_ = nullptr;
-    std::vector<char> chunk_;
+    std::unique_ptr<char[]> chunk_;
     std::optional<std::string> root_;
     bool stopAtRoot_ = false;
     bool done_ = false;
