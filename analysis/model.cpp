@@ -10,24 +10,27 @@ namespace u_tavo300 {
 
 namespace {
 
-ChartBlock MakeBlock(const LogPass& pass, int day, int firstBand, int lastBand) {
-    ChartBlock block;
-    block.Day = day;
-    block.Band = firstBand == lastBand ? firstBand : -1;
-    for (int h = 0; h < Hours; ++h) {
-        for (int b = firstBand; b <= lastBand; ++b) {
-            for (int k = 1; k <= Continents; ++k)
-                block.Cells[static_cast<std::size_t>(h)][static_cast<std::size_t>(k)] +=
-                    pass.ChartHours(day, h, b, k);
-        }
-    }
+// Sums a block's columns in the charts' hour order, from its cells.
+void SumColumns(ChartBlock& block, int firstHour) {
     for (int j = 0; j < Hours; ++j) {
-        const auto& cell = block.Cells[static_cast<std::size_t>((pass.FirstHour() + j) % Hours)];
+        const auto& cell = block.Cells[static_cast<std::size_t>((firstHour + j) % Hours)];
         long long sum = 0;
         for (int k = 1; k <= Continents; ++k) sum += cell[static_cast<std::size_t>(k)];
         block.ColumnSums[static_cast<std::size_t>(j)] = sum;
         block.Total += sum;
     }
+}
+
+ChartBlock BandBlock(const LogPass& pass, int day, int band) {
+    ChartBlock block;
+    block.Day = day;
+    block.Band = band;
+    for (int h = 0; h < Hours; ++h) {
+        for (int k = 1; k <= Continents; ++k)
+            block.Cells[static_cast<std::size_t>(h)][static_cast<std::size_t>(k)] =
+                pass.ChartHours(day, h, band, k);
+    }
+    SumColumns(block, pass.FirstHour());
     return block;
 }
 
@@ -67,17 +70,26 @@ void AddBreakdown(ContestModel& model, const LogPass& pass, const cty_utl3::Coun
 
 void AddCharts(ContestModel& model, const LogPass& pass) {
     for (int d = 1; d <= pass.ChartDay(); ++d) {
-        ChartBlock all = MakeBlock(pass, d, 0, Bands - 1);
+        // The all-band block sums the band blocks, so each cell is read once.
+        ChartBlock all;
+        all.Day = d;
+        std::vector<ChartBlock> bands;
+        for (int b = 0; b < Bands; ++b) {
+            ChartBlock block = BandBlock(pass, d, b);
+            if (block.Total == 0) continue;
+            for (int h = 0; h < Hours; ++h) {
+                for (int k = 1; k <= Continents; ++k)
+                    all.Cells[static_cast<std::size_t>(h)][static_cast<std::size_t>(k)] +=
+                        block.Cells[static_cast<std::size_t>(h)][static_cast<std::size_t>(k)];
+            }
+            bands.push_back(std::move(block));
+        }
+        SumColumns(all, pass.FirstHour());
         for (int j = 0; j < Hours; ++j) {
             const long long n = all.ColumnSums[static_cast<std::size_t>(j)];
             if (n > model.Best.Qsos) model.Best = {n, d, model.ColumnHour(j)};
         }
         model.AllBandDays.push_back(std::move(all));
-        std::vector<ChartBlock> bands;
-        for (int b = 0; b < Bands; ++b) {
-            ChartBlock block = MakeBlock(pass, d, b, b);
-            if (block.Total != 0) bands.push_back(std::move(block));
-        }
         model.BandDays.push_back(std::move(bands));
     }
 }
