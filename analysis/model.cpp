@@ -50,19 +50,19 @@ void AddBreakdown(ContestModel& model, const LogPass& pass, const cty_utl3::Coun
                 : 0.0;
     }
     for (int c = 1; c <= db.CountryCount(); ++c) {
-        for (int b = 0; b < HfBands; ++b) {
-            const int n = pass.CountryTally(b, c);
-            model.Columns.Qsos[static_cast<std::size_t>(b)] += n;
-            model.Columns.Worked[static_cast<std::size_t>(b)] += n > 0 ? 1 : 0;
-        }
+        // A country with no QSO on any band adds nothing to the columns either.
         if (pass.CountryTotal(c) == 0) continue;
         const cty_utl3::TCountryRec& rec = db.Country(c);
         CountryRow row;
         row.Country = c;
         row.MainPrefix = std::string(rec.MainPrefix.View());
         row.Name = std::string(rec.Name.View());
-        for (int b = 0; b < HfBands; ++b)
-            row.Bands[static_cast<std::size_t>(b)] = pass.CountryTally(b, c);
+        for (int b = 0; b < HfBands; ++b) {
+            const int n = pass.CountryTally(b, c);
+            row.Bands[static_cast<std::size_t>(b)] = n;
+            model.Columns.Qsos[static_cast<std::size_t>(b)] += n;
+            model.Columns.Worked[static_cast<std::size_t>(b)] += n > 0 ? 1 : 0;
+        }
         row.Total = pass.CountryTotal(c);
         model.Countries.push_back(std::move(row));
     }
@@ -121,7 +121,12 @@ struct MinuteRun {
 std::vector<MinuteRun> AddCounts(ContestModel& model, const LogPass& pass,
                                  const cty_utl3::CountryDatabase& db) {
     std::vector<long long> modes(pass.Modes().size(), 0);
-    std::array<CountryFigures, CountrySlots> countries{};
+    // Counts only: a worked country's names are taken once, after the sweep.
+    struct CountryCount {
+        long long Total = 0;
+        FirstWorked First;
+    };
+    std::array<CountryCount, CountrySlots> countries{};
     constexpr int kZones = 100;
     std::array<ZoneFigures, kZones> zones{};
     for (int d = 1; d <= model.ChartDay && d <= ChartDays; ++d)
@@ -144,7 +149,7 @@ std::vector<MinuteRun> AddCounts(ContestModel& model, const LogPass& pass,
             ++model.UnknownQsos;
             continue;
         }
-        CountryFigures& c = countries[static_cast<std::size_t>(r.Country)];
+        CountryCount& c = countries[static_cast<std::size_t>(r.Country)];
         ++c.Total;
         Consider(c.First, r);
         if (r.Zone < 1) continue;
@@ -157,9 +162,12 @@ std::vector<MinuteRun> AddCounts(ContestModel& model, const LogPass& pass,
         if (modes[m] > 0) model.Modes.push_back({pass.Modes()[m], modes[m]});
     }
     for (int i = 1; i < CountrySlots; ++i) {
-        CountryFigures& c = countries[static_cast<std::size_t>(i)];
-        if (c.Total == 0) continue;
+        const CountryCount& count = countries[static_cast<std::size_t>(i)];
+        if (count.Total == 0) continue;
+        CountryFigures c;
         c.Country = i;
+        c.Total = count.Total;
+        c.First = count.First;
         if (i <= db.CountryCount()) {
             const cty_utl3::TCountryRec& rec = db.Country(i);
             c.Prefix = std::string(tavo::Trim(rec.MainPrefix.View()));
