@@ -2,6 +2,7 @@
 // first over all bands, then band by band.
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <string>
 
 #include "analysis/model.h"
@@ -23,8 +24,15 @@ int ColumnWidth(long long largestSum) {
     return static_cast<int>(tavo::IntToStr(largestSum).size()) + 1;
 }
 
-std::string Cell(long long n, int width) {
-    return tavo::PadLeft(tavo::IntToStr(n), static_cast<std::size_t>(width));
+// Appends n right-aligned in width characters; a chart has hundreds of cells,
+// so none is made as a string of its own.
+void AppendCell(std::string& row, long long n, int width) {
+    char digits[24];
+    const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, n);
+    const auto length = static_cast<std::size_t>(end - digits);
+    if (length < static_cast<std::size_t>(width))
+        row.append(static_cast<std::size_t>(width) - length, ' ');
+    row.append(digits, length);
 }
 
 void WriteBlock(tavo::TextWriter& out, const ContestModel& model, const ChartBlock& block) {
@@ -33,7 +41,7 @@ void WriteBlock(tavo::TextWriter& out, const ContestModel& model, const ChartBlo
     const int w = ColumnWidth(largest);
 
     std::string header = "    ";
-    for (int j = 0; j < Hours; ++j) header += Cell(model.ColumnHour(j), w);
+    for (int j = 0; j < Hours; ++j) AppendCell(header, model.ColumnHour(j), w);
     out.WriteLine(header);
     const std::string rule(static_cast<std::size_t>(Hours * w + 10), '-');
     out.WriteLine(rule);
@@ -45,7 +53,10 @@ void WriteBlock(tavo::TextWriter& out, const ContestModel& model, const ChartBlo
         for (int j = 0; j < Hours; ++j) {
             long long n = block.Cells[static_cast<std::size_t>(model.ColumnHour(j))]
                                      [static_cast<std::size_t>(k)];
-            row += n == 0 ? zero : Cell(n, w);
+            if (n == 0)
+                row += zero;
+            else
+                AppendCell(row, n, w);
             total += n;
         }
         out.WriteLine(row + "|" + Int4(total));
@@ -56,11 +67,16 @@ void WriteBlock(tavo::TextWriter& out, const ContestModel& model, const ChartBlo
     long long total = 0;
     for (int j = 0; j < Hours; ++j) {
         const long long n = block.ColumnSums[static_cast<std::size_t>(j)];
-        sum += Cell(n, w);
+        AppendCell(sum, n, w);
         total += n;
         // Each running sum ends under the third hour of its group; in a narrow
         // block one over 999 pushes the rest of the row right, as it always did.
-        if (j % 3 == 2) running += w == kNarrowWidth ? "      " + Int3(total) : Cell(total, 3 * w);
+        if (j % 3 == 2) {
+            if (w == kNarrowWidth)
+                running += "      " + Int3(total);
+            else
+                AppendCell(running, total, 3 * w);
+        }
     }
     out.WriteLine(sum + "|" + Int4(total));
     out.WriteLine(running + "      ");
