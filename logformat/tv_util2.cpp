@@ -599,24 +599,82 @@ int TemplateCallLength(std::string_view line) {
     return std::countr_one(in >> kCall);
 }
 
+// A line off the template read by its blank-separated fields.
+QsoFields SplitFields(std::string_view frequency, std::string_view mode, std::string_view date,
+                      std::string_view time, std::string_view call) {
+    QsoFields q;
+    q.Frequency = frequency;
+    q.Time = time;
+    q.Band = CabrilloBandOf(frequency);
+    q.Day = tavo::Cut(date, 9, 2);
+    q.Hour = tavo::Cut(time, 1, 2);
+    q.Date = date;
+    q.Call = call;
+    q.Mode = mode;
+    return q;
+}
+
+// CabrilloTokens for the common line off the template, of at most two
+// blocks, whose received half starts with a call: only the five fields read
+// are looked for, in one walk over the start bits, and only their ends are
+// found. False leaves any other line to CabrilloTokens.
+bool ReadSplitLine(std::string_view line, QsoFields& q) {
+    constexpr std::size_t kBlocksEnd = kMarkerLength + 128;
+    const char* text = line.data();
+    const std::size_t n = line.size();
+    if (n <= kMarkerLength || n > kBlocksEnd) return false;
+    const std::uint64_t in[2] = {
+        TokenBits(text + kMarkerLength, n - kMarkerLength),
+        n > kMarkerLength + 64 ? TokenBits(text + kMarkerLength + 64, n - kMarkerLength - 64) : 0};
+    const std::uint64_t starts[2] = {in[0] & ~(in[0] << 1), in[1] & ~((in[1] << 1) | in[0] >> 63)};
+    const int halves = HalvesIndexOf(BitCount(starts[0]) + BitCount(starts[1]));
+    if (halves < 0) return false;
+    // The first byte of fields 0 to 3 and of the received half's first.
+    std::size_t at[5];
+    int index = 0;
+    for (int b = 0; b < 2 && index <= halves; ++b) {
+        for (std::uint64_t bits = starts[b]; bits != 0 && index <= halves; bits &= bits - 1) {
+            if (index < 4 || index == halves)
+                at[index < 4 ? index : 4] = 64 * b + std::countr_zero(bits);
+            ++index;
+        }
+    }
+    // A field ends where its run of token bits does, which may go on into
+    // the second block.
+    auto field = [&](std::size_t offset) {
+        std::size_t run = 0;
+        if (offset < 64) {
+            run = std::countr_one(in[0] >> offset);
+            if (offset + run == 64) run += std::countr_one(in[1]);
+        } else {
+            run = std::countr_one(in[1] >> (offset - 64));
+        }
+        return line.substr(kMarkerLength + offset, run);
+    };
+    const std::string_view frequency = field(at[0]), call = field(at[4]);
+    // A line on the template's columns is cut by them; a received half not
+    // led by a call needs the search among the other fields.
+    const auto column = [](std::size_t offset) { return static_cast<int>(offset) + 5; };
+    if ((column(at[0]) + static_cast<int>(frequency.size()) == kTemplateFrequencyEnd + 1 &&
+         column(at[2]) == kTemplateDate && column(at[3]) == kTemplateTime &&
+         column(at[4]) == kTemplateCall) ||
+        !LooksLikeCall(call))
+        return false;
+    q = SplitFields(frequency, field(at[1]), field(at[2]), field(at[3]), call);
+    return true;
+}
+
 }  // namespace
 
 QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& Layout) {
     const int callLength = Format == FormatCabrillo ? TemplateCallLength(Line) : -1;
     if (Format == FormatCabrillo && callLength < 0) {
+        QsoFields q;
+        if (ReadSplitLine(Line, q)) return q;
         CabrilloTokens tokens(Line);
         if (!tokens.OnTemplate()) {
-            std::string_view date = tokens.At(2).Text;
-            QsoFields q;
-            q.Frequency = tokens.At(0).Text;
-            q.Time = tokens.At(3).Text;
-            q.Band = CabrilloBandOf(q.Frequency);
-            q.Day = tavo::Cut(date, 9, 2);
-            q.Hour = tavo::Cut(q.Time, 1, 2);
-            q.Date = date;
-            q.Call = tokens.At(tokens.ReceivedCallIndex()).Text;
-            q.Mode = tokens.At(1).Text;
-            return q;
+            return SplitFields(tokens.At(0).Text, tokens.At(1).Text, tokens.At(2).Text,
+                               tokens.At(3).Text, tokens.At(tokens.ReceivedCallIndex()).Text);
         }
     }
     QsoFields q;
