@@ -173,20 +173,6 @@ void LayoutFromHeader(std::string_view Header, ColumnLayout& Layout) {
     Layout.RcvdExch = {-1, 0};
 }
 
-bool IsQsoLine(int Format, std::string_view Line) {
-    switch (Format) {
-        case FormatZLogAll:
-        case FormatZLogTxt: return true;
-        case FormatCabrillo: {
-            // "QSO:" in any case: setting bit 5 folds only 'Q', 'S' and 'O' onto 'q', 's', 'o'.
-            auto lower = [&Line](std::size_t i) { return static_cast<char>(Line[i] | 0x20); };
-            return Line.size() >= 4 && lower(0) == 'q' && lower(1) == 's' && lower(2) == 'o' &&
-                   Line[3] == ':';
-        }
-        default: return false;
-    }
-}
-
 int BandIndexOf(int Format, std::string_view Line, ColumnSpan Span) {
     std::string_view text = ExtractField(Line, Span);
     switch (Format) {
