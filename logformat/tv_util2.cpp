@@ -613,18 +613,24 @@ bool ReadSplitLine(std::string_view line, QsoFields& q) {
         TokenBits(text + kMarkerLength, n - kMarkerLength),
         n > kMarkerLength + 64 ? TokenBits(text + kMarkerLength + 64, n - kMarkerLength - 64) : 0};
     const std::uint64_t starts[2] = {in[0] & ~(in[0] << 1), in[1] & ~((in[1] << 1) | in[0] >> 63)};
-    const int halves = HalvesIndexOf(BitCount(starts[0]) + BitCount(starts[1]));
-    if (halves < 0) return false;
+    const int inFirst = BitCount(starts[0]);
+    const int halves = HalvesIndexOf(inFirst + BitCount(starts[1]));
+    // Frequency, mode, date and time stand in the first block of any line
+    // this reading takes.
+    if (halves < 0 || inFirst < 4) return false;
     // The first byte of fields 0 to 3 and of the received half's first.
     std::size_t at[5];
-    int index = 0;
-    for (int b = 0; b < 2 && index <= halves; ++b) {
-        for (std::uint64_t bits = starts[b]; bits != 0 && index <= halves; bits &= bits - 1) {
-            if (index < 4 || index == halves)
-                at[index < 4 ? index : 4] = 64 * b + std::countr_zero(bits);
-            ++index;
-        }
+    std::uint64_t bits = starts[0];
+    for (int i = 0; i < 4; ++i, bits &= bits - 1) at[i] = std::countr_zero(bits);
+    int skip = halves - 4;
+    std::size_t base = 0;
+    if (halves >= inFirst) {
+        bits = starts[1];
+        skip = halves - inFirst;
+        base = 64;
     }
+    for (; skip > 0; --skip) bits &= bits - 1;
+    at[4] = base + std::countr_zero(bits);
     // A field ends where its run of token bits does, which may go on into
     // the second block.
     auto field = [&](std::size_t offset) {
