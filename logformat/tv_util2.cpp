@@ -601,9 +601,9 @@ QsoFields SplitFields(std::string_view frequency, std::string_view mode, std::st
 }
 
 // CabrilloTokens for the common line off the template, of at most two
-// blocks, whose received half starts with a call: only the five fields read
-// are looked for, in one walk over the start bits, and only their ends are
-// found. False leaves any other line to CabrilloTokens.
+// blocks of 64 bytes after its marker, whose received half starts with a
+// call: only the five fields read are found, straight from the start bits,
+// and only their ends looked for. False leaves any other line to CabrilloTokens.
 bool ReadSplitLine(std::string_view line, QsoFields& q) {
     constexpr std::size_t kBlocksEnd = kMarkerLength + 128;
     const char* text = line.data();
@@ -644,9 +644,12 @@ bool ReadSplitLine(std::string_view line, QsoFields& q) {
         return line.substr(kMarkerLength + offset, run);
     };
     const std::string_view frequency = field(at[0]), call = field(at[4]);
+    // Offsets count from the byte after the marker; columns from 1.
+    const auto column = [](std::size_t offset) {
+        return static_cast<int>(offset + kMarkerLength) + 1;
+    };
     // A line on the template's columns is cut by them; a received half not
     // led by a call needs the search among the other fields.
-    const auto column = [](std::size_t offset) { return static_cast<int>(offset) + 5; };
     if ((column(at[0]) + static_cast<int>(frequency.size()) == kTemplateFrequencyEnd + 1 &&
          column(at[2]) == kTemplateDate && column(at[3]) == kTemplateTime &&
          column(at[4]) == kTemplateCall) ||
