@@ -482,10 +482,13 @@ int CabrilloBandOf(std::string_view Frequency) {
     // designator is.
     if (Frequency.size() >= 4 && Frequency.size() <= 7 && Frequency[0] != '0') {
         std::uint64_t khz = 0;
+        // A byte below '0' wraps to a large value, so one test per digit and
+        // no branch until the end.
         bool digits = true;
         for (char c : Frequency) {
-            digits = digits && c >= '0' && c <= '9';
-            khz = khz * 10 + static_cast<std::uint64_t>(c - '0');
+            const unsigned digit = static_cast<unsigned char>(c) - unsigned{'0'};
+            digits &= digit <= 9;
+            khz = khz * 10 + digit;
         }
         if (digits) return KhzBandOf(khz);
     }
