@@ -22,12 +22,17 @@ int DaysFromCivil(int Year, int Month, int Day) {
 
 namespace {
 
+int ParsedNumberOf(std::string_view text) {
+    return tavo::ParseInt32(tavo::Trim(text)).value_or(-1);
+}
+
 // A field text read by the number rule, -1 when it is not a number.
-int NumberOf(std::string_view text) {
-    // Two plain digits, as an hour or a day nearly always is, need no parsing.
+inline int NumberOf(std::string_view text) {
+    // Two plain digits, as an hour or a day nearly always is, need no parsing
+    // and no call.
     if (text.size() == 2 && tavo::IsDigitAscii(text[0]) && tavo::IsDigitAscii(text[1]))
         return (text[0] - '0') * 10 + (text[1] - '0');
-    return tavo::ParseInt32(tavo::Trim(text)).value_or(-1);
+    return ParsedNumberOf(text);
 }
 
 int TwoDigitsAt(std::string_view text, std::size_t at) {

@@ -4,6 +4,9 @@
 #include <bit>
 #include <cstring>
 #include <optional>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "common/text.h"
 #include "logformat/log_formats.h"
@@ -170,20 +173,6 @@ void LayoutFromHeader(std::string_view Header, ColumnLayout& Layout) {
     Layout.RcvdExch = {-1, 0};
 }
 
-bool IsQsoLine(int Format, std::string_view Line) {
-    switch (Format) {
-        case FormatZLogAll:
-        case FormatZLogTxt: return true;
-        case FormatCabrillo: {
-            // "QSO:" in any case: setting bit 5 folds only 'Q', 'S' and 'O' onto 'q', 's', 'o'.
-            auto lower = [&Line](std::size_t i) { return static_cast<char>(Line[i] | 0x20); };
-            return Line.size() >= 4 && lower(0) == 'q' && lower(1) == 's' && lower(2) == 'o' &&
-                   Line[3] == ':';
-        }
-        default: return false;
-    }
-}
-
 int BandIndexOf(int Format, std::string_view Line, ColumnSpan Span) {
     std::string_view text = ExtractField(Line, Span);
     switch (Format) {
@@ -275,16 +264,29 @@ std::uint64_t WordTokenBits(std::uint64_t w) {
     return ((top >> 7) * 0x0102040810204080ULL) >> 56;
 }
 
+// The token bits of sixteen bytes, where the machine compares them at once.
+std::uint64_t SixteenTokenBits(const char* p) {
+#if defined(__SSE2__)
+    // Bytes 33 to 127 compare above 32 as signed bytes; those from 128 are
+    // negative but have their top bit, which is what the mask gathers.
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i token = _mm_or_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(32)), v);
+    return static_cast<std::uint16_t>(_mm_movemask_epi8(token));
+#else
+    return WordTokenBits(LoadLittle(p)) | WordTokenBits(LoadLittle(p + 8)) << 8;
+#endif
+}
+
 // The token bits of the first min(n, 64) bytes; the bytes after them are
 // never read.
 std::uint64_t TokenBits(const char* text, std::size_t n) {
     std::uint64_t bits = 0;
     if (n >= 64) {
-        for (std::size_t at = 0; at < 64; at += 8)
-            bits |= WordTokenBits(LoadLittle(text + at)) << at;
+        for (std::size_t at = 0; at < 64; at += 16) bits |= SixteenTokenBits(text + at) << at;
         return bits;
     }
     std::size_t at = 0;
+    for (; at + 16 <= n; at += 16) bits |= SixteenTokenBits(text + at) << at;
     for (; at + 8 <= n; at += 8) bits |= WordTokenBits(LoadLittle(text + at)) << at;
     if (at < n && at >= 8) {
         // The last bytes as the top of the final eight, which lie within the
@@ -480,10 +482,13 @@ int CabrilloBandOf(std::string_view Frequency) {
     // designator is.
     if (Frequency.size() >= 4 && Frequency.size() <= 7 && Frequency[0] != '0') {
         std::uint64_t khz = 0;
+        // A byte below '0' wraps to a large value, so one test per digit and
+        // no branch until the end.
         bool digits = true;
         for (char c : Frequency) {
-            digits = digits && c >= '0' && c <= '9';
-            khz = khz * 10 + static_cast<std::uint64_t>(c - '0');
+            const unsigned digit = static_cast<unsigned char>(c) - unsigned{'0'};
+            digits &= digit <= 9;
+            khz = khz * 10 + digit;
         }
         if (digits) return KhzBandOf(khz);
     }
@@ -583,24 +588,91 @@ int TemplateCallLength(std::string_view line) {
     return std::countr_one(in >> kCall);
 }
 
+// A line off the template read by its blank-separated fields.
+QsoFields SplitFields(std::string_view frequency, std::string_view mode, std::string_view date,
+                      std::string_view time, std::string_view call) {
+    QsoFields q;
+    q.Frequency = frequency;
+    q.Time = time;
+    q.Band = CabrilloBandOf(frequency);
+    q.Day = tavo::Cut(date, 9, 2);
+    q.Hour = tavo::Cut(time, 1, 2);
+    q.Date = date;
+    q.Call = call;
+    q.Mode = mode;
+    return q;
+}
+
+// CabrilloTokens for the common line off the template, of at most two
+// blocks of 64 bytes after its marker, whose received half starts with a
+// call: only the five fields read are found, straight from the start bits,
+// and only their ends looked for. False leaves any other line to CabrilloTokens.
+bool ReadSplitLine(std::string_view line, QsoFields& q) {
+    constexpr std::size_t kBlocksEnd = kMarkerLength + 128;
+    const char* text = line.data();
+    const std::size_t n = line.size();
+    if (n <= kMarkerLength || n > kBlocksEnd) return false;
+    const std::uint64_t in[2] = {
+        TokenBits(text + kMarkerLength, n - kMarkerLength),
+        n > kMarkerLength + 64 ? TokenBits(text + kMarkerLength + 64, n - kMarkerLength - 64) : 0};
+    const std::uint64_t starts[2] = {in[0] & ~(in[0] << 1), in[1] & ~((in[1] << 1) | in[0] >> 63)};
+    const int inFirst = BitCount(starts[0]);
+    const int halves = HalvesIndexOf(inFirst + BitCount(starts[1]));
+    // Frequency, mode, date and time stand in the first block of any line
+    // this reading takes.
+    if (halves < 0 || inFirst < 4) return false;
+    // The first byte of fields 0 to 3 and of the received half's first.
+    std::size_t at[5];
+    std::uint64_t bits = starts[0];
+    for (int i = 0; i < 4; ++i, bits &= bits - 1) at[i] = std::countr_zero(bits);
+    int skip = halves - 4;
+    std::size_t base = 0;
+    if (halves >= inFirst) {
+        bits = starts[1];
+        skip = halves - inFirst;
+        base = 64;
+    }
+    for (; skip > 0; --skip) bits &= bits - 1;
+    at[4] = base + std::countr_zero(bits);
+    // A field ends where its run of token bits does, which may go on into
+    // the second block.
+    auto field = [&](std::size_t offset) {
+        std::size_t run = 0;
+        if (offset < 64) {
+            run = std::countr_one(in[0] >> offset);
+            if (offset + run == 64) run += std::countr_one(in[1]);
+        } else {
+            run = std::countr_one(in[1] >> (offset - 64));
+        }
+        return line.substr(kMarkerLength + offset, run);
+    };
+    const std::string_view frequency = field(at[0]), call = field(at[4]);
+    // Offsets count from the byte after the marker; columns from 1.
+    const auto column = [](std::size_t offset) {
+        return static_cast<int>(offset + kMarkerLength) + 1;
+    };
+    // A line on the template's columns is cut by them; a received half not
+    // led by a call needs the search among the other fields.
+    if ((column(at[0]) + static_cast<int>(frequency.size()) == kTemplateFrequencyEnd + 1 &&
+         column(at[2]) == kTemplateDate && column(at[3]) == kTemplateTime &&
+         column(at[4]) == kTemplateCall) ||
+        !LooksLikeCall(call))
+        return false;
+    q = SplitFields(frequency, field(at[1]), field(at[2]), field(at[3]), call);
+    return true;
+}
+
 }  // namespace
 
 QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& Layout) {
     const int callLength = Format == FormatCabrillo ? TemplateCallLength(Line) : -1;
     if (Format == FormatCabrillo && callLength < 0) {
+        QsoFields q;
+        if (ReadSplitLine(Line, q)) return q;
         CabrilloTokens tokens(Line);
         if (!tokens.OnTemplate()) {
-            std::string_view date = tokens.At(2).Text;
-            QsoFields q;
-            q.Frequency = tokens.At(0).Text;
-            q.Time = tokens.At(3).Text;
-            q.Band = CabrilloBandOf(q.Frequency);
-            q.Day = tavo::Cut(date, 9, 2);
-            q.Hour = tavo::Cut(q.Time, 1, 2);
-            q.Date = date;
-            q.Call = tokens.At(tokens.ReceivedCallIndex()).Text;
-            q.Mode = tokens.At(1).Text;
-            return q;
+            return SplitFields(tokens.At(0).Text, tokens.At(1).Text, tokens.At(2).Text,
+                               tokens.At(3).Text, tokens.At(tokens.ReceivedCallIndex()).Text);
         }
     }
     QsoFields q;

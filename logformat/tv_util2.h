@@ -66,7 +66,20 @@ void GetColumnLayout(int Format, ColumnLayout& Layout);
 void LayoutFromHeader(std::string_view Header, ColumnLayout& Layout);
 int KeywordEnd(std::string_view Header, std::string_view Keyword);
 
-bool IsQsoLine(int Format, std::string_view Line);
+// Inline, as every line of a log passes through it.
+inline bool IsQsoLine(int Format, std::string_view Line) {
+    switch (Format) {
+        case FormatZLogAll:
+        case FormatZLogTxt: return true;
+        case FormatCabrillo: {
+            // "QSO:" in any case: setting bit 5 folds only 'Q', 'S' and 'O' onto 'q', 's', 'o'.
+            auto lower = [&Line](std::size_t i) { return static_cast<char>(Line[i] | 0x20); };
+            return Line.size() >= 4 && lower(0) == 'q' && lower(1) == 's' && lower(2) == 'o' &&
+                   Line[3] == ':';
+        }
+        default: return false;
+    }
+}
 
 inline constexpr int BandCount = 11;  // band indexes 0..10; 10 takes every other band
 int BandIndexOf(int Format, std::string_view Line, ColumnSpan Span);

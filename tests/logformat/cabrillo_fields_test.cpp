@@ -2,6 +2,10 @@
 // they are cut as ever; otherwise they are read by their blank-separated fields.
 #include <gtest/gtest.h>
 
+#include <random>
+#include <string>
+#include <vector>
+
 #include "logformat/tv_util2.h"
 
 namespace tv_util2 {
@@ -158,6 +162,36 @@ TEST(CabrilloFields, UnevenExchangesStillFindTheCall) {
     EXPECT_EQ(Call("QSO: 7030 CW 2024-03-09 1201 N8XX 599 OH 599 CT"), "OH");
     // A grid is not taken for a call.
     EXPECT_EQ(Call("QSO: 144 PH 2018-01-20 1903 W6REK CM87 DM04 N6NB"), "N6NB");
+}
+
+TEST(CabrilloFields, SplitLinesReadAsTheirTokensSay) {
+    // Lines off the template, of every length around the two blocks the
+    // common reading takes, with fields that may or may not look like calls:
+    // read as the token walk reads them.
+    std::mt19937 rng(20261210);
+    const std::vector<std::string> words = {
+        "K8AZ",   "599", "5NN",         "OH", "FN42AB",
+        "W1AW/P", "0",   "DL1ABCDEFGH", "14", std::string(70, 'X')};
+    auto pick = [&rng](std::size_t n) {
+        return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng);
+    };
+    for (int round = 0; round < 3000; ++round) {
+        std::string line = "QSO:" + std::string(2 + pick(3), ' ') + "14025 CW 2024-11-23 0042";
+        for (std::size_t i = pick(12); i > 0; --i)
+            line += std::string(1 + pick(round % 2 == 0 ? 3 : 20), ' ') + words[pick(words.size())];
+        line += std::string(pick(3), ' ');
+        SCOPED_TRACE(line);
+        const CabrilloTokens tokens(line);
+        const QsoFields q = Read(line);
+        ASSERT_FALSE(tokens.OnTemplate());
+        EXPECT_EQ(q.Frequency, tokens.At(0).Text);
+        EXPECT_EQ(q.Mode, tokens.At(1).Text);
+        EXPECT_EQ(q.Date, tokens.At(2).Text);
+        EXPECT_EQ(q.Time, tokens.At(3).Text);
+        EXPECT_EQ(q.Call, tokens.At(tokens.ReceivedCallIndex()).Text);
+        EXPECT_EQ(q.Day, "23");
+        EXPECT_EQ(q.Hour, "00");
+    }
 }
 
 }  // namespace
