@@ -4,9 +4,6 @@
 #include <bit>
 #include <cstring>
 #include <optional>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "common/text.h"
 #include "logformat/log_formats.h"
@@ -264,29 +261,16 @@ std::uint64_t WordTokenBits(std::uint64_t w) {
     return ((top >> 7) * 0x0102040810204080ULL) >> 56;
 }
 
-// The token bits of sixteen bytes, where the machine compares them at once.
-std::uint64_t SixteenTokenBits(const char* p) {
-#if defined(__SSE2__)
-    // Bytes 33 to 127 compare above 32 as signed bytes; those from 128 are
-    // negative but have their top bit, which is what the mask gathers.
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    const __m128i token = _mm_or_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(32)), v);
-    return static_cast<std::uint16_t>(_mm_movemask_epi8(token));
-#else
-    return WordTokenBits(LoadLittle(p)) | WordTokenBits(LoadLittle(p + 8)) << 8;
-#endif
-}
-
 // The token bits of the first min(n, 64) bytes; the bytes after them are
 // never read.
 std::uint64_t TokenBits(const char* text, std::size_t n) {
     std::uint64_t bits = 0;
     if (n >= 64) {
-        for (std::size_t at = 0; at < 64; at += 16) bits |= SixteenTokenBits(text + at) << at;
+        for (std::size_t at = 0; at < 64; at += 8)
+            bits |= WordTokenBits(LoadLittle(text + at)) << at;
         return bits;
     }
     std::size_t at = 0;
-    for (; at + 16 <= n; at += 16) bits |= SixteenTokenBits(text + at) << at;
     for (; at + 8 <= n; at += 8) bits |= WordTokenBits(LoadLittle(text + at)) << at;
     if (at < n && at >= 8) {
         // The last bytes as the top of the final eight, which lie within the
