@@ -14,6 +14,8 @@ if [ ! -x "$wine" ]; then
   echo "wine-run: no wine64 found; install it with scripts/install-deps.sh windows" >&2
   exit 127
 fi
+wineserver=$(command -v wineserver || true)
+[ -n "$wineserver" ] || wineserver=$(dirname "$wine")/wineserver
 
 export WINEPREFIX="$prefix"
 export WINEDEBUG=-all
@@ -32,6 +34,10 @@ mkdir -p "$(dirname "$prefix")"
     "$wine" wineboot --init </dev/null >/dev/null 2>&1
     touch "$prefix/.tavo-ready"
   fi
+  # A server that stays up a minute after the last program: one that shuts down as
+  # the last program ends resets the connection of a test starting just then.
+  # Where a server runs already, this one leaves at once; it never holds the lock.
+  if [ -x "$wineserver" ]; then "$wineserver" -p60 </dev/null >/dev/null 2>&1 9>&- || true; fi
 ) 9>"$prefix.lock"
 
 exec "$wine" "$@"
