@@ -774,13 +774,8 @@ void WritePageHead(tavo::TextWriter& Page, std::string_view Title, std::string_v
     Page.WriteLine("<meta name=\"generator\" content=\"Tavo " TAVO_VERSION "\">");
     Page.WriteLine("<title>" + std::string(Title) + "</title>");
     Page.WriteLine("<style>");
-    for (std::string_view style : {kSharedStyle, Style}) {
-        for (std::string_view rest = style; !rest.empty();) {
-            const std::size_t end = std::min(rest.find('\n'), rest.size());
-            Page.WriteLine(rest.substr(0, end));
-            rest.remove_prefix(std::min(end + 1, rest.size()));
-        }
-    }
+    Page.WriteLines(kSharedStyle);
+    Page.WriteLines(Style);
     Page.WriteLine("</style>");
     Page.WriteLine("</head>");
     Page.WriteLine("<body>");

@@ -1,6 +1,5 @@
 #include "json/json_common.h"
 
-#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -20,12 +19,7 @@ Json BestRates(std::span<const u_tavo300::BestRate> Rates, bool Utc) {
 }
 
 void WriteJson(tavo::TextWriter& Out, const Json& Doc) {
-    const std::string text = Doc.dump(2, ' ', false, Json::error_handler_t::replace);
-    for (std::string_view rest = text; !rest.empty();) {
-        const std::size_t end = std::min(rest.find('\n'), rest.size());
-        Out.WriteLine(rest.substr(0, end));
-        rest.remove_prefix(std::min(end + 1, rest.size()));
-    }
+    Out.WriteLines(Doc.dump(2, ' ', false, Json::error_handler_t::replace));
 }
 
 }  // namespace tavo_json

@@ -815,6 +815,14 @@ void TextWriter::WriteLine(std::string_view text) {
     Write("\r\n");
 }
 
+void TextWriter::WriteLines(std::string_view text) {
+    for (std::string_view rest = text; !rest.empty();) {
+        const std::size_t end = std::min(rest.find('\n'), rest.size());
+        WriteLine(rest.substr(0, end));
+        rest.remove_prefix(std::min(end + 1, rest.size()));
+    }
+}
+
 void TextWriter::Close() {
     if (fd_ < 0 && stream_ == nullptr) return;
     int err = 0;

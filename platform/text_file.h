@@ -139,6 +139,9 @@ public:
 
     void Write(std::string_view text);
     void WriteLine(std::string_view text = {});
+    // Writes each "\n"-separated line of text with the writer's line end, so
+    // a text built with "\n" keeps one kind of line end in the file.
+    void WriteLines(std::string_view text);
     // Flushes; a file of our own is closed (and a replacing one renamed over
     // the old file). Raises on a failed flush, close or rename.
     void Close();
