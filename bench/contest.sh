@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# CPU time and peak memory of whole batches, as a contest's log checker runs
+# them: every path through --files-from at one job, text reports beside the
+# logs. Two fields:
+#   real:    every real log beside the project, COPIES times over;
+#   contest: GENERATED template logs of 2,170 QSOs, each COPIES times, plus
+#            the real field, about 8,000 logs and 10 M QSOs at the defaults.
+# Timing is noisy: run it on a quiet machine and compare two binaries in one
+# run, e.g. bench/contest.sh OLD_TAVO NEW_TAVO.
+# usage: bench/contest.sh TAVO [TAVO...]   (COPIES=100 GENERATED=30)
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+dat="$here/../data/CQWW.DAT"
+realdata="$here/../../shared/realdata"
+copies=${COPIES:-100}
+generated=${GENERATED:-30}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# Hard links keep the field small on disk; each copy sits in a folder of its
+# own, so its report does not meet another copy's.
+# genlog.py gives the same log for the same size, so one is made and linked.
+mkdir "$work/gen"
+python3 "$here/genlog.py" 2170 "$work/gen/template.log"
+mapfile -t reals < <(find "$realdata" -type f ! -name '*.md' | sort)
+for c in $(seq 1 "$copies"); do
+  mkdir -p "$work/real/$c" "$work/gen/$c"
+  for f in "${reals[@]}"; do ln "$f" "$work/real/$c/$(basename "$f")"; done
+  for i in $(seq 1 "$generated"); do ln "$work/gen/template.log" "$work/gen/$c/$i.log"; done
+done
+find "$work/real" -type f | sort >"$work/real.list"
+{ find "$work/gen" -mindepth 2 -name '*.log' | sort; cat "$work/real.list"; } >"$work/contest.list"
+
+# CPU times of the child and its peak resident set, from getrusage.
+measure() {
+  python3 - "$@" <<'EOF'
+import resource, subprocess, sys
+out = subprocess.run(sys.argv[1:], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+u = resource.getrusage(resource.RUSAGE_CHILDREN)
+qsos = sum(int(l.split()[2]) for l in out.stdout.decode("latin-1").splitlines()
+           if " Worked " in l)
+print(f"{u.ru_utime:.2f} {u.ru_stime:.2f} {u.ru_maxrss / 1024:.1f} {qsos}")
+EOF
+}
+
+for field in real contest; do
+  logs=$(wc -l <"$work/$field.list")
+  for tavo in "$@"; do
+    # A first run writes every report; the second, measured, replaces them.
+    "$(realpath "$tavo")" report --jobs 1 --data "$dat" --files-from "$work/$field.list" >/dev/null 2>&1 || true
+    read -r user sys rss qsos < <(measure "$(realpath "$tavo")" report --jobs 1 --data "$dat" \
+      --files-from "$work/$field.list")
+    awk -v f="$field" -v t="$tavo" -v n="$logs" -v q="$qsos" -v u="$user" -v s="$sys" -v r="$rss" \
+      'BEGIN { printf "%-8s %s: %d logs, %d QSOs, CPU %.2f s (user %.2f, system %.2f), %.3f ms per log, peak RSS %.1f MB\n", f, t, n, q, u + s, u, s, (u + s) * 1000 / n, r }'
+  done
+done
