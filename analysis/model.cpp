@@ -69,12 +69,21 @@ void AddBreakdown(ContestModel& model, const LogPass& pass, const cty_utl3::Coun
 }
 
 void AddCharts(ContestModel& model, const LogPass& pass) {
+    // The bands each chart day has a QSO on: the cells of the other bands are
+    // all empty, and most logs are on a few bands, so they are never read.
+    std::array<unsigned, ChartDays + 1> bandsOn{};
+    static_assert(Bands <= 32);
+    for (const QsoRecord& r : pass.Records())
+        bandsOn[static_cast<std::size_t>(r.ChartDay)] |= 1u << r.Band;
+    model.AllBandDays.reserve(static_cast<std::size_t>(pass.ChartDay()));
+    model.BandDays.reserve(static_cast<std::size_t>(pass.ChartDay()));
     for (int d = 1; d <= pass.ChartDay(); ++d) {
         // The all-band block sums the band blocks, so each cell is read once.
         ChartBlock all;
         all.Day = d;
         std::vector<ChartBlock> bands;
         for (int b = 0; b < Bands; ++b) {
+            if ((bandsOn[static_cast<std::size_t>(d)] >> b & 1u) == 0) continue;
             ChartBlock block = BandBlock(pass, d, b);
             if (block.Total == 0) continue;
             for (int h = 0; h < Hours; ++h) {

@@ -27,13 +27,7 @@ public:
     LineWriter& operator=(const LineWriter&) = delete;
 
     void Put(std::string_view part) {
-        if (part.size() > Room()) {
-            Flush();
-            if (part.size() > kCapacity) {
-                text_.append(part);
-                return;
-            }
-        }
+        if (part.size() > Room()) return PutAfterFlush(part);
         std::memcpy(at_, part.data(), part.size());
         at_ += part.size();
     }
@@ -88,6 +82,13 @@ private:
         " 40 41 42 43 44 45 46 47 48 49 50 51 52 53 54 55 56 57 58 59"
         " 60 61 62 63 64 65 66 67 68 69 70 71 72 73 74 75 76 77 78 79"
         " 80 81 82 83 84 85 86 87 88 89 90 91 92 93 94 95 96 97 98 99";
+    void PutAfterFlush(std::string_view part) {
+        Flush();
+        if (part.size() > kCapacity)
+            text_.append(part);
+        else
+            Put(part);
+    }
     std::size_t Room() const { return kCapacity - static_cast<std::size_t>(at_ - buffer_); }
 
     std::string& text_;
