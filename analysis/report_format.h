@@ -31,42 +31,26 @@ public:
         std::memcpy(at_, part.data(), part.size());
         at_ += part.size();
     }
-    void Repeat(char c, std::size_t count) {
-        while (count > 0) {
-            if (Room() == 0) Flush();
-            const std::size_t n = count < Room() ? count : Room();
-            std::memset(at_, c, n);
-            at_ += n;
-            count -= n;
-        }
+    // N bytes known when compiled, such as a cell: a copy of fixed size.
+    template <std::size_t N>
+    void PutFixed(const char* part) {
+        if (Room() < N) Flush();
+        std::memcpy(at_, part, N);
+        at_ += N;
     }
+    void Repeat(char c, std::size_t count);
     // Right-aligned in `width`, never cut ("%0:Nd").
     void Number(long long value, std::size_t width) {
         // Most cells are a digit or two in three columns: copied ready-made.
-        if (width == 3 && static_cast<unsigned long long>(value) < 100) {
-            if (Room() < 3) Flush();
-            std::memcpy(at_, kNarrow + 3 * value, 3);
-            at_ += 3;
-            return;
-        }
-        char digits[24];
-        char* const end = digits + sizeof digits;
-        char* p = end;
-        unsigned long long v = value < 0 ? 0 - static_cast<unsigned long long>(value)
-                                         : static_cast<unsigned long long>(value);
-        do {
-            *--p = static_cast<char>('0' + v % 10);
-            v /= 10;
-        } while (v != 0);
-        if (value < 0) *--p = '-';
-        const auto length = static_cast<std::size_t>(end - p);
-        if (length < width) Repeat(' ', width - length);
-        Put(std::string_view(p, length));
+        if (width == 3 && static_cast<unsigned long long>(value) < 100)
+            PutFixed<3>(kNarrow + 3 * value);
+        else
+            AnyNumber(value, width);
     }
     // Ends the line with the report's line end, CR LF.
     void EndLine(std::string_view last = {}) {
         Put(last);
-        Put("\r\n");
+        PutFixed<2>("\r\n");
     }
     void Flush() {
         text_.append(buffer_, static_cast<std::size_t>(at_ - buffer_));
@@ -82,13 +66,8 @@ private:
         " 40 41 42 43 44 45 46 47 48 49 50 51 52 53 54 55 56 57 58 59"
         " 60 61 62 63 64 65 66 67 68 69 70 71 72 73 74 75 76 77 78 79"
         " 80 81 82 83 84 85 86 87 88 89 90 91 92 93 94 95 96 97 98 99";
-    void PutAfterFlush(std::string_view part) {
-        Flush();
-        if (part.size() > kCapacity)
-            text_.append(part);
-        else
-            Put(part);
-    }
+    void PutAfterFlush(std::string_view part);
+    void AnyNumber(long long value, std::size_t width);
     std::size_t Room() const { return kCapacity - static_cast<std::size_t>(at_ - buffer_); }
 
     std::string& text_;

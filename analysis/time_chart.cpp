@@ -56,7 +56,9 @@ void WriteBlock(LineWriter& out, const ContestModel& model, const ChartBlock& bl
         } else {
             for (std::size_t hour : hours) {
                 const long long n = block.Cells[hour][ku];
-                if (n == 0) {
+                if (n == 0 && w == kNarrowWidth) {
+                    out.PutFixed<kNarrowWidth>("  -");
+                } else if (n == 0) {
                     out.Repeat(' ', width - 1);
                     out.Put("-");
                 } else {
