@@ -85,11 +85,20 @@ std::optional<FileIdentity> IdentityOf(const std::string& path) {
 #endif
 }
 
+#ifndef _WIN32
+namespace {
+// The name this thread last opened for reading when the open itself showed it
+// to be no link: a pass asks of its log's name right after reading it.
+thread_local std::string plainNameRead;
+}  // namespace
+#endif
+
 bool IsDescriptorName(const std::string& path) {
 #ifdef _WIN32
     (void)path;
     return false;
 #else
+    if (!path.empty() && path == plainNameRead) return false;
     namespace fs = std::filesystem;
     std::error_code ec;
     // Every way to a descriptor ends in a link: the entry of /proc/self/fd
@@ -135,8 +144,11 @@ void CloseFd(int fd) { ::close(fd); }
 #endif
 
 // The descriptor of the file opened for reading, only when it is a regular
-// one, with its size then; -1 otherwise.
-int OpenRegular(const std::string& path, std::size_t& size, std::optional<FileIdentity>& identity) {
+// one, with its size then; -1 otherwise. `link` is false where the open
+// showed that the name itself is no symbolic link.
+int OpenRegular(const std::string& path, std::size_t& size, std::optional<FileIdentity>& identity,
+                bool& link) {
+    link = true;
 #ifdef _WIN32
     int fd = ::_open(path.c_str(), _O_RDONLY | _O_BINARY);
     if (fd < 0) return -1;
@@ -148,7 +160,12 @@ int OpenRegular(const std::string& path, std::size_t& size, std::optional<FileId
 #else
     // Without O_NONBLOCK the open of a FIFO waits for a writer that may never
     // come; on the regular file it lets through, the flag changes nothing.
-    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    // Tried first without following a link, which tells a plain name from a
+    // link at no cost; only a link is opened a second time.
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW);
+    link = fd < 0;
+    if (fd < 0 && (errno == ELOOP || errno == EMLINK))
+        fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return -1;
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -173,8 +190,15 @@ std::optional<TextReader> TextReader::Open(const std::string& path, CtrlZ ctrlZ)
     if (path.empty()) return std::nullopt;
     std::size_t size = 0;
     std::optional<FileIdentity> identity;
-    int fd = OpenRegular(path, size, identity);
+    bool link = true;
+    int fd = OpenRegular(path, size, identity, link);
     if (fd < 0) return std::nullopt;
+#ifndef _WIN32
+    if (link)
+        plainNameRead.clear();
+    else
+        plainNameRead = path;
+#endif
     TextReader reader(fd, size, path, ctrlZ);
     reader.identity_ = identity;
     return reader;
