@@ -1,4 +1,10 @@
 // tavo: the window's commands for scripts and machines without a display.
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -215,10 +221,23 @@ void FlushStandardOutput() {
         standardOutputError = errno;
 }
 
+bool StandardOutputIsTerminal() {
+#ifdef _WIN32
+    static const bool terminal = _isatty(_fileno(stdout)) != 0;
+#else
+    static const bool terminal = ::isatty(STDOUT_FILENO) != 0;
+#endif
+    return terminal;
+}
+
+// A terminal shows each log's line as soon as it is done; a file or a pipe
+// gets the lines in blocks, not a write per log, and standard output is
+// flushed before any message to standard error, so that the two keep their
+// order wherever both go.
 void Print(const LogOutcome& outcome) {
     std::cout << outcome.out;
-    FlushStandardOutput();
-    std::cerr << outcome.err << std::flush;
+    if (!outcome.err.empty() || StandardOutputIsTerminal()) FlushStandardOutput();
+    if (!outcome.err.empty()) std::cerr << outcome.err << std::flush;
 }
 
 // The logs on `jobs` threads; each log's lines are printed in argument
