@@ -41,11 +41,13 @@ public:
     void Repeat(char c, std::size_t count);
     // Right-aligned in `width`, never cut ("%0:Nd").
     void Number(long long value, std::size_t width) {
-        // Most cells are a digit or two in three columns: copied ready-made.
-        if (width == 3 && static_cast<unsigned long long>(value) < 100)
+        // Most cells are a digit or two in three or four columns: copied ready-made.
+        if ((width == 3 || width == 4) && static_cast<unsigned long long>(value) < 100) {
+            if (width == 4) PutFixed<1>(" ");
             PutFixed<3>(kNarrow + 3 * value);
-        else
+        } else {
             AnyNumber(value, width);
+        }
     }
     // Ends the line with the report's line end, CR LF.
     void EndLine(std::string_view last = {}) {
