@@ -28,6 +28,8 @@ public:
 
     void Put(std::string_view part) {
         if (part.size() > Room()) return PutAfterFlush(part);
+        // An empty view may carry a null pointer, which memcpy must never get.
+        if (part.empty()) return;
         std::memcpy(at_, part.data(), part.size());
         at_ += part.size();
     }
