@@ -40,10 +40,14 @@ void WriteBlock(LineWriter& out, const ContestModel& model, const ChartBlock& bl
     const std::size_t rule = Hours * width + 10;
     out.Repeat('-', rule);
     out.EndLine();
+    // Each continent's total in one walk over the cells as they lie.
+    std::array<long long, Continents + 1> totals{};
+    for (const auto& hour : block.Cells) {
+        for (std::size_t k = 1; k <= Continents; ++k) totals[k] += hour[k];
+    }
     for (int k = 1; k <= Continents; ++k) {
         const auto ku = static_cast<std::size_t>(k);
-        long long total = 0;
-        for (std::size_t hour : hours) total += block.Cells[hour][ku];
+        const long long total = totals[ku];
         out.Put(cty_utl3::ContinentAbbr(k));
         out.Put(" |");
         if (total == 0 && w == kNarrowWidth) {
