@@ -9,12 +9,6 @@
 
 namespace u_tavo300 {
 
-std::string Int3(long long value) { return tavo::PadLeft(tavo::IntToStr(value), 3); }
-
-std::string Int4(long long value) { return tavo::PadLeft(tavo::IntToStr(value), 4); }
-
-std::string BandCell(long long count) { return count == 0 ? "   -  " : Int4(count) + "  "; }
-
 namespace {
 
 // Tenths of `value`, rounded half up on its shortest 15-digit decimal form,

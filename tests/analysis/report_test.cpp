@@ -251,13 +251,6 @@ TEST(Share, UsesTheDecimalSeparatorOfTheUsersLocale) {
 }
 #endif
 
-TEST(BandCell, PrintsADashForZero) {
-    EXPECT_EQ(BandCell(0), "   -  ");
-    EXPECT_EQ(BandCell(7), "   7  ");
-    EXPECT_EQ(BandCell(12345), "12345  ");
-    EXPECT_EQ(Int4(-1), "  -1");
-}
-
 // The buffer hands its lines on in pieces: what comes out is the same text,
 // across its flushes and past its size, as the cells written one by one.
 TEST(LineWriter, GivesTheSameTextAcrossItsFlushes) {
