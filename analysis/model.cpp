@@ -1,6 +1,7 @@
 #include "analysis/model.h"
 
 #include <algorithm>
+#include <bit>
 
 #include "common/text.h"
 #include "logformat/log_formats.h"
@@ -21,8 +22,7 @@ void SumColumns(ChartBlock& block, int firstHour) {
     }
 }
 
-ChartBlock BandBlock(const LogPass& pass, int day, int band) {
-    ChartBlock block;
+void FillBandBlock(ChartBlock& block, const LogPass& pass, int day, int band) {
     block.Day = day;
     block.Band = band;
     for (int h = 0; h < Hours; ++h) {
@@ -31,7 +31,6 @@ ChartBlock BandBlock(const LogPass& pass, int day, int band) {
                 pass.ChartHours(day, h, band, k);
     }
     SumColumns(block, pass.FirstHour());
-    return block;
 }
 
 void AddBreakdown(ContestModel& model, const LogPass& pass, const cty_utl3::CountryDatabase& db) {
@@ -69,28 +68,41 @@ void AddBreakdown(ContestModel& model, const LogPass& pass, const cty_utl3::Coun
 }
 
 void AddCharts(ContestModel& model, const LogPass& pass) {
+    // The bands each chart day has a QSO on: the cells of the other bands are
+    // all empty, and most logs are on a few bands, so they are never read.
+    std::array<unsigned, ChartDays + 1> bandsOn{};
+    static_assert(Bands <= 32);
+    for (const QsoRecord& r : pass.Records())
+        bandsOn[static_cast<std::size_t>(r.ChartDay)] |= 1u << r.Band;
+    // Reserved, so that each block is filled where it stays.
+    model.AllBandDays.reserve(static_cast<std::size_t>(pass.ChartDay()));
+    model.BandDays.reserve(static_cast<std::size_t>(pass.ChartDay()));
     for (int d = 1; d <= pass.ChartDay(); ++d) {
+        const unsigned on = bandsOn[static_cast<std::size_t>(d)];
         // The all-band block sums the band blocks, so each cell is read once.
-        ChartBlock all;
+        ChartBlock& all = model.AllBandDays.emplace_back();
         all.Day = d;
-        std::vector<ChartBlock> bands;
+        std::vector<ChartBlock>& bands = model.BandDays.emplace_back();
+        bands.reserve(static_cast<std::size_t>(std::popcount(on)));
         for (int b = 0; b < Bands; ++b) {
-            ChartBlock block = BandBlock(pass, d, b);
-            if (block.Total == 0) continue;
+            if ((on >> b & 1u) == 0) continue;
+            ChartBlock& block = bands.emplace_back();
+            FillBandBlock(block, pass, d, b);
+            if (block.Total == 0) {
+                bands.pop_back();
+                continue;
+            }
             for (int h = 0; h < Hours; ++h) {
                 for (int k = 1; k <= Continents; ++k)
                     all.Cells[static_cast<std::size_t>(h)][static_cast<std::size_t>(k)] +=
                         block.Cells[static_cast<std::size_t>(h)][static_cast<std::size_t>(k)];
             }
-            bands.push_back(std::move(block));
         }
         SumColumns(all, pass.FirstHour());
         for (int j = 0; j < Hours; ++j) {
             const long long n = all.ColumnSums[static_cast<std::size_t>(j)];
             if (n > model.Best.Qsos) model.Best = {n, d, model.ColumnHour(j)};
         }
-        model.AllBandDays.push_back(std::move(all));
-        model.BandDays.push_back(std::move(bands));
     }
 }
 

@@ -14,43 +14,75 @@ namespace u_tavo300 {
 
 namespace {
 
-void WriteContinents(tavo::TextWriter& out, const ContestModel& model) {
-    out.WriteLine(" Band(MHz)      1.9   3.5    7    14    21    28  |  ALL :  -%-");
-    out.WriteLine(std::string(64, '-'));
-    for (int k = 1; k <= Continents; ++k) {
-        const auto ku = static_cast<std::size_t>(k);
-        std::string line(cty_utl3::ContinentName(k));
-        line += '|';
-        for (long long n : model.ContinentBands[ku]) line += BandCell(n);
-        line += "| " + Int4(model.ContinentTotal[ku]);
-        line += " : " + Share(model.ContinentShare[ku]) + "%";
-        out.WriteLine(line);
+// "%0:4d  ", or "   -  " for 0: a band's cell in both tables.
+void BandCellTo(LineWriter& out, long long n) {
+    if (n == 0) {
+        out.Put("   -  ");
+    } else {
+        out.Number(n, 4);
+        out.Put("  ");
     }
-    out.WriteLine(std::string(64, '-'));
-    std::string sum = "    Sum      |";
-    for (long long n : model.ContinentBandSums) sum += Int4(n) + "  ";
-    sum += "| " + Int4(model.QsoCount) + "  ";
-    out.WriteLine(sum);
 }
 
-void WriteCountries(tavo::TextWriter& out, const ContestModel& model) {
-    out.WriteLine("Px      Country                    1.9   3.5    7    14    21    28     ALL");
-    out.WriteLine(std::string(76, '-'));
-    for (const CountryRow& row : model.Countries) {
-        std::string line = tavo::PadRight(row.MainPrefix, 5) + ":";
-        line += tavo::PadRight(row.Name, 26) + "|";
-        for (long long n : row.Bands) line += BandCell(n);
-        line += "| " + Int4(row.Total);
-        out.WriteLine(line);
+void WriteContinents(LineWriter& out, const ContestModel& model) {
+    out.EndLine(" Band(MHz)      1.9   3.5    7    14    21    28  |  ALL :  -%-");
+    out.Repeat('-', 64);
+    out.EndLine();
+    for (int k = 1; k <= Continents; ++k) {
+        const auto ku = static_cast<std::size_t>(k);
+        out.Put(cty_utl3::ContinentName(k));
+        out.Put("|");
+        for (long long n : model.ContinentBands[ku]) BandCellTo(out, n);
+        out.Put("| ");
+        out.Number(model.ContinentTotal[ku], 4);
+        out.Put(" : ");
+        out.Put(Share(model.ContinentShare[ku]));
+        out.EndLine("%");
     }
-    out.WriteLine(std::string(77, '-'));
-    auto summary = [&out](std::string line, const std::array<long long, HfBands>& cells) {
+    out.Repeat('-', 64);
+    out.EndLine();
+    out.Put("    Sum      |");
+    for (long long n : model.ContinentBandSums) {
+        out.Number(n, 4);
+        out.Put("  ");
+    }
+    out.Put("| ");
+    out.Number(model.QsoCount, 4);
+    out.EndLine("  ");
+}
+
+// Left-aligned and padded to `width`, never cut ("%0:-26s").
+void PutPadded(LineWriter& out, std::string_view text, std::size_t width) {
+    out.Put(text);
+    if (text.size() < width) out.Repeat(' ', width - text.size());
+}
+
+void WriteCountries(LineWriter& out, const ContestModel& model) {
+    out.EndLine("Px      Country                    1.9   3.5    7    14    21    28     ALL");
+    out.Repeat('-', 76);
+    out.EndLine();
+    for (const CountryRow& row : model.Countries) {
+        PutPadded(out, row.MainPrefix, 5);
+        out.Put(":");
+        PutPadded(out, row.Name, 26);
+        out.Put("|");
+        for (long long n : row.Bands) BandCellTo(out, n);
+        out.Put("| ");
+        out.Number(row.Total, 4);
+        out.EndLine();
+    }
+    out.Repeat('-', 77);
+    out.EndLine();
+    auto summary = [&out](std::string_view head, const std::array<long long, HfBands>& cells) {
+        out.Put(head);
         long long total = 0;
         for (long long n : cells) {
-            line += BandCell(n);
+            BandCellTo(out, n);
             total += n;
         }
-        out.WriteLine(line + "| " + Int4(total));
+        out.Put("| ");
+        out.Number(total, 4);
+        out.EndLine();
     };
     summary("   QSOs                         |", model.Columns.Qsos);
     summary("   Country                      |", model.Columns.Worked);
@@ -64,16 +96,23 @@ std::string WorkedStatus(int Count, int Format) {
 }
 
 void WriteBreakdownReport(tavo::TextWriter& Report, const ContestModel& Model) {
-    Report.WriteLine("  Tavo / Country + Continent  Ver 3.80 TAVO-PROJECT ");
-    Report.WriteLine("                             logfile=" +
-                     std::string(tavo::ExtractFileName(Model.LogFileName)));
-    Report.WriteLine();
-    WriteContinents(Report, Model);
-    Report.WriteLine();
-    Report.WriteLine();
-    WriteCountries(Report, Model);
-    Report.WriteLine();
-    Report.WriteLine();
+    std::string text;
+    // The title and the continents take about 1 KB, each country a line.
+    text.reserve(1200 + 90 * Model.Countries.size());
+    {
+        LineWriter out(text);
+        out.EndLine("  Tavo / Country + Continent  Ver 3.80 TAVO-PROJECT ");
+        out.Put("                             logfile=");
+        out.EndLine(tavo::ExtractFileName(Model.LogFileName));
+        out.EndLine();
+        WriteContinents(out, Model);
+        out.EndLine();
+        out.EndLine();
+        WriteCountries(out, Model);
+        out.EndLine();
+        out.EndLine();
+    }
+    Report.Write(text);
     WriteAllBandTimeChart(Report, Model);
     Report.WriteLine();
     WriteBandTimeCharts(Report, Model);

@@ -1,5 +1,6 @@
 #include "analysis/report_format.h"
 
+#include <algorithm>
 #include <charconv>
 #include <clocale>
 #include <cstdint>
@@ -7,12 +8,6 @@
 #include "common/text.h"
 
 namespace u_tavo300 {
-
-std::string Int3(long long value) { return tavo::PadLeft(tavo::IntToStr(value), 3); }
-
-std::string Int4(long long value) { return tavo::PadLeft(tavo::IntToStr(value), 4); }
-
-std::string BandCell(long long count) { return count == 0 ? "   -  " : Int4(count) + "  "; }
 
 namespace {
 
@@ -50,6 +45,40 @@ std::string Share(double value) {
     text += (sep != nullptr && *sep != '\0') ? sep : ".";
     text += static_cast<char>('0' + tenths % 10);
     return tavo::PadLeft(text, 4);
+}
+
+void LineWriter::PutAfterFlush(std::string_view part) {
+    Flush();
+    if (part.size() > kCapacity)
+        text_.append(part);
+    else
+        Put(part);
+}
+
+void LineWriter::Repeat(char c, std::size_t count) {
+    while (count > 0) {
+        if (Room() == 0) Flush();
+        const std::size_t n = std::min(count, Room());
+        std::memset(at_, c, n);
+        at_ += n;
+        count -= n;
+    }
+}
+
+void LineWriter::AnyNumber(long long value, std::size_t width) {
+    char digits[24];
+    char* const end = digits + sizeof digits;
+    char* p = end;
+    unsigned long long v = value < 0 ? 0 - static_cast<unsigned long long>(value)
+                                     : static_cast<unsigned long long>(value);
+    do {
+        *--p = static_cast<char>('0' + v % 10);
+        v /= 10;
+    } while (v != 0);
+    if (value < 0) *--p = '-';
+    const auto length = static_cast<std::size_t>(end - p);
+    if (length < width) Repeat(' ', width - length);
+    Put(std::string_view(p, length));
 }
 
 }  // namespace u_tavo300

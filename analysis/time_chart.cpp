@@ -2,7 +2,6 @@
 // first over all bands, then band by band.
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <string>
 
 #include "analysis/model.h"
@@ -21,89 +20,133 @@ constexpr int kNarrowWidth = 3;
 
 int ColumnWidth(long long largestSum) {
     if (largestSum <= 99) return kNarrowWidth;
-    return static_cast<int>(tavo::IntToStr(largestSum).size()) + 1;
+    int digits = 0;
+    for (long long n = largestSum; n != 0; n /= 10) ++digits;
+    return digits + 1;
 }
 
-// Appends n right-aligned in width characters; a chart has hundreds of cells,
-// so none is made as a string of its own.
-void AppendCell(std::string& row, long long n, int width) {
-    char digits[24];
-    const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, n);
-    const auto length = static_cast<std::size_t>(end - digits);
-    if (length < static_cast<std::size_t>(width))
-        row.append(static_cast<std::size_t>(width) - length, ' ');
-    row.append(digits, length);
-}
-
-void WriteBlock(tavo::TextWriter& out, const ContestModel& model, const ChartBlock& block) {
+void WriteBlock(LineWriter& out, const ContestModel& model, const ChartBlock& block) {
     long long largest = 0;
     for (long long n : block.ColumnSums) largest = std::max(largest, n);
     const int w = ColumnWidth(largest);
+    const auto width = static_cast<std::size_t>(w);
+    std::array<std::size_t, Hours> hours{};
+    for (int j = 0; j < Hours; ++j)
+        hours[static_cast<std::size_t>(j)] = static_cast<std::size_t>(model.ColumnHour(j));
 
-    std::string header = "    ";
-    for (int j = 0; j < Hours; ++j) AppendCell(header, model.ColumnHour(j), w);
-    out.WriteLine(header);
-    const std::string rule(static_cast<std::size_t>(Hours * w + 10), '-');
-    out.WriteLine(rule);
-    const std::string zero = std::string(static_cast<std::size_t>(w - 1), ' ') + "-";
+    out.Put("    ");
+    for (std::size_t hour : hours) out.Number(static_cast<long long>(hour), width);
+    out.EndLine();
+    const std::size_t rule = Hours * width + 10;
+    out.Repeat('-', rule);
+    out.EndLine();
+    // Each continent's total in one walk over the cells as they lie.
+    std::array<long long, Continents + 1> totals{};
+    for (const auto& hour : block.Cells) {
+        for (std::size_t k = 1; k <= Continents; ++k) totals[k] += hour[k];
+    }
     for (int k = 1; k <= Continents; ++k) {
-        std::string row(cty_utl3::ContinentAbbr(k));
-        row += " |";
-        long long total = 0;
-        for (int j = 0; j < Hours; ++j) {
-            long long n = block.Cells[static_cast<std::size_t>(model.ColumnHour(j))]
-                                     [static_cast<std::size_t>(k)];
-            if (n == 0)
-                row += zero;
-            else
-                AppendCell(row, n, w);
-            total += n;
+        const auto ku = static_cast<std::size_t>(k);
+        const long long total = totals[ku];
+        out.Put(cty_utl3::ContinentAbbr(k));
+        out.Put(" |");
+        if (total == 0 && w == kNarrowWidth) {
+            // A continent without a QSO in the block, as most are in a band's:
+            // its whole row of dashes at once.
+            static constexpr std::string_view kNoQsos =
+                "  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -";
+            static_assert(kNoQsos.size() == Hours * kNarrowWidth);
+            out.Put(kNoQsos);
+        } else {
+            for (std::size_t hour : hours) {
+                const long long n = block.Cells[hour][ku];
+                if (n == 0 && w == kNarrowWidth) {
+                    out.PutFixed<kNarrowWidth>("  -");
+                } else if (n == 0) {
+                    out.Repeat(' ', width - 1);
+                    out.Put("-");
+                } else {
+                    out.Number(n, width);
+                }
+            }
         }
-        out.WriteLine(row + "|" + Int4(total));
+        out.Put("|");
+        out.Number(total, 4);
+        out.EndLine();
     }
-    out.WriteLine(rule);
-    std::string sum = "SUM|";
-    std::string running(4, ' ');
+    out.Repeat('-', rule);
+    out.EndLine();
+    out.Put("SUM|");
     long long total = 0;
-    for (int j = 0; j < Hours; ++j) {
-        const long long n = block.ColumnSums[static_cast<std::size_t>(j)];
-        AppendCell(sum, n, w);
+    for (long long n : block.ColumnSums) {
+        out.Number(n, width);
         total += n;
-        // Each running sum ends under the third hour of its group; in a narrow
-        // block one over 999 pushes the rest of the row right, as it always did.
-        if (j % 3 == 2) {
-            if (w == kNarrowWidth)
-                running += "      " + Int3(total);
-            else
-                AppendCell(running, total, 3 * w);
+    }
+    out.Put("|");
+    out.Number(total, 4);
+    out.EndLine();
+    // Each running sum ends under the third hour of its group; in a narrow
+    // block one over 999 pushes the rest of the row right, as it always did.
+    out.Put("    ");
+    long long running = 0;
+    for (int j = 0; j < Hours; ++j) {
+        running += block.ColumnSums[static_cast<std::size_t>(j)];
+        if (j % 3 != 2) continue;
+        if (w == kNarrowWidth) {
+            out.Put("      ");
+            out.Number(running, 3);
+        } else {
+            out.Number(running, 3 * width);
         }
     }
-    out.WriteLine(sum + "|" + Int4(total));
-    out.WriteLine(running + "      ");
-    out.WriteLine();
+    out.EndLine("      ");
+    out.EndLine();
 }
+
+// Lines of a narrow block, and a little more: the text is reserved once.
+constexpr std::size_t kBlockBytes = 10 * (Hours * kNarrowWidth + 20);
 
 }  // namespace
 
 void WriteAllBandTimeChart(tavo::TextWriter& Report, const ContestModel& Model) {
-    Report.WriteLine("Time Chart / QSO  ALL BAND ");
-    for (const ChartBlock& day : Model.AllBandDays) {
-        Report.WriteLine("day " + tavo::IntToStr(day.Day));
-        WriteBlock(Report, Model, day);
+    std::string text;
+    text.reserve((Model.AllBandDays.size() + 1) * kBlockBytes);
+    {
+        LineWriter out(text);
+        out.EndLine("Time Chart / QSO  ALL BAND ");
+        for (const ChartBlock& day : Model.AllBandDays) {
+            out.Put("day ");
+            out.Number(day.Day, 0);
+            out.EndLine();
+            WriteBlock(out, Model, day);
+        }
     }
+    Report.Write(text);
 }
 
 void WriteBandTimeCharts(tavo::TextWriter& Report, const ContestModel& Model) {
-    Report.WriteLine("Time Chart / QSO ");
-    for (int d = 1; d <= Model.ChartDay; ++d) {
-        Report.WriteLine("day " + tavo::IntToStr(d));
-        for (const ChartBlock& block : Model.BandDays[static_cast<std::size_t>(d - 1)]) {
-            std::string label;
-            BandLabel(block.Band, label);
-            Report.WriteLine("-- " + label + "MHz--");
-            WriteBlock(Report, Model, block);
+    std::size_t blocks = 1;
+    for (const std::vector<ChartBlock>& day : Model.BandDays) blocks += day.size();
+    std::string text;
+    text.reserve(blocks * kBlockBytes);
+    {
+        LineWriter out(text);
+        out.EndLine("Time Chart / QSO ");
+        for (int d = 1; d <= Model.ChartDay; ++d) {
+            out.Put("day ");
+            out.Number(d, 0);
+            out.EndLine();
+            for (const ChartBlock& block : Model.BandDays[static_cast<std::size_t>(d - 1)]) {
+                std::string label;
+                BandLabel(block.Band, label);
+                out.Put("-- ");
+                out.Put(label);
+                out.EndLine("MHz--");
+                WriteBlock(out, Model, block);
+            }
         }
     }
+    Report.Write(text);
 }
 
 }  // namespace u_tavo300

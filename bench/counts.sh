@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # What timing cannot show steadily, counted on the real program: instructions
-# (callgrind) to start, to load each country file and per QSO, and system
-# calls (strace) per log of a batch. Needs valgrind and strace
+# (callgrind) to start, to load each country file, per QSO and per log of a
+# batch, and system calls (strace) per log of a batch. Needs valgrind and strace
 # (scripts/install-deps.sh bench) and the shared data beside the project.
 # usage: bench/counts.sh TAVO   e.g. bench/counts.sh build/release/cli/tavo
 set -euo pipefail
@@ -39,6 +39,16 @@ for layout in template wide; do
     echo "per QSO, $layout, $(basename "$data"): $(((large - small) / 18000))"
   done
 done
+
+# Instructions per log beyond its QSOs: a batch of 21 copies of a 30-QSO log
+# less a batch of one, each report written beside its log.
+python3 "$here/genlog.py" 30 "$work/thirty.log"
+mkdir "$work/one30" "$work/many30"
+cp "$work/thirty.log" "$work/one30/0.log"
+for i in $(seq 0 20); do cp "$work/thirty.log" "$work/many30/$i.log"; done
+one=$(instructions "$tavo" report --jobs 1 --data "$dat" "$work"/one30/*.log)
+many=$(instructions "$tavo" report --jobs 1 --data "$dat" "$work"/many30/*.log)
+echo "instructions per 30-QSO log of a batch: $(((many - one) / 20))"
 
 # System calls per log: a batch of 21 copies less a batch of one, at one job,
 # each log written beside itself; the second run finds the reports there.

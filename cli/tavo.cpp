@@ -1,4 +1,10 @@
 // tavo: the window's commands for scripts and machines without a display.
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -139,8 +145,19 @@ std::vector<std::string> ReportClashes(const Options& o,
                                        const std::vector<const u_tavo300::OutputKind*>& outputs) {
     std::vector<std::string> clashes(o.args.size());
     if (o.toStdout) return clashes;
-    std::unordered_map<tavo::FileIdentity, std::size_t, IdentityHash> logs;
+    // The outputs that are there already; on a first run over a batch there
+    // are none, and then no log needs a look of its own.
+    std::vector<std::optional<tavo::FileIdentity>> existing(o.args.size() * outputs.size());
+    bool anyExists = false;
     for (std::size_t i = 0; i < o.args.size(); ++i) {
+        for (std::size_t k = 0; k < outputs.size(); ++k) {
+            const std::string output = u_tavo300::OutputFileName(o.args[i], outputs[k]->Extension);
+            existing[i * outputs.size() + k] = tavo::IdentityOf(output);
+            anyExists = anyExists || existing[i * outputs.size() + k].has_value();
+        }
+    }
+    std::unordered_map<tavo::FileIdentity, std::size_t, IdentityHash> logs;
+    for (std::size_t i = 0; anyExists && i < o.args.size(); ++i) {
         if (std::optional<tavo::FileIdentity> id = tavo::IdentityOf(o.args[i]))
             logs.emplace(*id, i);
     }
@@ -151,11 +168,12 @@ std::vector<std::string> ReportClashes(const Options& o,
     std::unordered_map<std::string, fs::path> canonicalFolder;
     for (std::size_t i = 0; i < o.args.size(); ++i) {
         const std::string& log = o.args[i];
-        for (const u_tavo300::OutputKind* kind : outputs) {
-            const std::string output = u_tavo300::OutputFileName(log, kind->Extension);
-            std::optional<tavo::FileIdentity> id = tavo::IdentityOf(output);
+        for (std::size_t k = 0; k < outputs.size(); ++k) {
+            const u_tavo300::OutputKind* kind = outputs[k];
+            const std::optional<tavo::FileIdentity>& id = existing[i * outputs.size() + k];
             auto other = id ? logs.find(*id) : logs.end();
             if (other == logs.end()) continue;
+            const std::string output = u_tavo300::OutputFileName(log, kind->Extension);
             const std::string& victim = o.args[other->second];
             clashes[i] = (o.args.size() > 1 ? log + ": " : "") +
                          tavo::OutcomeText({tavo::ExecuteOutcome::CannotOpenLog}) + "\n" +
@@ -203,10 +221,23 @@ void FlushStandardOutput() {
         standardOutputError = errno;
 }
 
+bool StandardOutputIsTerminal() {
+#ifdef _WIN32
+    static const bool terminal = _isatty(_fileno(stdout)) != 0;
+#else
+    static const bool terminal = ::isatty(STDOUT_FILENO) != 0;
+#endif
+    return terminal;
+}
+
+// A terminal shows each log's line as soon as it is done; a file or a pipe
+// gets the lines in blocks, not a write per log, and standard output is
+// flushed before any message to standard error, so that the two keep their
+// order wherever both go.
 void Print(const LogOutcome& outcome) {
     std::cout << outcome.out;
-    FlushStandardOutput();
-    std::cerr << outcome.err << std::flush;
+    if (!outcome.err.empty() || StandardOutputIsTerminal()) FlushStandardOutput();
+    if (!outcome.err.empty()) std::cerr << outcome.err << std::flush;
 }
 
 // The logs on `jobs` threads; each log's lines are printed in argument

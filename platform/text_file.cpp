@@ -11,13 +11,13 @@
 #include <cstring>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #ifdef _WIN32
 #include <io.h>
 #include <process.h>
 #include <windows.h>
 #else
-#include <pthread.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <time.h>
@@ -85,11 +85,20 @@ std::optional<FileIdentity> IdentityOf(const std::string& path) {
 #endif
 }
 
+#ifndef _WIN32
+namespace {
+// The name this thread last opened for reading when the open itself showed it
+// to be no link: a pass asks of its log's name right after reading it.
+thread_local std::string plainNameRead;
+}  // namespace
+#endif
+
 bool IsDescriptorName(const std::string& path) {
 #ifdef _WIN32
     (void)path;
     return false;
 #else
+    if (!path.empty() && path == plainNameRead) return false;
     namespace fs = std::filesystem;
     std::error_code ec;
     // Every way to a descriptor ends in a link: the entry of /proc/self/fd
@@ -135,8 +144,11 @@ void CloseFd(int fd) { ::close(fd); }
 #endif
 
 // The descriptor of the file opened for reading, only when it is a regular
-// one, with its size then; -1 otherwise.
-int OpenRegular(const std::string& path, std::size_t& size, std::optional<FileIdentity>& identity) {
+// one, with its size then; -1 otherwise. `link` is false where the open
+// showed that the name itself is no symbolic link.
+int OpenRegular(const std::string& path, std::size_t& size, std::optional<FileIdentity>& identity,
+                bool& link) {
+    link = true;
 #ifdef _WIN32
     int fd = ::_open(path.c_str(), _O_RDONLY | _O_BINARY);
     if (fd < 0) return -1;
@@ -148,7 +160,12 @@ int OpenRegular(const std::string& path, std::size_t& size, std::optional<FileId
 #else
     // Without O_NONBLOCK the open of a FIFO waits for a writer that may never
     // come; on the regular file it lets through, the flag changes nothing.
-    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    // Tried first without following a link, which tells a plain name from a
+    // link at no cost; only a link is opened a second time.
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW);
+    link = fd < 0;
+    if (fd < 0 && (errno == ELOOP || errno == EMLINK))
+        fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return -1;
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -173,8 +190,15 @@ std::optional<TextReader> TextReader::Open(const std::string& path, CtrlZ ctrlZ)
     if (path.empty()) return std::nullopt;
     std::size_t size = 0;
     std::optional<FileIdentity> identity;
-    int fd = OpenRegular(path, size, identity);
+    bool link = true;
+    int fd = OpenRegular(path, size, identity, link);
     if (fd < 0) return std::nullopt;
+#ifndef _WIN32
+    if (link)
+        plainNameRead.clear();
+    else
+        plainNameRead = path;
+#endif
     TextReader reader(fd, size, path, ctrlZ);
     reader.identity_ = identity;
     return reader;
@@ -364,6 +388,7 @@ struct Target {
     bool special = false;                  // there, and neither a regular file nor a folder
     bool link = false;                     // the name itself is a symbolic link
     int mode = 0;                          // the permissions of what exists
+    bool ownWritable = false;              // ours, and its owner may write it
     std::optional<FileIdentity> identity;  // of what exists, through any link
 };
 
@@ -388,6 +413,9 @@ Target LookAt(const std::string& path) {
     t.folder = S_ISDIR(info.st_mode);
     t.special = !t.folder && !S_ISREG(info.st_mode);
     t.mode = static_cast<int>(info.st_mode & 07777);
+    // The user's id is asked once: a batch looks at thousands of outputs.
+    static const uid_t user = ::getuid();
+    t.ownWritable = info.st_uid == user && (info.st_mode & S_IWUSR) != 0;
     t.identity = FileIdentity{static_cast<std::uint64_t>(info.st_dev),
                               static_cast<std::uint64_t>(info.st_ino)};
 #endif
@@ -436,8 +464,11 @@ std::string UniqueSuffix() {
 #ifndef _WIN32
 // Temporary files being written, kept where the handler of an interrupting
 // signal can find them. A fixed table, as the handler may only read memory
-// and call unlink: a slot goes Free -> Filling -> Held, back to Free when its
-// file is gone, or to Taken once the handler has it (then never reused).
+// and call unlink: a slot goes Free -> Filling (the name is there, the file
+// is being created) -> Held (the file is ours), back to Free when its file is
+// gone or was never made, or to Taken once the handler has it (then never
+// reused). Only a Held file is removed: a name that another process created
+// first is never ours.
 constexpr std::size_t kTempSlots = 256;
 constexpr std::size_t kTempNameMax = 4096;
 enum : int { kSlotFree, kSlotFilling, kSlotHeld, kSlotTaken };
@@ -449,20 +480,27 @@ TempSlot tempSlots[kTempSlots];
 
 constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP};
 
-// A thread that creates a temporary file holds the interrupts back until the
-// file is in the table; the handler, on another thread, waits for it.
-std::atomic<int> tempsBeingCreated{0};
 std::atomic<bool> interrupted{false};
+// The slot this thread is creating a file for, so that a handler run on this
+// very thread does not wait for a creation it has stopped.
+thread_local int creatingSlot = -1;
 
 // Removes every temporary file being written, then ends the process as the
 // signal would have without us.
 extern "C" void RemoveTempsAndDie(int sig) {
     interrupted.store(true);
-    for (int wait = 0; wait < 1000 && tempsBeingCreated.load() > 0; ++wait) {
-        struct timespec ms = {0, 1000000};
-        ::nanosleep(&ms, nullptr);
-    }
-    for (TempSlot& slot : tempSlots) {
+    int waited = 0;
+    for (std::size_t i = 0; i < kTempSlots; ++i) {
+        TempSlot& slot = tempSlots[i];
+        // A file another thread is creating is waited for, a second at most
+        // in all; one this thread was creating when the signal came is left
+        // to the next run over its log if the open had already made it.
+        while (waited < 1000 && slot.state.load() == kSlotFilling &&
+               creatingSlot != static_cast<int>(i)) {
+            struct timespec ms = {0, 1000000};
+            ::nanosleep(&ms, nullptr);
+            ++waited;
+        }
         int held = kSlotHeld;
         if (slot.state.compare_exchange_strong(held, kSlotTaken)) ::unlink(slot.name);
     }
@@ -492,48 +530,55 @@ void CatchInterrupts() {
     });
 }
 
-// The slot that now holds Name, or -1 when none is free (or the name too long).
-int RegisterTemp(const std::string& name) {
+// A Filling slot with Name, or -1 when none is free (or the name too long).
+int ReserveTemp(const std::string& name) {
     if (name.size() >= kTempNameMax) return -1;
     for (std::size_t i = 0; i < kTempSlots; ++i) {
         int free = kSlotFree;
         if (!tempSlots[i].state.compare_exchange_strong(free, kSlotFilling)) continue;
         std::memcpy(tempSlots[i].name, name.c_str(), name.size() + 1);
-        tempSlots[i].state.store(kSlotHeld);
         return static_cast<int>(i);
     }
     return -1;
 }
 
-// After the file is gone; a slot the handler took stays taken.
+// After the file is gone, or was never made; a slot the handler took stays taken.
 void ReleaseTemp(int slot) {
     if (slot < 0) return;
+    std::atomic<int>& state = tempSlots[static_cast<std::size_t>(slot)].state;
     int held = kSlotHeld;
-    tempSlots[static_cast<std::size_t>(slot)].state.compare_exchange_strong(held, kSlotFree);
+    if (!state.compare_exchange_strong(held, kSlotFree)) {
+        int filling = kSlotFilling;
+        state.compare_exchange_strong(filling, kSlotFree);
+    }
 }
 
-// While this lives, this thread may create a temporary file: the interrupts
-// are held back here, and a handler on another thread waits for the file to
-// be in the table. Once an interrupt came, no file may be created at all.
+// While this lives, this thread may create the temporary file Name: the name
+// is in the table before the file exists, so that the handler of an interrupt
+// waits for it instead of missing it, and no interrupt need be held back. The
+// slot is freed at the end unless kept.
 class CreatingTemp {
 public:
-    CreatingTemp() {
-        sigset_t set;
-        ::sigemptyset(&set);
-        for (int sig : kInterrupts) ::sigaddset(&set, sig);
-        ::pthread_sigmask(SIG_BLOCK, &set, &old_);
-        ++tempsBeingCreated;
+    explicit CreatingTemp(const std::string& name) : slot_(ReserveTemp(name)) {
+        creatingSlot = slot_;
     }
     ~CreatingTemp() {
-        --tempsBeingCreated;
-        ::pthread_sigmask(SIG_SETMASK, &old_, nullptr);
+        creatingSlot = -1;
+        ReleaseTemp(slot_);
     }
+    // Once an interrupt came, no file may be created at all.
     bool Interrupted() const { return interrupted.load(); }
+    // The file is there, and ours: the handler removes it from now on.
+    void Created() {
+        if (slot_ >= 0) tempSlots[static_cast<std::size_t>(slot_)].state.store(kSlotHeld);
+    }
+    // The writer owns the slot from now on.
+    int Keep() { return std::exchange(slot_, -1); }
     CreatingTemp(const CreatingTemp&) = delete;
     CreatingTemp& operator=(const CreatingTemp&) = delete;
 
 private:
-    sigset_t old_;
+    int slot_;
 };
 
 // A writer holds a lock on its temporary file until the file is renamed or
@@ -621,20 +666,21 @@ int CreateTemp(const std::string& target, std::string& temp, int mode, bool keep
 #endif
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = prefix + UniqueSuffix();
 #ifndef _WIN32
-        CreatingTemp creating;
+        CreatingTemp creating(temp);
         if (creating.Interrupted()) {
             errno = EINTR;
             return -1;
         }
 #endif
-        temp = prefix + UniqueSuffix();
         fd = CreateFd(temp.c_str(), kExclusive, mode);
         if (fd < 0 && errno != EEXIST) return -1;
 #ifndef _WIN32
         if (fd < 0) continue;
+        creating.Created();
         if (LockTemp(fd, lockFd)) {
-            slot = RegisterTemp(temp);
+            slot = creating.Keep();
         } else {
             ::close(fd);
             fd = -1;
@@ -710,7 +756,9 @@ std::optional<TextWriter> TextWriter::Replace(const std::string& path, Sync sync
 #ifdef _WIN32
         if (::_access(target.c_str(), 2) != 0) return std::nullopt;
 #else
-        if (::access(target.c_str(), W_OK) != 0) return std::nullopt;
+        // Our own file with its owner's write bit needs no second look; where
+        // it still could not be changed, creating or renaming fails instead.
+        if (!look.ownWritable && ::access(target.c_str(), W_OK) != 0) return std::nullopt;
 #endif
     }
 #ifdef _WIN32

@@ -251,11 +251,30 @@ TEST(Share, UsesTheDecimalSeparatorOfTheUsersLocale) {
 }
 #endif
 
-TEST(BandCell, PrintsADashForZero) {
-    EXPECT_EQ(BandCell(0), "   -  ");
-    EXPECT_EQ(BandCell(7), "   7  ");
-    EXPECT_EQ(BandCell(12345), "12345  ");
-    EXPECT_EQ(Int4(-1), "  -1");
+// The buffer hands its lines on in pieces: what comes out is the same text,
+// across its flushes and past its size, as the cells written one by one.
+TEST(LineWriter, GivesTheSameTextAcrossItsFlushes) {
+    std::string text, expected;
+    {
+        LineWriter out(text);
+        for (long long n : {0LL, 7LL, 99LL, 100LL, -1LL, 123456789012LL}) {
+            for (std::size_t width : {0u, 3u, 4u, 15u}) {
+                for (int i = 0; i < 40; ++i) {
+                    out.Number(n, width);
+                    std::string cell = std::to_string(n);
+                    expected +=
+                        std::string(width > cell.size() ? width - cell.size() : 0, ' ') + cell;
+                }
+            }
+            out.EndLine("|");
+            expected += "|\r\n";
+        }
+        out.Repeat('-', 9000);
+        expected += std::string(9000, '-');
+        out.Put(std::string(5000, 'x'));
+        expected += std::string(5000, 'x');
+    }
+    EXPECT_EQ(text, expected);
 }
 
 }  // namespace
