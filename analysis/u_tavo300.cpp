@@ -128,10 +128,13 @@ public:
             }
             record.ChartDay = static_cast<std::int8_t>(pass_.chartDay_);
             const std::size_t row = RowIndex(pass_.chartDay_, q.hour, q.band);
-            if (!pass_.rowUsed_[row]) {
+            // Lines come in runs on one hour and band: a row seen just before
+            // is not looked up in the bit vector again.
+            if (row != lastRow_ && !pass_.rowUsed_[row]) {
                 pass_.rowUsed_[row] = true;
                 pass_.usedRows_.push_back(row);
             }
+            lastRow_ = row;
             ++pass_.timeTally_[row * CountrySlots + static_cast<std::size_t>(q.country)];
             if (q.country != 0 && !pass_.countryUsed_[static_cast<std::size_t>(q.country)]) {
                 pass_.countryUsed_[static_cast<std::size_t>(q.country)] = true;
@@ -244,6 +247,7 @@ private:
     std::size_t lastModeSize_ = ~std::size_t{0};
     std::int32_t lastMode_ = 0;
     std::string lastUnknown_;
+    std::size_t lastRow_ = ~std::size_t{0};
 };
 
 int AnalyzeLog(const cty_utl3::CountryDatabase& Db, LogPass& Pass, const std::string& FileName,

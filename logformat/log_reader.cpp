@@ -89,7 +89,10 @@ std::uint32_t KhzOf(std::string_view text) {
 class LineReader : public LogReader {
 public:
     LineReader(tavo::TextReader& log, int format, const ColumnLayout& layout)
-        : log_(log), format_(format), layout_(layout) {}
+        : log_(log),
+          format_(format),
+          layout_(layout),
+          template_(format == FormatCabrillo && IsTemplateLayout(layout)) {}
 
     bool Next(LogQso& q) override {
         if (!started_) {
@@ -98,7 +101,12 @@ public:
         }
         while (log_.ReadLine(line_)) {
             if (!IsQsoLine(format_, line_)) continue;
-            const QsoFields fields = ReadQsoFields(format_, line_, layout_);
+            if (template_) {
+                ReadCabrilloFields(line_, fields_);
+            } else {
+                fields_ = ReadQsoFields(format_, line_, layout_);
+            }
+            const QsoFields& fields = fields_;
             q.Band = fields.Band;
             q.Call.assign(fields.Call);
             q.Day = NumberOf(fields.Day);
@@ -164,6 +172,8 @@ private:
     tavo::TextReader& log_;
     int format_;
     ColumnLayout layout_;
+    bool template_;  // a Cabrillo log, read by ReadCabrilloFields
+    QsoFields fields_;
     std::string_view line_;  // into the reader's bytes, until the next read
     bool started_ = false;
 };

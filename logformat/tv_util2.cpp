@@ -648,17 +648,12 @@ bool ReadSplitLine(std::string_view line, QsoFields& q) {
 
 }  // namespace
 
-QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& Layout) {
-    const int callLength = Format == FormatCabrillo ? TemplateCallLength(Line) : -1;
-    if (Format == FormatCabrillo && callLength < 0) {
-        QsoFields q;
-        if (ReadSplitLine(Line, q)) return q;
-        CabrilloTokens tokens(Line);
-        if (!tokens.OnTemplate()) {
-            return SplitFields(tokens.At(0).Text, tokens.At(1).Text, tokens.At(2).Text,
-                               tokens.At(3).Text, tokens.At(tokens.ReceivedCallIndex()).Text);
-        }
-    }
+namespace {
+
+// A line cut by Layout's columns; a Cabrillo line on the template (CallLength
+// not -1) has its band, call and the fields between at the template's places.
+QsoFields ColumnFields(int Format, std::string_view Line, const ColumnLayout& Layout,
+                       int callLength) {
     QsoFields q;
     // A template line is long enough for its band's two bytes.
     q.Band = callLength >= 0 && Layout.Band == kCabrilloLayout.Band
@@ -683,6 +678,59 @@ QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& L
         q.Time = ExtractField(Line, Layout.Time);
         q.Mode = ExtractField(Line, kAllModeSpan);
     }
+    return q;
+}
+
+// Any Cabrillo line off the template's columns, by its blank-separated
+// fields, into q: the common line straight, the others through the tokens.
+void ReadOffTemplate(std::string_view Line, const ColumnLayout& Layout, QsoFields& q) {
+    if (ReadSplitLine(Line, q)) return;
+    CabrilloTokens tokens(Line);
+    q = tokens.OnTemplate()
+            ? ColumnFields(FormatCabrillo, Line, Layout, -1)
+            : SplitFields(tokens.At(0).Text, tokens.At(1).Text, tokens.At(2).Text,
+                          tokens.At(3).Text, tokens.At(tokens.ReceivedCallIndex()).Text);
+}
+
+}  // namespace
+
+bool IsTemplateLayout(const ColumnLayout& Layout) { return Layout == kCabrilloLayout; }
+
+void ReadCabrilloFields(std::string_view Line, QsoFields& Fields) {
+    const int callLength = TemplateCallLength(Line);
+    if (callLength < 0) {
+        ReadOffTemplate(Line, kCabrilloLayout, Fields);
+        return;
+    }
+    // The line reaches past the call's 13 bytes, so every field is cut at
+    // its fixed place, with no span arithmetic and no bounds to test.
+    auto at = [&Line](auto column, auto length) {
+        return std::string_view(Line.data() + column - 1, static_cast<std::size_t>(length));
+    };
+    constexpr ColumnLayout kLayout = kCabrilloLayout;
+    Fields.Band = CabrilloColumnBand(Line[kLayout.Band.Start - 1], Line[kLayout.Band.Start]);
+    Fields.Day = at(kLayout.Day.Start, kLayout.Day.Length);
+    Fields.Hour = at(kLayout.Hour.Start, kLayout.Hour.Length);
+    Fields.Date = at(kLayout.Date.Start, kLayout.Date.Length);
+    Fields.Call = at(kTemplateCall, callLength);
+    // The frequency's columns before its end, the mode's up to the date, and
+    // the time with the byte after it, as ColumnFields cuts them.
+    Fields.Frequency = at(kMarkerLength + 1, kTemplateFrequencyEnd - kMarkerLength);
+    Fields.Mode = at(kTemplateFrequencyEnd + 1, kTemplateDate - 1 - kTemplateFrequencyEnd);
+    Fields.Time = at(kTemplateTime, kLayout.Time.Length + 1);
+}
+
+QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& Layout) {
+    if (Format == FormatCabrillo && IsTemplateLayout(Layout)) {
+        QsoFields q;
+        ReadCabrilloFields(Line, q);
+        return q;
+    }
+    const int callLength = Format == FormatCabrillo ? TemplateCallLength(Line) : -1;
+    if (Format != FormatCabrillo || callLength >= 0)
+        return ColumnFields(Format, Line, Layout, callLength);
+    QsoFields q;
+    ReadOffTemplate(Line, Layout, q);
     return q;
 }
 

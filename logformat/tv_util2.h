@@ -103,6 +103,11 @@ struct QsoFields {
 // (the call runs from its column to the first blank, at most 13 bytes);
 // any other Cabrillo line is read by its blank-separated fields.
 QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& Layout);
+// The layout GetColumnLayout gives a Cabrillo log, whose lines ReadCabrilloFields reads.
+bool IsTemplateLayout(const ColumnLayout& Layout);
+// ReadQsoFields of a Cabrillo line with the template's layout, into Fields:
+// a line on the template is cut at its fixed columns at once.
+void ReadCabrilloFields(std::string_view Line, QsoFields& Fields);
 
 // The QSO lines of a zLog or Cabrillo log after its first line, which is
 // the format's marker and never a QSO, each read by ReadQsoFields.
