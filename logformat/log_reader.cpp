@@ -108,16 +108,14 @@ public:
             }
             const QsoFields& fields = fields_;
             q.Band = fields.Band;
-            q.Call.assign(fields.Call);
+            q.Call = fields.Call;
             q.Day = NumberOf(fields.Day);
             q.Hour = NumberOf(fields.Hour);
             const DateRead& date = ReadDate(fields.Date);
             q.DateDays = date.days;
             const int clock = ClockMinutes(format_, fields.Time);
             q.Stamp = clock >= 0 && date.minute != NoStamp ? date.minute + clock : NoStamp;
-            // Nearly every line repeats the mode of the one before: no copy then.
-            if (q.Mode.size() != fields.Mode.size() || !tavo::SameBytes(fields.Mode, q.Mode.data()))
-                q.Mode.assign(fields.Mode);
+            q.Mode = fields.Mode;
             q.Khz = Khz(fields.Frequency);
             return true;
         }
