@@ -109,11 +109,20 @@ public:
             const QsoFields& fields = fields_;
             q.Band = fields.Band;
             q.Call = fields.Call;
-            q.Day = NumberOf(fields.Day);
-            q.Hour = NumberOf(fields.Hour);
             const DateRead& date = ReadDate(fields.Date);
             q.DateDays = date.days;
             const int clock = ClockMinutes(format_, fields.Time);
+            // Where the day is the date's last two bytes and the hour the
+            // time's first two, as in every format with a date, they were
+            // read with the date (once per day) and with the clock.
+            q.Day = fields.Date.size() == 10 && fields.Day.data() == fields.Date.data() + 8 &&
+                            fields.Day.size() == 2
+                        ? date.day
+                        : NumberOf(fields.Day);
+            q.Hour =
+                clock >= 0 && fields.Hour.data() == fields.Time.data() && fields.Hour.size() == 2
+                    ? clock / 60
+                    : NumberOf(fields.Hour);
             q.Stamp = clock >= 0 && date.minute != NoStamp ? date.minute + clock : NoStamp;
             q.Mode = fields.Mode;
             q.Khz = Khz(fields.Frequency);
@@ -128,6 +137,7 @@ private:
     struct DateRead {
         std::optional<int> days;
         std::int64_t minute = NoStamp;  // of its midnight
+        int day = -1;                   // its last two bytes as a number
     };
 
     // Lines come in time order, so a date is nearly always the one before:
@@ -139,7 +149,8 @@ private:
         std::copy_n(date.begin(), std::min(date.size(), lastDate_.size()), lastDate_.begin());
         if (date.size() > lastDate_.size()) lastDateSize_ = ~std::size_t{0};  // never matches
         const std::optional<int> days = CalendarDays(date);
-        lastRead_ = {DateDays(date), days ? std::int64_t{*days} * 1440 : NoStamp};
+        lastRead_ = {DateDays(date), days ? std::int64_t{*days} * 1440 : NoStamp,
+                     date.size() == 10 ? NumberOf(date.substr(8)) : -1};
         return lastRead_;
     }
 
