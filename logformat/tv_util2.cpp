@@ -573,9 +573,8 @@ int TemplateCallLength(std::string_view line) {
 }
 
 // A line off the template read by its blank-separated fields.
-QsoFields SplitFields(std::string_view frequency, std::string_view mode, std::string_view date,
-                      std::string_view time, std::string_view call) {
-    QsoFields q;
+void SplitFields(QsoFields& q, std::string_view frequency, std::string_view mode,
+                 std::string_view date, std::string_view time, std::string_view call) {
     q.Frequency = frequency;
     q.Time = time;
     q.Band = CabrilloBandOf(frequency);
@@ -584,7 +583,6 @@ QsoFields SplitFields(std::string_view frequency, std::string_view mode, std::st
     q.Date = date;
     q.Call = call;
     q.Mode = mode;
-    return q;
 }
 
 // CabrilloTokens for the common line off the template, of at most two
@@ -630,7 +628,16 @@ bool ReadSplitLine(std::string_view line, QsoFields& q) {
         }
         return line.substr(kMarkerLength + offset, run);
     };
-    const std::string_view frequency = field(at[0]), call = field(at[4]);
+    // Fields 0 to 3 end at the first four end bits of the first block, when
+    // they end in it; a field that runs on past it is measured by its run.
+    std::string_view first[4];
+    std::uint64_t stops = ~in[0] & (in[0] << 1);
+    for (int i = 0; i < 4; ++i, stops &= stops - 1) {
+        first[i] = stops != 0 ? std::string_view(text + kMarkerLength + at[i],
+                                                 std::countr_zero(stops) - at[i])
+                              : field(at[i]);
+    }
+    const std::string_view frequency = first[0], call = field(at[4]);
     // Offsets count from the byte after the marker; columns from 1.
     const auto column = [](std::size_t offset) {
         return static_cast<int>(offset + kMarkerLength) + 1;
@@ -642,7 +649,7 @@ bool ReadSplitLine(std::string_view line, QsoFields& q) {
          column(at[4]) == kTemplateCall) ||
         !LooksLikeCall(call))
         return false;
-    q = SplitFields(frequency, field(at[1]), field(at[2]), field(at[3]), call);
+    SplitFields(q, frequency, first[1], first[2], first[3], call);
     return true;
 }
 
@@ -686,10 +693,12 @@ QsoFields ColumnFields(int Format, std::string_view Line, const ColumnLayout& La
 void ReadOffTemplate(std::string_view Line, const ColumnLayout& Layout, QsoFields& q) {
     if (ReadSplitLine(Line, q)) return;
     CabrilloTokens tokens(Line);
-    q = tokens.OnTemplate()
-            ? ColumnFields(FormatCabrillo, Line, Layout, -1)
-            : SplitFields(tokens.At(0).Text, tokens.At(1).Text, tokens.At(2).Text,
-                          tokens.At(3).Text, tokens.At(tokens.ReceivedCallIndex()).Text);
+    if (tokens.OnTemplate()) {
+        q = ColumnFields(FormatCabrillo, Line, Layout, -1);
+    } else {
+        SplitFields(q, tokens.At(0).Text, tokens.At(1).Text, tokens.At(2).Text, tokens.At(3).Text,
+                    tokens.At(tokens.ReceivedCallIndex()).Text);
+    }
 }
 
 }  // namespace
