@@ -107,7 +107,6 @@ public:
                 fields_ = ReadQsoFields(format_, line_, layout_);
             }
             const QsoFields& fields = fields_;
-            q.Band = fields.Band;
             q.Call = fields.Call;
             const DateRead& date = ReadDate(fields.Date);
             q.DateDays = date.days;
@@ -125,7 +124,9 @@ public:
                     : NumberOf(fields.Hour);
             q.Stamp = clock >= 0 && date.minute != NoStamp ? date.minute + clock : NoStamp;
             q.Mode = fields.Mode;
-            q.Khz = Khz(fields.Frequency);
+            KhzSeen& khz = Khz(fields.Frequency);
+            q.Khz = khz.khz;
+            q.Band = fields.Band != BandOfFrequency ? fields.Band : BandOf(khz, fields.Frequency);
             return true;
         }
         return false;
@@ -156,23 +157,35 @@ private:
 
     // A run stays on its frequency and a station on two radios alternates
     // between two, so the last two texts read are kept with their kHz.
-    std::uint32_t Khz(std::string_view text) {
+    struct KhzSeen;
+    KhzSeen& Khz(std::string_view text) {
         for (KhzSeen& seen : lastKhz_) {
-            if (text.size() == seen.size && tavo::SameBytes(text, seen.text.data()))
-                return seen.khz;
+            if (text.size() == seen.size && tavo::SameBytes(text, seen.text.data())) return seen;
         }
         lastKhz_[1] = lastKhz_[0];
         KhzSeen& now = lastKhz_[0];
         now.size = text.size() <= now.text.size() ? text.size() : ~std::size_t{0};
         std::copy_n(text.begin(), std::min(text.size(), now.text.size()), now.text.begin());
         now.khz = KhzOf(tavo::Trim(text));
-        return now.khz;
+        now.band = kBandUnread;
+        return now;
     }
 
+    // CabrilloBandOf(text) for a frequency Khz just read: where the text is
+    // plain kHz the band follows from them, with no second reading of the
+    // digits, and it is kept with them for the lines after.
+    static int BandOf(KhzSeen& seen, std::string_view text) {
+        if (seen.band == kBandUnread)
+            seen.band = seen.khz != 0 ? KhzBandOf(seen.khz) : CabrilloBandOf(text);
+        return seen.band;
+    }
+
+    static constexpr int kBandUnread = -2;
     struct KhzSeen {
         std::array<char, 8> text{};
         std::size_t size = ~std::size_t{0};
         std::uint32_t khz = 0;
+        int band = kBandUnread;  // of a line read by its fields, once asked
     };
     std::array<KhzSeen, 2> lastKhz_{};
     std::array<char, 10> lastDate_{};

@@ -577,7 +577,7 @@ void SplitFields(QsoFields& q, std::string_view frequency, std::string_view mode
                  std::string_view date, std::string_view time, std::string_view call) {
     q.Frequency = frequency;
     q.Time = time;
-    q.Band = CabrilloBandOf(frequency);
+    q.Band = BandOfFrequency;
     q.Day = tavo::Cut(date, 9, 2);
     q.Hour = tavo::Cut(time, 1, 2);
     q.Date = date;
@@ -733,6 +733,7 @@ QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& L
     if (Format == FormatCabrillo && IsTemplateLayout(Layout)) {
         QsoFields q;
         ReadCabrilloFields(Line, q);
+        if (q.Band == BandOfFrequency) q.Band = CabrilloBandOf(q.Frequency);
         return q;
     }
     const int callLength = Format == FormatCabrillo ? TemplateCallLength(Line) : -1;
@@ -740,6 +741,7 @@ QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& L
         return ColumnFields(Format, Line, Layout, callLength);
     QsoFields q;
     ReadOffTemplate(Line, Layout, q);
+    if (q.Band == BandOfFrequency) q.Band = CabrilloBandOf(q.Frequency);
     return q;
 }
 

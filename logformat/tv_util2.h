@@ -112,8 +112,13 @@ struct QsoFields {
 QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& Layout);
 // The layout GetColumnLayout gives a Cabrillo log, whose lines ReadCabrilloFields reads.
 bool IsTemplateLayout(const ColumnLayout& Layout);
+// The band ReadCabrilloFields leaves to its caller on a line read by its
+// blank-separated fields: CabrilloBandOf(Fields.Frequency), which a reader
+// of many lines may know from the kHz it reads anyway.
+inline constexpr int BandOfFrequency = -1;
 // ReadQsoFields of a Cabrillo line with the template's layout, into Fields:
-// a line on the template is cut at its fixed columns at once.
+// a line on the template is cut at its fixed columns at once. The band may
+// be left as BandOfFrequency.
 void ReadCabrilloFields(std::string_view Line, QsoFields& Fields);
 
 // The QSO lines of a zLog or Cabrillo log after its first line, which is
