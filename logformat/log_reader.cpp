@@ -110,7 +110,7 @@ public:
             q.Call = fields.Call;
             const DateRead& date = ReadDate(fields.Date);
             q.DateDays = date.days;
-            const int clock = ClockMinutes(format_, fields.Time);
+            const int clock = Clock(fields.Time);
             // Where the day is the date's last two bytes and the hour the
             // time's first two, as in every format with a date, they were
             // read with the date (once per day) and with the clock.
@@ -155,6 +155,17 @@ private:
         return lastRead_;
     }
 
+    // A busy hour has several lines a minute, in time order: a time read
+    // just before is not read again.
+    int Clock(std::string_view time) {
+        if (time.size() == lastTimeSize_ && tavo::SameBytes(time, lastTime_.data()))
+            return lastClock_;
+        lastTimeSize_ = time.size() <= lastTime_.size() ? time.size() : ~std::size_t{0};
+        std::copy_n(time.begin(), std::min(time.size(), lastTime_.size()), lastTime_.begin());
+        lastClock_ = ClockMinutes(format_, time);
+        return lastClock_;
+    }
+
     // A run stays on its frequency and a station on two radios alternates
     // between two, so the last two texts read are kept with their kHz.
     struct KhzSeen;
@@ -188,6 +199,9 @@ private:
         int band = kBandUnread;  // of a line read by its fields, once asked
     };
     std::array<KhzSeen, 2> lastKhz_{};
+    std::array<char, 8> lastTime_{};
+    std::size_t lastTimeSize_ = ~std::size_t{0};
+    int lastClock_ = -1;
     std::array<char, 10> lastDate_{};
     std::size_t lastDateSize_ = ~std::size_t{0};
     DateRead lastRead_;
