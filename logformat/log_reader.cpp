@@ -86,6 +86,26 @@ std::uint32_t KhzOf(std::string_view text) {
     return khz >= 1000 ? khz : 0;
 }
 
+// The first bytes of a text, as many as Kept holds, for a cache to compare
+// with the next line's: two words that may overlap, not a library call,
+// copy the few bytes of a field.
+template <std::size_t N>
+void Keep(std::string_view text, std::array<char, N>& kept) {
+    static_assert(N >= 8);
+    const std::size_t n = std::min(text.size(), N);
+    const char* from = text.data();
+    char* to = kept.data();
+    if (n >= 8) {
+        std::memcpy(to, from, 8);
+        std::memcpy(to + n - 8, from + n - 8, 8);
+    } else if (n >= 4) {
+        std::memcpy(to, from, 4);
+        std::memcpy(to + n - 4, from + n - 4, 4);
+    } else {
+        for (std::size_t i = 0; i < n; ++i) to[i] = from[i];
+    }
+}
+
 class LineReader : public LogReader {
 public:
     LineReader(tavo::TextReader& log, int format, const ColumnLayout& layout)
@@ -147,7 +167,7 @@ private:
         if (date.size() == lastDateSize_ && tavo::SameBytes(date, lastDate_.data()))
             return lastRead_;
         lastDateSize_ = date.size();
-        std::copy_n(date.begin(), std::min(date.size(), lastDate_.size()), lastDate_.begin());
+        Keep(date, lastDate_);
         if (date.size() > lastDate_.size()) lastDateSize_ = ~std::size_t{0};  // never matches
         const std::optional<int> days = CalendarDays(date);
         lastRead_ = {DateDays(date), days ? std::int64_t{*days} * 1440 : NoStamp,
@@ -161,7 +181,7 @@ private:
         if (time.size() == lastTimeSize_ && tavo::SameBytes(time, lastTime_.data()))
             return lastClock_;
         lastTimeSize_ = time.size() <= lastTime_.size() ? time.size() : ~std::size_t{0};
-        std::copy_n(time.begin(), std::min(time.size(), lastTime_.size()), lastTime_.begin());
+        Keep(time, lastTime_);
         lastClock_ = ClockMinutes(format_, time);
         return lastClock_;
     }
@@ -176,7 +196,7 @@ private:
         lastKhz_[1] = lastKhz_[0];
         KhzSeen& now = lastKhz_[0];
         now.size = text.size() <= now.text.size() ? text.size() : ~std::size_t{0};
-        std::copy_n(text.begin(), std::min(text.size(), now.text.size()), now.text.begin());
+        Keep(text, now.text);
         now.khz = KhzOf(tavo::Trim(text));
         now.band = kBandUnread;
         return now;
