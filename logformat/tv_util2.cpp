@@ -563,7 +563,11 @@ int TemplateCallLength(std::string_view line) {
     if ((starts & mask(kTime + 1) & ~mask(kDate)) !=
         (std::uint64_t{1} << kDate | std::uint64_t{1} << kTime))
         return -1;
-    if (tokens(starts & mask(kDate)) != 2 || !(starts >> kCall & 1)) return -1;
+    // Exactly two fields before the date: their start bits less the lowest
+    // leave one, with no loop.
+    const std::uint64_t beforeDate = starts & mask(kDate);
+    const std::uint64_t second = beforeDate & (beforeDate - 1);
+    if (second == 0 || (second & (second - 1)) != 0 || !(starts >> kCall & 1)) return -1;
     const int call = 4 + tokens(starts & mask(kCall) & ~mask(kTime + 1));
     int count = call + tokens(starts >> kCall);
     // The rest of the line a word at a time while whole words remain.
