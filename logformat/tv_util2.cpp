@@ -534,7 +534,9 @@ namespace {
 // the first block of 64 bytes is read in whole words: the same edges are
 // checked, and the fields after the block only counted. The length of the
 // call at column 56 comes back (its 13 bytes end the block), -1 off the template.
-int TemplateCallLength(std::string_view line) {
+// Inlined where every template line passes, which then saves a call and
+// its frame per line.
+[[gnu::always_inline]] inline int TemplateCallLength(std::string_view line) {
     constexpr std::size_t kBlockEnd = kMarkerLength + 64;
     const char* text = line.data();
     // The frequency's last byte and the blank after it turn most other lines away at once.
