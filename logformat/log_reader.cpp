@@ -140,7 +140,7 @@ public:
                         : NumberOf(fields.Day);
             q.Hour =
                 clock >= 0 && fields.Hour.data() == fields.Time.data() && fields.Hour.size() == 2
-                    ? clock / 60
+                    ? lastHour_
                     : NumberOf(fields.Hour);
             q.Stamp = clock >= 0 && date.minute != NoStamp ? date.minute + clock : NoStamp;
             q.Mode = fields.Mode;
@@ -183,6 +183,7 @@ private:
         lastTimeSize_ = time.size() <= lastTime_.size() ? time.size() : ~std::size_t{0};
         Keep(time, lastTime_);
         lastClock_ = ClockMinutes(format_, time);
+        lastHour_ = lastClock_ / 60;
         return lastClock_;
     }
 
@@ -222,6 +223,7 @@ private:
     std::array<char, 8> lastTime_{};
     std::size_t lastTimeSize_ = ~std::size_t{0};
     int lastClock_ = -1;
+    int lastHour_ = -1;  // of lastClock_, when it is a time
     std::array<char, 10> lastDate_{};
     std::size_t lastDateSize_ = ~std::size_t{0};
     DateRead lastRead_;
