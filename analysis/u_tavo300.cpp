@@ -43,7 +43,7 @@ struct Qso {
 
 }  // namespace
 
-LogPass::LogPass() : timeTally_(kTimeCells), chartHours_(kChartCells), rowUsed_(kRows, false) {}
+LogPass::LogPass() : timeTally_(kTimeCells), chartHours_(kChartCells), rowUsed_(kRows, 0) {}
 
 void LogPass::Clear() {
     // Only the rows a pass wrote hold anything, so only they are cleared: a
@@ -51,7 +51,7 @@ void LogPass::Clear() {
     for (std::size_t row : usedRows_) {
         std::fill_n(timeTally_.data() + row * CountrySlots, CountrySlots, 0);
         std::fill_n(chartHours_.data() + row * (Continents + 1), Continents + 1, 0);
-        rowUsed_[row] = false;
+        rowUsed_[row] = 0;
     }
     usedRows_.clear();
     for (int c : usedCountries_) countryUsed_[static_cast<std::size_t>(c)] = false;
@@ -128,8 +128,8 @@ public:
             }
             record.ChartDay = static_cast<std::int8_t>(pass_.chartDay_);
             const std::size_t row = RowIndex(pass_.chartDay_, q.hour, q.band);
-            if (!pass_.rowUsed_[row]) {
-                pass_.rowUsed_[row] = true;
+            if (pass_.rowUsed_[row] == 0) {
+                pass_.rowUsed_[row] = 1;
                 pass_.usedRows_.push_back(row);
             }
             ++pass_.timeTally_[row * CountrySlots + static_cast<std::size_t>(q.country)];

@@ -128,8 +128,9 @@ private:
     std::array<std::array<std::int32_t, Continents + 1>, Bands> continentTally_{};
     std::array<std::int32_t, CountrySlots> countryTotal_{};
     ZeroedCells<long long> chartHours_;  // [day][hour][band][continent 1..6]
-    // The rows (day, hour, band) that hold a count, each listed once.
-    std::vector<bool> rowUsed_;
+    // The rows (day, hour, band) that hold a count, each listed once. A byte
+    // per row, as every QSO tests its row: no bit to mask out of a word.
+    std::vector<std::uint8_t> rowUsed_;
     std::vector<std::size_t> usedRows_;
     // The known countries that hold a count, each listed once.
     std::array<bool, CountrySlots> countryUsed_{};

@@ -13,13 +13,20 @@
 
 namespace {
 
-std::vector<tv_util2::LogQso> Read(std::string_view bytes) {
+// A QSO with its own copies of the texts the reader lends up to its next read.
+struct HeldQso : tv_util2::LogQso {
+    explicit HeldQso(const tv_util2::LogQso& q) : LogQso(q), Call(q.Call), Mode(q.Mode) {}
+    std::string Call;
+    std::string Mode;
+};
+
+std::vector<HeldQso> Read(std::string_view bytes) {
     std::string path = tavo::fuzz::PutFile("fuzz.adi", bytes);
     std::optional<tavo::TextReader> log = tavo::TextReader::Open(path);
     if (!log) tavo::fuzz::Broken("a regular file could not be opened");
     std::unique_ptr<tv_util2::LogReader> reader = tv_util2::OpenAdifReader(*log, {}, {});
-    std::vector<tv_util2::LogQso> qsos;
-    for (tv_util2::LogQso q; reader->Next(q);) qsos.push_back(q);
+    std::vector<HeldQso> qsos;
+    for (tv_util2::LogQso q; reader->Next(q);) qsos.emplace_back(q);
     return qsos;
 }
 
@@ -31,9 +38,9 @@ std::size_t CallTags(std::string_view bytes) {
     return n;
 }
 
-void CheckQsos(const std::vector<tv_util2::LogQso>& qsos, std::string_view bytes) {
+void CheckQsos(const std::vector<HeldQso>& qsos, std::string_view bytes) {
     if (qsos.size() > CallTags(bytes)) tavo::fuzz::Broken("a QSO without a CALL tag");
-    for (const tv_util2::LogQso& q : qsos) {
+    for (const HeldQso& q : qsos) {
         if (q.Call.empty() || tavo::Trim(q.Call) != q.Call) tavo::fuzz::Broken("an untrimmed call");
         if (q.Call.size() > tv_util2::AdifFieldKept) tavo::fuzz::Broken("a call past the cap");
         if (q.Band < 0 || q.Band > 10) tavo::fuzz::Broken("a band out of range");
@@ -46,7 +53,7 @@ void CheckQsos(const std::vector<tv_util2::LogQso>& qsos, std::string_view bytes
     }
 }
 
-bool Same(const tv_util2::LogQso& a, const tv_util2::LogQso& b) {
+bool Same(const HeldQso& a, const HeldQso& b) {
     return a.Call == b.Call && a.Band == b.Band && a.Day == b.Day && a.Hour == b.Hour &&
            a.Stamp == b.Stamp && a.DateDays == b.DateDays && a.Mode == b.Mode && a.Khz == b.Khz;
 }
@@ -58,10 +65,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // As .adi, whatever the bytes are.
     tv_util2::InstallAdxParser(nullptr);
-    const std::vector<tv_util2::LogQso> adi = Read(bytes);
+    const std::vector<HeldQso> adi = Read(bytes);
     CheckQsos(adi, bytes);
     const std::string longer = std::string(bytes) + "<EOR><CALL:4>Z9ZZ<BAND:3>20M<EOR>";
-    const std::vector<tv_util2::LogQso> more = Read(longer);
+    const std::vector<HeldQso> more = Read(longer);
     if (more.size() != adi.size() + 1 || more.back().Call != "Z9ZZ" || more.back().Band != 3)
         tavo::fuzz::Broken("an appended record did not add exactly itself");
     for (std::size_t i = 0; i < adi.size(); ++i) {

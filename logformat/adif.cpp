@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 #include "common/text.h"
 #include "platform/text_file.h"
@@ -278,8 +279,10 @@ public:
                     inHeader_ = false;
                     break;
                 case TagKind::Eor: {
-                    const bool qso = !inHeader_ && QsoFromRecord(record_, q);
+                    // The QSO's texts lie in its record, which is held up to the next one.
+                    std::swap(record_, held_);
                     record_.Clear();
+                    const bool qso = !inHeader_ && QsoFromRecord(held_, q);
                     if (qso) return true;
                     break;
                 }
@@ -297,6 +300,7 @@ private:
     bool inHeader_;
     AdiScanner scan_;
     AdifRecord record_;
+    AdifRecord held_;  // the record the last QSO's texts lie in
     bool ended_ = false;
 };
 
@@ -363,7 +367,7 @@ std::optional<AdifField> AdifFieldNamed(std::string_view Name) {
 bool QsoFromRecord(const AdifRecord& Record, LogQso& Qso) {
     const std::string_view call = tavo::Trim(Record[AdifField::Call]);
     if (call.empty()) return false;
-    Qso.Call.assign(call);
+    Qso.Call = call;
     const std::optional<std::uint64_t> khz = FreqKhz(Record[AdifField::Freq]);
     Qso.Khz = khz.value_or(0);
     Qso.Band = BandOf(Record, khz);

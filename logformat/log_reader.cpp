@@ -86,10 +86,33 @@ std::uint32_t KhzOf(std::string_view text) {
     return khz >= 1000 ? khz : 0;
 }
 
+// The first bytes of a text, as many as Kept holds, for a cache to compare
+// with the next line's: two words that may overlap, not a library call,
+// copy the few bytes of a field.
+template <std::size_t N>
+void Keep(std::string_view text, std::array<char, N>& kept) {
+    static_assert(N >= 8);
+    const std::size_t n = std::min(text.size(), N);
+    const char* from = text.data();
+    char* to = kept.data();
+    if (n >= 8) {
+        std::memcpy(to, from, 8);
+        std::memcpy(to + n - 8, from + n - 8, 8);
+    } else if (n >= 4) {
+        std::memcpy(to, from, 4);
+        std::memcpy(to + n - 4, from + n - 4, 4);
+    } else {
+        for (std::size_t i = 0; i < n; ++i) to[i] = from[i];
+    }
+}
+
 class LineReader : public LogReader {
 public:
     LineReader(tavo::TextReader& log, int format, const ColumnLayout& layout)
-        : log_(log), format_(format), layout_(layout) {}
+        : log_(log),
+          format_(format),
+          layout_(layout),
+          template_(format == FormatCabrillo && IsTemplateLayout(layout)) {}
 
     bool Next(LogQso& q) override {
         if (!started_) {
@@ -98,19 +121,32 @@ public:
         }
         while (log_.ReadLine(line_)) {
             if (!IsQsoLine(format_, line_)) continue;
-            const QsoFields fields = ReadQsoFields(format_, line_, layout_);
-            q.Band = fields.Band;
-            q.Call.assign(fields.Call);
-            q.Day = NumberOf(fields.Day);
-            q.Hour = NumberOf(fields.Hour);
+            if (template_) {
+                ReadCabrilloFields(line_, fields_);
+            } else {
+                fields_ = ReadQsoFields(format_, line_, layout_);
+            }
+            const QsoFields& fields = fields_;
+            q.Call = fields.Call;
             const DateRead& date = ReadDate(fields.Date);
             q.DateDays = date.days;
-            const int clock = ClockMinutes(format_, fields.Time);
+            const int clock = Clock(fields.Time);
+            // Where the day is the date's last two bytes and the hour the
+            // time's first two, as in every format with a date, they were
+            // read with the date (once per day) and with the clock.
+            q.Day = fields.Date.size() == 10 && fields.Day.data() == fields.Date.data() + 8 &&
+                            fields.Day.size() == 2
+                        ? date.day
+                        : NumberOf(fields.Day);
+            q.Hour =
+                clock >= 0 && fields.Hour.data() == fields.Time.data() && fields.Hour.size() == 2
+                    ? lastHour_
+                    : NumberOf(fields.Hour);
             q.Stamp = clock >= 0 && date.minute != NoStamp ? date.minute + clock : NoStamp;
-            // Nearly every line repeats the mode of the one before: no copy then.
-            if (q.Mode.size() != fields.Mode.size() || !tavo::SameBytes(fields.Mode, q.Mode.data()))
-                q.Mode.assign(fields.Mode);
-            q.Khz = Khz(fields.Frequency);
+            q.Mode = fields.Mode;
+            KhzSeen& khz = Khz(fields.Frequency);
+            q.Khz = khz.khz;
+            q.Band = fields.Band != BandOfFrequency ? fields.Band : BandOf(khz, fields.Frequency);
             return true;
         }
         return false;
@@ -122,6 +158,7 @@ private:
     struct DateRead {
         std::optional<int> days;
         std::int64_t minute = NoStamp;  // of its midnight
+        int day = -1;                   // its last two bytes as a number
     };
 
     // Lines come in time order, so a date is nearly always the one before:
@@ -130,40 +167,71 @@ private:
         if (date.size() == lastDateSize_ && tavo::SameBytes(date, lastDate_.data()))
             return lastRead_;
         lastDateSize_ = date.size();
-        std::copy_n(date.begin(), std::min(date.size(), lastDate_.size()), lastDate_.begin());
+        Keep(date, lastDate_);
         if (date.size() > lastDate_.size()) lastDateSize_ = ~std::size_t{0};  // never matches
         const std::optional<int> days = CalendarDays(date);
-        lastRead_ = {DateDays(date), days ? std::int64_t{*days} * 1440 : NoStamp};
+        lastRead_ = {DateDays(date), days ? std::int64_t{*days} * 1440 : NoStamp,
+                     date.size() == 10 ? NumberOf(date.substr(8)) : -1};
         return lastRead_;
+    }
+
+    // A busy hour has several lines a minute, in time order: a time read
+    // just before is not read again.
+    int Clock(std::string_view time) {
+        if (time.size() == lastTimeSize_ && tavo::SameBytes(time, lastTime_.data()))
+            return lastClock_;
+        lastTimeSize_ = time.size() <= lastTime_.size() ? time.size() : ~std::size_t{0};
+        Keep(time, lastTime_);
+        lastClock_ = ClockMinutes(format_, time);
+        lastHour_ = lastClock_ / 60;
+        return lastClock_;
     }
 
     // A run stays on its frequency and a station on two radios alternates
     // between two, so the last two texts read are kept with their kHz.
-    std::uint32_t Khz(std::string_view text) {
+    struct KhzSeen;
+    KhzSeen& Khz(std::string_view text) {
         for (KhzSeen& seen : lastKhz_) {
-            if (text.size() == seen.size && tavo::SameBytes(text, seen.text.data()))
-                return seen.khz;
+            if (text.size() == seen.size && tavo::SameBytes(text, seen.text.data())) return seen;
         }
         lastKhz_[1] = lastKhz_[0];
         KhzSeen& now = lastKhz_[0];
         now.size = text.size() <= now.text.size() ? text.size() : ~std::size_t{0};
-        std::copy_n(text.begin(), std::min(text.size(), now.text.size()), now.text.begin());
+        Keep(text, now.text);
         now.khz = KhzOf(tavo::Trim(text));
-        return now.khz;
+        now.band = kBandUnread;
+        return now;
     }
 
+    // CabrilloBandOf(text) for a frequency Khz just read: where the text is
+    // plain kHz the band follows from them, with no second reading of the
+    // digits, and it is kept with them for the lines after.
+    static int BandOf(KhzSeen& seen, std::string_view text) {
+        if (seen.band == kBandUnread)
+            seen.band = seen.khz != 0 ? KhzBandOf(seen.khz) : CabrilloBandOf(text);
+        return seen.band;
+    }
+
+    static constexpr int kBandUnread = -2;
     struct KhzSeen {
         std::array<char, 8> text{};
         std::size_t size = ~std::size_t{0};
         std::uint32_t khz = 0;
+        int band = kBandUnread;  // of a line read by its fields, once asked
     };
     std::array<KhzSeen, 2> lastKhz_{};
+    std::array<char, 8> lastTime_{};
+    std::size_t lastTimeSize_ = ~std::size_t{0};
+    int lastClock_ = -1;
+    int lastHour_ = -1;  // of lastClock_, when it is a time
     std::array<char, 10> lastDate_{};
     std::size_t lastDateSize_ = ~std::size_t{0};
     DateRead lastRead_;
     tavo::TextReader& log_;
     int format_;
     ColumnLayout layout_;
+    bool template_;  // a Cabrillo log, read by ReadCabrilloFields
+    QsoFields fields_;
     std::string_view line_;  // into the reader's bytes, until the next read
     bool started_ = false;
 };

@@ -1,11 +1,12 @@
 // What every log format yields to the pass: its QSOs one by one, each read
-// into the same plain record whatever the file looked like.
+// into the same plain record whatever the file looked like. The record's
+// texts are views that the reader lends up to its next read, so that a line
+// or a field is never copied for a QSO the pass reads once.
 #pragma once
 
 #include <cstdint>
 #include <limits>
 #include <optional>
-#include <string>
 #include <string_view>
 
 namespace tv_util2 {
@@ -14,15 +15,15 @@ namespace tv_util2 {
 inline constexpr std::int64_t NoStamp = std::numeric_limits<std::int64_t>::min();
 
 struct LogQso {
-    int Band = 10;     // BandIndex 0..10
-    std::string Call;  // as the log has it; the pass trims it
-    int Day = -1;      // day of the month, -1 when not a number
-    int Hour = -1;     // hour of the QSO time, -1 when not a number
+    int Band = 10;          // BandIndex 0..10
+    std::string_view Call;  // as the log has it; the pass trims it
+    int Day = -1;           // day of the month, -1 when not a number
+    int Hour = -1;          // hour of the QSO time, -1 when not a number
     // Minutes since 1970-01-01 00:00 on the log's clock, when its date is a
     // real calendar date and its time one of 00:00-23:59 by the format's rule.
     std::int64_t Stamp = NoStamp;
     std::optional<int> DateDays;  // the date as days since 1970-01-01, when it is a real date
-    std::string Mode;             // as written; empty where the reader gives none
+    std::string_view Mode;        // as written; empty where the reader gives none
     std::uint64_t Khz = 0;        // the frequency in kHz where the record has one, else 0
 };
 
@@ -30,8 +31,8 @@ struct LogQso {
 class LogReader {
 public:
     virtual ~LogReader() = default;
-    // The next QSO into Qso; false at the end of the log. A read error after
-    // the open raises tavo::IoError.
+    // The next QSO into Qso, its texts valid up to the next call; false at
+    // the end of the log. A read error after the open raises tavo::IoError.
     virtual bool Next(LogQso& Qso) = 0;
 };
 

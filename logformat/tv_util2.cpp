@@ -419,20 +419,9 @@ bool IsGridLocator(std::string_view t) {
            tavo::IsDigitAscii(t[3]) && sub(t[4]) && sub(t[5]);
 }
 
-}  // namespace
-
-// The parts between slashes: the call proper, each part after it of 1 to 4
-// letters and digits, and perhaps one such part before it.
-bool LooksLikeCall(std::string_view Token) {
-    // Most calls are one or two letters, a digit and one to three letters,
-    // which every rule below accepts and no locator has: taken at once.
-    if (Token.size() >= 3 && Token.size() <= 6) {
-        const std::size_t lead = RunOf(Token, 0, 2, IsLetter);
-        if (lead > 0 && lead < Token.size() && tavo::IsDigitAscii(Token[lead])) {
-            const std::size_t tail = RunOf(Token, lead + 1, 3, IsLetter);
-            if (tail > 0 && lead + 1 + tail == Token.size()) return true;
-        }
-    }
+// LooksLikeCall's rules in full, apart from its quick test, which then
+// needs no frame of its own.
+[[gnu::noinline]] bool CallByParts(std::string_view Token) {
     if (Token.empty() || IsGridLocator(Token)) return false;
     std::size_t slash = Token.find('/');
     std::string_view first = Token.substr(0, slash);
@@ -452,6 +441,32 @@ bool LooksLikeCall(std::string_view Token) {
     std::size_t end = rest.find('/', 1);
     std::string_view call = rest.substr(1, end == std::string_view::npos ? end : end - 1);
     return IsBareCall(call) && suffixes(end == std::string_view::npos ? "" : rest.substr(end));
+}
+
+}  // namespace
+
+// The parts between slashes: the call proper, each part after it of 1 to 4
+// letters and digits, and perhaps one such part before it.
+bool LooksLikeCall(std::string_view Token) {
+    // Most calls are one or two letters, perhaps after a digit, then a
+    // digit and one to four letters, which every rule below accepts and no
+    // locator has (its digits are two in a row): taken at once. Every line
+    // off the template asks this of a call, so each byte is tested once, by
+    // arithmetic: setting bit 5 folds only A-Z onto a-z.
+    if (Token.size() >= 3 && Token.size() <= 8) {
+        auto letter = [](char c) { return static_cast<unsigned char>((c | 0x20) - 'a') < 26; };
+        const char* t = Token.data();
+        const std::size_t n = Token.size();
+        const std::size_t lead = tavo::IsDigitAscii(t[0]) ? 1 : 0;
+        std::size_t at = lead;
+        while (at < lead + 2 && at < n && letter(t[at])) ++at;
+        if (at > lead && at < n && tavo::IsDigitAscii(t[at])) {
+            const std::size_t digit = at++;
+            while (at < n && letter(t[at])) ++at;
+            if (at == n && at - digit >= 2 && at - digit <= 5) return true;
+        }
+    }
+    return CallByParts(Token);
 }
 
 int KhzBandOf(std::uint64_t Khz) {
@@ -519,7 +534,9 @@ namespace {
 // the first block of 64 bytes is read in whole words: the same edges are
 // checked, and the fields after the block only counted. The length of the
 // call at column 56 comes back (its 13 bytes end the block), -1 off the template.
-int TemplateCallLength(std::string_view line) {
+// Inlined where every template line passes, which then saves a call and
+// its frame per line.
+[[gnu::always_inline]] inline int TemplateCallLength(std::string_view line) {
     constexpr std::size_t kBlockEnd = kMarkerLength + 64;
     const char* text = line.data();
     // The frequency's last byte and the blank after it turn most other lines away at once.
@@ -548,7 +565,11 @@ int TemplateCallLength(std::string_view line) {
     if ((starts & mask(kTime + 1) & ~mask(kDate)) !=
         (std::uint64_t{1} << kDate | std::uint64_t{1} << kTime))
         return -1;
-    if (tokens(starts & mask(kDate)) != 2 || !(starts >> kCall & 1)) return -1;
+    // Exactly two fields before the date: their start bits less the lowest
+    // leave one, with no loop.
+    const std::uint64_t beforeDate = starts & mask(kDate);
+    const std::uint64_t second = beforeDate & (beforeDate - 1);
+    if (second == 0 || (second & (second - 1)) != 0 || !(starts >> kCall & 1)) return -1;
     const int call = 4 + tokens(starts & mask(kCall) & ~mask(kTime + 1));
     int count = call + tokens(starts >> kCall);
     // The rest of the line a word at a time while whole words remain.
@@ -573,18 +594,16 @@ int TemplateCallLength(std::string_view line) {
 }
 
 // A line off the template read by its blank-separated fields.
-QsoFields SplitFields(std::string_view frequency, std::string_view mode, std::string_view date,
-                      std::string_view time, std::string_view call) {
-    QsoFields q;
+void SplitFields(QsoFields& q, std::string_view frequency, std::string_view mode,
+                 std::string_view date, std::string_view time, std::string_view call) {
     q.Frequency = frequency;
     q.Time = time;
-    q.Band = CabrilloBandOf(frequency);
+    q.Band = BandOfFrequency;
     q.Day = tavo::Cut(date, 9, 2);
     q.Hour = tavo::Cut(time, 1, 2);
     q.Date = date;
     q.Call = call;
     q.Mode = mode;
-    return q;
 }
 
 // CabrilloTokens for the common line off the template, of at most two
@@ -630,7 +649,16 @@ bool ReadSplitLine(std::string_view line, QsoFields& q) {
         }
         return line.substr(kMarkerLength + offset, run);
     };
-    const std::string_view frequency = field(at[0]), call = field(at[4]);
+    // Fields 0 to 3 end at the first four end bits of the first block, when
+    // they end in it; a field that runs on past it is measured by its run.
+    std::string_view first[4];
+    std::uint64_t stops = ~in[0] & (in[0] << 1);
+    for (int i = 0; i < 4; ++i, stops &= stops - 1) {
+        first[i] = stops != 0 ? std::string_view(text + kMarkerLength + at[i],
+                                                 std::countr_zero(stops) - at[i])
+                              : field(at[i]);
+    }
+    const std::string_view frequency = first[0], call = field(at[4]);
     // Offsets count from the byte after the marker; columns from 1.
     const auto column = [](std::size_t offset) {
         return static_cast<int>(offset + kMarkerLength) + 1;
@@ -642,23 +670,18 @@ bool ReadSplitLine(std::string_view line, QsoFields& q) {
          column(at[4]) == kTemplateCall) ||
         !LooksLikeCall(call))
         return false;
-    q = SplitFields(frequency, field(at[1]), field(at[2]), field(at[3]), call);
+    SplitFields(q, frequency, first[1], first[2], first[3], call);
     return true;
 }
 
 }  // namespace
 
-QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& Layout) {
-    const int callLength = Format == FormatCabrillo ? TemplateCallLength(Line) : -1;
-    if (Format == FormatCabrillo && callLength < 0) {
-        QsoFields q;
-        if (ReadSplitLine(Line, q)) return q;
-        CabrilloTokens tokens(Line);
-        if (!tokens.OnTemplate()) {
-            return SplitFields(tokens.At(0).Text, tokens.At(1).Text, tokens.At(2).Text,
-                               tokens.At(3).Text, tokens.At(tokens.ReceivedCallIndex()).Text);
-        }
-    }
+namespace {
+
+// A line cut by Layout's columns; a Cabrillo line on the template (CallLength
+// not -1) has its band, call and the fields between at the template's places.
+QsoFields ColumnFields(int Format, std::string_view Line, const ColumnLayout& Layout,
+                       int callLength) {
     QsoFields q;
     // A template line is long enough for its band's two bytes.
     q.Band = callLength >= 0 && Layout.Band == kCabrilloLayout.Band
@@ -683,6 +706,63 @@ QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& L
         q.Time = ExtractField(Line, Layout.Time);
         q.Mode = ExtractField(Line, kAllModeSpan);
     }
+    return q;
+}
+
+// Any Cabrillo line off the template's columns, by its blank-separated
+// fields, into q: the common line straight, the others through the tokens.
+void ReadOffTemplate(std::string_view Line, const ColumnLayout& Layout, QsoFields& q) {
+    if (ReadSplitLine(Line, q)) return;
+    CabrilloTokens tokens(Line);
+    if (tokens.OnTemplate()) {
+        q = ColumnFields(FormatCabrillo, Line, Layout, -1);
+    } else {
+        SplitFields(q, tokens.At(0).Text, tokens.At(1).Text, tokens.At(2).Text, tokens.At(3).Text,
+                    tokens.At(tokens.ReceivedCallIndex()).Text);
+    }
+}
+
+}  // namespace
+
+bool IsTemplateLayout(const ColumnLayout& Layout) { return Layout == kCabrilloLayout; }
+
+void ReadCabrilloFields(std::string_view Line, QsoFields& Fields) {
+    const int callLength = TemplateCallLength(Line);
+    if (callLength < 0) {
+        ReadOffTemplate(Line, kCabrilloLayout, Fields);
+        return;
+    }
+    // The line reaches past the call's 13 bytes, so every field is cut at
+    // its fixed place, with no span arithmetic and no bounds to test.
+    auto at = [&Line](auto column, auto length) {
+        return std::string_view(Line.data() + column - 1, static_cast<std::size_t>(length));
+    };
+    constexpr ColumnLayout kLayout = kCabrilloLayout;
+    Fields.Band = CabrilloColumnBand(Line[kLayout.Band.Start - 1], Line[kLayout.Band.Start]);
+    Fields.Day = at(kLayout.Day.Start, kLayout.Day.Length);
+    Fields.Hour = at(kLayout.Hour.Start, kLayout.Hour.Length);
+    Fields.Date = at(kLayout.Date.Start, kLayout.Date.Length);
+    Fields.Call = at(kTemplateCall, callLength);
+    // The frequency's columns before its end, the mode's up to the date, and
+    // the time with the byte after it, as ColumnFields cuts them.
+    Fields.Frequency = at(kMarkerLength + 1, kTemplateFrequencyEnd - kMarkerLength);
+    Fields.Mode = at(kTemplateFrequencyEnd + 1, kTemplateDate - 1 - kTemplateFrequencyEnd);
+    Fields.Time = at(kTemplateTime, kLayout.Time.Length + 1);
+}
+
+QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& Layout) {
+    if (Format == FormatCabrillo && IsTemplateLayout(Layout)) {
+        QsoFields q;
+        ReadCabrilloFields(Line, q);
+        if (q.Band == BandOfFrequency) q.Band = CabrilloBandOf(q.Frequency);
+        return q;
+    }
+    const int callLength = Format == FormatCabrillo ? TemplateCallLength(Line) : -1;
+    if (Format != FormatCabrillo || callLength >= 0)
+        return ColumnFields(Format, Line, Layout, callLength);
+    QsoFields q;
+    ReadOffTemplate(Line, Layout, q);
+    if (q.Band == BandOfFrequency) q.Band = CabrilloBandOf(q.Frequency);
     return q;
 }
 

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -72,10 +74,15 @@ inline bool IsQsoLine(int Format, std::string_view Line) {
         case FormatZLogAll:
         case FormatZLogTxt: return true;
         case FormatCabrillo: {
-            // "QSO:" in any case: setting bit 5 folds only 'Q', 'S' and 'O' onto 'q', 's', 'o'.
-            auto lower = [&Line](std::size_t i) { return static_cast<char>(Line[i] | 0x20); };
-            return Line.size() >= 4 && lower(0) == 'q' && lower(1) == 's' && lower(2) == 'o' &&
-                   Line[3] == ':';
+            // "QSO:" in any case, its four bytes read as one word: setting bit 5
+            // of the first three folds only 'Q', 'S' and 'O' onto 'q', 's', 'o'.
+            if (Line.size() < 4) return false;
+            std::uint32_t word = 0;
+            std::memcpy(&word, Line.data(), 4);
+            constexpr bool kLittle = std::endian::native == std::endian::little;
+            constexpr std::uint32_t kFold = kLittle ? 0x00202020u : 0x20202000u;
+            constexpr std::uint32_t kQso = kLittle ? 0x3A6F7371u : 0x71736F3Au;  // "qso:"
+            return (word | kFold) == kQso;
         }
         default: return false;
     }
@@ -103,6 +110,16 @@ struct QsoFields {
 // (the call runs from its column to the first blank, at most 13 bytes);
 // any other Cabrillo line is read by its blank-separated fields.
 QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& Layout);
+// The layout GetColumnLayout gives a Cabrillo log, whose lines ReadCabrilloFields reads.
+bool IsTemplateLayout(const ColumnLayout& Layout);
+// The band ReadCabrilloFields leaves to its caller on a line read by its
+// blank-separated fields: CabrilloBandOf(Fields.Frequency), which a reader
+// of many lines may know from the kHz it reads anyway.
+inline constexpr int BandOfFrequency = -1;
+// ReadQsoFields of a Cabrillo line with the template's layout, into Fields:
+// a line on the template is cut at its fixed columns at once. The band may
+// be left as BandOfFrequency.
+void ReadCabrilloFields(std::string_view Line, QsoFields& Fields);
 
 // The QSO lines of a zLog or Cabrillo log after its first line, which is
 // the format's marker and never a QSO, each read by ReadQsoFields.

@@ -21,17 +21,24 @@ class Adif : public ::testing::Test {
 protected:
     int Detect(std::string_view bytes) { return DetectLog(dir.Write("log", bytes)).Format; }
 
-    std::vector<LogQso> Read(std::string_view bytes) {
+    // A QSO with its own copies of the texts the reader lends up to its next read.
+    struct HeldQso : LogQso {
+        explicit HeldQso(const LogQso& q) : LogQso(q), Call(q.Call), Mode(q.Mode) {}
+        std::string Call;
+        std::string Mode;
+    };
+
+    std::vector<HeldQso> Read(std::string_view bytes) {
         std::optional<tavo::TextReader> log = tavo::TextReader::Open(dir.Write("log", bytes));
         std::unique_ptr<LogReader> reader = OpenAdifReader(*log, {}, {});
-        std::vector<LogQso> qsos;
-        for (LogQso q; reader->Next(q);) qsos.push_back(q);
+        std::vector<HeldQso> qsos;
+        for (LogQso q; reader->Next(q);) qsos.emplace_back(q);
         return qsos;
     }
 
     std::vector<std::string> Calls(std::string_view bytes) {
         std::vector<std::string> calls;
-        for (const LogQso& q : Read(bytes)) calls.push_back(q.Call);
+        for (const HeldQso& q : Read(bytes)) calls.push_back(q.Call);
         return calls;
     }
 
@@ -53,7 +60,7 @@ TEST_F(Adif, IsKnownByAnEorTagOrAnAdxRootAfterTheLineFormats) {
 }
 
 TEST_F(Adif, FieldsAreTaggedDataOfTheirLengthInAnyCase) {
-    const std::vector<LogQso> qsos = Read(
+    const auto qsos = Read(
         "header text <PROGRAMID:4>Test<eoh>\n"
         "<call:6:S> W1AW <band:3>20M<Mode:2:>CW<qso_date:8:D>20240131<time_on:6>235959<eor>\n"
         "<CALL:5>K1ABC<APP_X>ignored <FREQ:9>14.025678<TIME_OFF:4>0102<EOR>\n"
@@ -94,7 +101,7 @@ TEST_F(Adif, TheHeaderIsEverythingBeforeEoh) {
 
 TEST_F(Adif, BandDecidesBeforeFreq) {
     auto band = [this](std::string_view fields) {
-        std::vector<LogQso> q = Read("<CALL:4>W1AW" + std::string(fields) + "<EOR>");
+        std::vector<HeldQso> q = Read("<CALL:4>W1AW" + std::string(fields) + "<EOR>");
         return q.empty() ? -2 : q[0].Band;
     };
     EXPECT_EQ(band("<BAND:4>160M"), 0);
