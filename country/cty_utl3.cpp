@@ -369,35 +369,35 @@ void CountryDatabase::BuildIndex() {
     for (int c = 'a'; c <= 'z'; ++c)
         column_[static_cast<std::size_t>(c)] = column_[static_cast<std::size_t>(c - 32)];
     width_ = columns + 1;
-    // Every node and row the prefixes can need is reserved, so nothing moves
-    // while they are made; memory is touched only as they are.
-    // The empty row, the root's, and one for each node a prefix goes on past.
-    const std::size_t rowsAtMost = 2 + characters - nonEmpty;
-    nodes_.clear();
-    nodes_.reserve(characters + 1);
-    nodes_.push_back({width_, 0});  // the root owns row 1
-    rows_.clear();
-    rows_.reserve(rowsAtMost * width_);
-    rows_.resize(2 * std::size_t{width_}, 0);
-    Node* nodes = nodes_.data();
-    std::int32_t* rows = rows_.data();
+    // Every row the prefixes can need is reserved, so nothing moves while
+    // they are made; memory is touched only as they are. The root's row, and
+    // one for each node a prefix goes on past.
+    const std::size_t rowsAtMost = 1 + characters - nonEmpty;
+    cells_.clear();
+    cells_.reserve(rowsAtMost * width_);
+    cells_.resize(width_);
+    rootRecord_ = 0;
+    // A row of empty cells as wide as any can be: a column for each byte, and 0.
+    static constexpr std::array<Cell, 257> kEmptyRow{};
+    Cell* cells = cells_.data();
     for (int i = 1; i <= prefixCount_; ++i) {
-        std::uint32_t node = 0;
-        for (char c : prefixes_[static_cast<std::size_t>(i)].Prefix.View()) {
-            if (nodes[node].Row == 0) {
-                nodes[node].Row = static_cast<std::uint32_t>(rows_.size());
-                rows_.resize(rows_.size() + width_);
-                rows = rows_.data();
-            }
-            std::int32_t& child = rows[nodes[node].Row + column_[static_cast<unsigned char>(c)]];
-            if (child == 0) {
-                child = static_cast<std::int32_t>(nodes_.size());
-                nodes_.emplace_back();
-                nodes = nodes_.data();
-            }
-            node = static_cast<std::uint32_t>(child);
+        const std::string_view prefix = prefixes_[static_cast<std::size_t>(i)].Prefix.View();
+        if (prefix.empty()) {
+            rootRecord_ = i;
+            continue;
         }
-        nodes[node].Record = i;
+        std::uint32_t row = 0;
+        for (std::size_t k = 0; k + 1 < prefix.size(); ++k) {
+            Cell& cell = cells[row + column_[static_cast<unsigned char>(prefix[k])]];
+            if (cell.Row == 0) {
+                cell.Row = static_cast<std::uint32_t>(cells_.size());
+                // Copied from zeros as one block: a resize would set cell by cell.
+                cells_.insert(cells_.end(), kEmptyRow.begin(), kEmptyRow.begin() + width_);
+                cells = cells_.data();
+            }
+            row = cell.Row;
+        }
+        cells[row + column_[static_cast<unsigned char>(prefix.back())]].Record = i;
     }
     BuildExactIndex();
 }
@@ -449,17 +449,15 @@ int CountryDatabase::FindExact(std::string_view Call) const {
 }
 
 int CountryDatabase::FindPrefixRecord(std::string_view Call) const {
-    const Node* nodes = nodes_.data();
-    const std::int32_t* rows = rows_.data();
-    int best = nodes[0].Record;
-    std::uint32_t node = 0;
+    const Cell* cells = cells_.data();
+    int best = rootRecord_;
+    std::uint32_t row = 0;
     const std::size_t n = std::min<std::size_t>(Call.size(), MaxPrefixLength);
     for (std::size_t i = 0; i < n; ++i) {
-        const std::int32_t child =
-            rows[nodes[node].Row + column_[static_cast<unsigned char>(Call[i])]];
-        if (child == 0) break;
-        node = static_cast<std::uint32_t>(child);
-        if (nodes[node].Record != 0) best = nodes[node].Record;
+        const Cell& cell = cells[row + column_[static_cast<unsigned char>(Call[i])]];
+        if (cell.Record != 0) best = cell.Record;
+        if (cell.Row == 0) break;
+        row = cell.Row;
     }
     return best;
 }
