@@ -49,12 +49,12 @@ std::uint32_t ExactHash(std::string_view call) {
     return h ^ (h >> 15);
 }
 
-// Upper-cases the text in place and gives its ExactHash, in one pass.
-std::uint32_t FoldAndHash(char* text, std::size_t length) {
+// Copies the text upper-cased and gives its ExactHash, in one pass.
+std::uint32_t CopyFoldAndHash(std::string_view text, char* to) {
     std::uint32_t h = 2166136261u;
-    for (std::size_t k = 0; k < length; ++k) {
+    for (std::size_t k = 0; k < text.size(); ++k) {
         const unsigned char c = kFold[static_cast<unsigned char>(text[k])];
-        text[k] = static_cast<char>(c);
+        to[k] = static_cast<char>(c);
         h = (h ^ c) * 16777619u;
     }
     return h ^ (h >> 15);
@@ -85,6 +85,9 @@ std::string_view PrefixPart(std::string_view text) {
 
 // Room for the exact calls of today's cty.dat, reserved but untouched until used.
 constexpr std::size_t kExactsAtFirst = std::size_t{1} << 15;
+// The exact calls' text grows by this much at a time: a step per call would
+// cost more than the copy, and a small block is zeroed by plain stores.
+constexpr std::size_t kExactCharsStep = 2048;
 
 constexpr std::array<std::string_view, 7> kOperatingSuffixes = {"MM", "AM",   "QRP", "QRPP",
                                                                 "LH", "JOTA", "YOTA"};
@@ -214,11 +217,13 @@ public:
             // Most exact calls are plain calls: the cheap test turns them away first.
             if (version_.empty() && item.Call.starts_with("VER") && IsVersionItem(item.Text))
                 version_ = item.Text.substr(4);
-            const std::size_t offset = exactChars_.size();
-            exactChars_.append(item.Call);
+            const std::size_t offset = exactUsed_;
+            if (exactChars_.size() - offset < item.Call.size())
+                exactChars_.resize(offset + item.Call.size() + kExactCharsStep);
+            exactUsed_ += item.Call.size();
             exacts_.push_back({static_cast<std::uint32_t>(offset),
                                static_cast<std::uint32_t>(item.Call.size()),
-                               FoldAndHash(exactChars_.data() + offset, item.Call.size()), country,
+                               CopyFoldAndHash(item.Call, exactChars_.data() + offset), country,
                                item.CqZone, item.Continent});
             return;
         }
@@ -252,6 +257,7 @@ public:
             std::copy(prefixes_.begin() + 1, prefixes_.end(), db.prefixes_.begin() + 1);
         }
         db.exacts_.swap(exacts_);
+        exactChars_.resize(exactUsed_);
         db.exactChars_.swap(exactChars_);
         db.form_ = DataForm::CtyDat;
         db.version_ = std::move(version_);
@@ -262,7 +268,8 @@ private:
     std::vector<TCountryRec> countries_;
     std::vector<TPrefixRec> prefixes_;
     std::vector<CountryDatabase::ExactEntry> exacts_;
-    std::string exactChars_;
+    std::string exactChars_;  // the first exactUsed_ bytes hold the calls
+    std::size_t exactUsed_ = 0;
     std::string version_;
 };
 
