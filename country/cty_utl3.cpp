@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <optional>
 #include <stdexcept>
 
@@ -59,6 +60,22 @@ std::uint32_t CopyFoldAndHash(std::string_view text, char* to) {
     }
     return h ^ (h >> 15);
 }
+
+// The columns of the bytes prefixes nearly always hold: the digits, the
+// letters (lower case with its capital), "/" and "=".
+constexpr std::array<std::uint8_t, 256> kCommonColumns = [] {
+    std::array<std::uint8_t, 256> column{};
+    std::uint8_t next = 1;
+    for (int c = '0'; c <= '9'; ++c) column[static_cast<std::size_t>(c)] = next++;
+    for (int c = 'A'; c <= 'Z'; ++c) {
+        column[static_cast<std::size_t>(c)] = next;
+        column[static_cast<std::size_t>(c + 32)] = next++;
+    }
+    column['/'] = next++;
+    column['='] = next++;
+    return column;
+}();
+constexpr std::uint32_t kCommonWidth = 1 + 10 + 26 + 2;
 
 // Which of the marks "([<{~" a byte is, 1 to 5; 0 for any other byte.
 constexpr std::array<std::uint8_t, 256> kMarkKind = [] {
@@ -212,36 +229,21 @@ public:
     }
 
     void Item(const CtyItem& item) override {
-        const auto country = static_cast<std::int32_t>(countries_.size());
-        if (item.Exact) {
-            // Most exact calls are plain calls: the cheap test turns them away first.
-            if (version_.empty() && item.Call.starts_with("VER") && IsVersionItem(item.Text))
-                version_ = item.Text.substr(4);
-            const std::size_t offset = exactUsed_;
-            if (exactChars_.size() - offset < item.Call.size())
-                exactChars_.resize(offset + item.Call.size() + kExactCharsStep);
-            exactUsed_ += item.Call.size();
-            exacts_.push_back({static_cast<std::uint32_t>(offset),
-                               static_cast<std::uint32_t>(item.Call.size()),
-                               CopyFoldAndHash(item.Call, exactChars_.data() + offset), country,
-                               item.CqZone, item.Continent});
+        if (!item.Exact) {
+            Prefix(item);
             return;
         }
-        if (item.Call.size() > static_cast<std::size_t>(MaxPrefixLength)) {
-            std::string problem = "prefix \"";
-            problem.append(item.Call).append("\" is longer than the 14 characters a prefix holds");
-            throw CtyProblem{problem};
-        }
-        if (static_cast<int>(prefixes_.size()) > MaxPrefixes) {
-            throw CtyProblem{"more than " + tavo::IntToStr(MaxPrefixes) +
-                             " prefixes; the prefix table holds no more"};
-        }
-        TPrefixRec& rec = prefixes_.emplace_back();
-        rec.Prefix = item.Call;
-        rec.Country = country;
-        rec.PrefixLen = static_cast<std::int32_t>(item.Call.size());
-        rec.CqZone = item.CqZone;
-        rec.Continent = item.Continent;
+        // Most exact calls are plain calls: the cheap test turns them away first.
+        if (version_.empty() && item.Call.starts_with("VER") && IsVersionItem(item.Text))
+            version_ = item.Text.substr(4);
+        const std::size_t offset = exactUsed_;
+        if (exactChars_.size() - offset < item.Call.size())
+            exactChars_.resize(offset + item.Call.size() + kExactCharsStep);
+        exactUsed_ += item.Call.size();
+        exacts_.push_back(
+            {static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(item.Call.size()),
+             CopyFoldAndHash(item.Call, exactChars_.data() + offset),
+             static_cast<std::int32_t>(countries_.size()), item.CqZone, item.Continent});
     }
 
     void EndEntity() override {}
@@ -265,6 +267,26 @@ public:
     }
 
 private:
+    // Apart from the exact calls, three in four of the items, so that theirs
+    // is a short call.
+    [[gnu::noinline]] void Prefix(const CtyItem& item) {
+        if (item.Call.size() > static_cast<std::size_t>(MaxPrefixLength)) {
+            std::string problem = "prefix \"";
+            problem.append(item.Call).append("\" is longer than the 14 characters a prefix holds");
+            throw CtyProblem{problem};
+        }
+        if (static_cast<int>(prefixes_.size()) > MaxPrefixes) {
+            throw CtyProblem{"more than " + tavo::IntToStr(MaxPrefixes) +
+                             " prefixes; the prefix table holds no more"};
+        }
+        TPrefixRec& rec = prefixes_.emplace_back();
+        rec.Prefix = item.Call;
+        rec.Country = static_cast<std::int32_t>(countries_.size());
+        rec.PrefixLen = static_cast<std::int32_t>(item.Call.size());
+        rec.CqZone = item.CqZone;
+        rec.Continent = item.Continent;
+    }
+
     std::vector<TCountryRec> countries_;
     std::vector<TPrefixRec> prefixes_;
     std::vector<CountryDatabase::ExactEntry> exacts_;
@@ -356,30 +378,45 @@ TExactRec CountryDatabase::Exact(int Index) const {
 // records of the greatest length: the deepest trie node on the call's path
 // that a prefix ends at, holding the last record that ends there.
 void CountryDatabase::BuildIndex() {
-    // The bytes the prefixes hold, upper-cased, each get a column.
-    std::array<std::uint8_t, 256> seen{};
     std::size_t characters = 0;
     std::size_t nonEmpty = 0;
     for (int i = 1; i <= prefixCount_; ++i) {
-        const std::string_view prefix = prefixes_[static_cast<std::size_t>(i)].Prefix.View();
-        characters += prefix.size();
-        nonEmpty += !prefix.empty();
-        for (char c : prefix) seen[static_cast<unsigned char>(c)] = 1;
+        const std::size_t length = prefixes_[static_cast<std::size_t>(i)].Prefix.Length();
+        characters += length;
+        nonEmpty += length != 0;
     }
-    column_.fill(0);
-    std::uint32_t columns = 0;
-    for (int c = 0; c < 256; ++c) {
-        std::uint8_t& column = column_[kFold[static_cast<std::size_t>(c)]];
-        if (seen[static_cast<std::size_t>(c)] != 0 && column == 0)
-            column = static_cast<std::uint8_t>(++columns);
-    }
-    for (int c = 'a'; c <= 'z'; ++c)
-        column_[static_cast<std::size_t>(c)] = column_[static_cast<std::size_t>(c - 32)];
-    width_ = columns + 1;
-    // Every row the prefixes can need is reserved, so nothing moves while
-    // they are made; memory is touched only as they are. The root's row, and
-    // one for each node a prefix goes on past.
+    // The root's row, and one for each node a prefix goes on past.
     const std::size_t rowsAtMost = 1 + characters - nonEmpty;
+    // Digits, letters, "/" and "=" make nearly every prefix: with a column
+    // each from the start, the bytes need no pass of their own.
+    column_ = kCommonColumns;
+    width_ = kCommonWidth;
+    if (!BuildTrie(rowsAtMost)) {
+        // Another byte: a column for each byte the prefixes hold, upper-cased.
+        std::array<std::uint8_t, 256> seen{};
+        for (int i = 1; i <= prefixCount_; ++i) {
+            for (char c : prefixes_[static_cast<std::size_t>(i)].Prefix.View())
+                seen[static_cast<unsigned char>(c)] = 1;
+        }
+        column_.fill(0);
+        std::uint32_t columns = 0;
+        for (int c = 0; c < 256; ++c) {
+            std::uint8_t& column = column_[kFold[static_cast<std::size_t>(c)]];
+            if (seen[static_cast<std::size_t>(c)] != 0 && column == 0)
+                column = static_cast<std::uint8_t>(++columns);
+        }
+        for (int c = 'a'; c <= 'z'; ++c)
+            column_[static_cast<std::size_t>(c)] = column_[static_cast<std::size_t>(c - 32)];
+        width_ = columns + 1;
+        BuildTrie(rowsAtMost);
+    }
+    BuildExactIndex();
+}
+
+// False, with the trie unfinished, when a prefix holds a byte with no column.
+bool CountryDatabase::BuildTrie(std::size_t rowsAtMost) {
+    // Every row the prefixes can need is reserved, so nothing moves while
+    // they are made; memory is touched only as they are.
     cells_.clear();
     cells_.reserve(rowsAtMost * width_);
     cells_.resize(width_);
@@ -395,7 +432,9 @@ void CountryDatabase::BuildIndex() {
         }
         std::uint32_t row = 0;
         for (std::size_t k = 0; k + 1 < prefix.size(); ++k) {
-            Cell& cell = cells[row + column_[static_cast<unsigned char>(prefix[k])]];
+            const std::uint8_t column = column_[static_cast<unsigned char>(prefix[k])];
+            if (column == 0) return false;
+            Cell& cell = cells[row + column];
             if (cell.Row == 0) {
                 cell.Row = static_cast<std::uint32_t>(cells_.size());
                 // Copied from zeros as one block: a resize would set cell by cell.
@@ -404,9 +443,11 @@ void CountryDatabase::BuildIndex() {
             }
             row = cell.Row;
         }
-        cells[row + column_[static_cast<unsigned char>(prefix.back())]].Record = i;
+        const std::uint8_t column = column_[static_cast<unsigned char>(prefix.back())];
+        if (column == 0) return false;
+        cells[row + column].Record = i;
     }
-    BuildExactIndex();
+    return true;
 }
 
 void CountryDatabase::BuildExactIndex() {
@@ -421,20 +462,23 @@ void CountryDatabase::BuildExactIndex() {
     while (slots < 2 * exacts_.size()) slots *= 2;
     exactSlots_.assign(slots, 0);
     const std::uint32_t mask = static_cast<std::uint32_t>(slots - 1);
-    const std::string_view chars = exactChars_;
+    const char* chars = exactChars_.data();
+    std::uint32_t maxLength = 0;
     for (std::size_t i = 0; i < exacts_.size(); ++i) {
-        ExactEntry& entry = exacts_[i];
-        const std::string_view call = chars.substr(entry.Offset, entry.Length);
-        exactMaxLength_ = std::max(exactMaxLength_, call.size());
+        const ExactEntry& entry = exacts_[i];
+        maxLength = std::max(maxLength, entry.Length);
         std::uint32_t slot = entry.Hash & mask;
         // A call listed twice goes to the later entity, as a prefix does.
         while (exactSlots_[slot] != 0) {
             const ExactEntry& e = exacts_[exactSlots_[slot] - 1];
-            if (e.Hash == entry.Hash && chars.substr(e.Offset, e.Length) == call) break;
+            if (e.Hash == entry.Hash && e.Length == entry.Length &&
+                std::memcmp(chars + e.Offset, chars + entry.Offset, e.Length) == 0)
+                break;
             slot = (slot + 1) & mask;
         }
         exactSlots_[slot] = static_cast<std::uint32_t>(i + 1);
     }
+    exactMaxLength_ = maxLength;
 }
 
 int CountryDatabase::FindExact(std::string_view Call) const {

@@ -117,6 +117,7 @@ private:
     };
 
     void BuildIndex();
+    bool BuildTrie(std::size_t RowsAtMost);
     void BuildExactIndex();
     int FindPrefixRecord(std::string_view Call) const;
     int PortablePrefixRecord(std::string_view Call) const;
