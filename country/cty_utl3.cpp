@@ -423,27 +423,46 @@ bool CountryDatabase::BuildTrie(std::size_t rowsAtMost) {
     rootRecord_ = 0;
     // A row of empty cells as wide as any can be: a column for each byte, and 0.
     static constexpr std::array<Cell, 257> kEmptyRow{};
+    // In locals: a store to a cell could otherwise be taken to change them.
+    const std::uint8_t* columns = column_.data();
+    const std::uint32_t width = width_;
+    const TPrefixRec* records = prefixes_.data();
+    const int count = prefixCount_;
     Cell* cells = cells_.data();
-    for (int i = 1; i <= prefixCount_; ++i) {
-        const std::string_view prefix = prefixes_[static_cast<std::size_t>(i)].Prefix.View();
+    // The previous prefix and the row at each depth of its path: the records
+    // come mostly in order, so a prefix goes on from where it parts from the last.
+    const char* previous = nullptr;
+    std::size_t previousLast = 0;
+    std::array<std::uint32_t, MaxPrefixLength> path{};
+    for (int i = 1; i <= count; ++i) {
+        const std::string_view prefix = records[i].Prefix.View();
         if (prefix.empty()) {
             rootRecord_ = i;
             continue;
         }
-        std::uint32_t row = 0;
-        for (std::size_t k = 0; k + 1 < prefix.size(); ++k) {
-            const std::uint8_t column = column_[static_cast<unsigned char>(prefix[k])];
+        const char* chars = prefix.data();
+        const std::size_t last = prefix.size() - 1;
+        // The path is known down to the node before the previous prefix's last character.
+        const std::size_t shared = std::min(last, previousLast);
+        std::size_t k = 0;
+        while (k < shared && chars[k] == previous[k]) ++k;
+        previous = chars;
+        previousLast = last;
+        std::uint32_t row = path[k];
+        for (; k < last; ++k) {
+            const std::uint8_t column = columns[static_cast<unsigned char>(chars[k])];
             if (column == 0) return false;
             Cell& cell = cells[row + column];
             if (cell.Row == 0) {
                 cell.Row = static_cast<std::uint32_t>(cells_.size());
                 // Copied from zeros as one block: a resize would set cell by cell.
-                cells_.insert(cells_.end(), kEmptyRow.begin(), kEmptyRow.begin() + width_);
+                cells_.insert(cells_.end(), kEmptyRow.begin(), kEmptyRow.begin() + width);
                 cells = cells_.data();
             }
             row = cell.Row;
+            path[k + 1] = row;
         }
-        const std::uint8_t column = column_[static_cast<unsigned char>(prefix.back())];
+        const std::uint8_t column = columns[static_cast<unsigned char>(chars[last])];
         if (column == 0) return false;
         cells[row + column].Record = i;
     }
