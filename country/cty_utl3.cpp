@@ -104,7 +104,7 @@ std::string_view PrefixPart(std::string_view text) {
 constexpr std::size_t kExactsAtFirst = std::size_t{1} << 15;
 // The exact calls' text grows by this much at a time: a step per call would
 // cost more than the copy, and a small block is zeroed by plain stores.
-constexpr std::size_t kExactCharsStep = 2048;
+constexpr std::size_t kExactCharsStep = 1024;
 
 constexpr std::array<std::string_view, 7> kOperatingSuffixes = {"MM", "AM",   "QRP", "QRPP",
                                                                 "LH", "JOTA", "YOTA"};
