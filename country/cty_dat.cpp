@@ -58,17 +58,25 @@ bool HasBlankOrControl(std::string_view text) {
 }
 
 // Decimal only: the number rule of CQWW.DAT would also take "$1A" or "x10".
-std::optional<int> ZoneNumber(std::string_view text) {
-    // One or two digits, as nearly every zone is written, need no general parse.
-    if (!text.empty() && text.size() <= 2 && tavo::AllDigits(text)) {
-        const int value = text.size() == 1 ? text[0] - '0' : (text[0] - '0') * 10 + (text[1] - '0');
-        if (value < 1 || value > kMaxZone) return std::nullopt;
-        return value;
-    }
+std::optional<int> ZoneNumberOfAnyLength(std::string_view text) {
     std::optional<std::int32_t> value =
         tavo::AllDigits(text) ? tavo::ParseInt32(text) : std::nullopt;
     if (!value || *value < 1 || *value > kMaxZone) return std::nullopt;
     return *value;
+}
+
+// One or two digits, as nearly every zone is written, need no general parse.
+inline std::optional<int> ZoneNumber(std::string_view text) {
+    int value = 0;
+    if (text.size() == 1 && tavo::IsDigitAscii(text[0])) {
+        value = text[0] - '0';
+    } else if (text.size() == 2 && tavo::IsDigitAscii(text[0]) && tavo::IsDigitAscii(text[1])) {
+        value = (text[0] - '0') * 10 + (text[1] - '0');
+    } else {
+        return ZoneNumberOfAnyLength(text);
+    }
+    if (value < 1 || value > kMaxZone) return std::nullopt;
+    return value;
 }
 
 // Only the capitals cty.dat writes: "na" is no continent.

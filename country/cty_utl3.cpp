@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <optional>
 #include <stdexcept>
 
@@ -49,16 +50,32 @@ std::uint32_t ExactHash(std::string_view call) {
     return h ^ (h >> 15);
 }
 
-// Upper-cases the text in place and gives its ExactHash, in one pass.
-std::uint32_t FoldAndHash(char* text, std::size_t length) {
+// Copies the text upper-cased and gives its ExactHash, in one pass.
+std::uint32_t CopyFoldAndHash(std::string_view text, char* to) {
     std::uint32_t h = 2166136261u;
-    for (std::size_t k = 0; k < length; ++k) {
+    for (std::size_t k = 0; k < text.size(); ++k) {
         const unsigned char c = kFold[static_cast<unsigned char>(text[k])];
-        text[k] = static_cast<char>(c);
+        to[k] = static_cast<char>(c);
         h = (h ^ c) * 16777619u;
     }
     return h ^ (h >> 15);
 }
+
+// The columns of the bytes prefixes nearly always hold: the digits, the
+// letters (lower case with its capital), "/" and "=".
+constexpr std::array<std::uint8_t, 256> kCommonColumns = [] {
+    std::array<std::uint8_t, 256> column{};
+    std::uint8_t next = 1;
+    for (int c = '0'; c <= '9'; ++c) column[static_cast<std::size_t>(c)] = next++;
+    for (int c = 'A'; c <= 'Z'; ++c) {
+        column[static_cast<std::size_t>(c)] = next;
+        column[static_cast<std::size_t>(c + 32)] = next++;
+    }
+    column['/'] = next++;
+    column['='] = next++;
+    return column;
+}();
+constexpr std::uint32_t kCommonWidth = 1 + 10 + 26 + 2;
 
 // Which of the marks "([<{~" a byte is, 1 to 5; 0 for any other byte.
 constexpr std::array<std::uint8_t, 256> kMarkKind = [] {
@@ -85,6 +102,9 @@ std::string_view PrefixPart(std::string_view text) {
 
 // Room for the exact calls of today's cty.dat, reserved but untouched until used.
 constexpr std::size_t kExactsAtFirst = std::size_t{1} << 15;
+// The exact calls' text grows by this much at a time: a step per call would
+// cost more than the copy, and a small block is zeroed by plain stores.
+constexpr std::size_t kExactCharsStep = 1024;
 
 constexpr std::array<std::string_view, 7> kOperatingSuffixes = {"MM", "AM",   "QRP", "QRPP",
                                                                 "LH", "JOTA", "YOTA"};
@@ -209,34 +229,21 @@ public:
     }
 
     void Item(const CtyItem& item) override {
-        const auto country = static_cast<std::int32_t>(countries_.size());
-        if (item.Exact) {
-            // Most exact calls are plain calls: the cheap test turns them away first.
-            if (version_.empty() && item.Call.starts_with("VER") && IsVersionItem(item.Text))
-                version_ = item.Text.substr(4);
-            const std::size_t offset = exactChars_.size();
-            exactChars_.append(item.Call);
-            exacts_.push_back({static_cast<std::uint32_t>(offset),
-                               static_cast<std::uint32_t>(item.Call.size()),
-                               FoldAndHash(exactChars_.data() + offset, item.Call.size()), country,
-                               item.CqZone, item.Continent});
+        if (!item.Exact) {
+            Prefix(item);
             return;
         }
-        if (item.Call.size() > static_cast<std::size_t>(MaxPrefixLength)) {
-            std::string problem = "prefix \"";
-            problem.append(item.Call).append("\" is longer than the 14 characters a prefix holds");
-            throw CtyProblem{problem};
-        }
-        if (static_cast<int>(prefixes_.size()) > MaxPrefixes) {
-            throw CtyProblem{"more than " + tavo::IntToStr(MaxPrefixes) +
-                             " prefixes; the prefix table holds no more"};
-        }
-        TPrefixRec& rec = prefixes_.emplace_back();
-        rec.Prefix = item.Call;
-        rec.Country = country;
-        rec.PrefixLen = static_cast<std::int32_t>(item.Call.size());
-        rec.CqZone = item.CqZone;
-        rec.Continent = item.Continent;
+        // Most exact calls are plain calls: the cheap test turns them away first.
+        if (version_.empty() && item.Call.starts_with("VER") && IsVersionItem(item.Text))
+            version_ = item.Text.substr(4);
+        const std::size_t offset = exactUsed_;
+        if (exactChars_.size() - offset < item.Call.size())
+            exactChars_.resize(offset + item.Call.size() + kExactCharsStep);
+        exactUsed_ += item.Call.size();
+        exacts_.push_back(
+            {static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(item.Call.size()),
+             CopyFoldAndHash(item.Call, exactChars_.data() + offset),
+             static_cast<std::int32_t>(countries_.size()), item.CqZone, item.Continent});
     }
 
     void EndEntity() override {}
@@ -252,6 +259,7 @@ public:
             std::copy(prefixes_.begin() + 1, prefixes_.end(), db.prefixes_.begin() + 1);
         }
         db.exacts_.swap(exacts_);
+        exactChars_.resize(exactUsed_);
         db.exactChars_.swap(exactChars_);
         db.form_ = DataForm::CtyDat;
         db.version_ = std::move(version_);
@@ -259,10 +267,31 @@ public:
     }
 
 private:
+    // Apart from the exact calls, three in four of the items, so that theirs
+    // is a short call.
+    [[gnu::noinline]] void Prefix(const CtyItem& item) {
+        if (item.Call.size() > static_cast<std::size_t>(MaxPrefixLength)) {
+            std::string problem = "prefix \"";
+            problem.append(item.Call).append("\" is longer than the 14 characters a prefix holds");
+            throw CtyProblem{problem};
+        }
+        if (static_cast<int>(prefixes_.size()) > MaxPrefixes) {
+            throw CtyProblem{"more than " + tavo::IntToStr(MaxPrefixes) +
+                             " prefixes; the prefix table holds no more"};
+        }
+        TPrefixRec& rec = prefixes_.emplace_back();
+        rec.Prefix = item.Call;
+        rec.Country = static_cast<std::int32_t>(countries_.size());
+        rec.PrefixLen = static_cast<std::int32_t>(item.Call.size());
+        rec.CqZone = item.CqZone;
+        rec.Continent = item.Continent;
+    }
+
     std::vector<TCountryRec> countries_;
     std::vector<TPrefixRec> prefixes_;
     std::vector<CountryDatabase::ExactEntry> exacts_;
-    std::string exactChars_;
+    std::string exactChars_;  // the first exactUsed_ bytes hold the calls
+    std::size_t exactUsed_ = 0;
     std::string version_;
 };
 
@@ -349,57 +378,95 @@ TExactRec CountryDatabase::Exact(int Index) const {
 // records of the greatest length: the deepest trie node on the call's path
 // that a prefix ends at, holding the last record that ends there.
 void CountryDatabase::BuildIndex() {
-    // The bytes the prefixes hold, upper-cased, each get a column.
-    std::array<std::uint8_t, 256> seen{};
     std::size_t characters = 0;
     std::size_t nonEmpty = 0;
     for (int i = 1; i <= prefixCount_; ++i) {
-        const std::string_view prefix = prefixes_[static_cast<std::size_t>(i)].Prefix.View();
-        characters += prefix.size();
-        nonEmpty += !prefix.empty();
-        for (char c : prefix) seen[static_cast<unsigned char>(c)] = 1;
+        const std::size_t length = prefixes_[static_cast<std::size_t>(i)].Prefix.Length();
+        characters += length;
+        nonEmpty += length != 0;
     }
-    column_.fill(0);
-    std::uint32_t columns = 0;
-    for (int c = 0; c < 256; ++c) {
-        std::uint8_t& column = column_[kFold[static_cast<std::size_t>(c)]];
-        if (seen[static_cast<std::size_t>(c)] != 0 && column == 0)
-            column = static_cast<std::uint8_t>(++columns);
-    }
-    for (int c = 'a'; c <= 'z'; ++c)
-        column_[static_cast<std::size_t>(c)] = column_[static_cast<std::size_t>(c - 32)];
-    width_ = columns + 1;
-    // Every node and row the prefixes can need is reserved, so nothing moves
-    // while they are made; memory is touched only as they are.
-    // The empty row, the root's, and one for each node a prefix goes on past.
-    const std::size_t rowsAtMost = 2 + characters - nonEmpty;
-    nodes_.clear();
-    nodes_.reserve(characters + 1);
-    nodes_.push_back({width_, 0});  // the root owns row 1
-    rows_.clear();
-    rows_.reserve(rowsAtMost * width_);
-    rows_.resize(2 * std::size_t{width_}, 0);
-    Node* nodes = nodes_.data();
-    std::int32_t* rows = rows_.data();
-    for (int i = 1; i <= prefixCount_; ++i) {
-        std::uint32_t node = 0;
-        for (char c : prefixes_[static_cast<std::size_t>(i)].Prefix.View()) {
-            if (nodes[node].Row == 0) {
-                nodes[node].Row = static_cast<std::uint32_t>(rows_.size());
-                rows_.resize(rows_.size() + width_);
-                rows = rows_.data();
-            }
-            std::int32_t& child = rows[nodes[node].Row + column_[static_cast<unsigned char>(c)]];
-            if (child == 0) {
-                child = static_cast<std::int32_t>(nodes_.size());
-                nodes_.emplace_back();
-                nodes = nodes_.data();
-            }
-            node = static_cast<std::uint32_t>(child);
+    // The root's row, and one for each node a prefix goes on past.
+    const std::size_t rowsAtMost = 1 + characters - nonEmpty;
+    // Digits, letters, "/" and "=" make nearly every prefix: with a column
+    // each from the start, the bytes need no pass of their own.
+    column_ = kCommonColumns;
+    width_ = kCommonWidth;
+    if (!BuildTrie(rowsAtMost)) {
+        // Another byte: a column for each byte the prefixes hold, upper-cased.
+        std::array<std::uint8_t, 256> seen{};
+        for (int i = 1; i <= prefixCount_; ++i) {
+            for (char c : prefixes_[static_cast<std::size_t>(i)].Prefix.View())
+                seen[static_cast<unsigned char>(c)] = 1;
         }
-        nodes[node].Record = i;
+        column_.fill(0);
+        std::uint32_t columns = 0;
+        for (int c = 0; c < 256; ++c) {
+            std::uint8_t& column = column_[kFold[static_cast<std::size_t>(c)]];
+            if (seen[static_cast<std::size_t>(c)] != 0 && column == 0)
+                column = static_cast<std::uint8_t>(++columns);
+        }
+        for (int c = 'a'; c <= 'z'; ++c)
+            column_[static_cast<std::size_t>(c)] = column_[static_cast<std::size_t>(c - 32)];
+        width_ = columns + 1;
+        BuildTrie(rowsAtMost);
     }
     BuildExactIndex();
+}
+
+// False, with the trie unfinished, when a prefix holds a byte with no column.
+bool CountryDatabase::BuildTrie(std::size_t rowsAtMost) {
+    // Every row the prefixes can need is reserved, so nothing moves while
+    // they are made; memory is touched only as they are.
+    cells_.clear();
+    cells_.reserve(rowsAtMost * width_);
+    cells_.resize(width_);
+    rootRecord_ = 0;
+    // A row of empty cells as wide as any can be: a column for each byte, and 0.
+    static constexpr std::array<Cell, 257> kEmptyRow{};
+    // In locals: a store to a cell could otherwise be taken to change them.
+    const std::uint8_t* columns = column_.data();
+    const std::uint32_t width = width_;
+    const TPrefixRec* records = prefixes_.data();
+    const int count = prefixCount_;
+    Cell* cells = cells_.data();
+    // The previous prefix and the row at each depth of its path: the records
+    // come mostly in order, so a prefix goes on from where it parts from the last.
+    const char* previous = nullptr;
+    std::size_t previousLast = 0;
+    std::array<std::uint32_t, MaxPrefixLength> path{};
+    for (int i = 1; i <= count; ++i) {
+        const std::string_view prefix = records[i].Prefix.View();
+        if (prefix.empty()) {
+            rootRecord_ = i;
+            continue;
+        }
+        const char* chars = prefix.data();
+        const std::size_t last = prefix.size() - 1;
+        // The path is known down to the node before the previous prefix's last character.
+        const std::size_t shared = std::min(last, previousLast);
+        std::size_t k = 0;
+        while (k < shared && chars[k] == previous[k]) ++k;
+        previous = chars;
+        previousLast = last;
+        std::uint32_t row = path[k];
+        for (; k < last; ++k) {
+            const std::uint8_t column = columns[static_cast<unsigned char>(chars[k])];
+            if (column == 0) return false;
+            Cell& cell = cells[row + column];
+            if (cell.Row == 0) {
+                cell.Row = static_cast<std::uint32_t>(cells_.size());
+                // Copied from zeros as one block: a resize would set cell by cell.
+                cells_.insert(cells_.end(), kEmptyRow.begin(), kEmptyRow.begin() + width);
+                cells = cells_.data();
+            }
+            row = cell.Row;
+            path[k + 1] = row;
+        }
+        const std::uint8_t column = columns[static_cast<unsigned char>(chars[last])];
+        if (column == 0) return false;
+        cells[row + column].Record = i;
+    }
+    return true;
 }
 
 void CountryDatabase::BuildExactIndex() {
@@ -414,20 +481,23 @@ void CountryDatabase::BuildExactIndex() {
     while (slots < 2 * exacts_.size()) slots *= 2;
     exactSlots_.assign(slots, 0);
     const std::uint32_t mask = static_cast<std::uint32_t>(slots - 1);
-    const std::string_view chars = exactChars_;
+    const char* chars = exactChars_.data();
+    std::uint32_t maxLength = 0;
     for (std::size_t i = 0; i < exacts_.size(); ++i) {
-        ExactEntry& entry = exacts_[i];
-        const std::string_view call = chars.substr(entry.Offset, entry.Length);
-        exactMaxLength_ = std::max(exactMaxLength_, call.size());
+        const ExactEntry& entry = exacts_[i];
+        maxLength = std::max(maxLength, entry.Length);
         std::uint32_t slot = entry.Hash & mask;
         // A call listed twice goes to the later entity, as a prefix does.
         while (exactSlots_[slot] != 0) {
             const ExactEntry& e = exacts_[exactSlots_[slot] - 1];
-            if (e.Hash == entry.Hash && chars.substr(e.Offset, e.Length) == call) break;
+            if (e.Hash == entry.Hash && e.Length == entry.Length &&
+                std::memcmp(chars + e.Offset, chars + entry.Offset, e.Length) == 0)
+                break;
             slot = (slot + 1) & mask;
         }
         exactSlots_[slot] = static_cast<std::uint32_t>(i + 1);
     }
+    exactMaxLength_ = maxLength;
 }
 
 int CountryDatabase::FindExact(std::string_view Call) const {
@@ -449,17 +519,15 @@ int CountryDatabase::FindExact(std::string_view Call) const {
 }
 
 int CountryDatabase::FindPrefixRecord(std::string_view Call) const {
-    const Node* nodes = nodes_.data();
-    const std::int32_t* rows = rows_.data();
-    int best = nodes[0].Record;
-    std::uint32_t node = 0;
+    const Cell* cells = cells_.data();
+    int best = rootRecord_;
+    std::uint32_t row = 0;
     const std::size_t n = std::min<std::size_t>(Call.size(), MaxPrefixLength);
     for (std::size_t i = 0; i < n; ++i) {
-        const std::int32_t child =
-            rows[nodes[node].Row + column_[static_cast<unsigned char>(Call[i])]];
-        if (child == 0) break;
-        node = static_cast<std::uint32_t>(child);
-        if (nodes[node].Record != 0) best = nodes[node].Record;
+        const Cell& cell = cells[row + column_[static_cast<unsigned char>(Call[i])]];
+        if (cell.Record != 0) best = cell.Record;
+        if (cell.Row == 0) break;
+        row = cell.Row;
     }
     return best;
 }

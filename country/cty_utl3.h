@@ -109,14 +109,15 @@ private:
         std::int32_t CqZone = 0;
         std::int32_t Continent = 0;
     };
-    // A trie node: where its row of children starts in rows_ (0 for the
-    // shared row of no children) and the record whose whole prefix ends here.
-    struct Node {
-        std::uint32_t Row = 0;
-        std::int32_t Record = 0;
+    // A trie cell: a node's child under one column. Every node on a prefix's
+    // path either ends a prefix or has children, so an all-zero cell means no child.
+    struct Cell {
+        std::uint32_t Row = 0;    // where the child's row of cells starts; 0 for none
+        std::int32_t Record = 0;  // the last record whose whole prefix ends at the child
     };
 
     void BuildIndex();
+    bool BuildTrie(std::size_t RowsAtMost);
     void BuildExactIndex();
     int FindPrefixRecord(std::string_view Call) const;
     int PortablePrefixRecord(std::string_view Call) const;
@@ -145,12 +146,13 @@ private:
     // The prefixes as a trie over their upper-cased characters; a node keeps
     // the last record, in table order, whose whole prefix ends there. Each
     // byte maps to a column (0 for one no prefix holds; a lower-case letter
-    // to its capital's), and a node with children owns a row of rows_, one
-    // child per column. Row 0 is all zeros: the row of every leaf.
+    // to its capital's), and a node with children owns a row of cells_, one
+    // cell per column. The root's row is the first; its own record, that of
+    // an empty prefix, is rootRecord_.
     std::array<std::uint8_t, 256> column_{};
     std::uint32_t width_ = 1;
-    std::vector<Node> nodes_;
-    std::vector<std::int32_t> rows_;
+    std::int32_t rootRecord_ = 0;
+    std::vector<Cell> cells_;
 };
 
 // The database the window and the command line load once and read afterwards.

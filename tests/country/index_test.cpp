@@ -208,5 +208,23 @@ TEST(PrefixIndex, TwoDatabasesLiveSideBySide) {
     EXPECT_EQ(b.CallToCountry("W1AW"), 1);
 }
 
+// Prefixes of digits, letters, "/" and "=" only, and then ones with other
+// bytes: both ways of giving the bytes their columns, in the same database.
+TEST(PrefixIndex, PrefixesOfAnyBytesAgreeWithTheScan) {
+    std::mt19937 rng(22);
+    TempDir dir;
+    CountryDatabase db;
+    for (std::string_view alphabet : {"Ab1/=", "Ab1/#.\xE9", "Ab1/="}) {
+        std::string file = "t\r\n";
+        for (int c = 0; c < 20; ++c) {
+            file += "Country                   14   XX    EU\r\n";
+            for (int i = 0; i < 8; ++i) file += RandomText(rng, alphabet, 5) + ",";
+            file += RandomText(rng, alphabet, 5) + ";\r\n";
+        }
+        ASSERT_EQ(db.Load(dir.Write("CQWW.DAT", file + "end of file\r\n")), 0);
+        ExpectSameAsScan(db, RandomCalls(rng, std::string(alphabet) + "aB#", 500));
+    }
+}
+
 }  // namespace
 }  // namespace cty_utl3
