@@ -40,6 +40,16 @@ for layout in template wide; do
   done
 done
 
+# Per QSO on a real log that today's loggers write, fields by blanks: the
+# run less the empty log's, over its QSOs, so that its report is included.
+k3lr="$here/../../shared/realdata/cabrillo/modern/CQWW_cw_2024_k3lr.log"
+if [ -f "$k3lr" ]; then
+  qsos=$("$tavo" report --stdout --data "$dat" "$k3lr" 2>&1 >/dev/null | grep -o 'Worked [0-9]*' | cut -d' ' -f2)
+  empty=$(instructions "$tavo" report --stdout --data "$dat" "$work/empty.cbr")
+  full=$(instructions "$tavo" report --stdout --data "$dat" "$k3lr")
+  echo "per QSO, k3lr (real, report included), CQWW.DAT: $(((full - empty) / qsos))"
+fi
+
 # Instructions per log beyond its QSOs: a batch of 21 copies of a 30-QSO log
 # less a batch of one, each report written beside its log.
 python3 "$here/genlog.py" 30 "$work/thirty.log"
