@@ -20,12 +20,6 @@ constexpr std::size_t kTimeCells = std::size_t{ChartDays} * Hours * Bands * Coun
 constexpr std::size_t kChartCells = std::size_t{ChartDays} * Hours * Bands * (Continents + 1);
 constexpr std::size_t kRows = std::size_t{ChartDays} * Hours * Bands;
 
-// A row is one chart day, hour and band: its cells are the countries.
-std::size_t RowIndex(int day, int hour, int band) {
-    return (static_cast<std::size_t>(day - 1) * Hours + static_cast<std::size_t>(hour)) * Bands +
-           static_cast<std::size_t>(band);
-}
-
 std::size_t TimeIndex(int day, int hour, int band, int country) {
     return RowIndex(day, hour, band) * CountrySlots + static_cast<std::size_t>(country);
 }
