@@ -97,6 +97,8 @@ public:
     std::size_t ReadBytes(char* out, std::size_t n);
 
     const std::string& Name() const { return name_; }
+    // The file's size when it was opened, for a guess at what its lines hold.
+    std::size_t SizeHint() const { return sizeHint_; }
     // The file the open found, told by the look the open takes anyway; empty
     // where that look does not tell files apart.
     const std::optional<FileIdentity>& Identity() const { return identity_; }
