@@ -26,9 +26,10 @@ void FillBandBlock(ChartBlock& block, const LogPass& pass, int day, int band) {
     block.Day = day;
     block.Band = band;
     for (int h = 0; h < Hours; ++h) {
+        const auto row = pass.ChartRow(day, h, band);
+        auto& cell = block.Cells[static_cast<std::size_t>(h)];
         for (int k = 1; k <= Continents; ++k)
-            block.Cells[static_cast<std::size_t>(h)][static_cast<std::size_t>(k)] =
-                pass.ChartHours(day, h, band, k);
+            cell[static_cast<std::size_t>(k)] = row[static_cast<std::size_t>(k)];
     }
     SumColumns(block, pass.FirstHour());
 }

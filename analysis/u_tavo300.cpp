@@ -20,12 +20,6 @@ constexpr std::size_t kTimeCells = std::size_t{ChartDays} * Hours * Bands * Coun
 constexpr std::size_t kChartCells = std::size_t{ChartDays} * Hours * Bands * (Continents + 1);
 constexpr std::size_t kRows = std::size_t{ChartDays} * Hours * Bands;
 
-// A row is one chart day, hour and band: its cells are the countries.
-std::size_t RowIndex(int day, int hour, int band) {
-    return (static_cast<std::size_t>(day - 1) * Hours + static_cast<std::size_t>(hour)) * Bands +
-           static_cast<std::size_t>(band);
-}
-
 std::size_t TimeIndex(int day, int hour, int band, int country) {
     return RowIndex(day, hour, band) * CountrySlots + static_cast<std::size_t>(country);
 }
@@ -104,6 +98,11 @@ public:
         std::unique_ptr<tv_util2::LogReader> reader =
             format->OpenReader(log, pass_.detection_, pass_.layout_);
         tv_util2::LogQso qso;
+        // A QSO line takes 60 bytes or more: room for a record per 64 bytes of
+        // the file holds nearly every log without the records growing (and
+        // being copied) as they fill.
+        pass_.records_.reserve(
+            std::min(log.SizeHint() / 64, static_cast<std::size_t>(std::max(pass_.qsoLimit_, 0))));
         bool anchored = false;  // FirstHour and StartStamp are known
         while (reader->Next(qso)) {
             // Every count is 32-bit: past the limit it would wrap into a wrong one.

@@ -58,6 +58,13 @@ inline constexpr int Continents = 6;
 inline constexpr int HfBands = 6;          // 1.9 to 28 MHz, the breakdown tables' columns
 inline constexpr int DefaultOffTime = 30;  // minutes between two QSOs that make an off period
 
+// A row is one chart day, hour and band: its cells are the countries, or the
+// continents of the charts.
+constexpr std::size_t RowIndex(int day, int hour, int band) {
+    return (static_cast<std::size_t>(day - 1) * Hours + static_cast<std::size_t>(hour)) * Bands +
+           static_cast<std::size_t>(band);
+}
+
 // A minute stamp: minutes since 1970-01-01 00:00 of the date and time a QSO
 // line holds, on the log's own clock.
 inline constexpr std::int64_t NoStamp = tv_util2::NoStamp;
@@ -88,6 +95,12 @@ public:
     int CountryTotal(int Country) const;
     // TimeTally summed by continent 1..6, the charts' cells.
     long long ChartHours(int Day, int Hour, int Band, int Continent) const;
+    // The same cells a row at a time, continents 1..6 ([0] unused), read in
+    // place and unchecked: the charts take every cell of every block.
+    std::span<const long long, Continents + 1> ChartRow(int Day, int Hour, int Band) const {
+        return std::span<const long long, Continents + 1>(
+            &chartHours_[RowIndex(Day, Hour, Band) * (Continents + 1)], Continents + 1);
+    }
     int QsoCount() const { return qsoCount_; }
     int ChartDay() const { return chartDay_; }
     int FirstHour() const { return firstHour_; }

@@ -34,7 +34,6 @@ namespace tavo {
 namespace {
 
 constexpr std::size_t kChunk = 64 * 1024;
-constexpr char kCtrlZ = 26;
 
 std::string SystemMessage(int err) { return err != 0 ? std::strerror(err) : "input/output error"; }
 
@@ -313,7 +312,7 @@ bool TextReader::ReadLine(std::string& line) {
     return true;
 }
 
-bool TextReader::ReadLine(std::string_view& line) {
+bool TextReader::ReadLineSlow(std::string_view& line) {
     if (AtEnd()) return false;
     const char* data = buffer_.get();
     const char* lf = static_cast<const char*>(std::memchr(data + pos_, '\n', size_ - pos_));

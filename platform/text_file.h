@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -65,7 +66,23 @@ public:
     bool ReadLine(std::string& line);
     // The same line as a view, valid until the next read: into the file's
     // bytes where the line lies whole in memory, so nothing is copied.
-    bool ReadLine(std::string_view& line);
+    bool ReadLine(std::string_view& line) {
+        // Inline for the common case, a line that ends in memory and does not
+        // start with a Ctrl-Z: a log's reading takes it once per QSO.
+        if (pos_ < size_ && buffer_[pos_] != kCtrlZ) {
+            const char* start = buffer_.get() + pos_;
+            const std::size_t left = size_ - pos_;
+            const auto* lf = static_cast<const char*>(std::memchr(start, '\n', left));
+            if (lf != nullptr && static_cast<std::size_t>(lf - start) <= kMaxLine) {
+                std::size_t n = static_cast<std::size_t>(lf - start);
+                pos_ += n + 1;
+                if (n > 0 && start[n - 1] == '\r') --n;
+                line = std::string_view(start, n);
+                return true;
+            }
+        }
+        return ReadLineSlow(line);
+    }
 
     // Starts over at the first byte, reading Ctrl-Z as given from now on. The
     // bytes already read are read again from memory, not from the file.
@@ -80,6 +97,8 @@ public:
     std::size_t ReadBytes(char* out, std::size_t n);
 
     const std::string& Name() const { return name_; }
+    // The file's size when it was opened, for a guess at what its lines hold.
+    std::size_t SizeHint() const { return sizeHint_; }
     // The file the open found, told by the look the open takes anyway; empty
     // where that look does not tell files apart.
     const std::optional<FileIdentity>& Identity() const { return identity_; }
@@ -90,7 +109,9 @@ public:
 
 private:
     TextReader(int fd, std::size_t sizeHint, std::string name, CtrlZ ctrlZ);
+    static constexpr char kCtrlZ = 26;
     bool Fill();
+    bool ReadLineSlow(std::string_view& line);
 
     int fd_;
     std::string name_;
