@@ -100,9 +100,11 @@ public:
         tv_util2::LogQso qso;
         // A QSO line takes 60 bytes or more: room for a record per 64 bytes of
         // the file holds nearly every log without the records growing (and
-        // being copied) as they fill.
-        pass_.records_.reserve(
-            std::min(log.SizeHint() / 64, static_cast<std::size_t>(std::max(pass_.qsoLimit_, 0))));
+        // being copied) as they fill. A file of gigabytes, such as an ADIF
+        // field of junk, gets no more than a big log's room up front.
+        constexpr std::size_t kReservedRecords = std::size_t{1} << 20;
+        pass_.records_.reserve(std::min({log.SizeHint() / 64, kReservedRecords,
+                                         static_cast<std::size_t>(std::max(pass_.qsoLimit_, 0))}));
         bool anchored = false;  // FirstHour and StartStamp are known
         while (reader->Next(qso)) {
             // Every count is 32-bit: past the limit it would wrap into a wrong one.
