@@ -415,14 +415,11 @@ void CountryDatabase::BuildIndex() {
 
 // False, with the trie unfinished, when a prefix holds a byte with no column.
 bool CountryDatabase::BuildTrie(std::size_t rowsAtMost) {
-    // Every row the prefixes can need is reserved, so nothing moves while
-    // they are made; memory is touched only as they are.
-    cells_.clear();
-    cells_.reserve(rowsAtMost * width_);
-    cells_.resize(width_);
+    // Every row the prefixes can need is zeroed room from the start, so
+    // nothing moves while they are made, and a new row is only counted.
+    cells_.Reset(rowsAtMost * width_);
+    cells_.Grow(width_);
     rootRecord_ = 0;
-    // A row of empty cells as wide as any can be: a column for each byte, and 0.
-    static constexpr std::array<Cell, 257> kEmptyRow{};
     // In locals: a store to a cell could otherwise be taken to change them.
     const std::uint8_t* columns = column_.data();
     const std::uint32_t width = width_;
@@ -453,12 +450,7 @@ bool CountryDatabase::BuildTrie(std::size_t rowsAtMost) {
             const std::uint8_t column = columns[static_cast<unsigned char>(chars[k])];
             if (column == 0) return false;
             Cell& cell = cells[row + column];
-            if (cell.Row == 0) {
-                cell.Row = static_cast<std::uint32_t>(cells_.size());
-                // Copied from zeros as one block: a resize would set cell by cell.
-                cells_.insert(cells_.end(), kEmptyRow.begin(), kEmptyRow.begin() + width);
-                cells = cells_.data();
-            }
+            if (cell.Row == 0) cell.Row = static_cast<std::uint32_t>(cells_.Grow(width));
             row = cell.Row;
             path[k + 1] = row;
         }
@@ -472,14 +464,15 @@ bool CountryDatabase::BuildTrie(std::size_t rowsAtMost) {
 void CountryDatabase::BuildExactIndex() {
     exactMaxLength_ = 0;
     if (exacts_.empty()) {
-        exactSlots_.clear();
+        exactSlots_.Reset(0);
         return;
     }
     std::size_t slots = 16;
     // At most half full, so that a call not in the table (most calls) ends
     // its probe within a slot or two.
     while (slots < 2 * exacts_.size()) slots *= 2;
-    exactSlots_.assign(slots, 0);
+    exactSlots_.Reset(slots);
+    exactSlots_.Grow(slots);
     const std::uint32_t mask = static_cast<std::uint32_t>(slots - 1);
     const char* chars = exactChars_.data();
     std::uint32_t maxLength = 0;
