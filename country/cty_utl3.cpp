@@ -208,9 +208,9 @@ private:
 class CtyLoader : public CtySink {
 public:
     CtyLoader() {
-        // Room without zeroing: untouched pages of the reserve cost nothing.
-        prefixes_.reserve(MaxPrefixes + 1);
-        prefixes_.emplace_back();  // index 0 is never a record
+        // Room zeroed by the system: its untouched pages cost nothing.
+        prefixes_.Reset(MaxPrefixes + 1);
+        prefixes_.Grow(1);  // index 0 is never a record
         exacts_.reserve(kExactsAtFirst);
         exactChars_.reserve(kExactsAtFirst * 8);
     }
@@ -254,9 +254,10 @@ public:
         db.prefixCount_ = static_cast<int>(prefixes_.size()) - 1;
         // Records past the new count keep what they held.
         if (prefixes_.size() >= db.prefixes_.size()) {
-            db.prefixes_.swap(prefixes_);
+            std::swap(db.prefixes_, prefixes_);
         } else {
-            std::copy(prefixes_.begin() + 1, prefixes_.end(), db.prefixes_.begin() + 1);
+            std::copy(prefixes_.data() + 1, prefixes_.data() + prefixes_.size(),
+                      db.prefixes_.data() + 1);
         }
         db.exacts_.swap(exacts_);
         exactChars_.resize(exactUsed_);
@@ -279,7 +280,7 @@ private:
             throw CtyProblem{"more than " + tavo::IntToStr(MaxPrefixes) +
                              " prefixes; the prefix table holds no more"};
         }
-        TPrefixRec& rec = prefixes_.emplace_back();
+        TPrefixRec& rec = prefixes_[prefixes_.Grow(1)];
         rec.Prefix = item.Call;
         rec.Country = static_cast<std::int32_t>(countries_.size());
         rec.PrefixLen = static_cast<std::int32_t>(item.Call.size());
@@ -288,7 +289,7 @@ private:
     }
 
     std::vector<TCountryRec> countries_;
-    std::vector<TPrefixRec> prefixes_;
+    ZeroedArray<TPrefixRec> prefixes_;
     std::vector<CountryDatabase::ExactEntry> exacts_;
     std::string exactChars_;  // the first exactUsed_ bytes hold the calls
     std::size_t exactUsed_ = 0;
@@ -315,9 +316,9 @@ CallResolution WithOverrides(const TCountryRec& country, int index, int zone, in
 }  // namespace
 
 CountryDatabase::CountryDatabase() : countries_(MaxCountries + 1) {
-    // Room for every record, filled (and so zeroed) only as far as a load goes.
-    prefixes_.reserve(MaxPrefixes + 1);
-    prefixes_.emplace_back();
+    // Room for every record, zeroed by the system only as far as a load goes.
+    prefixes_.Reset(MaxPrefixes + 1);
+    prefixes_.Grow(1);
     BuildIndex();
 }
 
@@ -350,13 +351,6 @@ int CountryDatabase::LoadCqwwDat(tavo::TextReader& Reader) {
 }
 
 void CountryDatabase::Clear() { *this = CountryDatabase(); }
-
-TPrefixRec& CountryDatabase::PrefixToFill(int Index) {
-    const auto i = static_cast<std::size_t>(Index);
-    if (i == prefixes_.size()) return prefixes_.emplace_back();
-    if (i > prefixes_.size()) prefixes_.resize(i + 1);
-    return prefixes_[i];
-}
 
 const TCountryRec& CountryDatabase::Country(int Index) const {
     return countries_.at(static_cast<std::size_t>(Index));

@@ -127,12 +127,12 @@ private:
     int FindExact(std::string_view Call) const;
     int LoadCqwwDat(tavo::TextReader& Reader);
     int LoadCtyDat(tavo::TextReader& Reader);
-    // Record Index, growing the table to it; records are made only when filled.
-    TPrefixRec& PrefixToFill(int Index);
+    // Record Index, growing the table to it.
+    TPrefixRec& PrefixToFill(int Index) { return prefixes_.At(static_cast<std::size_t>(Index)); }
 
     std::vector<TCountryRec> countries_;  // index 0 is never a record
     // Records 0..size-1; those up to MaxPrefixes past the end read as empty.
-    std::vector<TPrefixRec> prefixes_;
+    ZeroedArray<TPrefixRec> prefixes_;
     int countryCount_ = 0;
     int prefixCount_ = 0;
     std::vector<ExactEntry> exacts_;

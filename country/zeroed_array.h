@@ -21,7 +21,7 @@ class ZeroedArray {
 public:
     ZeroedArray() = default;
     ZeroedArray(const ZeroedArray& other) {
-        Reset(other.size_);
+        Reset(other.room_);
         if (other.size_ != 0) std::memcpy(data_, other.data_, other.size_ * sizeof(T));
         size_ = other.size_;
     }
@@ -53,6 +53,12 @@ public:
         const std::size_t first = size_;
         size_ += Count;
         return first;
+    }
+
+    // Record Index, making the records up to it when it is past the last.
+    T& At(std::size_t Index) {
+        if (Index >= size_) Grow(Index + 1 - size_);
+        return data_[Index];
     }
 
     T* data() { return data_; }
