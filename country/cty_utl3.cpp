@@ -208,9 +208,9 @@ private:
 class CtyLoader : public CtySink {
 public:
     CtyLoader() {
-        // Room without zeroing: untouched pages of the reserve cost nothing.
-        prefixes_.reserve(MaxPrefixes + 1);
-        prefixes_.emplace_back();  // index 0 is never a record
+        // Room zeroed by the system: its untouched pages cost nothing.
+        prefixes_.Reset(MaxPrefixes + 1);
+        prefixes_.Grow(1);  // index 0 is never a record
         exacts_.reserve(kExactsAtFirst);
         exactChars_.reserve(kExactsAtFirst * 8);
     }
@@ -254,9 +254,10 @@ public:
         db.prefixCount_ = static_cast<int>(prefixes_.size()) - 1;
         // Records past the new count keep what they held.
         if (prefixes_.size() >= db.prefixes_.size()) {
-            db.prefixes_.swap(prefixes_);
+            std::swap(db.prefixes_, prefixes_);
         } else {
-            std::copy(prefixes_.begin() + 1, prefixes_.end(), db.prefixes_.begin() + 1);
+            std::copy(prefixes_.data() + 1, prefixes_.data() + prefixes_.size(),
+                      db.prefixes_.data() + 1);
         }
         db.exacts_.swap(exacts_);
         exactChars_.resize(exactUsed_);
@@ -279,7 +280,7 @@ private:
             throw CtyProblem{"more than " + tavo::IntToStr(MaxPrefixes) +
                              " prefixes; the prefix table holds no more"};
         }
-        TPrefixRec& rec = prefixes_.emplace_back();
+        TPrefixRec& rec = prefixes_[prefixes_.Grow(1)];
         rec.Prefix = item.Call;
         rec.Country = static_cast<std::int32_t>(countries_.size());
         rec.PrefixLen = static_cast<std::int32_t>(item.Call.size());
@@ -288,7 +289,7 @@ private:
     }
 
     std::vector<TCountryRec> countries_;
-    std::vector<TPrefixRec> prefixes_;
+    ZeroedArray<TPrefixRec> prefixes_;
     std::vector<CountryDatabase::ExactEntry> exacts_;
     std::string exactChars_;  // the first exactUsed_ bytes hold the calls
     std::size_t exactUsed_ = 0;
@@ -315,9 +316,9 @@ CallResolution WithOverrides(const TCountryRec& country, int index, int zone, in
 }  // namespace
 
 CountryDatabase::CountryDatabase() : countries_(MaxCountries + 1) {
-    // Room for every record, filled (and so zeroed) only as far as a load goes.
-    prefixes_.reserve(MaxPrefixes + 1);
-    prefixes_.emplace_back();
+    // Room for every record, zeroed by the system only as far as a load goes.
+    prefixes_.Reset(MaxPrefixes + 1);
+    prefixes_.Grow(1);
     BuildIndex();
 }
 
@@ -350,13 +351,6 @@ int CountryDatabase::LoadCqwwDat(tavo::TextReader& Reader) {
 }
 
 void CountryDatabase::Clear() { *this = CountryDatabase(); }
-
-TPrefixRec& CountryDatabase::PrefixToFill(int Index) {
-    const auto i = static_cast<std::size_t>(Index);
-    if (i == prefixes_.size()) return prefixes_.emplace_back();
-    if (i > prefixes_.size()) prefixes_.resize(i + 1);
-    return prefixes_[i];
-}
 
 const TCountryRec& CountryDatabase::Country(int Index) const {
     return countries_.at(static_cast<std::size_t>(Index));
@@ -415,14 +409,11 @@ void CountryDatabase::BuildIndex() {
 
 // False, with the trie unfinished, when a prefix holds a byte with no column.
 bool CountryDatabase::BuildTrie(std::size_t rowsAtMost) {
-    // Every row the prefixes can need is reserved, so nothing moves while
-    // they are made; memory is touched only as they are.
-    cells_.clear();
-    cells_.reserve(rowsAtMost * width_);
-    cells_.resize(width_);
+    // Every row the prefixes can need is zeroed room from the start, so
+    // nothing moves while they are made, and a new row is only counted.
+    cells_.Reset(rowsAtMost * width_);
+    cells_.Grow(width_);
     rootRecord_ = 0;
-    // A row of empty cells as wide as any can be: a column for each byte, and 0.
-    static constexpr std::array<Cell, 257> kEmptyRow{};
     // In locals: a store to a cell could otherwise be taken to change them.
     const std::uint8_t* columns = column_.data();
     const std::uint32_t width = width_;
@@ -453,12 +444,7 @@ bool CountryDatabase::BuildTrie(std::size_t rowsAtMost) {
             const std::uint8_t column = columns[static_cast<unsigned char>(chars[k])];
             if (column == 0) return false;
             Cell& cell = cells[row + column];
-            if (cell.Row == 0) {
-                cell.Row = static_cast<std::uint32_t>(cells_.size());
-                // Copied from zeros as one block: a resize would set cell by cell.
-                cells_.insert(cells_.end(), kEmptyRow.begin(), kEmptyRow.begin() + width);
-                cells = cells_.data();
-            }
+            if (cell.Row == 0) cell.Row = static_cast<std::uint32_t>(cells_.Grow(width));
             row = cell.Row;
             path[k + 1] = row;
         }
@@ -472,14 +458,15 @@ bool CountryDatabase::BuildTrie(std::size_t rowsAtMost) {
 void CountryDatabase::BuildExactIndex() {
     exactMaxLength_ = 0;
     if (exacts_.empty()) {
-        exactSlots_.clear();
+        exactSlots_.Reset(0);
         return;
     }
     std::size_t slots = 16;
     // At most half full, so that a call not in the table (most calls) ends
     // its probe within a slot or two.
     while (slots < 2 * exacts_.size()) slots *= 2;
-    exactSlots_.assign(slots, 0);
+    exactSlots_.Reset(slots);
+    exactSlots_.Grow(slots);
     const std::uint32_t mask = static_cast<std::uint32_t>(slots - 1);
     const char* chars = exactChars_.data();
     std::uint32_t maxLength = 0;

@@ -208,6 +208,23 @@ TEST(PrefixIndex, TwoDatabasesLiveSideBySide) {
     EXPECT_EQ(b.CallToCountry("W1AW"), 1);
 }
 
+// A copy owns its tables: it loads more records than it was copied with,
+// while the original stays as it was.
+TEST(PrefixIndex, ACopyLoadsAgainOnItsOwn) {
+    TempDir dir;
+    CountryDatabase a;
+    ASSERT_EQ(a.Load(dir.Write("a.DAT", "t\r\nOne\r\nJA;\r\nend of file\r\n")), 0);
+    CountryDatabase b = a;
+    ASSERT_EQ(b.Load(dir.Write("b.DAT", "t\r\nOne\r\nK,W;\r\nTwo\r\nJA,JR;\r\nend of file\r\n")),
+              0);
+    EXPECT_EQ(b.PrefixCount(), 4);
+    EXPECT_EQ(b.CallToCountry("W1AW"), 1);
+    EXPECT_EQ(b.CallToCountry("JR1ABC"), 2);
+    EXPECT_EQ(a.PrefixCount(), 1);
+    EXPECT_EQ(a.CallToCountry("JA1ABC"), 1);
+    EXPECT_EQ(a.CallToCountry("W1AW"), -1);
+}
+
 // Prefixes of digits, letters, "/" and "=" only, and then ones with other
 // bytes: both ways of giving the bytes their columns, in the same database.
 TEST(PrefixIndex, PrefixesOfAnyBytesAgreeWithTheScan) {
