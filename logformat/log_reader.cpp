@@ -187,20 +187,30 @@ private:
         return lastClock_;
     }
 
-    // A run stays on its frequency and a station on two radios alternates
-    // between two, so the last two texts read are kept with their kHz.
+    // A run stays on its frequency, and a station on two radios or with
+    // several operators keeps returning to a few: each text read is kept
+    // with its kHz in a slot picked by its bytes, so a return reads nothing.
     struct KhzSeen;
     KhzSeen& Khz(std::string_view text) {
-        for (KhzSeen& seen : lastKhz_) {
-            if (text.size() == seen.size && tavo::SameBytes(text, seen.text.data())) return seen;
-        }
-        lastKhz_[1] = lastKhz_[0];
-        KhzSeen& now = lastKhz_[0];
-        now.size = text.size() <= now.text.size() ? text.size() : ~std::size_t{0};
-        Keep(text, now.text);
-        now.khz = KhzOf(tavo::Trim(text));
-        now.band = kBandUnread;
-        return now;
+        KhzSeen& seen = khzSeen_[KhzSlot(text)];
+        if (text.size() == seen.size && tavo::SameBytes(text, seen.text.data())) return seen;
+        seen.size = text.size() <= seen.text.size() ? text.size() : ~std::size_t{0};
+        Keep(text, seen.text);
+        seen.khz = KhzOf(tavo::Trim(text));
+        seen.band = kBandUnread;
+        return seen;
+    }
+
+    // A hash of a text's first and last four bytes, which tell the usual
+    // frequencies apart; a shorter text by its size.
+    static constexpr int kKhzSlotBits = 4;
+    static std::size_t KhzSlot(std::string_view text) {
+        if (text.size() < 4) return text.size();
+        std::uint32_t first = 0, last = 0;
+        std::memcpy(&first, text.data(), 4);
+        std::memcpy(&last, text.data() + text.size() - 4, 4);
+        constexpr std::uint32_t kOdd = 0x9E3779B1u;
+        return ((first ^ last * kOdd) * kOdd) >> (32 - kKhzSlotBits);
     }
 
     // CabrilloBandOf(text) for a frequency Khz just read: where the text is
@@ -219,7 +229,7 @@ private:
         std::uint32_t khz = 0;
         int band = kBandUnread;  // of a line read by its fields, once asked
     };
-    std::array<KhzSeen, 2> lastKhz_{};
+    std::array<KhzSeen, std::size_t{1} << kKhzSlotBits> khzSeen_{};
     std::array<char, 8> lastTime_{};
     std::size_t lastTimeSize_ = ~std::size_t{0};
     int lastClock_ = -1;
