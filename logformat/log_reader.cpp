@@ -187,20 +187,37 @@ private:
         return lastClock_;
     }
 
-    // A run stays on its frequency and a station on two radios alternates
-    // between two, so the last two texts read are kept with their kHz.
+    // A run stays on its frequency, and a station on two radios or with
+    // several operators keeps returning to a few: the texts read are kept
+    // with their kHz, the last two of each of sixteen sets picked by a hash of
+    // the bytes, so a return to any of a few finds them without a new reading.
     struct KhzSeen;
     KhzSeen& Khz(std::string_view text) {
-        for (KhzSeen& seen : lastKhz_) {
+        auto& set = khzSeen_[KhzSet(text)];
+        for (KhzSeen& seen : set) {
             if (text.size() == seen.size && tavo::SameBytes(text, seen.text.data())) return seen;
         }
-        lastKhz_[1] = lastKhz_[0];
-        KhzSeen& now = lastKhz_[0];
+        set[1] = set[0];
+        KhzSeen& now = set[0];
         now.size = text.size() <= now.text.size() ? text.size() : ~std::size_t{0};
         Keep(text, now.text);
         now.khz = KhzOf(tavo::Trim(text));
         now.band = kBandUnread;
         return now;
+    }
+
+    // The set of a text by its first and last four bytes, mixed so that
+    // frequencies a digit apart spread over the sets; a shorter text's by its size.
+    static constexpr int kKhzSetBits = 4;
+    static std::size_t KhzSet(std::string_view text) {
+        if (text.size() < 4) return text.size();
+        std::uint32_t first = 0, last = 0;
+        std::memcpy(&first, text.data(), 4);
+        std::memcpy(&last, text.data() + text.size() - 4, 4);
+        constexpr std::uint64_t kOdd = 0x9E3779B97F4A7C15ULL;
+        std::uint64_t x = (first | std::uint64_t{last} << 32) * kOdd;
+        x = (x ^ x >> 32) * kOdd;
+        return static_cast<std::size_t>(x >> (64 - kKhzSetBits));
     }
 
     // CabrilloBandOf(text) for a frequency Khz just read: where the text is
@@ -219,7 +236,7 @@ private:
         std::uint32_t khz = 0;
         int band = kBandUnread;  // of a line read by its fields, once asked
     };
-    std::array<KhzSeen, 2> lastKhz_{};
+    std::array<std::array<KhzSeen, 2>, std::size_t{1} << kKhzSetBits> khzSeen_{};
     std::array<char, 8> lastTime_{};
     std::size_t lastTimeSize_ = ~std::size_t{0};
     int lastClock_ = -1;

@@ -254,11 +254,13 @@ std::uint64_t LoadLittle(const char* p) {
 
 // One bit per byte of a word, set where the byte belongs to a token: a byte
 // above 32 gets its top bit from adding 0x5F to its low seven bits, or has
-// it already; the eight top bits are then gathered into one byte.
+// it already; the eight top bits are then gathered into one byte. The
+// multiplier moves byte k's top bit to bit 56 + k with no carries, so the
+// bits need no shift down first.
 std::uint64_t WordTokenBits(std::uint64_t w) {
     const std::uint64_t top =
         (((w & 0x7F7F7F7F7F7F7F7FULL) + 0x5F5F5F5F5F5F5F5FULL) | w) & 0x8080808080808080ULL;
-    return ((top >> 7) * 0x0102040810204080ULL) >> 56;
+    return (top * 0x0002040810204081ULL) >> 56;
 }
 
 // The token bits of the first min(n, 64) bytes; the bytes after them are

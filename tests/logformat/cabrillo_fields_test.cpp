@@ -6,7 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "logformat/log_formats.h"
 #include "logformat/tv_util2.h"
+#include "platform/text_file.h"
+#include "tests/support/temp_dir.h"
 
 namespace tv_util2 {
 namespace {
@@ -192,6 +195,37 @@ TEST(CabrilloFields, SplitLinesReadAsTheirTokensSay) {
         EXPECT_EQ(q.Day, "23");
         EXPECT_EQ(q.Hour, "00");
     }
+}
+
+// A log that keeps moving among more frequencies than are kept read still
+// gets each line's own kHz and band, on and off the template's columns.
+TEST(CabrilloFields, EveryLineKeepsItsOwnFrequencyAmongMany) {
+    std::string text = "START-OF-LOG: 3.0\n";
+    std::vector<std::uint32_t> khz;
+    for (int round = 0; round < 3; ++round) {
+        for (std::uint32_t f = 14000; f < 14080; f += round + 1) {
+            const std::string freq = std::to_string(f);
+            text += "QSO: " + freq +
+                    " CW 2024-11-23 0042 K3LR          599 05     DL1ABC        599 14\n";
+            text += "QSO: " + freq + " CW 2024-11-23 0043 K3LR 599 05 DL1ABC 599 14\n";
+            khz.insert(khz.end(), {f, f});
+        }
+    }
+    tavo::test::TempDir dir;
+    const std::string name = dir.Write("log", text);
+    const Detection found = DetectLog(name);
+    ColumnLayout layout{};
+    GetColumnLayout(found, layout);
+    std::optional<tavo::TextReader> log = tavo::TextReader::Open(name);
+    std::unique_ptr<LogReader> reader =
+        FindLogFormat(FormatCabrillo)->OpenReader(*log, found, layout);
+    std::size_t i = 0;
+    for (LogQso q; reader->Next(q); ++i) {
+        ASSERT_LT(i, khz.size());
+        EXPECT_EQ(q.Khz, khz[i]) << "line " << i;
+        EXPECT_EQ(q.Band, 3) << "line " << i;
+    }
+    EXPECT_EQ(i, khz.size());
 }
 
 }  // namespace
