@@ -190,6 +190,13 @@ private:
         while (i < n) {
             while (i < n && kindAt(i) == CharClass::Blank) ++i;
             const std::size_t first = i;
+            CtyItem usual;
+            if (ReadUsualItem(text, i, usual)) {
+                Hand([&] { sink_.Item(usual); });
+                if (i == n) break;
+                ++i;  // past the ","
+                continue;
+            }
             std::size_t last = i;  // past the item's last character that is no blank
             std::size_t mark = std::string_view::npos;
             bool blank = false;  // a blank with more of the item after it
@@ -214,6 +221,50 @@ private:
         }
         if (ends) Hand([&] { sink_.EndEntity(); });
         return ends;
+    }
+
+    // Nearly every item is a call and well-formed annotations before a "," or
+    // the line's end: one walk reads it, leaving `at` on what ends it. Anything
+    // else returns false and is left to the full walk, which tells its fault.
+    bool ReadUsualItem(std::string_view text, std::size_t& at, CtyItem& item) const {
+        const std::size_t n = text.size();
+        const auto kindAt = [&](std::size_t k) {
+            return kClass[static_cast<unsigned char>(text[k])];
+        };
+        const std::size_t first = at;
+        const bool exact = first < n && text[first] == '=';
+        std::size_t i = first;
+        while (i < n && kindAt(i) == CharClass::Plain) ++i;
+        const std::size_t callFirst = first + (exact ? 1 : 0);
+        if (i <= callFirst) return false;
+        const std::size_t callEnd = i;
+        while (i < n && kindAt(i) == CharClass::Mark) {
+            const char open = text[i];
+            const char close = kCloseMarks[OpenMarkKind(open)];
+            std::size_t end = i + 1;
+            while (end < n && text[end] != close && kindAt(end) != CharClass::Blank &&
+                   kindAt(end) != CharClass::Comma)
+                ++end;
+            if (end == n || text[end] != close) return false;
+            const std::string_view inside = text.substr(i + 1, end - i - 1);
+            if (open == '(') {
+                std::optional<int> zone = ZoneNumber(inside);
+                if (!zone) return false;
+                item.CqZone = *zone;
+            } else if (open == '{') {
+                item.Continent = ContinentCode(inside);
+                if (item.Continent == 0) return false;
+            }
+            i = end + 1;
+        }
+        const std::size_t last = i;
+        while (i < n && kindAt(i) == CharClass::Blank) ++i;
+        if (i < n && kindAt(i) != CharClass::Comma) return false;
+        item.Text = text.substr(first, last - first);
+        item.Exact = exact;
+        item.Call = text.substr(callFirst, callEnd - callFirst);
+        at = i;
+        return true;
     }
 
     // The item without the blanks around it; `blank` when one is inside it,

@@ -127,6 +127,10 @@ TEST_F(CtyDat, AMalformedFileNamesItsLineAndLeavesTheDatabaseAsItWas) {
         {Lines({ok, "    3A[27;"}), 2, "no closing \"]\""},
         {Lines({ok, "    3A(14)X[27];"}), 2, "text between"},
         {Lines({ok, "    3A,=;"}), 2, "no prefix before"},
+        {Lines({ok, "    3A,=(14)[27];"}), 2, "no prefix before"},
+        {Lines({ok, "    3A(1 4)[27] ,3A1;"}), 2, "\"3A(1 4)[27]\" holds a blank"},
+        {Lines({ok, "    3A(14,[27];"}), 2, "no closing \")\""},
+        {Lines({ok, "    3A(14)[27]~x,3A1;"}), 2, "no closing \"~\""},
         {Lines({ok, "    3A,ABCDEFGHIJKLMNO;"}), 2, "longer than the 14 characters"},
         {Lines({ok, "    3A,"}), 2, "ends inside the prefix list"},
     };
