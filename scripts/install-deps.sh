@@ -7,7 +7,7 @@
 # the installed window on), browser (headless Chromium, which loads the HTML
 # report in its test), fuzz (clang and libFuzzer), all;
 # data (Debian's cty.dat) is for regenerating data/CQWW.DAT, and a second place
-# the MASTER.SCP agreement test looks for cty.dat; bench (valgrind, strace, hyperfine)
+# the MASTER.SCP agreement test looks for cty.dat; bench (valgrind, strace, hyperfine, GNU time)
 # is for measuring by hand; "all" leaves both out.
 # Safe to run again: only missing packages are fetched.
 set -euo pipefail
@@ -33,7 +33,7 @@ browser=(chromium python3)
 data=(hamradio-files)
 # Counting instructions and system calls and timing whole commands, for
 # measuring by hand (bench/counts.sh).
-bench=(valgrind strace hyperfine)
+bench=(valgrind strace hyperfine time)
 # clang with libFuzzer and the sanitizers' runtimes, for the fuzz preset.
 fuzz=(clang libclang-rt-14-dev)
 
