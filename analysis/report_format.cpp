@@ -50,7 +50,7 @@ std::string Share(double value) {
 void LineWriter::PutAfterFlush(std::string_view part) {
     Flush();
     if (part.size() > kCapacity)
-        text_.append(part);
+        out_.Write(part);
     else
         Put(part);
 }
