@@ -20,9 +20,7 @@ constexpr int kNarrowWidth = 3;
 
 int ColumnWidth(long long largestSum) {
     if (largestSum <= 99) return kNarrowWidth;
-    int digits = 0;
-    for (long long n = largestSum; n != 0; n /= 10) ++digits;
-    return digits + 1;
+    return tavo::DigitCount(largestSum) + 1;
 }
 
 void WriteBlock(LineWriter& out, const ContestModel& model, const ChartBlock& block) {
