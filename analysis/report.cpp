@@ -96,11 +96,9 @@ std::string WorkedStatus(int Count, int Format) {
 }
 
 void WriteBreakdownReport(tavo::TextWriter& Report, const ContestModel& Model) {
-    std::string text;
-    // The title and the continents take about 1 KB, each country a line.
-    text.reserve(1200 + 90 * Model.Countries.size());
     {
-        LineWriter out(text);
+        // Its buffer gone before the charts make theirs.
+        LineWriter out(Report);
         out.EndLine("  Tavo / Country + Continent  Ver 3.80 TAVO-PROJECT ");
         out.Put("                             logfile=");
         out.EndLine(tavo::ExtractFileName(Model.LogFileName));
@@ -111,8 +109,8 @@ void WriteBreakdownReport(tavo::TextWriter& Report, const ContestModel& Model) {
         WriteCountries(out, Model);
         out.EndLine();
         out.EndLine();
+        out.Flush();
     }
-    Report.Write(text);
     WriteAllBandTimeChart(Report, Model);
     Report.WriteLine();
     WriteBandTimeCharts(Report, Model);

@@ -50,7 +50,7 @@ std::string Share(double value) {
 void LineWriter::PutAfterFlush(std::string_view part) {
     Flush();
     if (part.size() > kCapacity)
-        text_.append(part);
+        out_.Write(part);
     else
         Put(part);
 }
@@ -66,9 +66,13 @@ void LineWriter::Repeat(char c, std::size_t count) {
 }
 
 void LineWriter::AnyNumber(long long value, std::size_t width) {
-    char digits[24];
-    char* const end = digits + sizeof digits;
-    char* p = end;
+    // Its length known first, the number goes after its pad straight into the
+    // buffer, written from its last digit back.
+    const auto length = static_cast<std::size_t>(tavo::DigitCount(value) + (value < 0 ? 1 : 0));
+    if (length < width) Repeat(' ', width - length);
+    if (Room() < length) Flush();
+    at_ += length;
+    char* p = at_;
     unsigned long long v = value < 0 ? 0 - static_cast<unsigned long long>(value)
                                      : static_cast<unsigned long long>(value);
     do {
@@ -76,9 +80,6 @@ void LineWriter::AnyNumber(long long value, std::size_t width) {
         v /= 10;
     } while (v != 0);
     if (value < 0) *--p = '-';
-    const auto length = static_cast<std::size_t>(end - p);
-    if (length < width) Repeat(' ', width - length);
-    Put(std::string_view(p, length));
 }
 
 }  // namespace u_tavo300

@@ -7,19 +7,21 @@
 #include <string>
 #include <string_view>
 
+#include "platform/text_file.h"
+
 namespace u_tavo300 {
 
 // One decimal, rounded half up from the value's 15 significant digits, right
 // aligned in 4, with the decimal separator of the user's locale (LC_NUMERIC).
 std::string Share(double value);
 
-// Gathers a report's lines in a small buffer and hands them to `text` a few
-// KB at a time: the charts have thousands of cells, and none of them may cost
-// a string or an append of its own.
+// Gathers a report's lines in a buffer and hands them to the report's writer
+// 16 KB at a time: the charts have thousands of cells, and none of them may
+// cost a string or a call of its own. Flush ends the text: writing can fail,
+// so no destructor does it.
 class LineWriter {
 public:
-    explicit LineWriter(std::string& text) : text_(text) {}
-    ~LineWriter() { Flush(); }
+    explicit LineWriter(tavo::TextWriter& out) : out_(out) {}
     LineWriter(const LineWriter&) = delete;
     LineWriter& operator=(const LineWriter&) = delete;
 
@@ -54,12 +56,14 @@ public:
         PutFixed<2>("\r\n");
     }
     void Flush() {
-        text_.append(buffer_, static_cast<std::size_t>(at_ - buffer_));
+        out_.Write(std::string_view(buffer_, static_cast<std::size_t>(at_ - buffer_)));
         at_ = buffer_;
     }
 
 private:
-    static constexpr std::size_t kCapacity = 4096;
+    // A whole small report, and few pieces of a large one: a standard output
+    // stream takes each piece past its own buffer as writes of its own.
+    static constexpr std::size_t kCapacity = 16384;
     // 0..99 right-aligned in three columns, one after the other.
     static constexpr char kNarrow[] =
         "  0  1  2  3  4  5  6  7  8  9 10 11 12 13 14 15 16 17 18 19"
@@ -71,7 +75,7 @@ private:
     void AnyNumber(long long value, std::size_t width);
     std::size_t Room() const { return kCapacity - static_cast<std::size_t>(at_ - buffer_); }
 
-    std::string& text_;
+    tavo::TextWriter& out_;
     char buffer_[kCapacity];
     char* at_ = buffer_;
 };

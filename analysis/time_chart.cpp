@@ -20,9 +20,7 @@ constexpr int kNarrowWidth = 3;
 
 int ColumnWidth(long long largestSum) {
     if (largestSum <= 99) return kNarrowWidth;
-    int digits = 0;
-    for (long long n = largestSum; n != 0; n /= 10) ++digits;
-    return digits + 1;
+    return tavo::DigitCount(largestSum) + 1;
 }
 
 void WriteBlock(LineWriter& out, const ContestModel& model, const ChartBlock& block) {
@@ -103,50 +101,37 @@ void WriteBlock(LineWriter& out, const ContestModel& model, const ChartBlock& bl
     out.EndLine();
 }
 
-// Lines of a narrow block, and a little more: the text is reserved once.
-constexpr std::size_t kBlockBytes = 10 * (Hours * kNarrowWidth + 20);
-
 }  // namespace
 
 void WriteAllBandTimeChart(tavo::TextWriter& Report, const ContestModel& Model) {
-    std::string text;
-    text.reserve((Model.AllBandDays.size() + 1) * kBlockBytes);
-    {
-        LineWriter out(text);
-        out.EndLine("Time Chart / QSO  ALL BAND ");
-        for (const ChartBlock& day : Model.AllBandDays) {
-            out.Put("day ");
-            out.Number(day.Day, 0);
-            out.EndLine();
-            WriteBlock(out, Model, day);
-        }
+    LineWriter out(Report);
+    out.EndLine("Time Chart / QSO  ALL BAND ");
+    for (const ChartBlock& day : Model.AllBandDays) {
+        out.Put("day ");
+        out.Number(day.Day, 0);
+        out.EndLine();
+        WriteBlock(out, Model, day);
     }
-    Report.Write(text);
+    out.Flush();
 }
 
 void WriteBandTimeCharts(tavo::TextWriter& Report, const ContestModel& Model) {
-    std::size_t blocks = 1;
-    for (const std::vector<ChartBlock>& day : Model.BandDays) blocks += day.size();
-    std::string text;
-    text.reserve(blocks * kBlockBytes);
-    {
-        LineWriter out(text);
-        out.EndLine("Time Chart / QSO ");
-        for (int d = 1; d <= Model.ChartDay; ++d) {
-            out.Put("day ");
-            out.Number(d, 0);
-            out.EndLine();
-            for (const ChartBlock& block : Model.BandDays[static_cast<std::size_t>(d - 1)]) {
-                std::string label;
-                BandLabel(block.Band, label);
-                out.Put("-- ");
-                out.Put(label);
-                out.EndLine("MHz--");
-                WriteBlock(out, Model, block);
-            }
+    LineWriter out(Report);
+    out.EndLine("Time Chart / QSO ");
+    for (int d = 1; d <= Model.ChartDay; ++d) {
+        out.Put("day ");
+        out.Number(d, 0);
+        out.EndLine();
+        for (const ChartBlock& block : Model.BandDays[static_cast<std::size_t>(d - 1)]) {
+            std::string label;
+            BandLabel(block.Band, label);
+            out.Put("-- ");
+            out.Put(label);
+            out.EndLine("MHz--");
+            WriteBlock(out, Model, block);
         }
     }
-    Report.Write(text);
+    out.Flush();
 }
 
 }  // namespace u_tavo300

@@ -4,51 +4,22 @@
 
 #include <array>
 #include <cstdint>
-#include <cstdlib>
 #include <functional>
 #include <limits>
-#include <memory>
-#include <new>
 #include <optional>
 #include <span>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <unordered_set>
 #include <vector>
 
+#include "common/zeroed_array.h"
 #include "country/cty_utl3.h"
 #include "logformat/log_reader.h"
 #include "logformat/tv_util2.h"
 #include "platform/text_file.h"
 
 namespace u_tavo300 {
-
-// A table of numbers that starts at zero. Its memory comes from calloc, which
-// gets a large block already zeroed from the system, so a pass that uses a
-// few rows touches only their pages instead of writing the whole table once.
-template <typename T>
-class ZeroedCells {
-public:
-    explicit ZeroedCells(std::size_t n)
-        : size_(n), cells_(static_cast<T*>(std::calloc(n, sizeof(T)))) {
-        if (!cells_) throw std::bad_alloc();
-    }
-    T& operator[](std::size_t i) { return cells_.get()[i]; }
-    const T& operator[](std::size_t i) const { return cells_.get()[i]; }
-    const T& at(std::size_t i) const {
-        if (i >= size_) throw std::out_of_range("ZeroedCells::at");
-        return cells_.get()[i];
-    }
-    T* data() { return cells_.get(); }
-
-private:
-    struct Free {
-        void operator()(T* p) const { std::free(p); }
-    };
-    std::size_t size_;
-    std::unique_ptr<T, Free> cells_;
-};
 
 inline constexpr int ChartDays = 3;
 inline constexpr int Hours = 24;
@@ -136,11 +107,11 @@ private:
                               std::optional<tavo::TextReader>, int&, class ReportSink&);
     void Clear();
 
-    ZeroedCells<std::int32_t> timeTally_;  // [day][hour][band][country]
+    tavo::ZeroedArray<std::int32_t> timeTally_;  // [day][hour][band][country]
     std::array<std::array<std::int32_t, CountrySlots>, Bands> countryTally_{};
     std::array<std::array<std::int32_t, Continents + 1>, Bands> continentTally_{};
     std::array<std::int32_t, CountrySlots> countryTotal_{};
-    ZeroedCells<long long> chartHours_;  // [day][hour][band][continent 1..6]
+    tavo::ZeroedArray<long long> chartHours_;  // [day][hour][band][continent 1..6]
     // The rows (day, hour, band) that hold a count, each listed once. A byte
     // per row, as every QSO tests its row: no bit to mask out of a word.
     std::vector<std::uint8_t> rowUsed_;

@@ -56,6 +56,14 @@ std::optional<std::int32_t> ParseInt32(std::string_view text);
 
 // Plain decimal, locale-free.
 std::string IntToStr(long long value);
+// The digits IntToStr gives for the value, without its sign: 1 for 0, 3 for -100.
+constexpr int DigitCount(long long value) {
+    unsigned long long rest = value < 0 ? 0 - static_cast<unsigned long long>(value)
+                                        : static_cast<unsigned long long>(value);
+    int digits = 1;
+    for (; rest >= 10; rest /= 10) ++digits;
+    return digits;
+}
 
 // Right-aligned in `width`; a wider text is never cut ("%0:4d").
 std::string PadLeft(std::string_view text, std::size_t width);

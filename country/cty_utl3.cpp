@@ -289,7 +289,7 @@ private:
     }
 
     std::vector<TCountryRec> countries_;
-    ZeroedArray<TPrefixRec> prefixes_;
+    tavo::ZeroedArray<TPrefixRec> prefixes_;
     std::vector<CountryDatabase::ExactEntry> exacts_;
     std::string exactChars_;  // the first exactUsed_ bytes hold the calls
     std::size_t exactUsed_ = 0;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "common/short_string.h"
-#include "country/zeroed_array.h"
+#include "common/zeroed_array.h"
 
 namespace tavo {
 class TextReader;
@@ -128,18 +128,20 @@ private:
     int LoadCqwwDat(tavo::TextReader& Reader);
     int LoadCtyDat(tavo::TextReader& Reader);
     // Record Index, growing the table to it.
-    TPrefixRec& PrefixToFill(int Index) { return prefixes_.At(static_cast<std::size_t>(Index)); }
+    TPrefixRec& PrefixToFill(int Index) {
+        return prefixes_.GrowTo(static_cast<std::size_t>(Index));
+    }
 
     std::vector<TCountryRec> countries_;  // index 0 is never a record
     // Records 0..size-1; those up to MaxPrefixes past the end read as empty.
-    ZeroedArray<TPrefixRec> prefixes_;
+    tavo::ZeroedArray<TPrefixRec> prefixes_;
     int countryCount_ = 0;
     int prefixCount_ = 0;
     std::vector<ExactEntry> exacts_;
     std::string exactChars_;
     // Open addressing over exacts_: entry index + 1, 0 for a free slot. A
     // call listed twice holds the later entry.
-    ZeroedArray<std::uint32_t> exactSlots_;
+    tavo::ZeroedArray<std::uint32_t> exactSlots_;
     std::size_t exactMaxLength_ = 0;
     DataForm form_ = DataForm::CqwwDat;
     std::string version_;
@@ -153,7 +155,7 @@ private:
     std::array<std::uint8_t, 256> column_{};
     std::uint32_t width_ = 1;
     std::int32_t rootRecord_ = 0;
-    ZeroedArray<Cell> cells_;
+    tavo::ZeroedArray<Cell> cells_;
 };
 
 // The database the window and the command line load once and read afterwards.

@@ -2,6 +2,7 @@
 
 #include <clocale>
 #include <cstdlib>
+#include <optional>
 
 #include "analysis/report_format.h"
 #include "analysis/u_tavo300.h"
@@ -254,9 +255,12 @@ TEST(Share, UsesTheDecimalSeparatorOfTheUsersLocale) {
 // The buffer hands its lines on in pieces: what comes out is the same text,
 // across its flushes and past its size, as the cells written one by one.
 TEST(LineWriter, GivesTheSameTextAcrossItsFlushes) {
-    std::string text, expected;
+    TempDir dir;
+    std::optional<tavo::TextWriter> file = tavo::TextWriter::Create(dir.File("lines"));
+    ASSERT_TRUE(file);
+    std::string expected;
     {
-        LineWriter out(text);
+        LineWriter out(*file);
         for (long long n : {0LL, 7LL, 99LL, 100LL, -1LL, 123456789012LL}) {
             for (std::size_t width : {0u, 3u, 4u, 15u}) {
                 for (int i = 0; i < 40; ++i) {
@@ -271,10 +275,14 @@ TEST(LineWriter, GivesTheSameTextAcrossItsFlushes) {
         }
         out.Repeat('-', 9000);
         expected += std::string(9000, '-');
-        out.Put(std::string(5000, 'x'));
-        expected += std::string(5000, 'x');
+        out.Put(std::string(40000, 'x'));
+        expected += std::string(40000, 'x');
+        out.Put("end");
+        expected += "end";
+        out.Flush();
     }
-    EXPECT_EQ(text, expected);
+    file->Close();
+    EXPECT_EQ(ReadBytes(dir.File("lines")), expected);
 }
 
 }  // namespace

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+#include <string>
+#include <vector>
+
 #include "common/short_string.h"
 
 namespace tavo {
@@ -59,6 +63,23 @@ TEST(Padding, AlignsWithoutEverCutting) {
     EXPECT_EQ(PadRight("JA", 5), "JA   ");
     EXPECT_EQ(PadRight("Sov Mil Order of Malta XYZ", 5), "Sov Mil Order of Malta XYZ");
     EXPECT_EQ(IntToStr(-2147483648LL), "-2147483648");
+}
+
+// The widths of the report's columns rest on it: at every power of ten and at
+// both ends of the range, the digits of the number's text.
+TEST(DigitCount, CountsTheDigitsOfTheNumbersText) {
+    std::vector<long long> values{0, std::numeric_limits<long long>::min(),
+                                  std::numeric_limits<long long>::max()};
+    for (long long p = 1; p <= std::numeric_limits<long long>::max() / 10; p *= 10) {
+        for (long long v : {p - 1, p, 10 * p - 1}) {
+            values.push_back(v);
+            values.push_back(-v);
+        }
+    }
+    for (long long v : values) {
+        const std::string text = IntToStr(v);
+        EXPECT_EQ(DigitCount(v), static_cast<int>(text.size() - (v < 0 ? 1 : 0))) << text;
+    }
 }
 
 TEST(ShortString, KeepsTheFirstCharactersUpToItsCapacity) {

@@ -1,7 +1,8 @@
 // An array of plain records, zeroed, with its room fixed up front: the memory
 // comes from calloc, which takes large blocks as fresh pages the system has
 // already zeroed, so neither the room nor the records made in it are cleared
-// one by one.
+// one by one, and a table of which a pass uses a few rows touches only their
+// pages.
 #pragma once
 
 #include <cstddef>
@@ -12,7 +13,7 @@
 #include <type_traits>
 #include <utility>
 
-namespace cty_utl3 {
+namespace tavo {
 
 template <class T>
 class ZeroedArray {
@@ -20,6 +21,11 @@ class ZeroedArray {
 
 public:
     ZeroedArray() = default;
+    // Count records, all zero, and no room for more.
+    explicit ZeroedArray(std::size_t Count)
+        : data_(static_cast<T*>(std::calloc(Count, sizeof(T)))), size_(Count), room_(Count) {
+        if (data_ == nullptr && Count != 0) throw std::bad_alloc();
+    }
     ZeroedArray(const ZeroedArray& other) {
         Reset(other.room_);
         if (other.size_ != 0) std::memcpy(data_, other.data_, other.size_ * sizeof(T));
@@ -54,9 +60,8 @@ public:
         size_ += Count;
         return first;
     }
-
     // Record Index, making the records up to it when it is past the last.
-    T& At(std::size_t Index) {
+    T& GrowTo(std::size_t Index) {
         if (Index >= size_) Grow(Index + 1 - size_);
         return data_[Index];
     }
@@ -66,6 +71,11 @@ public:
     std::size_t size() const { return size_; }
     T& operator[](std::size_t Index) { return data_[Index]; }
     const T& operator[](std::size_t Index) const { return data_[Index]; }
+    // Record Index, checked: for readers given an index from outside.
+    const T& at(std::size_t Index) const {
+        if (Index >= size_) throw std::out_of_range("ZeroedArray::at");
+        return data_[Index];
+    }
 
 private:
     T* data_ = nullptr;
@@ -73,4 +83,4 @@ private:
     std::size_t room_ = 0;
 };
 
-}  // namespace cty_utl3
+}  // namespace tavo
