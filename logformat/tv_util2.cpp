@@ -257,10 +257,19 @@ std::uint64_t LoadLittle(const char* p) {
 // it already; the eight top bits are then gathered into one byte. The
 // multiplier moves byte k's top bit to bit 56 + k with no carries, so the
 // bits need no shift down first.
+std::uint64_t WordTokenTops(std::uint64_t w) {
+    return (((w & 0x7F7F7F7F7F7F7F7FULL) + 0x5F5F5F5F5F5F5F5FULL) | w) & 0x8080808080808080ULL;
+}
 std::uint64_t WordTokenBits(std::uint64_t w) {
-    const std::uint64_t top =
-        (((w & 0x7F7F7F7F7F7F7F7FULL) + 0x5F5F5F5F5F5F5F5FULL) | w) & 0x8080808080808080ULL;
-    return (top * 0x0002040810204081ULL) >> 56;
+    return (WordTokenTops(w) * 0x0002040810204081ULL) >> 56;
+}
+
+// The fields that start in a word, given its top bits from WordTokenTops and
+// the top bit of the byte before it (0x80 for a token byte): a start's byte
+// becomes a 1, and one multiply sums the eight bytes into the top one.
+int WordTokenStarts(std::uint64_t tops, std::uint64_t before) {
+    const std::uint64_t starts = tops & ~((tops << 8) | before);
+    return static_cast<int>(((starts >> 7) * 0x0101010101010101ULL) >> 56);
 }
 
 // The token bits of the first min(n, 64) bytes; the bytes after them are
@@ -555,13 +564,6 @@ namespace {
     constexpr int kFrequencyEnd = bit(kTemplateFrequencyEnd + 1), kDate = bit(kTemplateDate),
                   kTime = bit(kTemplateTime), kCall = bit(kTemplateCall);
     auto mask = [](int at) { return (std::uint64_t{1} << at) - 1; };
-    // Few fields start in a block, so their bits are counted one by one,
-    // cheaper here than BitCount's fixed sum.
-    auto tokens = [](std::uint64_t bits) {
-        int n = 0;
-        for (; bits != 0; bits &= bits - 1) ++n;
-        return n;
-    };
     if (std::countr_zero(ends) != kFrequencyEnd) return -1;
     // Two fields before the date, none between it and the time.
     if ((starts & mask(kTime + 1) & ~mask(kDate)) !=
@@ -572,26 +574,35 @@ namespace {
     const std::uint64_t beforeDate = starts & mask(kDate);
     const std::uint64_t second = beforeDate & (beforeDate - 1);
     if (second == 0 || (second & (second - 1)) != 0 || !(starts >> kCall & 1)) return -1;
-    const int call = 4 + tokens(starts & mask(kCall) & ~mask(kTime + 1));
-    int count = call + tokens(starts >> kCall);
+    // The sent half's fields (after the time, before the call) and the
+    // received half's in the block are counted at once, each in a half of a
+    // word: their bits are summed per byte, and one multiply sums each
+    // half's four bytes into its top byte.
+    std::uint64_t x = ((starts >> (kTime + 1)) & mask(kCall - kTime - 1)) | (starts >> kCall) << 32;
+    x -= (x >> 1) & 0x5555555555555555ULL;
+    x = (x & 0x3333333333333333ULL) + ((x >> 2) & 0x3333333333333333ULL);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
+    x *= 0x01010101ULL;
+    const int sent = static_cast<int>((x >> 24) & 0xFF);
+    int received = static_cast<int>(x >> 56);
     // The rest of the line a word at a time while whole words remain.
-    std::uint64_t carry = in >> 63;
+    std::uint64_t before = (in >> 63) << 7;
     std::size_t i = kBlockEnd;
     for (; i + 8 <= line.size(); i += 8) {
-        const std::uint64_t word = WordTokenBits(LoadLittle(text + i));
-        count += tokens(word & ~((word << 1) | carry));
-        carry = word >> 7;
+        const std::uint64_t tops = WordTokenTops(LoadLittle(text + i));
+        received += WordTokenStarts(tops, before);
+        before = tops >> 56;
     }
     // The last bytes as the top of the line's final eight, shifted down: the
     // line is longer than a word, and the zeros shifted in are blanks.
     if (i < line.size()) {
         const std::size_t rest = line.size() - i;
-        const std::uint64_t word =
-            WordTokenBits(LoadLittle(text + line.size() - 8) >> (8 * (8 - rest)));
-        count += tokens(word & ~((word << 1) | carry));
+        received += WordTokenStarts(
+            WordTokenTops(LoadLittle(text + line.size() - 8) >> (8 * (8 - rest))), before);
     }
-    // The received half begins at the call.
-    if (HalvesIndexOf(count) != call) return -1;
+    // The received half begins at the call: it has as many fields as the
+    // sent half, or one more for a transmitter id (HalvesIndexOf's rule).
+    if (sent == 0 || received - sent < 0 || received - sent > 1) return -1;
     return std::countr_one(in >> kCall);
 }
 
