@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "common/text.h"
+#include "logformat/cabrillo_template.h"
 #include "logformat/log_formats.h"
 #include "platform/text_file.h"
 
@@ -26,17 +27,12 @@ constexpr ColumnLayout kAllLayout = {
     {72, 4}, {31, 3},  {43, 3}, {12, 5}, {6, 2},  {47, 3},
 };
 
-constexpr ColumnLayout kCabrilloLayout = {
-    {6, 2},  {56, 10}, {23, 2}, {26, 2}, {-1, 0}, {-1, 0}, {15, 10},
-    {12, 2}, {45, 3},  {70, 3}, {26, 4}, {20, 2}, {74, 6},
-};
-
-// What a template line is checked and cut by, all from its layout: the five
-// columns of kHz begin where the band's two do.
-constexpr int kTemplateFrequencyEnd = kCabrilloLayout.Band.Start + 4;
-constexpr int kTemplateDate = kCabrilloLayout.Date.Start;
-constexpr int kTemplateTime = kCabrilloLayout.Time.Start;
-constexpr int kTemplateCall = kCabrilloLayout.Call.Start;
+// The template's columns, from cabrillo_template.h.
+constexpr ColumnLayout kCabrilloLayout = CabrilloLayout;
+constexpr int kTemplateFrequencyEnd = TemplateFrequencyEnd;
+constexpr int kTemplateDate = TemplateDate;
+constexpr int kTemplateTime = TemplateTime;
+constexpr int kTemplateCall = TemplateCall;
 
 // Band texts per index 0..9 (10 is the catch-all). Cabrillo's frequency in kHz
 // is known by its first two characters, with or without a leading zero.
@@ -68,25 +64,6 @@ int LookUpBand(const std::array<BandText, N>& table, std::string_view text) {
         if (entry.text == text) return entry.index;
     }
     return 10;
-}
-
-// kCabrilloBands for a text of two bytes, without the walk through it.
-int CabrilloColumnBand(char first, char second) {
-    if (first == ' ' || first == '0') {
-        switch (second) {
-            case '1': return 0;
-            case '3': return 1;
-            case '7': return 2;
-            default: return 10;
-        }
-    }
-    switch (first << 8 | second) {
-        case '1' << 8 | '4': return 3;
-        case '2' << 8 | '1': return 4;
-        case '2' << 8 | '8': return 5;
-        case '5' << 8 | '0': return 6;
-        default: return 10;
-    }
 }
 
 }  // namespace
@@ -186,7 +163,7 @@ int BandIndexOf(int Format, std::string_view Line, ColumnSpan Span) {
 namespace {
 
 constexpr bool IsTokenChar(char c) { return static_cast<unsigned char>(c) > 32; }
-constexpr std::size_t kMarkerLength = 4;  // "QSO:"
+constexpr std::size_t kMarkerLength = CabrilloMarkerLength;
 
 // The first field of the received half of a line of Count fields: the
 // exchange after frequency, mode, date and time halved, a trailing
@@ -739,34 +716,17 @@ void ReadOffTemplate(std::string_view Line, const ColumnLayout& Layout, QsoField
 
 bool IsTemplateLayout(const ColumnLayout& Layout) { return Layout == kCabrilloLayout; }
 
-void ReadCabrilloFields(std::string_view Line, QsoFields& Fields) {
+int ReadCabrilloFields(std::string_view Line, QsoFields& Fields) {
     const int callLength = TemplateCallLength(Line);
-    if (callLength < 0) {
-        ReadOffTemplate(Line, kCabrilloLayout, Fields);
-        return;
-    }
-    // The line reaches past the call's 13 bytes, so every field is cut at
-    // its fixed place, with no span arithmetic and no bounds to test.
-    auto at = [&Line](auto column, auto length) {
-        return std::string_view(Line.data() + column - 1, static_cast<std::size_t>(length));
-    };
-    constexpr ColumnLayout kLayout = kCabrilloLayout;
-    Fields.Band = CabrilloColumnBand(Line[kLayout.Band.Start - 1], Line[kLayout.Band.Start]);
-    Fields.Day = at(kLayout.Day.Start, kLayout.Day.Length);
-    Fields.Hour = at(kLayout.Hour.Start, kLayout.Hour.Length);
-    Fields.Date = at(kLayout.Date.Start, kLayout.Date.Length);
-    Fields.Call = at(kTemplateCall, callLength);
-    // The frequency's columns before its end, the mode's up to the date, and
-    // the time with the byte after it, as ColumnFields cuts them.
-    Fields.Frequency = at(kMarkerLength + 1, kTemplateFrequencyEnd - kMarkerLength);
-    Fields.Mode = at(kTemplateFrequencyEnd + 1, kTemplateDate - 1 - kTemplateFrequencyEnd);
-    Fields.Time = at(kTemplateTime, kLayout.Time.Length + 1);
+    if (callLength < 0) ReadOffTemplate(Line, kCabrilloLayout, Fields);
+    return callLength;
 }
 
 QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& Layout) {
     if (Format == FormatCabrillo && IsTemplateLayout(Layout)) {
         QsoFields q;
-        ReadCabrilloFields(Line, q);
+        const int callLength = ReadCabrilloFields(Line, q);
+        if (callLength >= 0) return TemplateFields(Line, callLength);
         if (q.Band == BandOfFrequency) q.Band = CabrilloBandOf(q.Frequency);
         return q;
     }
