@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "common/text.h"
+#include "logformat/cabrillo_template.h"
 #include "logformat/tv_util2.h"
 #include "platform/text_file.h"
 
@@ -122,37 +123,47 @@ public:
         while (log_.ReadLine(line_)) {
             if (!IsQsoLine(format_, line_)) continue;
             if (template_) {
-                ReadCabrilloFields(line_, fields_);
+                // A line on the template is cut here, its fields' widths known
+                // to every step that reads them.
+                const int callLength = ReadCabrilloFields(line_, fields_);
+                if (callLength >= 0) {
+                    Take(TemplateFields(line_, callLength), q);
+                    return true;
+                }
             } else {
                 fields_ = ReadQsoFields(format_, line_, layout_);
             }
-            const QsoFields& fields = fields_;
-            q.Call = fields.Call;
-            const DateRead& date = ReadDate(fields.Date);
-            q.DateDays = date.days;
-            const int clock = Clock(fields.Time);
-            // Where the day is the date's last two bytes and the hour the
-            // time's first two, as in every format with a date, they were
-            // read with the date (once per day) and with the clock.
-            q.Day = fields.Date.size() == 10 && fields.Day.data() == fields.Date.data() + 8 &&
-                            fields.Day.size() == 2
-                        ? date.day
-                        : NumberOf(fields.Day);
-            q.Hour =
-                clock >= 0 && fields.Hour.data() == fields.Time.data() && fields.Hour.size() == 2
-                    ? lastHour_
-                    : NumberOf(fields.Hour);
-            q.Stamp = clock >= 0 && date.minute != NoStamp ? date.minute + clock : NoStamp;
-            q.Mode = fields.Mode;
-            KhzSeen& khz = Khz(fields.Frequency);
-            q.Khz = khz.khz;
-            q.Band = fields.Band != BandOfFrequency ? fields.Band : BandOf(khz, fields.Frequency);
+            Take(fields_, q);
             return true;
         }
         return false;
     }
 
 private:
+    // The QSO of a line's fields. Inlined in each of its two places: the
+    // one of a template line then compares and reads fields of fixed widths.
+    [[gnu::always_inline]] void Take(const QsoFields& fields, LogQso& q) {
+        q.Call = fields.Call;
+        const DateRead& date = ReadDate(fields.Date);
+        q.DateDays = date.days;
+        const int clock = Clock(fields.Time);
+        // Where the day is the date's last two bytes and the hour the
+        // time's first two, as in every format with a date, they were
+        // read with the date (once per day) and with the clock.
+        q.Day = fields.Date.size() == 10 && fields.Day.data() == fields.Date.data() + 8 &&
+                        fields.Day.size() == 2
+                    ? date.day
+                    : NumberOf(fields.Day);
+        q.Hour = clock >= 0 && fields.Hour.data() == fields.Time.data() && fields.Hour.size() == 2
+                     ? lastHour_
+                     : NumberOf(fields.Hour);
+        q.Stamp = clock >= 0 && date.minute != NoStamp ? date.minute + clock : NoStamp;
+        q.Mode = fields.Mode;
+        KhzSeen& khz = Khz(fields.Frequency);
+        q.Khz = khz.khz;
+        q.Band = fields.Band != BandOfFrequency ? fields.Band : BandOf(khz, fields.Frequency);
+    }
+
     // A date as the chart days read it (any day up to 31) and as a stamp
     // (a real calendar date only).
     struct DateRead {

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "common/text.h"
+#include "logformat/cabrillo_template.h"
 #include "logformat/log_formats.h"
 #include "platform/text_file.h"
 
@@ -26,17 +27,12 @@ constexpr ColumnLayout kAllLayout = {
     {72, 4}, {31, 3},  {43, 3}, {12, 5}, {6, 2},  {47, 3},
 };
 
-constexpr ColumnLayout kCabrilloLayout = {
-    {6, 2},  {56, 10}, {23, 2}, {26, 2}, {-1, 0}, {-1, 0}, {15, 10},
-    {12, 2}, {45, 3},  {70, 3}, {26, 4}, {20, 2}, {74, 6},
-};
-
-// What a template line is checked and cut by, all from its layout: the five
-// columns of kHz begin where the band's two do.
-constexpr int kTemplateFrequencyEnd = kCabrilloLayout.Band.Start + 4;
-constexpr int kTemplateDate = kCabrilloLayout.Date.Start;
-constexpr int kTemplateTime = kCabrilloLayout.Time.Start;
-constexpr int kTemplateCall = kCabrilloLayout.Call.Start;
+// The template's columns, from cabrillo_template.h.
+constexpr ColumnLayout kCabrilloLayout = CabrilloLayout;
+constexpr int kTemplateFrequencyEnd = TemplateFrequencyEnd;
+constexpr int kTemplateDate = TemplateDate;
+constexpr int kTemplateTime = TemplateTime;
+constexpr int kTemplateCall = TemplateCall;
 
 // Band texts per index 0..9 (10 is the catch-all). Cabrillo's frequency in kHz
 // is known by its first two characters, with or without a leading zero.
@@ -68,25 +64,6 @@ int LookUpBand(const std::array<BandText, N>& table, std::string_view text) {
         if (entry.text == text) return entry.index;
     }
     return 10;
-}
-
-// kCabrilloBands for a text of two bytes, without the walk through it.
-int CabrilloColumnBand(char first, char second) {
-    if (first == ' ' || first == '0') {
-        switch (second) {
-            case '1': return 0;
-            case '3': return 1;
-            case '7': return 2;
-            default: return 10;
-        }
-    }
-    switch (first << 8 | second) {
-        case '1' << 8 | '4': return 3;
-        case '2' << 8 | '1': return 4;
-        case '2' << 8 | '8': return 5;
-        case '5' << 8 | '0': return 6;
-        default: return 10;
-    }
 }
 
 }  // namespace
@@ -186,7 +163,7 @@ int BandIndexOf(int Format, std::string_view Line, ColumnSpan Span) {
 namespace {
 
 constexpr bool IsTokenChar(char c) { return static_cast<unsigned char>(c) > 32; }
-constexpr std::size_t kMarkerLength = 4;  // "QSO:"
+constexpr std::size_t kMarkerLength = CabrilloMarkerLength;
 
 // The first field of the received half of a line of Count fields: the
 // exchange after frequency, mode, date and time halved, a trailing
@@ -257,10 +234,19 @@ std::uint64_t LoadLittle(const char* p) {
 // it already; the eight top bits are then gathered into one byte. The
 // multiplier moves byte k's top bit to bit 56 + k with no carries, so the
 // bits need no shift down first.
+std::uint64_t WordTokenTops(std::uint64_t w) {
+    return (((w & 0x7F7F7F7F7F7F7F7FULL) + 0x5F5F5F5F5F5F5F5FULL) | w) & 0x8080808080808080ULL;
+}
 std::uint64_t WordTokenBits(std::uint64_t w) {
-    const std::uint64_t top =
-        (((w & 0x7F7F7F7F7F7F7F7FULL) + 0x5F5F5F5F5F5F5F5FULL) | w) & 0x8080808080808080ULL;
-    return (top * 0x0002040810204081ULL) >> 56;
+    return (WordTokenTops(w) * 0x0002040810204081ULL) >> 56;
+}
+
+// The fields that start in a word, given its top bits from WordTokenTops and
+// the top bit of the byte before it (0x80 for a token byte): a start's byte
+// becomes a 1, and one multiply sums the eight bytes into the top one.
+int WordTokenStarts(std::uint64_t tops, std::uint64_t before) {
+    const std::uint64_t starts = tops & ~((tops << 8) | before);
+    return static_cast<int>(((starts >> 7) * 0x0101010101010101ULL) >> 56);
 }
 
 // The token bits of the first min(n, 64) bytes; the bytes after them are
@@ -555,13 +541,6 @@ namespace {
     constexpr int kFrequencyEnd = bit(kTemplateFrequencyEnd + 1), kDate = bit(kTemplateDate),
                   kTime = bit(kTemplateTime), kCall = bit(kTemplateCall);
     auto mask = [](int at) { return (std::uint64_t{1} << at) - 1; };
-    // Few fields start in a block, so their bits are counted one by one,
-    // cheaper here than BitCount's fixed sum.
-    auto tokens = [](std::uint64_t bits) {
-        int n = 0;
-        for (; bits != 0; bits &= bits - 1) ++n;
-        return n;
-    };
     if (std::countr_zero(ends) != kFrequencyEnd) return -1;
     // Two fields before the date, none between it and the time.
     if ((starts & mask(kTime + 1) & ~mask(kDate)) !=
@@ -572,26 +551,35 @@ namespace {
     const std::uint64_t beforeDate = starts & mask(kDate);
     const std::uint64_t second = beforeDate & (beforeDate - 1);
     if (second == 0 || (second & (second - 1)) != 0 || !(starts >> kCall & 1)) return -1;
-    const int call = 4 + tokens(starts & mask(kCall) & ~mask(kTime + 1));
-    int count = call + tokens(starts >> kCall);
+    // The sent half's fields (after the time, before the call) and the
+    // received half's in the block are counted at once, each in a half of a
+    // word: their bits are summed per byte, and one multiply sums each
+    // half's four bytes into its top byte.
+    std::uint64_t x = ((starts >> (kTime + 1)) & mask(kCall - kTime - 1)) | (starts >> kCall) << 32;
+    x -= (x >> 1) & 0x5555555555555555ULL;
+    x = (x & 0x3333333333333333ULL) + ((x >> 2) & 0x3333333333333333ULL);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
+    x *= 0x01010101ULL;
+    const int sent = static_cast<int>((x >> 24) & 0xFF);
+    int received = static_cast<int>(x >> 56);
     // The rest of the line a word at a time while whole words remain.
-    std::uint64_t carry = in >> 63;
+    std::uint64_t before = (in >> 63) << 7;
     std::size_t i = kBlockEnd;
     for (; i + 8 <= line.size(); i += 8) {
-        const std::uint64_t word = WordTokenBits(LoadLittle(text + i));
-        count += tokens(word & ~((word << 1) | carry));
-        carry = word >> 7;
+        const std::uint64_t tops = WordTokenTops(LoadLittle(text + i));
+        received += WordTokenStarts(tops, before);
+        before = tops >> 56;
     }
     // The last bytes as the top of the line's final eight, shifted down: the
     // line is longer than a word, and the zeros shifted in are blanks.
     if (i < line.size()) {
         const std::size_t rest = line.size() - i;
-        const std::uint64_t word =
-            WordTokenBits(LoadLittle(text + line.size() - 8) >> (8 * (8 - rest)));
-        count += tokens(word & ~((word << 1) | carry));
+        received += WordTokenStarts(
+            WordTokenTops(LoadLittle(text + line.size() - 8) >> (8 * (8 - rest))), before);
     }
-    // The received half begins at the call.
-    if (HalvesIndexOf(count) != call) return -1;
+    // The received half begins at the call: it has as many fields as the
+    // sent half, or one more for a transmitter id (HalvesIndexOf's rule).
+    if (sent == 0 || received - sent < 0 || received - sent > 1) return -1;
     return std::countr_one(in >> kCall);
 }
 
@@ -728,34 +716,17 @@ void ReadOffTemplate(std::string_view Line, const ColumnLayout& Layout, QsoField
 
 bool IsTemplateLayout(const ColumnLayout& Layout) { return Layout == kCabrilloLayout; }
 
-void ReadCabrilloFields(std::string_view Line, QsoFields& Fields) {
+int ReadCabrilloFields(std::string_view Line, QsoFields& Fields) {
     const int callLength = TemplateCallLength(Line);
-    if (callLength < 0) {
-        ReadOffTemplate(Line, kCabrilloLayout, Fields);
-        return;
-    }
-    // The line reaches past the call's 13 bytes, so every field is cut at
-    // its fixed place, with no span arithmetic and no bounds to test.
-    auto at = [&Line](auto column, auto length) {
-        return std::string_view(Line.data() + column - 1, static_cast<std::size_t>(length));
-    };
-    constexpr ColumnLayout kLayout = kCabrilloLayout;
-    Fields.Band = CabrilloColumnBand(Line[kLayout.Band.Start - 1], Line[kLayout.Band.Start]);
-    Fields.Day = at(kLayout.Day.Start, kLayout.Day.Length);
-    Fields.Hour = at(kLayout.Hour.Start, kLayout.Hour.Length);
-    Fields.Date = at(kLayout.Date.Start, kLayout.Date.Length);
-    Fields.Call = at(kTemplateCall, callLength);
-    // The frequency's columns before its end, the mode's up to the date, and
-    // the time with the byte after it, as ColumnFields cuts them.
-    Fields.Frequency = at(kMarkerLength + 1, kTemplateFrequencyEnd - kMarkerLength);
-    Fields.Mode = at(kTemplateFrequencyEnd + 1, kTemplateDate - 1 - kTemplateFrequencyEnd);
-    Fields.Time = at(kTemplateTime, kLayout.Time.Length + 1);
+    if (callLength < 0) ReadOffTemplate(Line, kCabrilloLayout, Fields);
+    return callLength;
 }
 
 QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& Layout) {
     if (Format == FormatCabrillo && IsTemplateLayout(Layout)) {
         QsoFields q;
-        ReadCabrilloFields(Line, q);
+        const int callLength = ReadCabrilloFields(Line, q);
+        if (callLength >= 0) return TemplateFields(Line, callLength);
         if (q.Band == BandOfFrequency) q.Band = CabrilloBandOf(q.Frequency);
         return q;
     }

@@ -116,10 +116,11 @@ bool IsTemplateLayout(const ColumnLayout& Layout);
 // blank-separated fields: CabrilloBandOf(Fields.Frequency), which a reader
 // of many lines may know from the kHz it reads anyway.
 inline constexpr int BandOfFrequency = -1;
-// ReadQsoFields of a Cabrillo line with the template's layout, into Fields:
-// a line on the template is cut at its fixed columns at once. The band may
-// be left as BandOfFrequency.
-void ReadCabrilloFields(std::string_view Line, QsoFields& Fields);
+// ReadQsoFields of a Cabrillo line with the template's layout. A line on the
+// template gives the length of its received call, for TemplateFields
+// (cabrillo_template.h) to cut it by; any other line gives -1 and is read
+// into Fields, whose band may be left as BandOfFrequency.
+int ReadCabrilloFields(std::string_view Line, QsoFields& Fields);
 
 // The QSO lines of a zLog or Cabrillo log after its first line, which is
 // the format's marker and never a QSO, each read by ReadQsoFields.

@@ -197,6 +197,46 @@ TEST(CabrilloFields, SplitLinesReadAsTheirTokensSay) {
     }
 }
 
+TEST(CabrilloFields, LinesOnTheTemplatesColumnsReadAsTheirTokensSay) {
+    // The date, the time and a field at column 56 where the template puts
+    // them, with sent and received halves of any length, out to lines of
+    // several words past the first block: a line is cut by the columns only
+    // when its halves meet at that field, as the token walk tells.
+    std::mt19937 rng(20261211);
+    const std::vector<std::string> words = {
+        "K3LR", "599", "14", "OH", "W1AW/P", "DL1ABC", std::string(30, 'X')};
+    auto pick = [&rng](std::size_t n) {
+        return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng);
+    };
+    int on = 0, off = 0;
+    for (int round = 0; round < 3000; ++round) {
+        std::string line = "QSO: 14025 CW 2012-11-24 0100 ";
+        for (std::size_t i = pick(4); i > 0 && line.size() < 48; --i)
+            line += words[pick(4)] + std::string(1 + pick(2), ' ');
+        line.resize(55, ' ');
+        line += words[pick(words.size() - 1)];
+        for (std::size_t i = pick(6); i > 0; --i)
+            line += std::string(1 + pick(12), ' ') + words[pick(words.size())];
+        line += std::string(pick(3), ' ');
+        SCOPED_TRACE(line);
+        const CabrilloTokens tokens(line);
+        const QsoFields q = Read(line);
+        if (tokens.OnTemplate()) {
+            ++on;
+            EXPECT_EQ(q.Mode, " CW ");
+            const std::string at56 = line.substr(55, line.find(' ', 55) - 55);
+            EXPECT_EQ(q.Call, at56.substr(0, 13));
+        } else {
+            ++off;
+            EXPECT_EQ(q.Mode, "CW");
+            EXPECT_EQ(q.Call, tokens.At(tokens.ReceivedCallIndex()).Text);
+        }
+        EXPECT_EQ(q.Date, "2012-11-24");
+    }
+    EXPECT_GT(on, 100);
+    EXPECT_GT(off, 100);
+}
+
 // A log that keeps moving among more frequencies than are kept read still
 // gets each line's own kHz and band, on and off the template's columns.
 TEST(CabrilloFields, EveryLineKeepsItsOwnFrequencyAmongMany) {
