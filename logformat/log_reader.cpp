@@ -122,7 +122,7 @@ public:
         while (log_.ReadLine(line_)) {
             if (!IsQsoLine(format_, line_)) continue;
             if (template_) {
-                ReadCabrilloFields(line_, fields_);
+                ReadCabrilloFields(line_, fields_, shape_);
             } else {
                 fields_ = ReadQsoFields(format_, line_, layout_);
             }
@@ -249,6 +249,7 @@ private:
     ColumnLayout layout_;
     bool template_;  // a Cabrillo log, read by ReadCabrilloFields
     QsoFields fields_;
+    SplitShape shape_;       // of the log's last line read by its fields
     std::string_view line_;  // into the reader's bytes, until the next read
     bool started_ = false;
 };

@@ -120,6 +120,16 @@ inline constexpr int BandOfFrequency = -1;
 // a line on the template is cut at its fixed columns at once. The band may
 // be left as BandOfFrequency.
 void ReadCabrilloFields(std::string_view Line, QsoFields& Fields);
+// Where the fields of the last line read by its blank-separated fields
+// started, for the next line of the same log: a line whose fields start at
+// the same places is read without finding them again. Only the reading
+// fills it, and a line that matches none is read in full.
+struct SplitShape {
+    std::uint64_t Starts[2] = {0, 0};  // the start bits after the frequency's
+    std::uint8_t At[4] = {};           // fields 1 to 3 and the received half's first
+};
+// ReadCabrilloFields of each line of a log in turn, with one Shape for all.
+void ReadCabrilloFields(std::string_view Line, QsoFields& Fields, SplitShape& Shape);
 
 // The QSO lines of a zLog or Cabrillo log after its first line, which is
 // the format's marker and never a QSO, each read by ReadQsoFields.
