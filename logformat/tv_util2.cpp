@@ -665,9 +665,18 @@ bool ReadSplitLine(std::string_view line, QsoFields& q, SplitShape& shape) {
         } else {
             run = std::countr_one(in[1] >> (offset - 64));
         }
-        return line.substr(kMarkerLength + offset, run);
+        // The bits past the line are blanks, so the run stays within it.
+        return std::string_view(text + kMarkerLength + offset, run);
     };
-    const std::string_view first[4] = {field(at[0]), field(at[1]), field(at[2]), field(at[3])};
+    // Fields 0 to 3 end at the first four end bits of the first block, when
+    // they end in it; a field that runs on past it is measured by its run.
+    std::string_view first[4];
+    std::uint64_t stops = ~in[0] & (in[0] << 1);
+    for (int i = 0; i < 4; ++i, stops &= stops - 1) {
+        first[i] = stops != 0 ? std::string_view(text + kMarkerLength + at[i],
+                                                 std::countr_zero(stops) - at[i])
+                              : field(at[i]);
+    }
     const std::string_view frequency = first[0], call = field(at[4]);
     // Offsets count from the byte after the marker; columns from 1.
     const auto column = [](std::size_t offset) {
