@@ -459,13 +459,17 @@ bool LooksLikeCall(std::string_view Token) {
         auto letter = [](char c) { return static_cast<unsigned char>((c | 0x20) - 'a') < 26; };
         const char* t = Token.data();
         const std::size_t n = Token.size();
-        const std::size_t lead = tavo::IsDigitAscii(t[0]) ? 1 : 0;
-        std::size_t at = lead;
-        while (at < lead + 2 && at < n && letter(t[at])) ++at;
-        if (at > lead && at < n && tavo::IsDigitAscii(t[at])) {
-            const std::size_t digit = at++;
-            while (at < n && letter(t[at])) ++at;
-            if (at == n && at - digit >= 2 && at - digit <= 5) return true;
+        std::size_t at = tavo::IsDigitAscii(t[0]) ? 1 : 0;
+        // One or two letters, the second no further than the third byte,
+        // so that no bound needs testing; then the digit, and one to four
+        // letters to the end.
+        if (letter(t[at])) {
+            at += 1 + (letter(t[at + 1]) ? 1 : 0);
+            if (n - at >= 2 && n - at <= 5 && tavo::IsDigitAscii(t[at])) {
+                std::size_t i = at + 1;
+                while (i < n && letter(t[i])) ++i;
+                if (i == n) return true;
+            }
         }
     }
     return CallByParts(Token);
