@@ -122,9 +122,9 @@ public:
         while (log_.ReadLine(line_)) {
             if (!IsQsoLine(format_, line_)) continue;
             if (template_) {
-                ReadCabrilloFields(line_, fields_, shape_);
+                ReadCabrilloFields(line_, fields_);
             } else {
-                fields_ = ReadQsoFields(format_, line_, layout_);
+                static_cast<QsoFields&>(fields_) = ReadQsoFields(format_, line_, layout_);
             }
             const QsoFields& fields = fields_;
             q.Call = fields.Call;
@@ -247,9 +247,8 @@ private:
     tavo::TextReader& log_;
     int format_;
     ColumnLayout layout_;
-    bool template_;  // a Cabrillo log, read by ReadCabrilloFields
-    QsoFields fields_;
-    SplitShape shape_;       // of the log's last line read by its fields
+    bool template_;          // a Cabrillo log, read by ReadCabrilloFields
+    CabrilloFields fields_;  // with the shape of the last line read by its fields
     std::string_view line_;  // into the reader's bytes, until the next read
     bool started_ = false;
 };

@@ -751,14 +751,15 @@ void ReadOffTemplate(std::string_view Line, const ColumnLayout& Layout, QsoField
 bool IsTemplateLayout(const ColumnLayout& Layout) { return Layout == kCabrilloLayout; }
 
 void ReadCabrilloFields(std::string_view Line, QsoFields& Fields) {
-    SplitShape shape;
-    ReadCabrilloFields(Line, Fields, shape);
+    CabrilloFields fields;
+    ReadCabrilloFields(Line, fields);
+    Fields = fields;
 }
 
-void ReadCabrilloFields(std::string_view Line, QsoFields& Fields, SplitShape& Shape) {
+void ReadCabrilloFields(std::string_view Line, CabrilloFields& Fields) {
     const int callLength = TemplateCallLength(Line);
     if (callLength < 0) {
-        ReadOffTemplate(Line, kCabrilloLayout, Fields, Shape);
+        ReadOffTemplate(Line, kCabrilloLayout, Fields, Fields.Shape);
         return;
     }
     // The line reaches past the call's 13 bytes, so every field is cut at

@@ -128,8 +128,13 @@ struct SplitShape {
     std::uint64_t Starts[2] = {0, 0};  // the start bits after the frequency's
     std::uint8_t At[4] = {};           // fields 1 to 3 and the received half's first
 };
-// ReadCabrilloFields of each line of a log in turn, with one Shape for all.
-void ReadCabrilloFields(std::string_view Line, QsoFields& Fields, SplitShape& Shape);
+// The fields of a log's lines read in turn, with the shape kept from one
+// line to the next beside them, where it costs no further argument.
+struct CabrilloFields : QsoFields {
+    SplitShape Shape;
+};
+// ReadCabrilloFields of each line of a log in turn into one Fields.
+void ReadCabrilloFields(std::string_view Line, CabrilloFields& Fields);
 
 // The QSO lines of a zLog or Cabrillo log after its first line, which is
 // the format's marker and never a QSO, each read by ReadQsoFields.
