@@ -131,7 +131,7 @@ public:
                     return true;
                 }
             } else {
-                fields_ = ReadQsoFields(format_, line_, layout_);
+                static_cast<QsoFields&>(fields_) = ReadQsoFields(format_, line_, layout_);
             }
             Take(fields_, q);
             return true;
@@ -258,8 +258,8 @@ private:
     tavo::TextReader& log_;
     int format_;
     ColumnLayout layout_;
-    bool template_;  // a Cabrillo log, read by ReadCabrilloFields
-    QsoFields fields_;
+    bool template_;          // a Cabrillo log, read by ReadCabrilloFields
+    CabrilloFields fields_;  // with the shape of the last line read by its fields
     std::string_view line_;  // into the reader's bytes, until the next read
     bool started_ = false;
 };

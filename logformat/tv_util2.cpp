@@ -445,13 +445,17 @@ bool LooksLikeCall(std::string_view Token) {
         auto letter = [](char c) { return static_cast<unsigned char>((c | 0x20) - 'a') < 26; };
         const char* t = Token.data();
         const std::size_t n = Token.size();
-        const std::size_t lead = tavo::IsDigitAscii(t[0]) ? 1 : 0;
-        std::size_t at = lead;
-        while (at < lead + 2 && at < n && letter(t[at])) ++at;
-        if (at > lead && at < n && tavo::IsDigitAscii(t[at])) {
-            const std::size_t digit = at++;
-            while (at < n && letter(t[at])) ++at;
-            if (at == n && at - digit >= 2 && at - digit <= 5) return true;
+        std::size_t at = tavo::IsDigitAscii(t[0]) ? 1 : 0;
+        // One or two letters, the second no further than the third byte,
+        // so that no bound needs testing; then the digit, and one to four
+        // letters to the end.
+        if (letter(t[at])) {
+            at += 1 + (letter(t[at + 1]) ? 1 : 0);
+            if (n - at >= 2 && n - at <= 5 && tavo::IsDigitAscii(t[at])) {
+                std::size_t i = at + 1;
+                while (i < n && letter(t[i])) ++i;
+                if (i == n) return true;
+            }
         }
     }
     return CallByParts(Token);
@@ -600,7 +604,10 @@ void SplitFields(QsoFields& q, std::string_view frequency, std::string_view mode
 // blocks of 64 bytes after its marker, whose received half starts with a
 // call: only the five fields read are found, straight from the start bits,
 // and only their ends looked for. False leaves any other line to CabrilloTokens.
-bool ReadSplitLine(std::string_view line, QsoFields& q) {
+// A logger pads its lines to one shape, so the fields' starts are taken from
+// Shape when this line's start bits match those it keeps: the same starts
+// give the same count of fields and so the same received half.
+bool ReadSplitLine(std::string_view line, QsoFields& q, SplitShape& shape) {
     constexpr std::size_t kBlocksEnd = kMarkerLength + 128;
     const char* text = line.data();
     const std::size_t n = line.size();
@@ -609,24 +616,37 @@ bool ReadSplitLine(std::string_view line, QsoFields& q) {
         TokenBits(text + kMarkerLength, n - kMarkerLength),
         n > kMarkerLength + 64 ? TokenBits(text + kMarkerLength + 64, n - kMarkerLength - 64) : 0};
     const std::uint64_t starts[2] = {in[0] & ~(in[0] << 1), in[1] & ~((in[1] << 1) | in[0] >> 63)};
-    const int inFirst = BitCount(starts[0]);
-    const int halves = HalvesIndexOf(inFirst + BitCount(starts[1]));
-    // Frequency, mode, date and time stand in the first block of any line
-    // this reading takes.
-    if (halves < 0 || inFirst < 4) return false;
+    // The frequency is often set to the right, so its start moves with its
+    // digits: it is left out of the match, being the lowest start anyway.
+    const std::uint64_t afterFrequency = starts[0] & (starts[0] - 1);
     // The first byte of fields 0 to 3 and of the received half's first.
     std::size_t at[5];
-    std::uint64_t bits = starts[0];
-    for (int i = 0; i < 4; ++i, bits &= bits - 1) at[i] = std::countr_zero(bits);
-    int skip = halves - 4;
-    std::size_t base = 0;
-    if (halves >= inFirst) {
-        bits = starts[1];
-        skip = halves - inFirst;
-        base = 64;
+    if (afterFrequency == shape.Starts[0] && starts[1] == shape.Starts[1] && afterFrequency != 0) {
+        at[0] = std::countr_zero(starts[0]);
+        for (int i = 1; i < 5; ++i) at[i] = shape.At[i - 1];
+    } else {
+        const int inFirst = BitCount(starts[0]);
+        const int halves = HalvesIndexOf(inFirst + BitCount(starts[1]));
+        // Frequency, mode, date and time stand in the first block of any line
+        // this reading takes.
+        if (halves < 0 || inFirst < 4) return false;
+        std::uint64_t bits = starts[0];
+        for (int i = 0; i < 4; ++i, bits &= bits - 1) at[i] = std::countr_zero(bits);
+        int skip = halves - 4;
+        std::size_t base = 0;
+        if (halves >= inFirst) {
+            bits = starts[1];
+            skip = halves - inFirst;
+            base = 64;
+        }
+        for (; skip > 0; --skip) bits &= bits - 1;
+        at[4] = base + std::countr_zero(bits);
+        // Kept for the next line; an empty shape (no field after the
+        // frequency) never matches.
+        shape.Starts[0] = afterFrequency;
+        shape.Starts[1] = starts[1];
+        for (int i = 1; i < 5; ++i) shape.At[i - 1] = static_cast<std::uint8_t>(at[i]);
     }
-    for (; skip > 0; --skip) bits &= bits - 1;
-    at[4] = base + std::countr_zero(bits);
     // A field ends where its run of token bits does, which may go on into
     // the second block.
     auto field = [&](std::size_t offset) {
@@ -637,7 +657,8 @@ bool ReadSplitLine(std::string_view line, QsoFields& q) {
         } else {
             run = std::countr_one(in[1] >> (offset - 64));
         }
-        return line.substr(kMarkerLength + offset, run);
+        // The bits past the line are blanks, so the run stays within it.
+        return std::string_view(text + kMarkerLength + offset, run);
     };
     // Fields 0 to 3 end at the first four end bits of the first block, when
     // they end in it; a field that runs on past it is measured by its run.
@@ -701,8 +722,9 @@ QsoFields ColumnFields(int Format, std::string_view Line, const ColumnLayout& La
 
 // Any Cabrillo line off the template's columns, by its blank-separated
 // fields, into q: the common line straight, the others through the tokens.
-void ReadOffTemplate(std::string_view Line, const ColumnLayout& Layout, QsoFields& q) {
-    if (ReadSplitLine(Line, q)) return;
+void ReadOffTemplate(std::string_view Line, const ColumnLayout& Layout, QsoFields& q,
+                     SplitShape& shape) {
+    if (ReadSplitLine(Line, q, shape)) return;
     CabrilloTokens tokens(Line);
     if (tokens.OnTemplate()) {
         q = ColumnFields(FormatCabrillo, Line, Layout, -1);
@@ -716,15 +738,15 @@ void ReadOffTemplate(std::string_view Line, const ColumnLayout& Layout, QsoField
 
 bool IsTemplateLayout(const ColumnLayout& Layout) { return Layout == kCabrilloLayout; }
 
-int ReadCabrilloFields(std::string_view Line, QsoFields& Fields) {
+int ReadCabrilloFields(std::string_view Line, CabrilloFields& Fields) {
     const int callLength = TemplateCallLength(Line);
-    if (callLength < 0) ReadOffTemplate(Line, kCabrilloLayout, Fields);
+    if (callLength < 0) ReadOffTemplate(Line, kCabrilloLayout, Fields, Fields.Shape);
     return callLength;
 }
 
 QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& Layout) {
     if (Format == FormatCabrillo && IsTemplateLayout(Layout)) {
-        QsoFields q;
+        CabrilloFields q;
         const int callLength = ReadCabrilloFields(Line, q);
         if (callLength >= 0) return TemplateFields(Line, callLength);
         if (q.Band == BandOfFrequency) q.Band = CabrilloBandOf(q.Frequency);
@@ -734,7 +756,8 @@ QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& L
     if (Format != FormatCabrillo || callLength >= 0)
         return ColumnFields(Format, Line, Layout, callLength);
     QsoFields q;
-    ReadOffTemplate(Line, Layout, q);
+    SplitShape shape;
+    ReadOffTemplate(Line, Layout, q, shape);
     if (q.Band == BandOfFrequency) q.Band = CabrilloBandOf(q.Frequency);
     return q;
 }

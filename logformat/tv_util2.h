@@ -116,11 +116,25 @@ bool IsTemplateLayout(const ColumnLayout& Layout);
 // blank-separated fields: CabrilloBandOf(Fields.Frequency), which a reader
 // of many lines may know from the kHz it reads anyway.
 inline constexpr int BandOfFrequency = -1;
+// Where the fields of the last line read by its blank-separated fields
+// started, for the next line of the same log: a line whose fields start at
+// the same places is read without finding them again. Only the reading
+// fills it, and a line that matches none is read in full.
+struct SplitShape {
+    std::uint64_t Starts[2] = {0, 0};  // the start bits after the frequency's
+    std::uint8_t At[4] = {};           // fields 1 to 3 and the received half's first
+};
+// The fields of a log's lines read in turn, with the shape kept from one
+// line to the next beside them, where it costs no further argument.
+struct CabrilloFields : QsoFields {
+    SplitShape Shape;
+};
 // ReadQsoFields of a Cabrillo line with the template's layout. A line on the
 // template gives the length of its received call, for TemplateFields
 // (cabrillo_template.h) to cut it by; any other line gives -1 and is read
-// into Fields, whose band may be left as BandOfFrequency.
-int ReadCabrilloFields(std::string_view Line, QsoFields& Fields);
+// into Fields, whose band may be left as BandOfFrequency. Each line of a log
+// is read in turn into one Fields, which keeps the last line's shape.
+int ReadCabrilloFields(std::string_view Line, CabrilloFields& Fields);
 
 // The QSO lines of a zLog or Cabrillo log after its first line, which is
 // the format's marker and never a QSO, each read by ReadQsoFields.

@@ -2,6 +2,7 @@
 // they are cut as ever; otherwise they are read by their blank-separated fields.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -235,6 +236,42 @@ TEST(CabrilloFields, LinesOnTheTemplatesColumnsReadAsTheirTokensSay) {
     }
     EXPECT_GT(on, 100);
     EXPECT_GT(off, 100);
+}
+
+// A log read line after line with its shape kept between them reads each
+// line as it reads alone, while the fields grow, shrink, vanish, turn into
+// tabs or trail blanks from one line to the next.
+TEST(CabrilloFields, ALogsLinesReadAsEachAlone) {
+    std::mt19937 rng(20261211);
+    auto pick = [&rng](std::size_t n) {
+        return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng);
+    };
+    const std::vector<std::string> freqs = {"    7016", "   14004", "  144000", "      50"};
+    const std::vector<std::string> calls = {"AF0E", "JI1FOE", "M6T", "599", "W1AW/P", ""};
+    const std::vector<std::string> zones = {"04", "5", "", "14 0", std::string(40, 'Z')};
+    CabrilloFields kept;  // read into by each line in turn
+    for (int round = 0; round < 4000; ++round) {
+        // Runs of lines that differ only in what a logger pads.
+        const bool change = pick(4) == 0;
+        std::string line = "QSO:" + freqs[change ? pick(freqs.size()) : round % 2] +
+                           (pick(8) == 0 ? "\tCW" : " CW") + " 2024-11-23 0000 K3LR" +
+                           std::string(change ? 1 + pick(14) : 13, ' ') + "599 5     ";
+        std::string call = calls[change ? pick(calls.size()) : pick(3)];
+        line += call + std::string(17 - std::min<std::size_t>(call.size(), 16), ' ') + "599  " +
+                zones[change ? pick(zones.size()) : pick(2)];
+        if (pick(3) != 0) line += "      0";
+        line += std::string(pick(3), pick(2) == 0 ? ' ' : '\t');
+        SCOPED_TRACE(line);
+        CabrilloFields alone;  // no shape kept: the full walk
+        ASSERT_LT(ReadCabrilloFields(line, alone), 0);
+        ASSERT_LT(ReadCabrilloFields(line, kept), 0);
+        for (auto field : {&QsoFields::Day, &QsoFields::Hour, &QsoFields::Date, &QsoFields::Call,
+                           &QsoFields::Time, &QsoFields::Mode, &QsoFields::Frequency}) {
+            EXPECT_EQ((kept.*field).data(), (alone.*field).data());
+            EXPECT_EQ((kept.*field).size(), (alone.*field).size());
+        }
+        EXPECT_EQ(kept.Band, alone.Band);
+    }
 }
 
 // A log that keeps moving among more frequencies than are kept read still
