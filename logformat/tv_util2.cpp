@@ -27,13 +27,6 @@ constexpr ColumnLayout kAllLayout = {
     {72, 4}, {31, 3},  {43, 3}, {12, 5}, {6, 2},  {47, 3},
 };
 
-// The template's columns, from cabrillo_template.h.
-constexpr ColumnLayout kCabrilloLayout = CabrilloLayout;
-constexpr int kTemplateFrequencyEnd = TemplateFrequencyEnd;
-constexpr int kTemplateDate = TemplateDate;
-constexpr int kTemplateTime = TemplateTime;
-constexpr int kTemplateCall = TemplateCall;
-
 // Band texts per index 0..9 (10 is the catch-all). Cabrillo's frequency in kHz
 // is known by its first two characters, with or without a leading zero.
 struct BandText {
@@ -113,7 +106,7 @@ int DetectLogFormat(const std::string& FileName) {
 void GetColumnLayout(const Detection& Found, ColumnLayout& Layout) {
     switch (Found.Format) {
         case FormatZLogAll: Layout = kAllLayout; break;
-        case FormatCabrillo: Layout = kCabrilloLayout; break;
+        case FormatCabrillo: Layout = CabrilloLayout; break;
         case FormatZLogTxt: LayoutFromHeader(Found.HeaderLine, Layout); break;
         default: break;
     }
@@ -163,7 +156,6 @@ int BandIndexOf(int Format, std::string_view Line, ColumnSpan Span) {
 namespace {
 
 constexpr bool IsTokenChar(char c) { return static_cast<unsigned char>(c) > 32; }
-constexpr std::size_t kMarkerLength = CabrilloMarkerLength;
 
 // The first field of the received half of a line of Count fields: the
 // exchange after frequency, mode, date and time halved, a trailing
@@ -203,7 +195,7 @@ constexpr std::array<BandText, 5> kCabrilloDesignators = {{
 // Calls `found` with each token of the line in turn until it returns false.
 template <typename Found>
 void ForEachToken(std::string_view line, Found found) {
-    std::size_t i = kMarkerLength;
+    std::size_t i = CabrilloMarkerLength;
     while (i < line.size()) {
         while (i < line.size() && !IsTokenChar(line[i])) ++i;
         if (i >= line.size()) return;
@@ -291,7 +283,7 @@ CabrilloTokens::CabrilloTokens(std::string_view Line) : line_(Line) {
     const std::size_t n = line_.size();
     std::uint64_t carry = 0;  // the byte before the block is in a token
     int ends = 0;
-    for (std::size_t base = kMarkerLength; base < n; base += 64) {
+    for (std::size_t base = CabrilloMarkerLength; base < n; base += 64) {
         const std::uint64_t in = TokenBits(text + base, n - base);
         const std::uint64_t before = (in << 1) | carry;
         std::uint64_t starts = in & ~before;
@@ -345,10 +337,9 @@ int CabrilloTokens::ReceivedCallIndex() const {
 bool CabrilloTokens::OnTemplate() const {
     if (count_ < 6) return false;
     const CabrilloToken frequency = At(0);
-    return frequency.Column + static_cast<int>(frequency.Text.size()) ==
-               kTemplateFrequencyEnd + 1 &&
-           At(2).Column == kTemplateDate && At(3).Column == kTemplateTime &&
-           At(HalvesIndex()).Column == kTemplateCall;
+    return frequency.Column + static_cast<int>(frequency.Text.size()) == TemplateFrequencyEnd + 1 &&
+           At(2).Column == TemplateDate && At(3).Column == TemplateTime &&
+           At(HalvesIndex()).Column == TemplateCall;
 }
 
 namespace {
@@ -529,21 +520,23 @@ namespace {
 // Inlined where every template line passes, which then saves a call and
 // its frame per line.
 [[gnu::always_inline]] inline int TemplateCallLength(std::string_view line) {
-    constexpr std::size_t kBlockEnd = kMarkerLength + 64;
+    constexpr std::size_t kBlockEnd = CabrilloMarkerLength + 64;
     const char* text = line.data();
     // The frequency's last byte and the blank after it turn most other lines away at once.
-    if (line.size() < kBlockEnd || !IsTokenChar(text[kTemplateFrequencyEnd - 1]) ||
-        IsTokenChar(text[kTemplateFrequencyEnd]))
+    if (line.size() < kBlockEnd || !IsTokenChar(text[TemplateFrequencyEnd - 1]) ||
+        IsTokenChar(text[TemplateFrequencyEnd]))
         return -1;
-    const std::uint64_t in = TokenBits(text + kMarkerLength, 64);
+    const std::uint64_t in = TokenBits(text + CabrilloMarkerLength, 64);
     const std::uint64_t starts = in & ~(in << 1);
     const std::uint64_t ends = ~in & (in << 1);
     // Bits count from the byte after the marker: the frequency ends before
     // column 11, the date and the time start at 15 and 26, the call at 56.
     // Few fields lie between, so they are counted bit by bit.
-    constexpr auto bit = [](int column) { return column - 1 - static_cast<int>(kMarkerLength); };
-    constexpr int kFrequencyEnd = bit(kTemplateFrequencyEnd + 1), kDate = bit(kTemplateDate),
-                  kTime = bit(kTemplateTime), kCall = bit(kTemplateCall);
+    constexpr auto bit = [](int column) {
+        return column - 1 - static_cast<int>(CabrilloMarkerLength);
+    };
+    constexpr int kFrequencyEnd = bit(TemplateFrequencyEnd + 1), kDate = bit(TemplateDate),
+                  kTime = bit(TemplateTime), kCall = bit(TemplateCall);
     auto mask = [](int at) { return (std::uint64_t{1} << at) - 1; };
     if (std::countr_zero(ends) != kFrequencyEnd) return -1;
     // Two fields before the date, none between it and the time.
@@ -608,13 +601,15 @@ void SplitFields(QsoFields& q, std::string_view frequency, std::string_view mode
 // Shape when this line's start bits match those it keeps: the same starts
 // give the same count of fields and so the same received half.
 bool ReadSplitLine(std::string_view line, QsoFields& q, SplitShape& shape) {
-    constexpr std::size_t kBlocksEnd = kMarkerLength + 128;
+    constexpr std::size_t kBlocksEnd = CabrilloMarkerLength + 128;
     const char* text = line.data();
     const std::size_t n = line.size();
-    if (n <= kMarkerLength || n > kBlocksEnd) return false;
+    if (n <= CabrilloMarkerLength || n > kBlocksEnd) return false;
     const std::uint64_t in[2] = {
-        TokenBits(text + kMarkerLength, n - kMarkerLength),
-        n > kMarkerLength + 64 ? TokenBits(text + kMarkerLength + 64, n - kMarkerLength - 64) : 0};
+        TokenBits(text + CabrilloMarkerLength, n - CabrilloMarkerLength),
+        n > CabrilloMarkerLength + 64
+            ? TokenBits(text + CabrilloMarkerLength + 64, n - CabrilloMarkerLength - 64)
+            : 0};
     const std::uint64_t starts[2] = {in[0] & ~(in[0] << 1), in[1] & ~((in[1] << 1) | in[0] >> 63)};
     // The frequency is often set to the right, so its start moves with its
     // digits: it is left out of the match, being the lowest start anyway.
@@ -658,27 +653,27 @@ bool ReadSplitLine(std::string_view line, QsoFields& q, SplitShape& shape) {
             run = std::countr_one(in[1] >> (offset - 64));
         }
         // The bits past the line are blanks, so the run stays within it.
-        return std::string_view(text + kMarkerLength + offset, run);
+        return std::string_view(text + CabrilloMarkerLength + offset, run);
     };
     // Fields 0 to 3 end at the first four end bits of the first block, when
     // they end in it; a field that runs on past it is measured by its run.
     std::string_view first[4];
     std::uint64_t stops = ~in[0] & (in[0] << 1);
     for (int i = 0; i < 4; ++i, stops &= stops - 1) {
-        first[i] = stops != 0 ? std::string_view(text + kMarkerLength + at[i],
+        first[i] = stops != 0 ? std::string_view(text + CabrilloMarkerLength + at[i],
                                                  std::countr_zero(stops) - at[i])
                               : field(at[i]);
     }
     const std::string_view frequency = first[0], call = field(at[4]);
     // Offsets count from the byte after the marker; columns from 1.
     const auto column = [](std::size_t offset) {
-        return static_cast<int>(offset + kMarkerLength) + 1;
+        return static_cast<int>(offset + CabrilloMarkerLength) + 1;
     };
     // A line on the template's columns is cut by them; a received half not
     // led by a call needs the search among the other fields.
-    if ((column(at[0]) + static_cast<int>(frequency.size()) == kTemplateFrequencyEnd + 1 &&
-         column(at[2]) == kTemplateDate && column(at[3]) == kTemplateTime &&
-         column(at[4]) == kTemplateCall) ||
+    if ((column(at[0]) + static_cast<int>(frequency.size()) == TemplateFrequencyEnd + 1 &&
+         column(at[2]) == TemplateDate && column(at[3]) == TemplateTime &&
+         column(at[4]) == TemplateCall) ||
         !LooksLikeCall(call))
         return false;
     SplitFields(q, frequency, first[1], first[2], first[3], call);
@@ -695,24 +690,25 @@ QsoFields ColumnFields(int Format, std::string_view Line, const ColumnLayout& La
                        int callLength) {
     QsoFields q;
     // A template line is long enough for its band's two bytes.
-    q.Band = callLength >= 0 && Layout.Band == kCabrilloLayout.Band
-                 ? CabrilloColumnBand(Line[kCabrilloLayout.Band.Start - 1],
-                                      Line[kCabrilloLayout.Band.Start])
+    q.Band = callLength >= 0 && Layout.Band == CabrilloLayout.Band
+                 ? CabrilloColumnBand(Line[CabrilloLayout.Band.Start - 1],
+                                      Line[CabrilloLayout.Band.Start])
                  : BandIndexOf(Format, Line, Layout.Band);
     q.Day = ExtractField(Line, Layout.Day);
     q.Hour = ExtractField(Line, Layout.Hour);
     q.Date = ExtractField(Line, Layout.Date);
-    q.Call = callLength >= 0 && Layout.Call.Start == kTemplateCall
-                 ? Line.substr(kTemplateCall - 1, static_cast<std::size_t>(callLength))
+    q.Call = callLength >= 0 && Layout.Call.Start == TemplateCall
+                 ? Line.substr(TemplateCall - 1, static_cast<std::size_t>(callLength))
                  : CallAt(Line, Layout.Call);
     if (Format == FormatCabrillo) {
         // On the template the frequency ends at column 10, the date and the
         // time start at 15 and 26 and the call at 56, so the line is that
         // long and the fields between are cut, not looked up; a time one digit
         // too long still shows as five characters.
-        q.Frequency = Line.substr(kMarkerLength, kTemplateFrequencyEnd - kMarkerLength);
-        q.Mode = Line.substr(kTemplateFrequencyEnd, kTemplateDate - 1 - kTemplateFrequencyEnd);
-        q.Time = Line.substr(kTemplateTime - 1, kCabrilloLayout.Time.Length + 1);
+        q.Frequency =
+            Line.substr(CabrilloMarkerLength, TemplateFrequencyEnd - CabrilloMarkerLength);
+        q.Mode = Line.substr(TemplateFrequencyEnd, TemplateDate - 1 - TemplateFrequencyEnd);
+        q.Time = Line.substr(TemplateTime - 1, CabrilloLayout.Time.Length + 1);
     } else {
         q.Time = ExtractField(Line, Layout.Time);
         q.Mode = ExtractField(Line, kAllModeSpan);
@@ -736,11 +732,11 @@ void ReadOffTemplate(std::string_view Line, const ColumnLayout& Layout, QsoField
 
 }  // namespace
 
-bool IsTemplateLayout(const ColumnLayout& Layout) { return Layout == kCabrilloLayout; }
+bool IsTemplateLayout(const ColumnLayout& Layout) { return Layout == CabrilloLayout; }
 
 int ReadCabrilloFields(std::string_view Line, CabrilloFields& Fields) {
     const int callLength = TemplateCallLength(Line);
-    if (callLength < 0) ReadOffTemplate(Line, kCabrilloLayout, Fields, Fields.Shape);
+    if (callLength < 0) ReadOffTemplate(Line, CabrilloLayout, Fields, Fields.Shape);
     return callLength;
 }
 
