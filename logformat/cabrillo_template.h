@@ -47,6 +47,19 @@ constexpr int CabrilloColumnBand(char first, char second) {
     }
 }
 
+// The fields a line on the template holds at fixed columns whatever its
+// layout says: the frequency's columns before its end, the mode's up to the
+// date, and the time with the byte after it (a time one digit too long still
+// shows as five characters). The line reaches at least to the call's column.
+inline void CutTemplateMiddle(std::string_view Line, QsoFields& Fields) {
+    auto at = [&Line](auto column, auto length) {
+        return std::string_view(Line.data() + column - 1, static_cast<std::size_t>(length));
+    };
+    Fields.Frequency = at(CabrilloMarkerLength + 1, TemplateFrequencyEnd - CabrilloMarkerLength);
+    Fields.Mode = at(TemplateFrequencyEnd + 1, TemplateDate - 1 - TemplateFrequencyEnd);
+    Fields.Time = at(TemplateTime, CabrilloLayout.Time.Length + 1);
+}
+
 // A line that ReadCabrilloFields found on the template, with the length of
 // its received call, cut at the fixed columns: the line reaches past the
 // call's 13 bytes, so there is no span arithmetic and no bound to test.
@@ -61,11 +74,7 @@ inline QsoFields TemplateFields(std::string_view Line, int CallLength) {
     fields.Hour = at(kLayout.Hour.Start, kLayout.Hour.Length);
     fields.Date = at(kLayout.Date.Start, kLayout.Date.Length);
     fields.Call = at(TemplateCall, CallLength);
-    // The frequency's columns before its end, the mode's up to the date, and
-    // the time with the byte after it, as ColumnFields cuts them.
-    fields.Frequency = at(CabrilloMarkerLength + 1, TemplateFrequencyEnd - CabrilloMarkerLength);
-    fields.Mode = at(TemplateFrequencyEnd + 1, TemplateDate - 1 - TemplateFrequencyEnd);
-    fields.Time = at(TemplateTime, kLayout.Time.Length + 1);
+    CutTemplateMiddle(Line, fields);
     return fields;
 }
 

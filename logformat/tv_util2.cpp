@@ -701,14 +701,9 @@ QsoFields ColumnFields(int Format, std::string_view Line, const ColumnLayout& La
                  ? Line.substr(TemplateCall - 1, static_cast<std::size_t>(callLength))
                  : CallAt(Line, Layout.Call);
     if (Format == FormatCabrillo) {
-        // On the template the frequency ends at column 10, the date and the
-        // time start at 15 and 26 and the call at 56, so the line is that
-        // long and the fields between are cut, not looked up; a time one digit
-        // too long still shows as five characters.
-        q.Frequency =
-            Line.substr(CabrilloMarkerLength, TemplateFrequencyEnd - CabrilloMarkerLength);
-        q.Mode = Line.substr(TemplateFrequencyEnd, TemplateDate - 1 - TemplateFrequencyEnd);
-        q.Time = Line.substr(TemplateTime - 1, CabrilloLayout.Time.Length + 1);
+        // Only a line on the template comes here, its call at column 56: the
+        // fields between are cut, not looked up.
+        CutTemplateMiddle(Line, q);
     } else {
         q.Time = ExtractField(Line, Layout.Time);
         q.Mode = ExtractField(Line, kAllModeSpan);
@@ -741,14 +736,8 @@ int ReadCabrilloFields(std::string_view Line, CabrilloFields& Fields) {
 }
 
 QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& Layout) {
-    if (Format == FormatCabrillo && IsTemplateLayout(Layout)) {
-        CabrilloFields q;
-        const int callLength = ReadCabrilloFields(Line, q);
-        if (callLength >= 0) return TemplateFields(Line, callLength);
-        if (q.Band == BandOfFrequency) q.Band = CabrilloBandOf(q.Frequency);
-        return q;
-    }
     const int callLength = Format == FormatCabrillo ? TemplateCallLength(Line) : -1;
+    if (callLength >= 0 && IsTemplateLayout(Layout)) return TemplateFields(Line, callLength);
     if (Format != FormatCabrillo || callLength >= 0)
         return ColumnFields(Format, Line, Layout, callLength);
     QsoFields q;
