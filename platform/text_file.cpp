@@ -480,22 +480,22 @@ TempSlot tempSlots[kTempSlots];
 constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP};
 
 std::atomic<bool> interrupted{false};
-// The slot this thread is creating a file for, so that a handler run on this
-// very thread does not wait for a creation it has stopped.
-thread_local int creatingSlot = -1;
+// Set while this thread creates a temporary file: from before its slot is
+// Filling until it is Held or Free again. An interrupt handled on this thread
+// then cannot tell whether the file exists yet, so it is left pending here
+// and the creation ends the process once it knows.
+thread_local volatile sig_atomic_t creatingHere = 0;
+thread_local volatile sig_atomic_t pendingInterrupt = 0;
 
 // Removes every temporary file being written, then ends the process as the
-// signal would have without us.
-extern "C" void RemoveTempsAndDie(int sig) {
-    interrupted.store(true);
+// signal would have without us. Runs with the interrupts blocked, on a
+// thread that is not creating one.
+void RemoveTempsAndDie(int sig) {
     int waited = 0;
     for (std::size_t i = 0; i < kTempSlots; ++i) {
         TempSlot& slot = tempSlots[i];
-        // A file another thread is creating is waited for, a second at most
-        // in all; one this thread was creating when the signal came is left
-        // to the next run over its log if the open had already made it.
-        while (waited < 1000 && slot.state.load() == kSlotFilling &&
-               creatingSlot != static_cast<int>(i)) {
+        // A file another thread is creating is waited for, a second at most in all.
+        while (waited < 1000 && slot.state.load() == kSlotFilling) {
             struct timespec ms = {0, 1000000};
             ::nanosleep(&ms, nullptr);
             ++waited;
@@ -507,8 +507,34 @@ extern "C" void RemoveTempsAndDie(int sig) {
     dfl.sa_handler = SIG_DFL;
     ::sigemptyset(&dfl.sa_mask);
     ::sigaction(sig, &dfl, nullptr);
-    // Blocked while its handler runs: delivered, with the default action, on return.
+    // Blocked here: delivered, with the default action, once unblocked.
     ::raise(sig);
+}
+
+extern "C" void OnInterrupt(int sig) {
+    interrupted.store(true);
+    if (creatingHere) {
+        pendingInterrupt = sig;
+        return;
+    }
+    RemoveTempsAndDie(sig);  // the handler's return unblocks the signal
+}
+
+void BlockInterrupts(sigset_t& set) {
+    ::sigemptyset(&set);
+    for (int sig : kInterrupts) ::sigaddset(&set, sig);
+}
+
+// Ends the creation window of this thread, and the process if an interrupt
+// came in it: by then the file is either Held, and removed, or not there.
+void EndCreating() {
+    creatingHere = 0;
+    if (pendingInterrupt == 0) return;
+    sigset_t set;
+    BlockInterrupts(set);
+    ::pthread_sigmask(SIG_BLOCK, &set, nullptr);
+    RemoveTempsAndDie(pendingInterrupt);
+    ::pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
 }
 
 // Takes the interrupts whose action is still the default one; a signal the
@@ -517,9 +543,8 @@ void CatchInterrupts() {
     static std::once_flag once;
     std::call_once(once, [] {
         struct sigaction act {};
-        act.sa_handler = RemoveTempsAndDie;
-        ::sigemptyset(&act.sa_mask);
-        for (int sig : kInterrupts) ::sigaddset(&act.sa_mask, sig);
+        act.sa_handler = OnInterrupt;
+        BlockInterrupts(act.sa_mask);
         for (int sig : kInterrupts) {
             struct sigaction old {};
             if (::sigaction(sig, nullptr, &old) == 0 && (old.sa_flags & SA_SIGINFO) == 0 &&
@@ -558,18 +583,20 @@ void ReleaseTemp(int slot) {
 // slot is freed at the end unless kept.
 class CreatingTemp {
 public:
-    explicit CreatingTemp(const std::string& name) : slot_(ReserveTemp(name)) {
-        creatingSlot = slot_;
+    explicit CreatingTemp(const std::string& name) {
+        creatingHere = 1;
+        slot_ = ReserveTemp(name);
     }
     ~CreatingTemp() {
-        creatingSlot = -1;
         ReleaseTemp(slot_);
+        if (creatingHere) EndCreating();
     }
     // Once an interrupt came, no file may be created at all.
     bool Interrupted() const { return interrupted.load(); }
     // The file is there, and ours: the handler removes it from now on.
     void Created() {
         if (slot_ >= 0) tempSlots[static_cast<std::size_t>(slot_)].state.store(kSlotHeld);
+        EndCreating();
     }
     // The writer owns the slot from now on.
     int Keep() { return std::exchange(slot_, -1); }
@@ -577,7 +604,7 @@ public:
     CreatingTemp& operator=(const CreatingTemp&) = delete;
 
 private:
-    int slot_;
+    int slot_ = -1;
 };
 
 // A writer holds a lock on its temporary file until the file is renamed or

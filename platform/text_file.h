@@ -148,9 +148,8 @@ public:
     // report would slow a batch down to the disk's pace.
     // The temporary file is named .NAME.XXXXXX beside NAME. SIGINT, SIGTERM
     // or SIGHUP (unless ignored or handled by the program) removes it before
-    // the process ends; one left by SIGKILL, or by an interrupt in the instant
-    // its own thread was creating it, is removed by the next Replace of the
-    // same name in another process.
+    // the process ends; one left by SIGKILL is removed by the next Replace of
+    // the same name in another process.
     // A name that leads to the file `keep` (such as the log an output is made
     // from) is refused, empty with errno EEXIST, from the same look.
     enum class Sync { ToDisk, None };
