@@ -68,13 +68,13 @@ void AddBreakdown(ContestModel& model, const LogPass& pass, const cty_utl3::Coun
     }
 }
 
-void AddCharts(ContestModel& model, const LogPass& pass) {
-    // The bands each chart day has a QSO on: the cells of the other bands are
-    // all empty, and most logs are on a few bands, so they are never read.
-    std::array<unsigned, ChartDays + 1> bandsOn{};
-    static_assert(Bands <= 32);
-    for (const QsoRecord& r : pass.Records())
-        bandsOn[static_cast<std::size_t>(r.ChartDay)] |= 1u << r.Band;
+// The bands each chart day has a QSO on, a bit per band: the cells of the
+// other bands are all empty, and most logs are on a few bands, so the charts
+// never read them.
+using BandsOn = std::array<unsigned, ChartDays + 1>;
+static_assert(Bands <= 32);
+
+void AddCharts(ContestModel& model, const LogPass& pass, const BandsOn& bandsOn) {
     // Reserved, so that each block is filled where it stays.
     model.AllBandDays.reserve(static_cast<std::size_t>(pass.ChartDay()));
     model.BandDays.reserve(static_cast<std::size_t>(pass.ChartDay()));
@@ -132,7 +132,7 @@ struct MinuteRun {
 // One sweep over the records for every count; the stamps come back as runs
 // of one minute each, in time order, for the figures over time.
 std::vector<MinuteRun> AddCounts(ContestModel& model, const LogPass& pass,
-                                 const cty_utl3::CountryDatabase& db) {
+                                 const cty_utl3::CountryDatabase& db, BandsOn& bandsOn) {
     std::vector<long long> modes(pass.Modes().size(), 0);
     // Counts only: a worked country's names are taken once, after the sweep.
     struct CountryCount {
@@ -149,6 +149,7 @@ std::vector<MinuteRun> AddCounts(ContestModel& model, const LogPass& pass,
     for (const QsoRecord& r : pass.Records()) {
         ++modes[static_cast<std::size_t>(r.Mode)];
         ++model.BandTotals[static_cast<std::size_t>(r.Band)];
+        bandsOn[static_cast<std::size_t>(r.ChartDay)] |= 1u << r.Band;
         if (r.Minute == NoStamp) {
             ++model.Unstamped;
         } else if (!runs.empty() && runs.back().Minute == r.Minute) {
@@ -330,10 +331,11 @@ ContestModel BuildModel(const LogPass& Pass, const cty_utl3::CountryDatabase& Db
     model.ChartDay = Pass.ChartDay();
     model.FirstHour = Pass.FirstHour();
     AddBreakdown(model, Pass, Db);
-    AddCharts(model, Pass);
     model.UtcClock = Pass.Format() != tv_util2::FormatZLogAll;
     model.OffThreshold = Pass.OffThreshold();
-    const std::vector<MinuteRun> runs = AddCounts(model, Pass, Db);
+    BandsOn bandsOn{};
+    const std::vector<MinuteRun> runs = AddCounts(model, Pass, Db, bandsOn);
+    AddCharts(model, Pass, bandsOn);
     AddTimes(model, runs);
     AddProgress(model, runs);
     return model;
