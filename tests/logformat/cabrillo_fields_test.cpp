@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "logformat/cabrillo_template.h"
 #include "logformat/log_formats.h"
 #include "logformat/tv_util2.h"
 #include "platform/text_file.h"
