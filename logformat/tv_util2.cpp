@@ -422,27 +422,37 @@ bool IsGridLocator(std::string_view t) {
     return IsBareCall(call) && suffixes(end == std::string_view::npos ? "" : rest.substr(end));
 }
 
+// Each byte's kind for a call's common shape, looked up rather than tested
+// by ranges: A-Z and a-z are letters, 0-9 digits.
+constexpr std::uint8_t kLetter = 1, kDigit = 2;
+constexpr std::array<std::uint8_t, 256> kCallByteKind = [] {
+    std::array<std::uint8_t, 256> kinds{};
+    for (int c = 'A'; c <= 'Z'; ++c) kinds[c] = kinds[c + ('a' - 'A')] = kLetter;
+    for (int c = '0'; c <= '9'; ++c) kinds[c] = kDigit;
+    return kinds;
+}();
+
 // Most calls are one or two letters, perhaps after a digit, then a digit
 // and one to four letters, which every rule of LooksLikeCall accepts and no
 // locator has (its digits are two in a row): taken at once. Every line off
-// the template asks this of a call, so each byte is tested once, by
-// arithmetic: setting bit 5 folds only A-Z onto a-z. Inline where lines are
-// read, with the full rules out of line.
+// the template asks this of a call, so each byte is looked up once. Inline
+// where lines are read, with the full rules out of line.
 [[gnu::always_inline]] inline bool CommonCallShape(std::string_view Token) {
     if (Token.size() < 3 || Token.size() > 8) return false;
-    auto letter = [](char c) { return static_cast<unsigned char>((c | 0x20) - 'a') < 26; };
     const char* t = Token.data();
     const std::size_t n = Token.size();
-    std::size_t at = tavo::IsDigitAscii(t[0]) ? 1 : 0;
+    auto kind = [t](std::size_t i) { return kCallByteKind[static_cast<unsigned char>(t[i])]; };
+    std::size_t at = kind(0) == kDigit ? 1 : 0;
     // One or two letters, the second no further than the third byte, so
     // that no bound needs testing; then the digit, and one to four letters
     // to the end.
-    if (!letter(t[at])) return false;
-    at += 1 + (letter(t[at + 1]) ? 1 : 0);
-    if (n - at < 2 || n - at > 5 || !tavo::IsDigitAscii(t[at])) return false;
-    std::size_t i = at + 1;
-    while (i < n && letter(t[i])) ++i;
-    return i == n;
+    if (kind(at) != kLetter) return false;
+    at += kind(at + 1) == kLetter ? 2 : 1;
+    if (n - at < 2 || n - at > 5 || kind(at) != kDigit) return false;
+    for (std::size_t i = at + 1; i < n; ++i) {
+        if (kind(i) != kLetter) return false;
+    }
+    return true;
 }
 
 }  // namespace
