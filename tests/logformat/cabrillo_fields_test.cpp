@@ -155,6 +155,21 @@ TEST(LooksLikeCall, TellsCallsFromReportsQthsAndGrids) {
     EXPECT_TRUE(LooksLikeCall("SN42AB"));
 }
 
+// Only A-Z and a-z count as a call's letters and 0-9 as its digits, at each
+// place of the common shape: the bytes beside them in the code table and
+// those above 127 make no call. A digit may lead, or stand in a number of two.
+TEST(LooksLikeCall, TakesOnlyAsciiLettersAndDigits) {
+    for (int c = 1; c < 256; ++c) {
+        const std::string b(1, static_cast<char>(c));
+        const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+        const bool digit = c >= '0' && c <= '9';
+        EXPECT_EQ(LooksLikeCall(b + "L1A"), letter || digit) << c;
+        EXPECT_EQ(LooksLikeCall("D" + b + "1A"), letter || digit) << c;
+        EXPECT_EQ(LooksLikeCall("DL" + b + "A"), digit) << c;
+        EXPECT_EQ(LooksLikeCall("DL1" + b), letter) << c;
+    }
+}
+
 TEST(CabrilloFields, UnevenExchangesStillFindTheCall) {
     // The received exchange is missing: the halves land on the sent QTH "OH".
     EXPECT_EQ(Call("QSO: 7030 CW 2024-03-09 1201 N8XX 599 OH W1AW"), "W1AW");
