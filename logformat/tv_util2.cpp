@@ -676,6 +676,9 @@ namespace {
                               : field(at[i]);
     }
     const std::string_view frequency = first[0], call = field(at[4]);
+    // Stored at once, so that they need no registers through the checks: a
+    // line the checks refuse is read again in full, into every field.
+    SplitFields(q, frequency, first[1], first[2], first[3], call);
     // Offsets count from the byte after the marker; columns from 1.
     const auto column = [](std::size_t offset) {
         return static_cast<int>(offset + CabrilloMarkerLength) + 1;
@@ -687,7 +690,6 @@ namespace {
          column(at[4]) == TemplateCall) ||
         !(CommonCallShape(call) || CallByParts(call)))
         return false;
-    SplitFields(q, frequency, first[1], first[2], first[3], call);
     return true;
 }
 
