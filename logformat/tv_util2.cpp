@@ -589,18 +589,12 @@ namespace {
     return OffTemplateAtOnce(line) ? -1 : NearTemplateCallLength(line);
 }
 
-// A line off the template read by its blank-separated fields.
-[[gnu::always_inline]] inline void SplitFields(QsoFields& q, std::string_view frequency,
-                                               std::string_view mode, std::string_view date,
-                                               std::string_view time, std::string_view call) {
-    q.Frequency = frequency;
-    q.Time = time;
+// A line off the template read by its blank-separated fields, whose
+// frequency, mode, date, time and call q holds: the rest follows from them.
+[[gnu::always_inline]] inline void CompleteSplitFields(QsoFields& q) {
     q.Band = BandOfFrequency;
-    q.Day = tavo::Cut(date, 9, 2);
-    q.Hour = tavo::Cut(time, 1, 2);
-    q.Date = date;
-    q.Call = call;
-    q.Mode = mode;
+    q.Day = tavo::Cut(q.Date, 9, 2);
+    q.Hour = tavo::Cut(q.Time, 1, 2);
 }
 
 // CabrilloTokens for the common line off the template, of at most two
@@ -668,29 +662,35 @@ namespace {
     };
     // Fields 0 to 3 end at the first four end bits of the first block, when
     // they end in it; a field that runs on past it is measured by its run.
-    std::string_view first[4];
     std::uint64_t stops = ~in[0] & (in[0] << 1);
-    for (int i = 0; i < 4; ++i, stops &= stops - 1) {
-        first[i] = stops != 0 ? std::string_view(text + CabrilloMarkerLength + at[i],
-                                                 std::countr_zero(stops) - at[i])
-                              : field(at[i]);
-    }
-    const std::string_view frequency = first[0], call = field(at[4]);
-    // Stored at once, so that they need no registers through the checks: a
-    // line the checks refuse is read again in full, into every field.
-    SplitFields(q, frequency, first[1], first[2], first[3], call);
+    auto next = [&](std::size_t offset) {
+        const std::string_view found = stops != 0
+                                           ? std::string_view(text + CabrilloMarkerLength + offset,
+                                                              std::countr_zero(stops) - offset)
+                                           : field(offset);
+        stops &= stops - 1;
+        return found;
+    };
+    // Each is stored as it is found, so that none waits in a register
+    // through the checks below: a line they refuse is read again in full,
+    // into every field.
+    q.Frequency = next(at[0]);
+    q.Mode = next(at[1]);
+    q.Date = next(at[2]);
+    q.Time = next(at[3]);
+    q.Call = field(at[4]);
+    CompleteSplitFields(q);
     // Offsets count from the byte after the marker; columns from 1.
     const auto column = [](std::size_t offset) {
         return static_cast<int>(offset + CabrilloMarkerLength) + 1;
     };
     // A line on the template's columns is cut by them; a received half not
     // led by a call needs the search among the other fields.
-    if ((column(at[0]) + static_cast<int>(frequency.size()) == TemplateFrequencyEnd + 1 &&
-         column(at[2]) == TemplateDate && column(at[3]) == TemplateTime &&
-         column(at[4]) == TemplateCall) ||
-        !(CommonCallShape(call) || CallByParts(call)))
-        return false;
-    return true;
+    const bool onTemplate =
+        column(at[0]) + static_cast<int>(q.Frequency.size()) == TemplateFrequencyEnd + 1 &&
+        column(at[2]) == TemplateDate && column(at[3]) == TemplateTime &&
+        column(at[4]) == TemplateCall;
+    return !onTemplate && (CommonCallShape(q.Call) || CallByParts(q.Call));
 }
 
 }  // namespace
@@ -732,8 +732,12 @@ QsoFields ColumnFields(int Format, std::string_view Line, const ColumnLayout& La
     if (tokens.OnTemplate()) {
         q = ColumnFields(FormatCabrillo, Line, Layout, -1);
     } else {
-        SplitFields(q, tokens.At(0).Text, tokens.At(1).Text, tokens.At(2).Text, tokens.At(3).Text,
-                    tokens.At(tokens.ReceivedCallIndex()).Text);
+        q.Frequency = tokens.At(0).Text;
+        q.Mode = tokens.At(1).Text;
+        q.Date = tokens.At(2).Text;
+        q.Time = tokens.At(3).Text;
+        q.Call = tokens.At(tokens.ReceivedCallIndex()).Text;
+        CompleteSplitFields(q);
     }
 }
 
