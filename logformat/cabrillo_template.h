@@ -27,6 +27,29 @@ inline constexpr int TemplateDate = CabrilloLayout.Date.Start;
 inline constexpr int TemplateTime = CabrilloLayout.Time.Start;
 inline constexpr int TemplateCall = CabrilloLayout.Call.Start;
 
+// The frequency's last byte and the blank after it turn most lines off the
+// template away at once, and so does a line too short for its first block.
+inline bool OffTemplateAtOnce(std::string_view Line) {
+    auto inToken = [](char c) { return static_cast<unsigned char>(c) > 32; };
+    return Line.size() < CabrilloMarkerLength + 64 || !inToken(Line[TemplateFrequencyEnd - 1]) ||
+           inToken(Line[TemplateFrequencyEnd]);
+}
+
+// The two readings of ReadCabrilloFields, each in a frame of its own: a
+// line turned away at once does not save the registers the template's check
+// takes, nor a template line those of a line read by its fields.
+int ReadOffTemplate(std::string_view Line, CabrilloFields& Fields);
+int ReadNearTemplate(std::string_view Line, CabrilloFields& Fields);
+
+// ReadQsoFields of a Cabrillo line with the template's layout. A line on the
+// template gives the length of its received call, for TemplateFields to cut
+// it by; any other line gives -1 and is read into Fields, whose band may be
+// left as BandOfFrequency. Each line of a log is read in turn into one
+// Fields, which keeps the last line's shape.
+inline int ReadCabrilloFields(std::string_view Line, CabrilloFields& Fields) {
+    return OffTemplateAtOnce(Line) ? ReadOffTemplate(Line, Fields) : ReadNearTemplate(Line, Fields);
+}
+
 // The band of a Cabrillo frequency by its first two bytes, with or without a
 // leading zero (10 for any other band), without a walk through a table.
 constexpr int CabrilloColumnBand(char first, char second) {

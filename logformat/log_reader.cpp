@@ -218,17 +218,17 @@ private:
     }
 
     // The set of a text by its first and last four bytes, mixed so that
-    // frequencies a digit apart spread over the sets; a shorter text's by its size.
+    // frequencies a digit apart spread over the sets; a shorter text's by its
+    // size. The digits that move are the last ones, so one multiply of the
+    // last bytes, which carries each of them into the top bits, suffices.
     static constexpr int kKhzSetBits = 4;
     static std::size_t KhzSet(std::string_view text) {
         if (text.size() < 4) return text.size();
         std::uint32_t first = 0, last = 0;
         std::memcpy(&first, text.data(), 4);
         std::memcpy(&last, text.data() + text.size() - 4, 4);
-        constexpr std::uint64_t kOdd = 0x9E3779B97F4A7C15ULL;
-        std::uint64_t x = (first | std::uint64_t{last} << 32) * kOdd;
-        x = (x ^ x >> 32) * kOdd;
-        return static_cast<std::size_t>(x >> (64 - kKhzSetBits));
+        constexpr std::uint32_t kOdd = 0x9E3779B1u;
+        return static_cast<std::size_t>((first + last * kOdd) >> (32 - kKhzSetBits));
     }
 
     // CabrilloBandOf(text) for a frequency Khz just read: where the text is

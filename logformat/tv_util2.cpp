@@ -242,8 +242,8 @@ int WordTokenStarts(std::uint64_t tops, std::uint64_t before) {
 }
 
 // The token bits of the first min(n, 64) bytes; the bytes after them are
-// never read.
-std::uint64_t TokenBits(const char* text, std::size_t n) {
+// never read. Inline, as a line off the template reads two blocks of them.
+[[gnu::always_inline]] inline std::uint64_t TokenBits(const char* text, std::size_t n) {
     std::uint64_t bits = 0;
     if (n >= 64) {
         for (std::size_t at = 0; at < 64; at += 8)
@@ -422,35 +422,44 @@ bool IsGridLocator(std::string_view t) {
     return IsBareCall(call) && suffixes(end == std::string_view::npos ? "" : rest.substr(end));
 }
 
+// Each byte's kind for a call's common shape, looked up rather than tested
+// by ranges: A-Z and a-z are letters, 0-9 digits.
+constexpr std::uint8_t kLetter = 1, kDigit = 2;
+constexpr std::array<std::uint8_t, 256> kCallByteKind = [] {
+    std::array<std::uint8_t, 256> kinds{};
+    for (int c = 'A'; c <= 'Z'; ++c) kinds[c] = kinds[c + ('a' - 'A')] = kLetter;
+    for (int c = '0'; c <= '9'; ++c) kinds[c] = kDigit;
+    return kinds;
+}();
+
+// Most calls are one or two letters, perhaps after a digit, then a digit
+// and one to four letters, which every rule of LooksLikeCall accepts and no
+// locator has (its digits are two in a row): taken at once. Every line off
+// the template asks this of a call, so each byte is looked up once. Inline
+// where lines are read, with the full rules out of line.
+[[gnu::always_inline]] inline bool CommonCallShape(std::string_view Token) {
+    if (Token.size() < 3 || Token.size() > 8) return false;
+    const char* t = Token.data();
+    const std::size_t n = Token.size();
+    auto kind = [t](std::size_t i) { return kCallByteKind[static_cast<unsigned char>(t[i])]; };
+    std::size_t at = kind(0) == kDigit ? 1 : 0;
+    // One or two letters, the second no further than the third byte, so
+    // that no bound needs testing; then the digit, and one to four letters
+    // to the end.
+    if (kind(at) != kLetter) return false;
+    at += kind(at + 1) == kLetter ? 2 : 1;
+    if (n - at < 2 || n - at > 5 || kind(at) != kDigit) return false;
+    for (std::size_t i = at + 1; i < n; ++i) {
+        if (kind(i) != kLetter) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 // The parts between slashes: the call proper, each part after it of 1 to 4
 // letters and digits, and perhaps one such part before it.
-bool LooksLikeCall(std::string_view Token) {
-    // Most calls are one or two letters, perhaps after a digit, then a
-    // digit and one to four letters, which every rule below accepts and no
-    // locator has (its digits are two in a row): taken at once. Every line
-    // off the template asks this of a call, so each byte is tested once, by
-    // arithmetic: setting bit 5 folds only A-Z onto a-z.
-    if (Token.size() >= 3 && Token.size() <= 8) {
-        auto letter = [](char c) { return static_cast<unsigned char>((c | 0x20) - 'a') < 26; };
-        const char* t = Token.data();
-        const std::size_t n = Token.size();
-        std::size_t at = tavo::IsDigitAscii(t[0]) ? 1 : 0;
-        // One or two letters, the second no further than the third byte,
-        // so that no bound needs testing; then the digit, and one to four
-        // letters to the end.
-        if (letter(t[at])) {
-            at += 1 + (letter(t[at + 1]) ? 1 : 0);
-            if (n - at >= 2 && n - at <= 5 && tavo::IsDigitAscii(t[at])) {
-                std::size_t i = at + 1;
-                while (i < n && letter(t[i])) ++i;
-                if (i == n) return true;
-            }
-        }
-    }
-    return CallByParts(Token);
-}
+bool LooksLikeCall(std::string_view Token) { return CommonCallShape(Token) || CallByParts(Token); }
 
 int KhzBandOf(std::uint64_t Khz) {
     for (const KhzRange& range : kKhzBands) {
@@ -518,14 +527,10 @@ namespace {
 // checked, and the fields after the block only counted. The length of the
 // call at column 56 comes back (its 13 bytes end the block), -1 off the template.
 // Inlined where every template line passes, which then saves a call and
-// its frame per line.
-[[gnu::always_inline]] inline int TemplateCallLength(std::string_view line) {
+// its frame per line. The line is one that OffTemplateAtOnce lets pass.
+[[gnu::always_inline]] inline int NearTemplateCallLength(std::string_view line) {
     constexpr std::size_t kBlockEnd = CabrilloMarkerLength + 64;
     const char* text = line.data();
-    // The frequency's last byte and the blank after it turn most other lines away at once.
-    if (line.size() < kBlockEnd || !IsTokenChar(text[TemplateFrequencyEnd - 1]) ||
-        IsTokenChar(text[TemplateFrequencyEnd]))
-        return -1;
     const std::uint64_t in = TokenBits(text + CabrilloMarkerLength, 64);
     const std::uint64_t starts = in & ~(in << 1);
     const std::uint64_t ends = ~in & (in << 1);
@@ -580,17 +585,16 @@ namespace {
     return std::countr_one(in >> kCall);
 }
 
-// A line off the template read by its blank-separated fields.
-void SplitFields(QsoFields& q, std::string_view frequency, std::string_view mode,
-                 std::string_view date, std::string_view time, std::string_view call) {
-    q.Frequency = frequency;
-    q.Time = time;
+[[gnu::always_inline]] inline int TemplateCallLength(std::string_view line) {
+    return OffTemplateAtOnce(line) ? -1 : NearTemplateCallLength(line);
+}
+
+// A line off the template read by its blank-separated fields, whose
+// frequency, mode, date, time and call q holds: the rest follows from them.
+[[gnu::always_inline]] inline void CompleteSplitFields(QsoFields& q) {
     q.Band = BandOfFrequency;
-    q.Day = tavo::Cut(date, 9, 2);
-    q.Hour = tavo::Cut(time, 1, 2);
-    q.Date = date;
-    q.Call = call;
-    q.Mode = mode;
+    q.Day = tavo::Cut(q.Date, 9, 2);
+    q.Hour = tavo::Cut(q.Time, 1, 2);
 }
 
 // CabrilloTokens for the common line off the template, of at most two
@@ -600,7 +604,8 @@ void SplitFields(QsoFields& q, std::string_view frequency, std::string_view mode
 // A logger pads its lines to one shape, so the fields' starts are taken from
 // Shape when this line's start bits match those it keeps: the same starts
 // give the same count of fields and so the same received half.
-bool ReadSplitLine(std::string_view line, QsoFields& q, SplitShape& shape) {
+[[gnu::always_inline]] inline bool ReadSplitLine(std::string_view line, QsoFields& q,
+                                                 SplitShape& shape) {
     constexpr std::size_t kBlocksEnd = CabrilloMarkerLength + 128;
     const char* text = line.data();
     const std::size_t n = line.size();
@@ -657,27 +662,35 @@ bool ReadSplitLine(std::string_view line, QsoFields& q, SplitShape& shape) {
     };
     // Fields 0 to 3 end at the first four end bits of the first block, when
     // they end in it; a field that runs on past it is measured by its run.
-    std::string_view first[4];
     std::uint64_t stops = ~in[0] & (in[0] << 1);
-    for (int i = 0; i < 4; ++i, stops &= stops - 1) {
-        first[i] = stops != 0 ? std::string_view(text + CabrilloMarkerLength + at[i],
-                                                 std::countr_zero(stops) - at[i])
-                              : field(at[i]);
-    }
-    const std::string_view frequency = first[0], call = field(at[4]);
+    auto next = [&](std::size_t offset) {
+        const std::string_view found = stops != 0
+                                           ? std::string_view(text + CabrilloMarkerLength + offset,
+                                                              std::countr_zero(stops) - offset)
+                                           : field(offset);
+        stops &= stops - 1;
+        return found;
+    };
+    // Each is stored as it is found, so that none waits in a register
+    // through the checks below: a line they refuse is read again in full,
+    // into every field.
+    q.Frequency = next(at[0]);
+    q.Mode = next(at[1]);
+    q.Date = next(at[2]);
+    q.Time = next(at[3]);
+    q.Call = field(at[4]);
+    CompleteSplitFields(q);
     // Offsets count from the byte after the marker; columns from 1.
     const auto column = [](std::size_t offset) {
         return static_cast<int>(offset + CabrilloMarkerLength) + 1;
     };
     // A line on the template's columns is cut by them; a received half not
     // led by a call needs the search among the other fields.
-    if ((column(at[0]) + static_cast<int>(frequency.size()) == TemplateFrequencyEnd + 1 &&
-         column(at[2]) == TemplateDate && column(at[3]) == TemplateTime &&
-         column(at[4]) == TemplateCall) ||
-        !LooksLikeCall(call))
-        return false;
-    SplitFields(q, frequency, first[1], first[2], first[3], call);
-    return true;
+    const bool onTemplate =
+        column(at[0]) + static_cast<int>(q.Frequency.size()) == TemplateFrequencyEnd + 1 &&
+        column(at[2]) == TemplateDate && column(at[3]) == TemplateTime &&
+        column(at[4]) == TemplateCall;
+    return !onTemplate && (CommonCallShape(q.Call) || CallByParts(q.Call));
 }
 
 }  // namespace
@@ -711,28 +724,43 @@ QsoFields ColumnFields(int Format, std::string_view Line, const ColumnLayout& La
     return q;
 }
 
-// Any Cabrillo line off the template's columns, by its blank-separated
-// fields, into q: the common line straight, the others through the tokens.
-void ReadOffTemplate(std::string_view Line, const ColumnLayout& Layout, QsoFields& q,
-                     SplitShape& shape) {
-    if (ReadSplitLine(Line, q, shape)) return;
+// A Cabrillo line off the template that ReadSplitLine leaves, through the
+// tokens: out of line, as it takes few lines and a large frame.
+[[gnu::noinline]] void ReadByTokens(std::string_view Line, const ColumnLayout& Layout,
+                                    QsoFields& q) {
     CabrilloTokens tokens(Line);
     if (tokens.OnTemplate()) {
         q = ColumnFields(FormatCabrillo, Line, Layout, -1);
     } else {
-        SplitFields(q, tokens.At(0).Text, tokens.At(1).Text, tokens.At(2).Text, tokens.At(3).Text,
-                    tokens.At(tokens.ReceivedCallIndex()).Text);
+        q.Frequency = tokens.At(0).Text;
+        q.Mode = tokens.At(1).Text;
+        q.Date = tokens.At(2).Text;
+        q.Time = tokens.At(3).Text;
+        q.Call = tokens.At(tokens.ReceivedCallIndex()).Text;
+        CompleteSplitFields(q);
     }
+}
+
+// Any Cabrillo line off the template's columns, by its blank-separated
+// fields, into q: the common line straight, the others through the tokens.
+[[gnu::always_inline]] inline void ReadSplitFields(std::string_view Line,
+                                                   const ColumnLayout& Layout, QsoFields& q,
+                                                   SplitShape& shape) {
+    if (!ReadSplitLine(Line, q, shape)) ReadByTokens(Line, Layout, q);
 }
 
 }  // namespace
 
 bool IsTemplateLayout(const ColumnLayout& Layout) { return Layout == CabrilloLayout; }
 
-int ReadCabrilloFields(std::string_view Line, CabrilloFields& Fields) {
-    const int callLength = TemplateCallLength(Line);
-    if (callLength < 0) ReadOffTemplate(Line, CabrilloLayout, Fields, Fields.Shape);
-    return callLength;
+int ReadOffTemplate(std::string_view Line, CabrilloFields& Fields) {
+    ReadSplitFields(Line, CabrilloLayout, Fields, Fields.Shape);
+    return -1;
+}
+
+int ReadNearTemplate(std::string_view Line, CabrilloFields& Fields) {
+    const int callLength = NearTemplateCallLength(Line);
+    return callLength >= 0 ? callLength : ReadOffTemplate(Line, Fields);
 }
 
 QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& Layout) {
@@ -742,7 +770,7 @@ QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& L
         return ColumnFields(Format, Line, Layout, callLength);
     QsoFields q;
     SplitShape shape;
-    ReadOffTemplate(Line, Layout, q, shape);
+    ReadSplitFields(Line, Layout, q, shape);
     if (q.Band == BandOfFrequency) q.Band = CabrilloBandOf(q.Frequency);
     return q;
 }

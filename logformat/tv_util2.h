@@ -129,13 +129,6 @@ struct SplitShape {
 struct CabrilloFields : QsoFields {
     SplitShape Shape;
 };
-// ReadQsoFields of a Cabrillo line with the template's layout. A line on the
-// template gives the length of its received call, for TemplateFields
-// (cabrillo_template.h) to cut it by; any other line gives -1 and is read
-// into Fields, whose band may be left as BandOfFrequency. Each line of a log
-// is read in turn into one Fields, which keeps the last line's shape.
-int ReadCabrilloFields(std::string_view Line, CabrilloFields& Fields);
-
 // The QSO lines of a zLog or Cabrillo log after its first line, which is
 // the format's marker and never a QSO, each read by ReadQsoFields.
 class LogReader;

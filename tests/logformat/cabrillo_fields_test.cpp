@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "logformat/cabrillo_template.h"
 #include "logformat/log_formats.h"
 #include "logformat/tv_util2.h"
 #include "platform/text_file.h"
@@ -152,6 +153,21 @@ TEST(LooksLikeCall, TellsCallsFromReportsQthsAndGrids) {
         EXPECT_FALSE(LooksLikeCall(other)) << other;
     // A call whose shape a locator cannot have is not mistaken for one.
     EXPECT_TRUE(LooksLikeCall("SN42AB"));
+}
+
+// Only A-Z and a-z count as a call's letters and 0-9 as its digits, at each
+// place of the common shape: the bytes beside them in the code table and
+// those above 127 make no call. A digit may lead, or stand in a number of two.
+TEST(LooksLikeCall, TakesOnlyAsciiLettersAndDigits) {
+    for (int c = 1; c < 256; ++c) {
+        const std::string b(1, static_cast<char>(c));
+        const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+        const bool digit = c >= '0' && c <= '9';
+        EXPECT_EQ(LooksLikeCall(b + "L1A"), letter || digit) << c;
+        EXPECT_EQ(LooksLikeCall("D" + b + "1A"), letter || digit) << c;
+        EXPECT_EQ(LooksLikeCall("DL" + b + "A"), digit) << c;
+        EXPECT_EQ(LooksLikeCall("DL1" + b), letter) << c;
+    }
 }
 
 TEST(CabrilloFields, UnevenExchangesStillFindTheCall) {
