@@ -48,8 +48,6 @@ void LogPass::Clear() {
         rowUsed_[row] = 0;
     }
     usedRows_.clear();
-    for (int c : usedCountries_) countryUsed_[static_cast<std::size_t>(c)] = false;
-    usedCountries_.clear();
     for (auto& band : countryTally_) band.fill(0);
     for (auto& band : continentTally_) band.fill(0);
     countryTotal_.fill(0);
@@ -85,14 +83,15 @@ long long LogPass::ChartHours(int Day, int Hour, int Band, int Continent) const 
     return chartHours_.at(ChartIndex(Day, Hour, Band, Continent));
 }
 
-// One pass of one log: reads the QSO lines into the pass, then derives the
-// tables, resolving calls with the database it is given.
+// One pass of one log: reads the QSO lines into the pass's tallies,
+// resolving calls with the database it is given.
 class PassRunner {
 public:
     PassRunner(const cty_utl3::CountryDatabase& db, LogPass& pass) : db_(db), pass_(pass) {}
 
-    // Reads the QSO lines into TimeTally. A line with no hour, or past the
-    // third chart day, is a worked station without a cell.
+    // Reads the QSO lines into TimeTally and the tables summed from it. A
+    // line with no hour, or past the third chart day, is a worked station
+    // without a cell.
     void ReadLog(tavo::TextReader& log) {
         const tv_util2::LogFormatEntry* format = tv_util2::FindLogFormat(pass_.Format());
         std::unique_ptr<tv_util2::LogReader> reader =
@@ -106,6 +105,7 @@ public:
         pass_.records_.reserve(std::min({log.SizeHint() / 64, kReservedRecords,
                                          static_cast<std::size_t>(std::max(pass_.qsoLimit_, 0))}));
         bool anchored = false;  // FirstHour and StartStamp are known
+        const int countries = db_.CountryCount();
         while (reader->Next(qso)) {
             // Every count is 32-bit: past the limit it would wrap into a wrong one.
             if (pass_.qsoCount_ >= pass_.qsoLimit_) {
@@ -133,52 +133,20 @@ public:
                 pass_.rowUsed_[row] = 1;
                 pass_.usedRows_.push_back(row);
             }
-            ++pass_.timeTally_[row * CountrySlots + static_cast<std::size_t>(q.country)];
-            if (q.country != 0 && !pass_.countryUsed_[static_cast<std::size_t>(q.country)]) {
-                pass_.countryUsed_[static_cast<std::size_t>(q.country)] = true;
-                pass_.usedCountries_.push_back(q.country);
+            const auto c = static_cast<std::size_t>(q.country);
+            ++pass_.timeTally_[row * CountrySlots + c];
+            // The tables derived from the cell count along with it: the
+            // country's and its continent's by band, and the charts' cells.
+            // A country the table does not hold has no row in them.
+            if (q.country > countries) continue;
+            ++pass_.countryTally_[static_cast<std::size_t>(q.band)][c];
+            ++pass_.countryTotal_[c];
+            if (const int k = ContinentOf(q.country); k != 0) {
+                ++pass_.continentTally_[static_cast<std::size_t>(q.band)]
+                                       [static_cast<std::size_t>(k)];
+                ++pass_.chartHours_[row * (Continents + 1) + static_cast<std::size_t>(k)];
             }
         }
-    }
-
-    // The country and continent tables and the charts' continent cells, in
-    // one sweep over the chart days in use and the countries the log holds,
-    // so a small log costs little whatever the size of the country table.
-    void DeriveTables() {
-        const int countries = db_.CountryCount();
-        struct Used {
-            std::size_t country;
-            int continent;
-        };
-        std::vector<Used> used;
-        used.reserve(pass_.usedCountries_.size());
-        for (int c : pass_.usedCountries_) {
-            if (c <= countries)
-                used.push_back({static_cast<std::size_t>(c), db_.Country(c).Continent});
-        }
-        for (std::size_t row : pass_.usedRows_) {
-            const std::size_t b = row % Bands;
-            const std::int32_t* cells = &pass_.timeTally_[row * CountrySlots];
-            long long* chart = &pass_.chartHours_[row * (Continents + 1)];
-            auto& byCountry = pass_.countryTally_[b];
-            byCountry[0] += cells[0];
-            for (const Used& u : used) {
-                const std::int32_t n = cells[u.country];
-                if (n == 0) continue;
-                byCountry[u.country] += n;
-                const int k = u.continent;
-                if (k >= 1 && k <= Continents) {
-                    pass_.continentTally_[b][static_cast<std::size_t>(k)] += n;
-                    chart[k] += n;
-                }
-            }
-        }
-        auto total = [this](std::size_t c) {
-            for (const auto& byCountry : pass_.countryTally_)
-                pass_.countryTotal_[c] += byCountry[c];
-        };
-        total(0);
-        for (const Used& u : used) total(u.country);
     }
 
 private:
@@ -234,6 +202,17 @@ private:
         return lastMode_;
     }
 
+    // The continent 1..6 of a known country, 0 for none (and for the unknown
+    // bucket 0), looked up in the table once per country a pass meets.
+    int ContinentOf(int country) {
+        std::int8_t& k = continentOf_[static_cast<std::size_t>(country)];
+        if (k == kNotLookedUp) {
+            const int continent = country == 0 ? 0 : db_.Country(country).Continent;
+            k = static_cast<std::int8_t>(continent >= 1 && continent <= Continents ? continent : 0);
+        }
+        return k;
+    }
+
     void NoteUnknownCall(std::string_view call) {
         std::string text(call);
         if (pass_.unknownSeen_.insert(text).second) pass_.unknownCalls_.push_back(std::move(text));
@@ -245,6 +224,12 @@ private:
     std::size_t lastModeSize_ = ~std::size_t{0};
     std::int32_t lastMode_ = 0;
     std::string lastUnknown_;
+    static constexpr std::int8_t kNotLookedUp = -1;
+    std::array<std::int8_t, CountrySlots> continentOf_ = [] {
+        std::array<std::int8_t, CountrySlots> a;
+        a.fill(kNotLookedUp);
+        return a;
+    }();
 };
 
 int AnalyzeLog(const cty_utl3::CountryDatabase& Db, LogPass& Pass, const std::string& FileName,
@@ -271,7 +256,6 @@ int AnalyzeOpenLog(const cty_utl3::CountryDatabase& Db, LogPass& Pass, const std
     runner.ReadLog(*log);
     const std::optional<tavo::FileIdentity> identity = log->Identity();
     log.reset();
-    runner.DeriveTables();
     ContestModel model = BuildModel(Pass, Db, FileName);
     model.LogIdentity = identity;
     if (!Sink.Write(model)) return -1;

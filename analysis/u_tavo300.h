@@ -116,9 +116,6 @@ private:
     // per row, as every QSO tests its row: no bit to mask out of a word.
     std::vector<std::uint8_t> rowUsed_;
     std::vector<std::size_t> usedRows_;
-    // The known countries that hold a count, each listed once.
-    std::array<bool, CountrySlots> countryUsed_{};
-    std::vector<int> usedCountries_;
     tv_util2::Detection detection_;
     tv_util2::ColumnLayout layout_{};
     int qsoCount_ = 0;
