@@ -142,6 +142,7 @@ private:
     // Open addressing over exacts_: entry index + 1, 0 for a free slot. A
     // call listed twice holds the later entry.
     tavo::ZeroedArray<std::uint32_t> exactSlots_;
+    int exactShift_ = 0;  // a hash's slot is its top bits, hash >> exactShift_
     std::size_t exactMaxLength_ = 0;
     DataForm form_ = DataForm::CqwwDat;
     std::string version_;
