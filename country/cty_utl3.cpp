@@ -560,7 +560,7 @@ int CountryDatabase::FindExact(std::string_view Call) const {
 int CountryDatabase::FindPrefixRecord(std::string_view Call) const {
     const Cell* cells = cells_.data();
     int best = rootRecord_;
-    std::uint32_t row = 0;
+    std::size_t row = 0;
     const std::size_t n = std::min<std::size_t>(Call.size(), MaxPrefixLength);
     for (std::size_t i = 0; i < n; ++i) {
         const Cell& cell = cells[row + column_[static_cast<unsigned char>(Call[i])]];
@@ -601,16 +601,34 @@ bool IsOperatingSuffix(std::string_view Part) {
     return false;
 }
 
+namespace {
+
+// False only for a call with no "/". Most calls are of 4 to 8 bytes: two
+// words that overlap hold all of them, and a test of the words for a "/"
+// byte costs less than the call of a search.
+bool MayHoldSlash(std::string_view call) {
+    const std::size_t n = call.size();
+    if (n < 4 || n > 8) return true;
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    const std::uint64_t v =
+        (Load4(call.data()) | std::uint64_t{Load4(call.data() + n - 4)} << 32) ^ ('/' * kOnes);
+    // Nonzero exactly when some byte of v is zero, that is, some byte is "/".
+    return ((v - kOnes) & ~v & (0x80 * kOnes)) != 0;
+}
+
+}  // namespace
+
 int CountryDatabase::PortablePrefixRecord(std::string_view Call) const {
     const int plain = FindPrefixRecord(Call);
-    const auto slash = Call.find('/');
-    return slash == std::string_view::npos ? plain : SwappedPrefixRecord(Call, slash, plain);
+    return MayHoldSlash(Call) ? SwappedPrefixRecord(Call, plain) : plain;
 }
 
 // Apart from PortablePrefixRecord, which nearly every call leaves at once: its
-// string for the swapped call would cost every call the frame that holds it.
-int CountryDatabase::SwappedPrefixRecord(std::string_view Call, std::size_t slash,
-                                         int plain) const {
+// search and its string for the swapped call would cost every call the frame
+// that holds them.
+int CountryDatabase::SwappedPrefixRecord(std::string_view Call, int plain) const {
+    const std::size_t slash = Call.find('/');
+    if (slash == std::string_view::npos) return plain;
     const std::size_t len = Call.size();
     const std::size_t pos = slash + 1;  // 1-based, as the rule counts it
     if (!(len < 2 * pos && len - pos >= 2)) return plain;
@@ -626,12 +644,20 @@ int CountryDatabase::SwappedPrefixRecord(std::string_view Call, std::size_t slas
 // The analysis passes the call field with its trailing blanks; an exact call
 // is the callsign itself.
 CallResolution CountryDatabase::Resolve(std::string_view Call) const {
-    if (!exacts_.empty()) {
-        if (const int found = FindExact(tavo::Trim(Call)); found >= 0) {
-            const ExactEntry& rec = exacts_[static_cast<std::size_t>(found)];
-            return WithOverrides(Country(rec.Country), rec.Country, rec.CqZone, rec.Continent);
-        }
+    // Apart, so that the prefix lookup (all of CQWW.DAT's) needs no frame for it.
+    if (!exacts_.empty()) return ResolveWithExacts(Call);
+    return ResolveByPrefix(Call);
+}
+
+CallResolution CountryDatabase::ResolveWithExacts(std::string_view Call) const {
+    if (const int found = FindExact(tavo::Trim(Call)); found >= 0) {
+        const ExactEntry& rec = exacts_[static_cast<std::size_t>(found)];
+        return WithOverrides(Country(rec.Country), rec.Country, rec.CqZone, rec.Continent);
     }
+    return ResolveByPrefix(Call);
+}
+
+CallResolution CountryDatabase::ResolveByPrefix(std::string_view Call) const {
     const int index = PortablePrefixRecord(Call);
     if (index <= 0) return {};
     const TPrefixRec& rec = prefixes_[static_cast<std::size_t>(index)];

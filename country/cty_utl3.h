@@ -120,11 +120,14 @@ private:
     void BuildIndex();
     bool BuildTrie(std::size_t RowsAtMost);
     void BuildExactIndex();
-    int FindPrefixRecord(std::string_view Call) const;
-    int PortablePrefixRecord(std::string_view Call) const;
-    [[gnu::noinline]] int SwappedPrefixRecord(std::string_view Call, std::size_t Slash,
-                                              int Plain) const;
-    int FindExact(std::string_view Call) const;
+    // The lookups a call takes inline, each in one frame: the frames of
+    // their own cost a call more than some of them do.
+    [[gnu::always_inline]] inline int FindPrefixRecord(std::string_view Call) const;
+    [[gnu::always_inline]] inline int PortablePrefixRecord(std::string_view Call) const;
+    [[gnu::always_inline]] inline CallResolution ResolveByPrefix(std::string_view Call) const;
+    [[gnu::always_inline]] inline int FindExact(std::string_view Call) const;
+    [[gnu::noinline]] int SwappedPrefixRecord(std::string_view Call, int Plain) const;
+    [[gnu::noinline]] CallResolution ResolveWithExacts(std::string_view Call) const;
     int LoadCqwwDat(tavo::TextReader& Reader);
     int LoadCtyDat(tavo::TextReader& Reader);
     // Record Index, growing the table to it.
