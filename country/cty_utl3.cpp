@@ -433,7 +433,13 @@ void CountryDatabase::BuildIndex() {
     // each from the start, the bytes need no pass of their own.
     column_ = kCommonColumns;
     width_ = kCommonWidth;
-    if (!BuildTrie(rowsAtMost)) {
+    if (prefixCount_ == 0) {
+        // No prefix (a new database): every byte is column 0 of a one-cell
+        // row, so the empty trie and its pairs take no room worth zeroing.
+        column_.fill(0);
+        width_ = 1;
+        BuildTrie(rowsAtMost);
+    } else if (!BuildTrie(rowsAtMost)) {
         // Another byte: a column for each byte the prefixes hold, upper-cased.
         std::array<std::uint8_t, 256> seen{};
         for (int i = 1; i <= prefixCount_; ++i) {
@@ -452,14 +458,39 @@ void CountryDatabase::BuildIndex() {
         width_ = columns + 1;
         BuildTrie(rowsAtMost);
     }
+    BuildPairs();
     BuildExactIndex();
+}
+
+// The walk's state after each pair of columns, taken by the same steps the
+// walk takes.
+void CountryDatabase::BuildPairs() {
+    const std::size_t width = width_;
+    pairsAt_ = cells_.Grow(width * width);
+    const Cell* cells = cells_.data();
+    Cell* pairs = cells_.data() + pairsAt_;
+    for (std::size_t first = 0; first < width; ++first) {
+        const Cell one = cells[first];
+        const std::int32_t best = one.Record != 0 ? one.Record : rootRecord_;
+        Cell* row = pairs + first * width;
+        if (one.Row == 0) {
+            // The walk ends at the first byte, whatever the second.
+            if (best != 0)
+                for (std::size_t second = 0; second < width; ++second) row[second].Record = best;
+            continue;
+        }
+        const Cell* next = cells + one.Row;
+        for (std::size_t second = 0; second < width; ++second)
+            row[second] = {next[second].Row, next[second].Record != 0 ? next[second].Record : best};
+    }
 }
 
 // False, with the trie unfinished, when a prefix holds a byte with no column.
 bool CountryDatabase::BuildTrie(std::size_t rowsAtMost) {
     // Every row the prefixes can need is zeroed room from the start, so
-    // nothing moves while they are made, and a new row is only counted.
-    cells_.Reset(rowsAtMost * width_);
+    // nothing moves while they are made, and a new row is only counted. The
+    // pairs' table comes after them, in the same room.
+    cells_.Reset((rowsAtMost + width_) * width_);
     cells_.Grow(width_);
     rootRecord_ = 0;
     // In locals: a store to a cell could otherwise be taken to change them.
@@ -562,7 +593,18 @@ int CountryDatabase::FindPrefixRecord(std::string_view Call) const {
     int best = rootRecord_;
     std::size_t row = 0;
     const std::size_t n = std::min<std::size_t>(Call.size(), MaxPrefixLength);
-    for (std::size_t i = 0; i < n; ++i) {
+    std::size_t i = 0;
+    // Most calls part from every prefix within a few bytes: their first two
+    // steps are one look-up of the state they lead to.
+    if (n >= 2) {
+        const Cell& pair = cells[pairsAt_ + column_[static_cast<unsigned char>(Call[0])] * width_ +
+                                 column_[static_cast<unsigned char>(Call[1])]];
+        best = pair.Record;
+        if (pair.Row == 0) return best;
+        row = pair.Row;
+        i = 2;
+    }
+    for (; i < n; ++i) {
         const Cell& cell = cells[row + column_[static_cast<unsigned char>(Call[i])]];
         if (cell.Record != 0) best = cell.Record;
         if (cell.Row == 0) break;

@@ -119,6 +119,7 @@ private:
 
     void BuildIndex();
     bool BuildTrie(std::size_t RowsAtMost);
+    void BuildPairs();
     void BuildExactIndex();
     // The lookups a call takes inline, each in one frame: the frames of
     // their own cost a call more than some of them do.
@@ -160,6 +161,11 @@ private:
     std::uint32_t width_ = 1;
     std::int32_t rootRecord_ = 0;
     tavo::ZeroedArray<Cell> cells_;
+    // Where in cells_ the pairs' table starts: the walk's state after a
+    // call's first two bytes, by their columns (first * width_ + second), as
+    // the last record matched, the root's included, and the row the walk goes
+    // on from, 0 where it ends.
+    std::size_t pairsAt_ = 0;
 };
 
 // The database the window and the command line load once and read afterwards.
