@@ -645,17 +645,21 @@ bool IsOperatingSuffix(std::string_view Part) {
 
 namespace {
 
-// False only for a call with no "/". Most calls are of 4 to 8 bytes: two
-// words that overlap hold all of them, and a test of the words for a "/"
-// byte costs less than the call of a search.
+// False only for a call with no "/". Most calls are of 4 to 16 bytes (a log's
+// fixed column pads them to 13): two words that overlap hold all of them, and
+// a test of the words for a "/" byte costs less than the call of a search.
 bool MayHoldSlash(std::string_view call) {
-    const std::size_t n = call.size();
-    if (n < 4 || n > 8) return true;
     constexpr std::uint64_t kOnes = 0x0101010101010101u;
-    const std::uint64_t v =
-        (Load4(call.data()) | std::uint64_t{Load4(call.data() + n - 4)} << 32) ^ ('/' * kOnes);
-    // Nonzero exactly when some byte of v is zero, that is, some byte is "/".
-    return ((v - kOnes) & ~v & (0x80 * kOnes)) != 0;
+    constexpr std::uint64_t kSlashes = '/' * kOnes;
+    // Nonzero exactly when some byte of v is zero.
+    auto zeroByte = [](std::uint64_t v) { return (v - kOnes) & ~v & (0x80 * kOnes); };
+    const char* p = call.data();
+    const std::size_t n = call.size();
+    if (n >= 4 && n <= 8)
+        return zeroByte((Load4(p) | std::uint64_t{Load4(p + n - 4)} << 32) ^ kSlashes) != 0;
+    if (n > 8 && n <= 16)
+        return (zeroByte(Load8(p) ^ kSlashes) | zeroByte(Load8(p + n - 8) ^ kSlashes)) != 0;
+    return true;
 }
 
 }  // namespace
