@@ -480,6 +480,11 @@ void CountryDatabase::BuildPairs() {
             continue;
         }
         const Cell* next = cells + one.Row;
+        // Most first bytes are no prefix of their own: their row is the node's.
+        if (best == 0) {
+            std::copy_n(next, width, row);
+            continue;
+        }
         for (std::size_t second = 0; second < width; ++second)
             row[second] = {next[second].Row, next[second].Record != 0 ? next[second].Record : best};
     }
