@@ -43,22 +43,70 @@ constexpr std::array<unsigned char, 256> kFold = [] {
     return fold;
 }();
 
-// FNV-1a over the upper-cased bytes.
-std::uint32_t ExactHash(std::string_view call) {
-    std::uint32_t h = 2166136261u;
-    for (char c : call) h = (h ^ kFold[static_cast<unsigned char>(c)]) * 16777619u;
-    return h ^ (h >> 15);
+std::uint32_t Load4(const char* p) {
+    std::uint32_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+std::uint64_t Load8(const char* p) {
+    std::uint64_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
 }
 
-// Copies the text upper-cased and gives its ExactHash, in one pass.
-std::uint32_t CopyFoldAndHash(std::string_view text, char* to) {
-    std::uint32_t h = 2166136261u;
-    for (std::size_t k = 0; k < text.size(); ++k) {
-        const unsigned char c = kFold[static_cast<unsigned char>(text[k])];
-        to[k] = static_cast<char>(c);
-        h = (h ^ c) * 16777619u;
+// Each byte's 0x20 bit: set, a letter of either case reads as the same byte.
+constexpr std::uint64_t kCaseBits = 0x2020202020202020u;
+constexpr std::uint64_t kMix = 0x9E3779B97F4A7C15u;
+
+// A hash of the call that ignores the case of its letters, taken a word at a
+// time: a call is short, so it costs a few loads where a byte loop would cost
+// one step per character. Calls equal up to case hash alike (other bytes that
+// differ only in 0x20 do too, which the comparison after it tells apart).
+[[gnu::always_inline]] inline std::uint32_t ExactHash(std::string_view call) {
+    const char* p = call.data();
+    const std::size_t n = call.size();
+    std::uint64_t v = 0;
+    if (n >= 8) {
+        v = Load8(p + n - 8) | kCaseBits;
+        for (std::size_t k = 0; k + 8 < n; k += 8) v = (v ^ (Load8(p + k) | kCaseBits)) * kMix;
+    } else if (n >= 4) {
+        // Two words that overlap cover every byte of 4 to 8.
+        v = (Load4(p) | std::uint64_t{Load4(p + n - 4)} << 32) | kCaseBits;
+    } else {
+        for (std::size_t k = 0; k < n; ++k) v = v << 8 | (static_cast<unsigned char>(p[k]) | 0x20u);
     }
-    return h ^ (h >> 15);
+    // The top bits of the product depend on every bit of v: the index takes those.
+    return static_cast<std::uint32_t>(((v ^ n) * kMix) >> 32);
+}
+
+void Store4(char* p, std::uint32_t v) { std::memcpy(p, &v, sizeof v); }
+
+// The ASCII lower-case letters among a word's bytes upper-cased, the other
+// bytes as they are.
+std::uint64_t UpperWord(std::uint64_t v) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    // Each byte's low 7 bits plus less than 0x20 never carry into the next byte.
+    const std::uint64_t low7 = v & (0x7F * kOnes);
+    const std::uint64_t fromA = low7 + (0x80 - 'a') * kOnes;      // top bit: 'a' or past it
+    const std::uint64_t pastZ = low7 + (0x80 - 'z' - 1) * kOnes;  // top bit: past 'z'
+    const std::uint64_t lower = fromA & ~pastZ & ~v & (0x80 * kOnes);
+    return v - (lower >> 2);  // 0x80 >> 2 is the case bit
+}
+
+// Copies the text upper-cased and gives its ExactHash. Most calls are of 4 to
+// 8 bytes: two words that overlap fold them all at once.
+std::uint32_t CopyFoldAndHash(std::string_view text, char* to) {
+    const char* p = text.data();
+    const std::size_t n = text.size();
+    if (n >= 4 && n <= 8) {
+        const std::uint64_t v = UpperWord(Load4(p) | std::uint64_t{Load4(p + n - 4)} << 32);
+        Store4(to + n - 4, static_cast<std::uint32_t>(v >> 32));
+        Store4(to, static_cast<std::uint32_t>(v));
+    } else {
+        for (std::size_t k = 0; k < n; ++k)
+            to[k] = static_cast<char>(kFold[static_cast<unsigned char>(p[k])]);
+    }
+    return ExactHash(text);
 }
 
 // The columns of the bytes prefixes nearly always hold: the digits, the
@@ -385,7 +433,13 @@ void CountryDatabase::BuildIndex() {
     // each from the start, the bytes need no pass of their own.
     column_ = kCommonColumns;
     width_ = kCommonWidth;
-    if (!BuildTrie(rowsAtMost)) {
+    if (prefixCount_ == 0) {
+        // No prefix (a new database): every byte is column 0 of a one-cell
+        // row, so the empty trie and its pairs take no room worth zeroing.
+        column_.fill(0);
+        width_ = 1;
+        BuildTrie(rowsAtMost);
+    } else if (!BuildTrie(rowsAtMost)) {
         // Another byte: a column for each byte the prefixes hold, upper-cased.
         std::array<std::uint8_t, 256> seen{};
         for (int i = 1; i <= prefixCount_; ++i) {
@@ -404,14 +458,44 @@ void CountryDatabase::BuildIndex() {
         width_ = columns + 1;
         BuildTrie(rowsAtMost);
     }
+    BuildPairs();
     BuildExactIndex();
+}
+
+// The walk's state after each pair of columns, taken by the same steps the
+// walk takes.
+void CountryDatabase::BuildPairs() {
+    const std::size_t width = width_;
+    pairsAt_ = cells_.Grow(width * width);
+    const Cell* cells = cells_.data();
+    Cell* pairs = cells_.data() + pairsAt_;
+    for (std::size_t first = 0; first < width; ++first) {
+        const Cell one = cells[first];
+        const std::int32_t best = one.Record != 0 ? one.Record : rootRecord_;
+        Cell* row = pairs + first * width;
+        if (one.Row == 0) {
+            // The walk ends at the first byte, whatever the second.
+            if (best != 0)
+                for (std::size_t second = 0; second < width; ++second) row[second].Record = best;
+            continue;
+        }
+        const Cell* next = cells + one.Row;
+        // Most first bytes are no prefix of their own: their row is the node's.
+        if (best == 0) {
+            std::copy_n(next, width, row);
+            continue;
+        }
+        for (std::size_t second = 0; second < width; ++second)
+            row[second] = {next[second].Row, next[second].Record != 0 ? next[second].Record : best};
+    }
 }
 
 // False, with the trie unfinished, when a prefix holds a byte with no column.
 bool CountryDatabase::BuildTrie(std::size_t rowsAtMost) {
     // Every row the prefixes can need is zeroed room from the start, so
-    // nothing moves while they are made, and a new row is only counted.
-    cells_.Reset(rowsAtMost * width_);
+    // nothing moves while they are made, and a new row is only counted. The
+    // pairs' table comes after them, in the same room.
+    cells_.Reset((rowsAtMost + width_) * width_);
     cells_.Grow(width_);
     rootRecord_ = 0;
     // In locals: a store to a cell could otherwise be taken to change them.
@@ -461,19 +545,22 @@ void CountryDatabase::BuildExactIndex() {
         exactSlots_.Reset(0);
         return;
     }
-    std::size_t slots = 16;
+    int slotBits = 4;
     // At most half full, so that a call not in the table (most calls) ends
     // its probe within a slot or two.
-    while (slots < 2 * exacts_.size()) slots *= 2;
+    while ((std::size_t{1} << slotBits) < 2 * exacts_.size()) ++slotBits;
+    const std::size_t slots = std::size_t{1} << slotBits;
     exactSlots_.Reset(slots);
     exactSlots_.Grow(slots);
+    // A slot is picked by the hash's top bits.
+    exactShift_ = 32 - slotBits;
     const std::uint32_t mask = static_cast<std::uint32_t>(slots - 1);
     const char* chars = exactChars_.data();
     std::uint32_t maxLength = 0;
     for (std::size_t i = 0; i < exacts_.size(); ++i) {
         const ExactEntry& entry = exacts_[i];
         maxLength = std::max(maxLength, entry.Length);
-        std::uint32_t slot = entry.Hash & mask;
+        std::uint32_t slot = entry.Hash >> exactShift_;
         // A call listed twice goes to the later entity, as a prefix does.
         while (exactSlots_[slot] != 0) {
             const ExactEntry& e = exacts_[exactSlots_[slot] - 1];
@@ -491,7 +578,8 @@ int CountryDatabase::FindExact(std::string_view Call) const {
     if (Call.empty() || Call.size() > exactMaxLength_) return -1;
     const std::uint32_t mask = static_cast<std::uint32_t>(exactSlots_.size() - 1);
     const std::uint32_t hash = ExactHash(Call);
-    for (std::uint32_t slot = hash & mask; exactSlots_[slot] != 0; slot = (slot + 1) & mask) {
+    for (std::uint32_t slot = hash >> exactShift_; exactSlots_[slot] != 0;
+         slot = (slot + 1) & mask) {
         const std::uint32_t index = exactSlots_[slot] - 1;
         const ExactEntry& e = exacts_[index];
         if (e.Hash != hash || e.Length != Call.size()) continue;
@@ -508,9 +596,20 @@ int CountryDatabase::FindExact(std::string_view Call) const {
 int CountryDatabase::FindPrefixRecord(std::string_view Call) const {
     const Cell* cells = cells_.data();
     int best = rootRecord_;
-    std::uint32_t row = 0;
+    std::size_t row = 0;
     const std::size_t n = std::min<std::size_t>(Call.size(), MaxPrefixLength);
-    for (std::size_t i = 0; i < n; ++i) {
+    std::size_t i = 0;
+    // Most calls part from every prefix within a few bytes: their first two
+    // steps are one look-up of the state they lead to.
+    if (n >= 2) {
+        const Cell& pair = cells[pairsAt_ + column_[static_cast<unsigned char>(Call[0])] * width_ +
+                                 column_[static_cast<unsigned char>(Call[1])]];
+        best = pair.Record;
+        if (pair.Row == 0) return best;
+        row = pair.Row;
+        i = 2;
+    }
+    for (; i < n; ++i) {
         const Cell& cell = cells[row + column_[static_cast<unsigned char>(Call[i])]];
         if (cell.Record != 0) best = cell.Record;
         if (cell.Row == 0) break;
@@ -549,16 +648,38 @@ bool IsOperatingSuffix(std::string_view Part) {
     return false;
 }
 
+namespace {
+
+// False only for a call with no "/". Most calls are of 4 to 16 bytes (a log's
+// fixed column pads them to 13): two words that overlap hold all of them, and
+// a test of the words for a "/" byte costs less than the call of a search.
+bool MayHoldSlash(std::string_view call) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    constexpr std::uint64_t kSlashes = '/' * kOnes;
+    // Nonzero exactly when some byte of v is zero.
+    auto zeroByte = [](std::uint64_t v) { return (v - kOnes) & ~v & (0x80 * kOnes); };
+    const char* p = call.data();
+    const std::size_t n = call.size();
+    if (n >= 4 && n <= 8)
+        return zeroByte((Load4(p) | std::uint64_t{Load4(p + n - 4)} << 32) ^ kSlashes) != 0;
+    if (n > 8 && n <= 16)
+        return (zeroByte(Load8(p) ^ kSlashes) | zeroByte(Load8(p + n - 8) ^ kSlashes)) != 0;
+    return true;
+}
+
+}  // namespace
+
 int CountryDatabase::PortablePrefixRecord(std::string_view Call) const {
     const int plain = FindPrefixRecord(Call);
-    const auto slash = Call.find('/');
-    return slash == std::string_view::npos ? plain : SwappedPrefixRecord(Call, slash, plain);
+    return MayHoldSlash(Call) ? SwappedPrefixRecord(Call, plain) : plain;
 }
 
 // Apart from PortablePrefixRecord, which nearly every call leaves at once: its
-// string for the swapped call would cost every call the frame that holds it.
-int CountryDatabase::SwappedPrefixRecord(std::string_view Call, std::size_t slash,
-                                         int plain) const {
+// search and its string for the swapped call would cost every call the frame
+// that holds them.
+int CountryDatabase::SwappedPrefixRecord(std::string_view Call, int plain) const {
+    const std::size_t slash = Call.find('/');
+    if (slash == std::string_view::npos) return plain;
     const std::size_t len = Call.size();
     const std::size_t pos = slash + 1;  // 1-based, as the rule counts it
     if (!(len < 2 * pos && len - pos >= 2)) return plain;
@@ -574,12 +695,20 @@ int CountryDatabase::SwappedPrefixRecord(std::string_view Call, std::size_t slas
 // The analysis passes the call field with its trailing blanks; an exact call
 // is the callsign itself.
 CallResolution CountryDatabase::Resolve(std::string_view Call) const {
-    if (!exacts_.empty()) {
-        if (const int found = FindExact(tavo::Trim(Call)); found >= 0) {
-            const ExactEntry& rec = exacts_[static_cast<std::size_t>(found)];
-            return WithOverrides(Country(rec.Country), rec.Country, rec.CqZone, rec.Continent);
-        }
+    // Apart, so that the prefix lookup (all of CQWW.DAT's) needs no frame for it.
+    if (!exacts_.empty()) return ResolveWithExacts(Call);
+    return ResolveByPrefix(Call);
+}
+
+CallResolution CountryDatabase::ResolveWithExacts(std::string_view Call) const {
+    if (const int found = FindExact(tavo::Trim(Call)); found >= 0) {
+        const ExactEntry& rec = exacts_[static_cast<std::size_t>(found)];
+        return WithOverrides(Country(rec.Country), rec.Country, rec.CqZone, rec.Continent);
     }
+    return ResolveByPrefix(Call);
+}
+
+CallResolution CountryDatabase::ResolveByPrefix(std::string_view Call) const {
     const int index = PortablePrefixRecord(Call);
     if (index <= 0) return {};
     const TPrefixRec& rec = prefixes_[static_cast<std::size_t>(index)];

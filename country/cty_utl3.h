@@ -119,12 +119,16 @@ private:
 
     void BuildIndex();
     bool BuildTrie(std::size_t RowsAtMost);
+    void BuildPairs();
     void BuildExactIndex();
-    int FindPrefixRecord(std::string_view Call) const;
-    int PortablePrefixRecord(std::string_view Call) const;
-    [[gnu::noinline]] int SwappedPrefixRecord(std::string_view Call, std::size_t Slash,
-                                              int Plain) const;
-    int FindExact(std::string_view Call) const;
+    // The lookups a call takes inline, each in one frame: the frames of
+    // their own cost a call more than some of them do.
+    [[gnu::always_inline]] inline int FindPrefixRecord(std::string_view Call) const;
+    [[gnu::always_inline]] inline int PortablePrefixRecord(std::string_view Call) const;
+    [[gnu::always_inline]] inline CallResolution ResolveByPrefix(std::string_view Call) const;
+    [[gnu::always_inline]] inline int FindExact(std::string_view Call) const;
+    [[gnu::noinline]] int SwappedPrefixRecord(std::string_view Call, int Plain) const;
+    [[gnu::noinline]] CallResolution ResolveWithExacts(std::string_view Call) const;
     int LoadCqwwDat(tavo::TextReader& Reader);
     int LoadCtyDat(tavo::TextReader& Reader);
     // Record Index, growing the table to it.
@@ -142,6 +146,7 @@ private:
     // Open addressing over exacts_: entry index + 1, 0 for a free slot. A
     // call listed twice holds the later entry.
     tavo::ZeroedArray<std::uint32_t> exactSlots_;
+    int exactShift_ = 0;  // a hash's slot is its top bits, hash >> exactShift_
     std::size_t exactMaxLength_ = 0;
     DataForm form_ = DataForm::CqwwDat;
     std::string version_;
@@ -156,6 +161,11 @@ private:
     std::uint32_t width_ = 1;
     std::int32_t rootRecord_ = 0;
     tavo::ZeroedArray<Cell> cells_;
+    // Where in cells_ the pairs' table starts: the walk's state after a
+    // call's first two bytes, by their columns (first * width_ + second), as
+    // the last record matched, the root's included, and the row the walk goes
+    // on from, 0 where it ends.
+    std::size_t pairsAt_ = 0;
 };
 
 // The database the window and the command line load once and read afterwards.

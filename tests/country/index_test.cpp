@@ -225,6 +225,45 @@ TEST(PrefixIndex, ACopyLoadsAgainOnItsOwn) {
     EXPECT_EQ(a.CallToCountry("W1AW"), -1);
 }
 
+// Exact calls of every length the lookup reads in a different way (by bytes,
+// by two words, by whole words), of bytes that differ only in their case bit
+// ("@" and "`", and two bytes past ASCII), each asked for as it is, in other
+// cases and a byte away; each is kept upper-cased in ASCII only.
+TEST(PrefixIndex, ExactCallsOfEveryLengthAgreeWithTheScan) {
+    std::mt19937 rng(2024);
+    TempDir dir;
+    CountryDatabase db;
+    const std::string alphabet = "Aa1@`\xC1\xE1";
+    for (int round = 0; round < 10; ++round) {
+        std::string file;
+        std::vector<std::string> exacts, calls;
+        for (int e = 0; e < 20; ++e) {
+            file += "Entity " + tavo::IntToStr(e) + ": 14: 27: EU: 1.0: 2.0: 0.0: X" +
+                    tavo::IntToStr(e) + ":\n    X" + tavo::IntToStr(e);
+            for (int i = 0; i < 10; ++i) {
+                std::string call = RandomText(rng, alphabet, 20) + "Z";
+                exacts.push_back(call);
+                file += ",=" + call;
+            }
+            file += ";\n";
+        }
+        ASSERT_EQ(db.Load(dir.Write("cty.dat", file)), 0);
+        ASSERT_EQ(db.ExactCount(), static_cast<int>(exacts.size()));
+        for (int i = 1; i <= db.ExactCount(); ++i)
+            ASSERT_EQ(db.Exact(i).Call, tavo::UpperAscii(exacts[static_cast<std::size_t>(i - 1)]));
+        for (const std::string& call : exacts) {
+            calls.push_back(call);
+            std::string changed = call;
+            for (char& c : changed)
+                if (rng() % 2 == 0) c = static_cast<char>(c ^ 0x20);
+            calls.push_back(changed);
+            calls.push_back(changed.substr(1));
+            calls.push_back(call + " ");
+        }
+        ExpectSameAsScan(db, calls);
+    }
+}
+
 // Prefixes of digits, letters, "/" and "=" only, and then ones with other
 // bytes: both ways of giving the bytes their columns, in the same database.
 TEST(PrefixIndex, PrefixesOfAnyBytesAgreeWithTheScan) {
