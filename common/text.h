@@ -70,14 +70,20 @@ std::string PadLeft(std::string_view text, std::size_t width);
 // Left-aligned and padded to `width`; never cut ("%0:-26s").
 std::string PadRight(std::string_view text, std::size_t width);
 
+// The bytes at P as one Word in the machine's order, at any alignment: short
+// texts (a call, a date, a frequency) are compared and hashed a word at a time.
+template <typename Word>
+inline Word LoadWord(const char* p) {
+    Word w;
+    std::memcpy(&w, p, sizeof w);
+    return w;
+}
+
 // A and the same number of bytes at B are equal, compared without a library
 // call: the texts are a few bytes (a date, a mode), read once per line.
 template <typename Word>
 inline bool SameWord(const char* a, const char* b) {
-    Word x, y;
-    std::memcpy(&x, a, sizeof x);
-    std::memcpy(&y, b, sizeof y);
-    return x == y;
+    return LoadWord<Word>(a) == LoadWord<Word>(b);
 }
 
 inline bool SameBytes(std::string_view a, const char* b) {

@@ -43,17 +43,6 @@ constexpr std::array<unsigned char, 256> kFold = [] {
     return fold;
 }();
 
-std::uint32_t Load4(const char* p) {
-    std::uint32_t v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-std::uint64_t Load8(const char* p) {
-    std::uint64_t v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
 // Each byte's 0x20 bit: set, a letter of either case reads as the same byte.
 constexpr std::uint64_t kCaseBits = 0x2020202020202020u;
 constexpr std::uint64_t kMix = 0x9E3779B97F4A7C15u;
@@ -67,11 +56,14 @@ constexpr std::uint64_t kMix = 0x9E3779B97F4A7C15u;
     const std::size_t n = call.size();
     std::uint64_t v = 0;
     if (n >= 8) {
-        v = Load8(p + n - 8) | kCaseBits;
-        for (std::size_t k = 0; k + 8 < n; k += 8) v = (v ^ (Load8(p + k) | kCaseBits)) * kMix;
+        v = tavo::LoadWord<std::uint64_t>(p + n - 8) | kCaseBits;
+        for (std::size_t k = 0; k + 8 < n; k += 8)
+            v = (v ^ (tavo::LoadWord<std::uint64_t>(p + k) | kCaseBits)) * kMix;
     } else if (n >= 4) {
         // Two words that overlap cover every byte of 4 to 8.
-        v = (Load4(p) | std::uint64_t{Load4(p + n - 4)} << 32) | kCaseBits;
+        v = (tavo::LoadWord<std::uint32_t>(p) |
+             std::uint64_t{tavo::LoadWord<std::uint32_t>(p + n - 4)} << 32) |
+            kCaseBits;
     } else {
         for (std::size_t k = 0; k < n; ++k) v = v << 8 | (static_cast<unsigned char>(p[k]) | 0x20u);
     }
@@ -99,7 +91,9 @@ std::uint32_t CopyFoldAndHash(std::string_view text, char* to) {
     const char* p = text.data();
     const std::size_t n = text.size();
     if (n >= 4 && n <= 8) {
-        const std::uint64_t v = UpperWord(Load4(p) | std::uint64_t{Load4(p + n - 4)} << 32);
+        const std::uint64_t v =
+            UpperWord(tavo::LoadWord<std::uint32_t>(p) |
+                      std::uint64_t{tavo::LoadWord<std::uint32_t>(p + n - 4)} << 32);
         Store4(to + n - 4, static_cast<std::uint32_t>(v >> 32));
         Store4(to, static_cast<std::uint32_t>(v));
     } else {
@@ -661,9 +655,12 @@ bool MayHoldSlash(std::string_view call) {
     const char* p = call.data();
     const std::size_t n = call.size();
     if (n >= 4 && n <= 8)
-        return zeroByte((Load4(p) | std::uint64_t{Load4(p + n - 4)} << 32) ^ kSlashes) != 0;
+        return zeroByte((tavo::LoadWord<std::uint32_t>(p) |
+                         std::uint64_t{tavo::LoadWord<std::uint32_t>(p + n - 4)} << 32) ^
+                        kSlashes) != 0;
     if (n > 8 && n <= 16)
-        return (zeroByte(Load8(p) ^ kSlashes) | zeroByte(Load8(p + n - 8) ^ kSlashes)) != 0;
+        return (zeroByte(tavo::LoadWord<std::uint64_t>(p) ^ kSlashes) |
+                zeroByte(tavo::LoadWord<std::uint64_t>(p + n - 8) ^ kSlashes)) != 0;
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string_view>
 
+#include "common/text.h"
 #include "logformat/tv_util2.h"
 
 namespace tv_util2 {
@@ -30,9 +31,9 @@ inline constexpr int TemplateCall = CabrilloLayout.Call.Start;
 // The frequency's last byte and the blank after it turn most lines off the
 // template away at once, and so does a line too short for its first block.
 inline bool OffTemplateAtOnce(std::string_view Line) {
-    auto inToken = [](char c) { return static_cast<unsigned char>(c) > 32; };
-    return Line.size() < CabrilloMarkerLength + 64 || !inToken(Line[TemplateFrequencyEnd - 1]) ||
-           inToken(Line[TemplateFrequencyEnd]);
+    return Line.size() < CabrilloMarkerLength + 64 ||
+           tavo::IsBlankOrControl(Line[TemplateFrequencyEnd - 1]) ||
+           !tavo::IsBlankOrControl(Line[TemplateFrequencyEnd]);
 }
 
 // The two readings of ReadCabrilloFields, each in a frame of its own: a

@@ -224,9 +224,8 @@ private:
     static constexpr int kKhzSetBits = 4;
     static std::size_t KhzSet(std::string_view text) {
         if (text.size() < 4) return text.size();
-        std::uint32_t first = 0, last = 0;
-        std::memcpy(&first, text.data(), 4);
-        std::memcpy(&last, text.data() + text.size() - 4, 4);
+        const auto first = tavo::LoadWord<std::uint32_t>(text.data());
+        const auto last = tavo::LoadWord<std::uint32_t>(text.data() + text.size() - 4);
         constexpr std::uint32_t kOdd = 0x9E3779B1u;
         return static_cast<std::size_t>((first + last * kOdd) >> (32 - kKhzSetBits));
     }

@@ -155,7 +155,7 @@ int BandIndexOf(int Format, std::string_view Line, ColumnSpan Span) {
 
 namespace {
 
-constexpr bool IsTokenChar(char c) { return static_cast<unsigned char>(c) > 32; }
+constexpr bool IsTokenChar(char c) { return !tavo::IsBlankOrControl(c); }
 
 // The first field of the received half of a line of Count fields: the
 // exchange after frequency, mode, date and time halved, a trailing
@@ -212,12 +212,10 @@ namespace {
 
 // Eight bytes with the first in the lowest bits, whatever the machine.
 std::uint64_t LoadLittle(const char* p) {
+    if constexpr (std::endian::native == std::endian::little)
+        return tavo::LoadWord<std::uint64_t>(p);
     std::uint64_t w = 0;
-    if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(&w, p, 8);
-    } else {
-        for (int i = 7; i >= 0; --i) w = (w << 8) | static_cast<unsigned char>(p[i]);
-    }
+    for (int i = 7; i >= 0; --i) w = (w << 8) | static_cast<unsigned char>(p[i]);
     return w;
 }
 
@@ -455,11 +453,16 @@ constexpr std::array<std::uint8_t, 256> kCallByteKind = [] {
     return true;
 }
 
+// LooksLikeCall, inline where the lines are read.
+[[gnu::always_inline]] inline bool CallShape(std::string_view Token) {
+    return CommonCallShape(Token) || CallByParts(Token);
+}
+
 }  // namespace
 
 // The parts between slashes: the call proper, each part after it of 1 to 4
 // letters and digits, and perhaps one such part before it.
-bool LooksLikeCall(std::string_view Token) { return CommonCallShape(Token) || CallByParts(Token); }
+bool LooksLikeCall(std::string_view Token) { return CallShape(Token); }
 
 int KhzBandOf(std::uint64_t Khz) {
     for (const KhzRange& range : kKhzBands) {
@@ -690,7 +693,7 @@ namespace {
         column(at[0]) + static_cast<int>(q.Frequency.size()) == TemplateFrequencyEnd + 1 &&
         column(at[2]) == TemplateDate && column(at[3]) == TemplateTime &&
         column(at[4]) == TemplateCall;
-    return !onTemplate && (CommonCallShape(q.Call) || CallByParts(q.Call));
+    return !onTemplate && CallShape(q.Call);
 }
 
 }  // namespace
