@@ -68,18 +68,16 @@ void AddBreakdown(ContestModel& model, const LogPass& pass, const cty_utl3::Coun
     }
 }
 
-// The bands each chart day has a QSO on, a bit per band: the cells of the
-// other bands are all empty, and most logs are on a few bands, so the charts
-// never read them.
-using BandsOn = std::array<unsigned, ChartDays + 1>;
+// The cells of a band a chart day has no QSO on are all empty, and most logs
+// are on a few bands, so the charts never read them.
 static_assert(Bands <= 32);
 
-void AddCharts(ContestModel& model, const LogPass& pass, const BandsOn& bandsOn) {
+void AddCharts(ContestModel& model, const LogPass& pass) {
     // Reserved, so that each block is filled where it stays.
     model.AllBandDays.reserve(static_cast<std::size_t>(pass.ChartDay()));
     model.BandDays.reserve(static_cast<std::size_t>(pass.ChartDay()));
     for (int d = 1; d <= pass.ChartDay(); ++d) {
-        const unsigned on = bandsOn[static_cast<std::size_t>(d)];
+        const unsigned on = pass.BandsOn(d);
         // The all-band block sums the band blocks, so each cell is read once.
         ChartBlock& all = model.AllBandDays.emplace_back();
         all.Day = d;
@@ -107,76 +105,24 @@ void AddCharts(ContestModel& model, const LogPass& pass, const BandsOn& bandsOn)
     }
 }
 
-// Keeps the earliest stamp; ties stay with the QSO met first, as the
-// records come in file order.
-void Consider(FirstWorked& first, const QsoRecord& r) {
-    // NoStamp, the smallest value, turned into the largest: one comparison
-    // then puts a missing stamp after every real one.
-    constexpr auto later = [](std::int64_t m) {
-        return (static_cast<std::uint64_t>(m) ^ (std::uint64_t{1} << 63)) - 1;
-    };
-    if (later(r.Minute) < later(first.Minute)) first = {r.Minute, r.Band};
-}
-
 std::int64_t FloorTo(std::int64_t minute, std::int64_t step) {
     const std::int64_t q = minute / step;
     return (q * step > minute ? q - 1 : q) * step;
 }
 
-// The stamped QSOs of one minute.
-struct MinuteRun {
-    std::int64_t Minute;
-    long long Qsos;
-};
-
-// One sweep over the records for every count; the stamps come back as runs
-// of one minute each, in time order, for the figures over time.
-std::vector<MinuteRun> AddCounts(ContestModel& model, const LogPass& pass,
-                                 const cty_utl3::CountryDatabase& db, BandsOn& bandsOn) {
-    std::vector<long long> modes(pass.Modes().size(), 0);
-    // Counts only: a worked country's names are taken once, after the sweep.
-    struct CountryCount {
-        long long Total = 0;
-        FirstWorked First;
-    };
-    std::array<CountryCount, CountrySlots> countries{};
-    constexpr int kZones = 100;
-    std::array<ZoneFigures, kZones> zones{};
+// The figures over every QSO, from the counts the pass kept as it read.
+void AddCounts(ContestModel& model, const LogPass& pass, const cty_utl3::CountryDatabase& db) {
     for (int d = 1; d <= model.ChartDay && d <= ChartDays; ++d)
         model.ChartDayDates.push_back(pass.DayOpened(d));
-    std::vector<MinuteRun> runs;
-    bool sorted = true;
-    for (const QsoRecord& r : pass.Records()) {
-        ++modes[static_cast<std::size_t>(r.Mode)];
-        ++model.BandTotals[static_cast<std::size_t>(r.Band)];
-        bandsOn[static_cast<std::size_t>(r.ChartDay)] |= 1u << r.Band;
-        if (r.Minute == NoStamp) {
-            ++model.Unstamped;
-        } else if (!runs.empty() && runs.back().Minute == r.Minute) {
-            ++runs.back().Qsos;
-        } else {
-            sorted = sorted && (runs.empty() || runs.back().Minute < r.Minute);
-            runs.push_back({r.Minute, 1});
-        }
-        model.ChartedQsos += r.ChartDay > 0;
-        if (r.Country < 0) {
-            ++model.UnknownQsos;
-            continue;
-        }
-        CountryCount& c = countries[static_cast<std::size_t>(r.Country)];
-        ++c.Total;
-        Consider(c.First, r);
-        if (r.Zone < 1) continue;
-        ZoneFigures& z = zones[static_cast<std::size_t>(r.Zone)];
-        ++z.Total;
-        ++z.ByBand[static_cast<std::size_t>(r.Band)];
-        Consider(z.First, r);
-    }
-    for (std::size_t m = 0; m < modes.size(); ++m) {
-        if (modes[m] > 0) model.Modes.push_back({pass.Modes()[m], modes[m]});
+    model.BandTotals = pass.BandTotals();
+    model.Unstamped = pass.Unstamped();
+    model.ChartedQsos = pass.ChartedQsos();
+    model.UnknownQsos = pass.UnknownQsos();
+    for (std::size_t m = 0; m < pass.Modes().size(); ++m) {
+        if (pass.ModeQsos()[m] > 0) model.Modes.push_back({pass.Modes()[m], pass.ModeQsos()[m]});
     }
     for (int i = 1; i < CountrySlots; ++i) {
-        const CountryCount& count = countries[static_cast<std::size_t>(i)];
+        const WorkedCount& count = pass.CountryWorked(i);
         if (count.Total == 0) continue;
         CountryFigures c;
         c.Country = i;
@@ -191,27 +137,12 @@ std::vector<MinuteRun> AddCounts(ContestModel& model, const LogPass& pass,
         }
         model.WorkedCountries.push_back(std::move(c));
     }
-    for (int i = 1; i < kZones; ++i) {
-        ZoneFigures& z = zones[static_cast<std::size_t>(i)];
-        if (z.Total == 0) continue;
-        z.Zone = i;
-        model.Zones.push_back(z);
+    for (int i = 1; i < ZoneSlots; ++i) {
+        const ZoneCount& count = pass.ZoneWorked(i);
+        if (count.Total == 0) continue;
+        model.Zones.push_back({i, count.ByBand, count.Total, count.First});
     }
     model.UnknownCalls = pass.UnknownCalls();
-    // Logs are written as they are worked: the sort is nearly never needed.
-    if (!sorted) {
-        std::sort(runs.begin(), runs.end(),
-                  [](const MinuteRun& a, const MinuteRun& b) { return a.Minute < b.Minute; });
-        std::size_t kept = 0;
-        for (std::size_t i = 1; i < runs.size(); ++i) {
-            if (runs[i].Minute == runs[kept].Minute)
-                runs[kept].Qsos += runs[i].Qsos;
-            else
-                runs[++kept] = runs[i];
-        }
-        runs.resize(kept + 1);
-    }
-    return runs;
 }
 
 // Best rates in one walk over the minutes: each window's end moves on with
@@ -333,11 +264,10 @@ ContestModel BuildModel(const LogPass& Pass, const cty_utl3::CountryDatabase& Db
     AddBreakdown(model, Pass, Db);
     model.UtcClock = Pass.Format() != tv_util2::FormatZLogAll;
     model.OffThreshold = Pass.OffThreshold();
-    BandsOn bandsOn{};
-    const std::vector<MinuteRun> runs = AddCounts(model, Pass, Db, bandsOn);
-    AddCharts(model, Pass, bandsOn);
-    AddTimes(model, runs);
-    AddProgress(model, runs);
+    AddCounts(model, Pass, Db);
+    AddCharts(model, Pass);
+    AddTimes(model, Pass.MinuteRuns());
+    AddProgress(model, Pass.MinuteRuns());
     return model;
 }
 

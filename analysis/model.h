@@ -41,12 +41,6 @@ struct BestHour {
     int Hour = 0;
 };
 
-// When and on which band a country or a zone was first worked.
-struct FirstWorked {
-    std::int64_t Minute = NoStamp;  // NoStamp when none of its QSOs has a stamp
-    int Band = -1;
-};
-
 // A worked country over every QSO of the log, whatever its band or chart day.
 struct CountryFigures {
     int Country = 0;

@@ -35,6 +35,26 @@ struct Qso {
     int stamp;  // hours on a running scale; only a later stamp opens a chart day
 };
 
+// What the counts over the whole log take from a QSO.
+struct QsoFacts {
+    std::int64_t Minute = NoStamp;  // NoStamp when its date or time is not a real one
+    std::int32_t Mode = 0;          // index into LogPass::Modes()
+    int Country = -1;               // -1 for no country
+    int Band = 10;
+    int Zone = -1;  // the CQ zone, -1 for none
+};
+
+// Keeps the earliest stamp; ties stay with the QSO met first, as the
+// QSOs come in file order.
+void Consider(FirstWorked& first, const QsoFacts& q) {
+    // NoStamp, the smallest value, turned into the largest: one comparison
+    // then puts a missing stamp after every real one.
+    constexpr auto later = [](std::int64_t m) {
+        return (static_cast<std::uint64_t>(m) ^ (std::uint64_t{1} << 63)) - 1;
+    };
+    if (later(q.Minute) < later(first.Minute)) first = {q.Minute, q.Band};
+}
+
 }  // namespace
 
 LogPass::LogPass() : timeTally_(kTimeCells), chartHours_(kChartCells), rowUsed_(kRows, 0) {}
@@ -58,9 +78,17 @@ void LogPass::Clear() {
     firstHour_ = 0;
     startStamp_ = 0;
     reportBase_.clear();
-    records_.clear();
     dayOpened_.fill(NoStamp);
     modes_.clear();
+    modeQsos_.clear();
+    bandTotals_.fill(0);
+    bandsOn_.fill(0);
+    unstamped_ = 0;
+    chartedQsos_ = 0;
+    unknownQsos_ = 0;
+    countryWorked_.fill({});
+    zoneWorked_.fill({});
+    minuteRuns_.clear();
     unknownCalls_.clear();
     unknownSeen_.clear();
     workedCalls_.clear();
@@ -89,68 +117,44 @@ class PassRunner {
 public:
     PassRunner(const cty_utl3::CountryDatabase& db, LogPass& pass) : db_(db), pass_(pass) {}
 
-    // Reads the QSO lines into TimeTally and the tables summed from it. A
-    // line with no hour, or past the third chart day, is a worked station
-    // without a cell.
+    // Reads the QSO lines into TimeTally and the tables summed from it, and
+    // into the counts over every QSO. A line with no hour, or past the third
+    // chart day, is a worked station without a cell.
     void ReadLog(tavo::TextReader& log) {
         const tv_util2::LogFormatEntry* format = tv_util2::FindLogFormat(pass_.Format());
         std::unique_ptr<tv_util2::LogReader> reader =
             format->OpenReader(log, pass_.detection_, pass_.layout_);
         tv_util2::LogQso qso;
-        // A QSO line takes 60 bytes or more: room for a record per 64 bytes of
-        // the file holds nearly every log without the records growing (and
-        // being copied) as they fill. A file of gigabytes, such as an ADIF
-        // field of junk, gets no more than a big log's room up front.
-        constexpr std::size_t kReservedRecords = std::size_t{1} << 20;
-        pass_.records_.reserve(std::min({log.SizeHint() / 64, kReservedRecords,
-                                         static_cast<std::size_t>(std::max(pass_.qsoLimit_, 0))}));
-        bool anchored = false;  // FirstHour and StartStamp are known
-        const int countries = db_.CountryCount();
         while (reader->Next(qso)) {
             // Every count is 32-bit: past the limit it would wrap into a wrong one.
             if (pass_.qsoCount_ >= pass_.qsoLimit_) {
                 throw tavo::IoError(log.Name(), "more than " + std::to_string(pass_.qsoLimit_) +
                                                     " QSOs, too many to count");
             }
-            QsoRecord& record = pass_.records_.emplace_back();
-            Qso q = Decode(qso, record);
+            QsoFacts facts;
+            const Qso q = Decode(qso, facts);
             ++pass_.qsoCount_;
             if (pass_.chartDay_ == 0) pass_.chartDay_ = 1;
-            if (q.hour < 0) continue;
-            if (!anchored) {
-                anchored = true;
-                pass_.firstHour_ = q.hour;
-                pass_.startStamp_ = q.stamp;
-                pass_.dayOpened_[0] = record.Minute;
-            } else if (q.stamp >= pass_.chartDay_ * 24 + pass_.startStamp_) {
-                if (pass_.chartDay_ == ChartDays) continue;
-                pass_.dayOpened_[static_cast<std::size_t>(pass_.chartDay_)] = record.Minute;
-                ++pass_.chartDay_;
+            Count(facts, Chart(q, facts.Minute));
+        }
+        // Logs are written as they are worked: the sort is nearly never needed.
+        std::vector<MinuteRun>& runs = pass_.minuteRuns_;
+        if (!runsSorted_) {
+            std::sort(runs.begin(), runs.end(),
+                      [](const MinuteRun& a, const MinuteRun& b) { return a.Minute < b.Minute; });
+            std::size_t kept = 0;
+            for (std::size_t i = 1; i < runs.size(); ++i) {
+                if (runs[i].Minute == runs[kept].Minute)
+                    runs[kept].Qsos += runs[i].Qsos;
+                else
+                    runs[++kept] = runs[i];
             }
-            record.ChartDay = static_cast<std::int8_t>(pass_.chartDay_);
-            const std::size_t row = RowIndex(pass_.chartDay_, q.hour, q.band);
-            if (pass_.rowUsed_[row] == 0) {
-                pass_.rowUsed_[row] = 1;
-                pass_.usedRows_.push_back(row);
-            }
-            const auto c = static_cast<std::size_t>(q.country);
-            ++pass_.timeTally_[row * CountrySlots + c];
-            // The tables derived from the cell count along with it: the
-            // country's and its continent's by band, and the charts' cells.
-            // A country the table does not hold has no row in them.
-            if (q.country > countries) continue;
-            ++pass_.countryTally_[static_cast<std::size_t>(q.band)][c];
-            ++pass_.countryTotal_[c];
-            if (const int k = ContinentOf(q.country); k != 0) {
-                ++pass_.continentTally_[static_cast<std::size_t>(q.band)]
-                                       [static_cast<std::size_t>(k)];
-                ++pass_.chartHours_[row * (Continents + 1) + static_cast<std::size_t>(k)];
-            }
+            runs.resize(kept + 1);
         }
     }
 
 private:
-    Qso Decode(const tv_util2::LogQso& qso, QsoRecord& r) {
+    Qso Decode(const tv_util2::LogQso& qso, QsoFacts& r) {
         Qso q{};
         q.band = qso.Band;
         q.hour = qso.Hour >= 0 && qso.Hour < Hours ? qso.Hour : -1;
@@ -162,15 +166,11 @@ private:
         const int country = found.Country;
         q.country = country >= 0 && country < CountrySlots ? country : 0;
         r.Minute = qso.Stamp;
-        r.Khz = qso.Khz <= UINT32_MAX ? static_cast<std::uint32_t>(qso.Khz) : 0;
         r.Mode = ModeIndex(qso.Mode);
-        r.Band = static_cast<std::int8_t>(q.band);
+        r.Band = q.band;
         if (country > 0 && country < CountrySlots) {
-            r.Country = static_cast<std::int16_t>(country);
-            r.Continent = static_cast<std::int8_t>(
-                found.Continent >= 1 && found.Continent <= Continents ? found.Continent : -1);
-            r.Zone = static_cast<std::int8_t>(found.CqZone >= 1 && found.CqZone <= 99 ? found.CqZone
-                                                                                      : -1);
+            r.Country = country;
+            r.Zone = found.CqZone >= 1 && found.CqZone < ZoneSlots ? found.CqZone : -1;
         } else if (country < 0 && !call.empty() && call != lastUnknown_) {
             lastUnknown_.assign(call);
             NoteUnknownCall(call);
@@ -179,6 +179,71 @@ private:
         // end; otherwise the day of the month is all there is.
         if (q.hour >= 0) q.stamp = (qso.DateDays ? *qso.DateDays : qso.Day) * 24 + q.hour;
         return q;
+    }
+
+    // Counts the QSO into its cell of TimeTally and the tables derived from
+    // it; its chart day, or 0 when it has no cell.
+    int Chart(const Qso& q, std::int64_t minute) {
+        if (q.hour < 0) return 0;
+        if (!anchored_) {
+            anchored_ = true;
+            pass_.firstHour_ = q.hour;
+            pass_.startStamp_ = q.stamp;
+            pass_.dayOpened_[0] = minute;
+        } else if (q.stamp >= pass_.chartDay_ * 24 + pass_.startStamp_) {
+            if (pass_.chartDay_ == ChartDays) return 0;
+            pass_.dayOpened_[static_cast<std::size_t>(pass_.chartDay_)] = minute;
+            ++pass_.chartDay_;
+        }
+        const std::size_t row = RowIndex(pass_.chartDay_, q.hour, q.band);
+        if (pass_.rowUsed_[row] == 0) {
+            pass_.rowUsed_[row] = 1;
+            pass_.usedRows_.push_back(row);
+        }
+        const auto c = static_cast<std::size_t>(q.country);
+        ++pass_.timeTally_[row * CountrySlots + c];
+        // The tables derived from the cell count along with it: the
+        // country's and its continent's by band, and the charts' cells.
+        // A country the table does not hold has no row in them.
+        if (q.country <= countries_) {
+            ++pass_.countryTally_[static_cast<std::size_t>(q.band)][c];
+            ++pass_.countryTotal_[c];
+            if (const int k = ContinentOf(q.country); k != 0) {
+                ++pass_.continentTally_[static_cast<std::size_t>(q.band)]
+                                       [static_cast<std::size_t>(k)];
+                ++pass_.chartHours_[row * (Continents + 1) + static_cast<std::size_t>(k)];
+            }
+        }
+        return pass_.chartDay_;
+    }
+
+    // The counts over every QSO, whatever its cell.
+    void Count(const QsoFacts& q, int chartDay) {
+        ++pass_.modeQsos_[static_cast<std::size_t>(q.Mode)];
+        ++pass_.bandTotals_[static_cast<std::size_t>(q.Band)];
+        pass_.bandsOn_[static_cast<std::size_t>(chartDay)] |= 1u << q.Band;
+        std::vector<MinuteRun>& runs = pass_.minuteRuns_;
+        if (q.Minute == NoStamp) {
+            ++pass_.unstamped_;
+        } else if (!runs.empty() && runs.back().Minute == q.Minute) {
+            ++runs.back().Qsos;
+        } else {
+            runsSorted_ = runsSorted_ && (runs.empty() || runs.back().Minute < q.Minute);
+            runs.push_back({q.Minute, 1});
+        }
+        pass_.chartedQsos_ += chartDay > 0;
+        if (q.Country < 0) {
+            ++pass_.unknownQsos_;
+            return;
+        }
+        WorkedCount& country = pass_.countryWorked_[static_cast<std::size_t>(q.Country)];
+        ++country.Total;
+        Consider(country.First, q);
+        if (q.Zone < 1) return;
+        ZoneCount& zone = pass_.zoneWorked_[static_cast<std::size_t>(q.Zone)];
+        ++zone.Total;
+        ++zone.ByBand[static_cast<std::size_t>(q.Band)];
+        Consider(zone.First, q);
     }
 
     // Nearly every line repeats the mode of the one before, so the last text
@@ -197,7 +262,10 @@ private:
         const std::string upper = tavo::UpperAscii(tavo::Trim(text));
         auto& modes = pass_.modes_;
         auto found = std::find(modes.begin(), modes.end(), upper);
-        if (found == modes.end()) found = modes.insert(modes.end(), upper);
+        if (found == modes.end()) {
+            found = modes.insert(modes.end(), upper);
+            pass_.modeQsos_.push_back(0);
+        }
         lastMode_ = static_cast<std::int32_t>(found - modes.begin());
         return lastMode_;
     }
@@ -224,6 +292,9 @@ private:
     std::size_t lastModeSize_ = ~std::size_t{0};
     std::int32_t lastMode_ = 0;
     std::string lastUnknown_;
+    const int countries_ = db_.CountryCount();
+    bool anchored_ = false;  // FirstHour and StartStamp are known
+    bool runsSorted_ = true;
     static constexpr std::int8_t kNotLookedUp = -1;
     std::array<std::int8_t, CountrySlots> continentOf_ = [] {
         std::array<std::int8_t, CountrySlots> a;

@@ -40,19 +40,27 @@ constexpr std::size_t RowIndex(int day, int hour, int band) {
 // line holds, on the log's own clock.
 inline constexpr std::int64_t NoStamp = tv_util2::NoStamp;
 
-// One counted QSO as the figures beyond the tallies need it. 24 bytes, so a
-// pass's records grow by 24 bytes per QSO line: 24 MB for a million QSOs.
-struct QsoRecord {
-    std::int64_t Minute = NoStamp;  // NoStamp when its date or time is not a real one
-    std::uint32_t Khz = 0;          // 0 where the line gives no frequency in kHz
-    std::int32_t Mode = 0;          // index into LogPass::Modes()
-    std::int16_t Country = -1;      // -1 for no country
-    std::int8_t Band = 10;
-    std::int8_t Continent = -1;  // 1..6, -1 for none
-    std::int8_t Zone = -1;       // the CQ zone, -1 for none
-    std::int8_t ChartDay = 0;    // 1..3, 0 when the tallies have no cell for it
+// When and on which band a country or a zone was first worked.
+struct FirstWorked {
+    std::int64_t Minute = NoStamp;  // NoStamp when none of its QSOs has a stamp
+    int Band = -1;
 };
-static_assert(sizeof(QsoRecord) <= 32);
+
+// A country's or a zone's QSOs over the whole log, any band or chart day.
+struct WorkedCount {
+    long long Total = 0;
+    FirstWorked First;
+};
+struct ZoneCount : WorkedCount {
+    std::array<long long, Bands> ByBand{};
+};
+inline constexpr int ZoneSlots = 100;  // CQ zones 1..99; 0 unused
+
+// The stamped QSOs of one minute.
+struct MinuteRun {
+    std::int64_t Minute;
+    long long Qsos;
+};
 
 // The tallies and scalars of one pass over one log. A pass is a plain value:
 // several may run side by side, each reading one shared country database.
@@ -80,11 +88,28 @@ public:
     const tv_util2::Detection& Detection() const { return detection_; }
     const tv_util2::ColumnLayout& Layout() const { return layout_; }
     const std::string& ReportBase() const { return reportBase_; }
-    // Every counted QSO in file order, the modes they name (upper-cased, in
-    // first-seen order), and the distinct calls that resolve to no country.
-    const std::vector<QsoRecord>& Records() const { return records_; }
+    // The counts over every QSO of the log, which the read keeps along with
+    // the tallies: no QSO is held once it is counted.
+    // The modes the QSOs name (upper-cased, in first-seen order) and the
+    // QSOs of each; the distinct calls that resolve to no country.
     const std::vector<std::string>& Modes() const { return modes_; }
+    const std::vector<long long>& ModeQsos() const { return modeQsos_; }
     const std::vector<std::string>& UnknownCalls() const { return unknownCalls_; }
+    const std::array<long long, Bands>& BandTotals() const { return bandTotals_; }
+    // The bands chart day 1..3 has a QSO on, a bit per band.
+    unsigned BandsOn(int Day) const { return bandsOn_.at(static_cast<std::size_t>(Day)); }
+    long long Unstamped() const { return unstamped_; }      // no real date and time
+    long long ChartedQsos() const { return chartedQsos_; }  // inside the chart days
+    long long UnknownQsos() const { return unknownQsos_; }  // no country, the empty call too
+    // Country 1..CountrySlots - 1 and zone 1..ZoneSlots - 1 over every QSO.
+    const WorkedCount& CountryWorked(int Country) const {
+        return countryWorked_.at(static_cast<std::size_t>(Country));
+    }
+    const ZoneCount& ZoneWorked(int Zone) const {
+        return zoneWorked_.at(static_cast<std::size_t>(Zone));
+    }
+    // The stamped QSOs a minute at a time, in time order.
+    const std::vector<MinuteRun>& MinuteRuns() const { return minuteRuns_; }
     // The stamp of the QSO that opened chart day 1..3; NoStamp when it has none.
     std::int64_t DayOpened(int Day) const {
         return dayOpened_.at(static_cast<std::size_t>(Day - 1));
@@ -123,8 +148,16 @@ private:
     int firstHour_ = 0;
     int startStamp_ = 0;
     std::string reportBase_;
-    std::vector<QsoRecord> records_;
     std::vector<std::string> modes_;
+    std::vector<long long> modeQsos_;
+    std::array<long long, Bands> bandTotals_{};
+    std::array<unsigned, ChartDays + 1> bandsOn_{};
+    long long unstamped_ = 0;
+    long long chartedQsos_ = 0;
+    long long unknownQsos_ = 0;
+    std::array<WorkedCount, CountrySlots> countryWorked_{};
+    std::array<ZoneCount, ZoneSlots> zoneWorked_{};
+    std::vector<MinuteRun> minuteRuns_;
     std::vector<std::string> unknownCalls_;
     std::unordered_set<std::string> unknownSeen_;
     std::array<std::int64_t, ChartDays> dayOpened_{NoStamp, NoStamp, NoStamp};
