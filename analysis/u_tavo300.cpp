@@ -45,14 +45,11 @@ struct QsoFacts {
 };
 
 // Keeps the earliest stamp; ties stay with the QSO met first, as the
-// QSOs come in file order.
+// QSOs come in file order. A QSO without a stamp is never the first, and
+// NoStamp is also what a country or zone not yet worked holds.
 void Consider(FirstWorked& first, const QsoFacts& q) {
-    // NoStamp, the smallest value, turned into the largest: one comparison
-    // then puts a missing stamp after every real one.
-    constexpr auto later = [](std::int64_t m) {
-        return (static_cast<std::uint64_t>(m) ^ (std::uint64_t{1} << 63)) - 1;
-    };
-    if (later(q.Minute) < later(first.Minute)) first = {q.Minute, q.Band};
+    if (q.Minute != NoStamp && (first.Minute == NoStamp || q.Minute < first.Minute))
+        first = {q.Minute, q.Band};
 }
 
 }  // namespace

@@ -15,9 +15,11 @@ constexpr bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <
 
 // Inline, as these three run several times for every line of a log.
 constexpr std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsBlankOrControl(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsBlankOrControl(text.back())) text.remove_suffix(1);
-    return text;
+    const char* first = text.data();
+    const char* last = first + text.size();
+    while (first != last && IsBlankOrControl(*first)) ++first;
+    while (last != first && IsBlankOrControl(last[-1])) --last;
+    return {first, static_cast<std::size_t>(last - first)};
 }
 
 // Only a..z change; every other byte stays, so system code page text passes through.
