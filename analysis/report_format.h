@@ -2,6 +2,7 @@
 // through its line buffer, and the share "%0:4.1f".
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstring>
 #include <string>
@@ -48,6 +49,16 @@ public:
             PutFixed<3>(kNarrow + 3 * value);
         } else {
             AnyNumber(value, width);
+        }
+    }
+    // Numbers 0..99, each right-aligned in three columns, 0 shown as "-" when
+    // dashZero: a narrow chart row, its room taken once for all its cells.
+    template <std::size_t N>
+    void NarrowCells(const std::array<long long, N>& values, bool dashZero) {
+        if (Room() < 3 * N) Flush();
+        for (long long n : values) {
+            std::memcpy(at_, dashZero && n == 0 ? "  -" : kNarrow + 3 * n, 3);
+            at_ += 3;
         }
     }
     // Ends the line with the report's line end, CR LF.

@@ -28,12 +28,22 @@ void WriteBlock(LineWriter& out, const ContestModel& model, const ChartBlock& bl
     for (long long n : block.ColumnSums) largest = std::max(largest, n);
     const int w = ColumnWidth(largest);
     const auto width = static_cast<std::size_t>(w);
+    // In a narrow block every cell and column sum is 0..99: each row is
+    // gathered in the charts' hour order and written in one go.
+    const bool narrow = w == kNarrowWidth;
     std::array<std::size_t, Hours> hours{};
-    for (int j = 0; j < Hours; ++j)
+    std::array<long long, Hours> row{};
+    for (int j = 0; j < Hours; ++j) {
         hours[static_cast<std::size_t>(j)] = static_cast<std::size_t>(model.ColumnHour(j));
+        row[static_cast<std::size_t>(j)] = model.ColumnHour(j);
+    }
 
     out.Put("    ");
-    for (std::size_t hour : hours) out.Number(static_cast<long long>(hour), width);
+    if (narrow) {
+        out.NarrowCells(row, false);
+    } else {
+        for (std::size_t hour : hours) out.Number(static_cast<long long>(hour), width);
+    }
     out.EndLine();
     const std::size_t rule = Hours * width + 10;
     out.Repeat('-', rule);
@@ -48,19 +58,20 @@ void WriteBlock(LineWriter& out, const ContestModel& model, const ChartBlock& bl
         const long long total = totals[ku];
         out.Put(cty_utl3::ContinentAbbr(k));
         out.Put(" |");
-        if (total == 0 && w == kNarrowWidth) {
+        if (total == 0 && narrow) {
             // A continent without a QSO in the block, as most are in a band's:
             // its whole row of dashes at once.
             static constexpr std::string_view kNoQsos =
                 "  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -  -";
             static_assert(kNoQsos.size() == Hours * kNarrowWidth);
             out.Put(kNoQsos);
+        } else if (narrow) {
+            for (std::size_t j = 0; j < Hours; ++j) row[j] = block.Cells[hours[j]][ku];
+            out.NarrowCells(row, true);
         } else {
             for (std::size_t hour : hours) {
                 const long long n = block.Cells[hour][ku];
-                if (n == 0 && w == kNarrowWidth) {
-                    out.PutFixed<kNarrowWidth>("  -");
-                } else if (n == 0) {
+                if (n == 0) {
                     out.Repeat(' ', width - 1);
                     out.Put("-");
                 } else {
@@ -76,9 +87,11 @@ void WriteBlock(LineWriter& out, const ContestModel& model, const ChartBlock& bl
     out.EndLine();
     out.Put("SUM|");
     long long total = 0;
-    for (long long n : block.ColumnSums) {
-        out.Number(n, width);
-        total += n;
+    for (long long n : block.ColumnSums) total += n;
+    if (narrow) {
+        out.NarrowCells(block.ColumnSums, false);
+    } else {
+        for (long long n : block.ColumnSums) out.Number(n, width);
     }
     out.Put("|");
     out.Number(total, 4);
@@ -90,7 +103,7 @@ void WriteBlock(LineWriter& out, const ContestModel& model, const ChartBlock& bl
     for (int j = 0; j < Hours; ++j) {
         running += block.ColumnSums[static_cast<std::size_t>(j)];
         if (j % 3 != 2) continue;
-        if (w == kNarrowWidth) {
+        if (narrow) {
             out.Put("      ");
             out.Number(running, 3);
         } else {
