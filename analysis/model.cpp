@@ -68,16 +68,15 @@ void AddBreakdown(ContestModel& model, const LogPass& pass, const cty_utl3::Coun
     }
 }
 
-// The cells of a band a chart day has no QSO on are all empty, and most logs
-// are on a few bands, so the charts never read them.
-static_assert(Bands <= 32);
-
 void AddCharts(ContestModel& model, const LogPass& pass) {
     // Reserved, so that each block is filled where it stays.
     model.AllBandDays.reserve(static_cast<std::size_t>(pass.ChartDay()));
     model.BandDays.reserve(static_cast<std::size_t>(pass.ChartDay()));
+    // The cells of a band a chart day has no QSO on are all empty, and most
+    // logs are on a few bands, so the charts never read them.
+    const std::array<unsigned, ChartDays + 1> bandsOn = pass.BandsOn();
     for (int d = 1; d <= pass.ChartDay(); ++d) {
-        const unsigned on = pass.BandsOn(d);
+        const unsigned on = bandsOn[static_cast<std::size_t>(d)];
         // The all-band block sums the band blocks, so each cell is read once.
         ChartBlock& all = model.AllBandDays.emplace_back();
         all.Day = d;

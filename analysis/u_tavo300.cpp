@@ -79,7 +79,6 @@ void LogPass::Clear() {
     modes_.clear();
     modeQsos_.clear();
     bandTotals_.fill(0);
-    bandsOn_.fill(0);
     unstamped_ = 0;
     chartedQsos_ = 0;
     unknownQsos_ = 0;
@@ -89,6 +88,13 @@ void LogPass::Clear() {
     unknownCalls_.clear();
     unknownSeen_.clear();
     workedCalls_.clear();
+}
+
+std::array<unsigned, ChartDays + 1> LogPass::BandsOn() const {
+    static_assert(Bands <= 32);
+    std::array<unsigned, ChartDays + 1> on{};
+    for (std::size_t row : usedRows_) on[row / (Hours * Bands) + 1] |= 1u << row % Bands;
+    return on;
 }
 
 int LogPass::TimeTally(int Day, int Hour, int Band, int Country) const {
@@ -122,6 +128,8 @@ public:
         std::unique_ptr<tv_util2::LogReader> reader =
             format->OpenReader(log, pass_.detection_, pass_.layout_);
         tv_util2::LogQso qso;
+        // The first chart day opens with the first QSO: a log without one has none.
+        pass_.chartDay_ = 1;
         while (reader->Next(qso)) {
             // Every count is 32-bit: past the limit it would wrap into a wrong one.
             if (pass_.qsoCount_ >= pass_.qsoLimit_) {
@@ -131,9 +139,9 @@ public:
             QsoFacts facts;
             const Qso q = Decode(qso, facts);
             ++pass_.qsoCount_;
-            if (pass_.chartDay_ == 0) pass_.chartDay_ = 1;
             Count(facts, Chart(q, facts.Minute));
         }
+        if (pass_.qsoCount_ == 0) pass_.chartDay_ = 0;
         // Logs are written as they are worked: the sort is nearly never needed.
         std::vector<MinuteRun>& runs = pass_.minuteRuns_;
         if (!runsSorted_) {
@@ -159,7 +167,7 @@ private:
         // slash rule of a portable call such as "W1AW/KH6".
         const std::string_view call = tavo::Trim(qso.Call);
         const cty_utl3::CallResolution found = db_.Resolve(call);
-        if (pass_.keepCalls_ && !call.empty()) pass_.workedCalls_.insert(tavo::UpperAscii(call));
+        if (keepCalls_ && !call.empty()) pass_.workedCalls_.insert(tavo::UpperAscii(call));
         const int country = found.Country;
         q.country = country >= 0 && country < CountrySlots ? country : 0;
         r.Minute = qso.Stamp;
@@ -218,7 +226,6 @@ private:
     void Count(const QsoFacts& q, int chartDay) {
         ++pass_.modeQsos_[static_cast<std::size_t>(q.Mode)];
         ++pass_.bandTotals_[static_cast<std::size_t>(q.Band)];
-        pass_.bandsOn_[static_cast<std::size_t>(chartDay)] |= 1u << q.Band;
         std::vector<MinuteRun>& runs = pass_.minuteRuns_;
         if (q.Minute == NoStamp) {
             ++pass_.unstamped_;
@@ -290,6 +297,7 @@ private:
     std::int32_t lastMode_ = 0;
     std::string lastUnknown_;
     const int countries_ = db_.CountryCount();
+    const bool keepCalls_ = pass_.keepCalls_;
     bool anchored_ = false;  // FirstHour and StartStamp are known
     bool runsSorted_ = true;
     static constexpr std::int8_t kNotLookedUp = -1;

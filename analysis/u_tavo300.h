@@ -96,8 +96,9 @@ public:
     const std::vector<long long>& ModeQsos() const { return modeQsos_; }
     const std::vector<std::string>& UnknownCalls() const { return unknownCalls_; }
     const std::array<long long, Bands>& BandTotals() const { return bandTotals_; }
-    // The bands chart day 1..3 has a QSO on, a bit per band.
-    unsigned BandsOn(int Day) const { return bandsOn_.at(static_cast<std::size_t>(Day)); }
+    // The bands each chart day 1..3 has a QSO on, a bit per band ([0] unused),
+    // from the rows of TimeTally that hold a count.
+    std::array<unsigned, ChartDays + 1> BandsOn() const;
     long long Unstamped() const { return unstamped_; }      // no real date and time
     long long ChartedQsos() const { return chartedQsos_; }  // inside the chart days
     long long UnknownQsos() const { return unknownQsos_; }  // no country, the empty call too
@@ -151,7 +152,6 @@ private:
     std::vector<std::string> modes_;
     std::vector<long long> modeQsos_;
     std::array<long long, Bands> bandTotals_{};
-    std::array<unsigned, ChartDays + 1> bandsOn_{};
     long long unstamped_ = 0;
     long long chartedQsos_ = 0;
     long long unknownQsos_ = 0;
