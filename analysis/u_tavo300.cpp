@@ -82,8 +82,14 @@ void LogPass::Clear() {
     unstamped_ = 0;
     chartedQsos_ = 0;
     unknownQsos_ = 0;
-    countryWorked_.fill({});
-    zoneWorked_.fill({});
+    // Only what was worked holds anything; an entry's stamp starts as NoStamp,
+    // so a fill would store every field of every entry.
+    for (WorkedCount& country : countryWorked_) {
+        if (country.Total != 0) country = {};
+    }
+    for (ZoneCount& zone : zoneWorked_) {
+        if (zone.Total != 0) zone = {};
+    }
     minuteRuns_.clear();
     unknownCalls_.clear();
     unknownSeen_.clear();
