@@ -147,20 +147,24 @@ void AddCounts(ContestModel& model, const LogPass& pass, const cty_utl3::Country
 // Best rates in one walk over the minutes: each window's end moves on with
 // its start, and only a minute with QSOs can start a best window.
 void AddTimes(ContestModel& model, const std::vector<MinuteRun>& runs) {
+    // Kept in locals: stores into the model could alias the runs, and each
+    // step of the walk would load them all again.
+    const MinuteRun* const run = runs.data();
+    const std::size_t count = runs.size();
     for (std::size_t w = 0; w < RateWindows.size(); ++w) {
-        BestRate& best = model.BestRates[w];
-        best.Minutes = RateWindows[w];
+        BestRate best{RateWindows[w]};
         std::size_t end = 0;
         long long inside = 0;  // QSOs of runs[i..end)
-        for (std::size_t i = 0; i < runs.size(); ++i) {
-            for (; end < runs.size() && runs[end].Minute < runs[i].Minute + best.Minutes; ++end)
-                inside += runs[end].Qsos;
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::int64_t until = run[i].Minute + best.Minutes;
+            for (; end < count && run[end].Minute < until; ++end) inside += run[end].Qsos;
             if (inside > best.Qsos) {
                 best.Qsos = inside;
-                best.Start = runs[i].Minute;
+                best.Start = run[i].Minute;
             }
-            inside -= runs[i].Qsos;
+            inside -= run[i].Qsos;
         }
+        model.BestRates[w] = best;
     }
     if (runs.empty()) return;
     model.FirstStamp = runs.front().Minute;
