@@ -56,10 +56,14 @@ public:
     template <std::size_t N>
     void NarrowCells(const std::array<long long, N>& values, bool dashZero) {
         if (Room() < 3 * N) Flush();
+        // A local cursor: the copies could alias at_ itself, which would then
+        // be stored and loaded again for every cell.
+        char* at = at_;
         for (long long n : values) {
-            std::memcpy(at_, dashZero && n == 0 ? "  -" : kNarrow + 3 * n, 3);
-            at_ += 3;
+            std::memcpy(at, dashZero && n == 0 ? "  -" : kNarrow + 3 * n, 3);
+            at += 3;
         }
+        at_ = at;
     }
     // Ends the line with the report's line end, CR LF.
     void EndLine(std::string_view last = {}) {
