@@ -127,36 +127,50 @@ public:
                 // to every step that reads them.
                 const int callLength = ReadCabrilloFields(line_, fields_);
                 if (callLength >= 0) {
-                    Take(TemplateFields(line_, callLength), q);
+                    Take<kDayHourOfDateTime>(TemplateFields(line_, callLength), q);
                     return true;
                 }
-            } else {
-                static_cast<QsoFields&>(fields_) = ReadQsoFields(format_, line_, layout_);
+                Take<kDayHourOfDateTime>(fields_, q);
+                return true;
             }
-            Take(fields_, q);
+            static_cast<QsoFields&>(fields_) = ReadQsoFields(format_, line_, layout_);
+            Take<kDayHourOfFields>(fields_, q);
             return true;
         }
         return false;
     }
 
 private:
-    // The QSO of a line's fields. Inlined in each of its two places: the
-    // one of a template line then compares and reads fields of fixed widths.
+    // Whether a line's day and hour are read from its own fields, or are
+    // the date's ninth and tenth bytes and the time's first two, as on every
+    // Cabrillo line: those are read with the date (once per day) and with
+    // the clock, and a Cabrillo line read by its fields leaves them unset.
+    static constexpr bool kDayHourOfFields = false, kDayHourOfDateTime = true;
+
+    // The QSO of a line's fields. Inlined in each of its places: the one of
+    // a template line then compares and reads fields of fixed widths.
+    template <bool DayHourOfDateTime>
     [[gnu::always_inline]] void Take(const QsoFields& fields, LogQso& q) {
         q.Call = fields.Call;
         const DateRead& date = ReadDate(fields.Date);
         q.DateDays = date.days;
         const int clock = Clock(fields.Time);
-        // Where the day is the date's last two bytes and the hour the
-        // time's first two, as in every format with a date, they were
-        // read with the date (once per day) and with the clock.
-        q.Day = fields.Date.size() == 10 && fields.Day.data() == fields.Date.data() + 8 &&
-                        fields.Day.size() == 2
-                    ? date.day
-                    : NumberOf(fields.Day);
-        q.Hour = clock >= 0 && fields.Hour.data() == fields.Time.data() && fields.Hour.size() == 2
-                     ? lastHour_
-                     : NumberOf(fields.Hour);
+        if constexpr (DayHourOfDateTime) {
+            q.Day = date.day;
+            q.Hour = lastHour_;
+        } else {
+            // Where the day is the date's last two bytes and the hour the
+            // time's first two, as in every format with a date, they were
+            // read with the date and the clock too.
+            q.Day = fields.Date.size() == 10 && fields.Day.data() == fields.Date.data() + 8 &&
+                            fields.Day.size() == 2
+                        ? date.day
+                        : NumberOf(fields.Day);
+            q.Hour =
+                clock >= 0 && fields.Hour.data() == fields.Time.data() && fields.Hour.size() == 2
+                    ? lastHour_
+                    : NumberOf(fields.Hour);
+        }
         q.Stamp = clock >= 0 && date.minute != NoStamp ? date.minute + clock : NoStamp;
         q.Mode = fields.Mode;
         KhzSeen& khz = Khz(fields.Frequency);
@@ -169,32 +183,39 @@ private:
     struct DateRead {
         std::optional<int> days;
         std::int64_t minute = NoStamp;  // of its midnight
-        int day = -1;                   // its last two bytes as a number
+        int day = -1;                   // its ninth and tenth bytes as a number
     };
 
     // Lines come in time order, so a date is nearly always the one before:
     // it is read once per day of the log.
-    const DateRead& ReadDate(std::string_view date) {
+    [[gnu::always_inline]] const DateRead& ReadDate(std::string_view date) {
         if (date.size() == lastDateSize_ && tavo::SameBytes(date, lastDate_.data()))
             return lastRead_;
+        return ReadNewDate(date);
+    }
+    // Out of line, as few lines take it.
+    [[gnu::noinline]] const DateRead& ReadNewDate(std::string_view date) {
         lastDateSize_ = date.size();
         Keep(date, lastDate_);
         if (date.size() > lastDate_.size()) lastDateSize_ = ~std::size_t{0};  // never matches
         const std::optional<int> days = CalendarDays(date);
         lastRead_ = {DateDays(date), days ? std::int64_t{*days} * 1440 : NoStamp,
-                     date.size() == 10 ? NumberOf(date.substr(8)) : -1};
+                     NumberOf(tavo::Cut(date, 9, 2))};
         return lastRead_;
     }
 
     // A busy hour has several lines a minute, in time order: a time read
     // just before is not read again.
-    int Clock(std::string_view time) {
+    [[gnu::always_inline]] int Clock(std::string_view time) {
         if (time.size() == lastTimeSize_ && tavo::SameBytes(time, lastTime_.data()))
             return lastClock_;
+        return NewClock(time);
+    }
+    [[gnu::noinline]] int NewClock(std::string_view time) {
         lastTimeSize_ = time.size() <= lastTime_.size() ? time.size() : ~std::size_t{0};
         Keep(time, lastTime_);
         lastClock_ = ClockMinutes(format_, time);
-        lastHour_ = lastClock_ / 60;
+        lastHour_ = lastClock_ >= 0 ? lastClock_ / 60 : NumberOf(tavo::Cut(time, 1, 2));
         return lastClock_;
     }
 
@@ -250,7 +271,7 @@ private:
     std::array<char, 8> lastTime_{};
     std::size_t lastTimeSize_ = ~std::size_t{0};
     int lastClock_ = -1;
-    int lastHour_ = -1;  // of lastClock_, when it is a time
+    int lastHour_ = -1;  // of lastClock_, or the time's first two bytes as a number
     std::array<char, 10> lastDate_{};
     std::size_t lastDateSize_ = ~std::size_t{0};
     DateRead lastRead_;

@@ -592,10 +592,9 @@ namespace {
     return OffTemplateAtOnce(line) ? -1 : NearTemplateCallLength(line);
 }
 
-// A line off the template read by its blank-separated fields, whose
-// frequency, mode, date, time and call q holds: the rest follows from them.
-[[gnu::always_inline]] inline void CompleteSplitFields(QsoFields& q) {
-    q.Band = BandOfFrequency;
+// The day and the hour of a line read by its blank-separated fields: the
+// date's ninth and tenth bytes and the time's first two.
+void CompleteSplitFields(QsoFields& q) {
     q.Day = tavo::Cut(q.Date, 9, 2);
     q.Hour = tavo::Cut(q.Time, 1, 2);
 }
@@ -682,7 +681,7 @@ namespace {
     q.Date = next(at[2]);
     q.Time = next(at[3]);
     q.Call = field(at[4]);
-    CompleteSplitFields(q);
+    q.Band = BandOfFrequency;
     // Offsets count from the byte after the marker; columns from 1.
     const auto column = [](std::size_t offset) {
         return static_cast<int>(offset + CabrilloMarkerLength) + 1;
@@ -740,7 +739,7 @@ QsoFields ColumnFields(int Format, std::string_view Line, const ColumnLayout& La
         q.Date = tokens.At(2).Text;
         q.Time = tokens.At(3).Text;
         q.Call = tokens.At(tokens.ReceivedCallIndex()).Text;
-        CompleteSplitFields(q);
+        q.Band = BandOfFrequency;
     }
 }
 
@@ -774,7 +773,10 @@ QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& L
     QsoFields q;
     SplitShape shape;
     ReadSplitFields(Line, Layout, q, shape);
-    if (q.Band == BandOfFrequency) q.Band = CabrilloBandOf(q.Frequency);
+    if (q.Band == BandOfFrequency) {
+        q.Band = CabrilloBandOf(q.Frequency);
+        CompleteSplitFields(q);
+    }
     return q;
 }
 

@@ -281,8 +281,8 @@ TEST(CabrilloFields, ALogsLinesReadAsEachAlone) {
         CabrilloFields alone;  // no shape kept: the full walk
         ASSERT_LT(ReadCabrilloFields(line, alone), 0);
         ASSERT_LT(ReadCabrilloFields(line, kept), 0);
-        for (auto field : {&QsoFields::Day, &QsoFields::Hour, &QsoFields::Date, &QsoFields::Call,
-                           &QsoFields::Time, &QsoFields::Mode, &QsoFields::Frequency}) {
+        for (auto field : {&QsoFields::Date, &QsoFields::Call, &QsoFields::Time, &QsoFields::Mode,
+                           &QsoFields::Frequency}) {
             EXPECT_EQ((kept.*field).data(), (alone.*field).data());
             EXPECT_EQ((kept.*field).size(), (alone.*field).size());
         }
@@ -291,7 +291,7 @@ TEST(CabrilloFields, ALogsLinesReadAsEachAlone) {
 }
 
 // A log that keeps moving among more frequencies than are kept read still
-// gets each line's own kHz and band, on and off the template's columns.
+// gets each line's own kHz, band, day and hour, on and off the template's columns.
 TEST(CabrilloFields, EveryLineKeepsItsOwnFrequencyAmongMany) {
     std::string text = "START-OF-LOG: 3.0\n";
     std::vector<std::uint32_t> khz;
@@ -300,7 +300,7 @@ TEST(CabrilloFields, EveryLineKeepsItsOwnFrequencyAmongMany) {
             const std::string freq = std::to_string(f);
             text += "QSO: " + freq +
                     " CW 2024-11-23 0042 K3LR          599 05     DL1ABC        599 14\n";
-            text += "QSO: " + freq + " CW 2024-11-23 0043 K3LR 599 05 DL1ABC 599 14\n";
+            text += "QSO: " + freq + " CW 2024-11-24 2143 K3LR 599 05 DL1ABC 599 14\n";
             khz.insert(khz.end(), {f, f});
         }
     }
@@ -317,6 +317,8 @@ TEST(CabrilloFields, EveryLineKeepsItsOwnFrequencyAmongMany) {
         ASSERT_LT(i, khz.size());
         EXPECT_EQ(q.Khz, khz[i]) << "line " << i;
         EXPECT_EQ(q.Band, 3) << "line " << i;
+        EXPECT_EQ(q.Day, i % 2 == 0 ? 23 : 24) << "line " << i;
+        EXPECT_EQ(q.Hour, i % 2 == 0 ? 0 : 21) << "line " << i;
     }
     EXPECT_EQ(i, khz.size());
 }
