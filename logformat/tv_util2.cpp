@@ -623,9 +623,11 @@ void CompleteSplitFields(QsoFields& q) {
     const std::uint64_t afterFrequency = starts[0] & (starts[0] - 1);
     // The first byte of fields 0 to 3 and of the received half's first.
     std::size_t at[5];
+    bool sameEdges = false;  // mode, date and time as on the last line
     if (afterFrequency == shape.Starts[0] && starts[1] == shape.Starts[1] && afterFrequency != 0) {
         at[0] = std::countr_zero(starts[0]);
         for (int i = 1; i < 5; ++i) at[i] = shape.At[i - 1];
+        sameEdges = (in[0] & shape.TokenMask) == shape.Tokens;
     } else {
         const int inFirst = BitCount(starts[0]);
         const int halves = HalvesIndexOf(inFirst + BitCount(starts[1]));
@@ -673,13 +675,33 @@ void CompleteSplitFields(QsoFields& q) {
         stops &= stops - 1;
         return found;
     };
+    const auto from = [text](std::size_t offset, std::size_t size) {
+        return std::string_view(text + CabrilloMarkerLength + offset, size);
+    };
     // Each is stored as it is found, so that none waits in a register
     // through the checks below: a line they refuse is read again in full,
     // into every field.
-    q.Frequency = next(at[0]);
-    q.Mode = next(at[1]);
-    q.Date = next(at[2]);
-    q.Time = next(at[3]);
+    if (sameEdges) {
+        // The frequency ends at the first end bit, before the mode's start.
+        q.Frequency = from(at[0], std::countr_zero(stops) - at[0]);
+        q.Mode = from(at[1], shape.Sizes[0]);
+        q.Date = from(at[2], shape.Sizes[1]);
+        q.Time = from(at[3], shape.Sizes[2]);
+    } else {
+        q.Frequency = next(at[0]);
+        q.Mode = next(at[1]);
+        q.Date = next(at[2]);
+        q.Time = next(at[3]);
+        // Kept for the next line, when the time ends in the first block.
+        const std::size_t timeEnd = at[3] + q.Time.size();
+        const bool kept = timeEnd < 64;
+        shape.TokenMask =
+            kept ? ((std::uint64_t{2} << timeEnd) - 1) & ~((std::uint64_t{1} << at[1]) - 1) : 0;
+        shape.Tokens = kept ? in[0] & shape.TokenMask : 1;
+        shape.Sizes[0] = static_cast<std::uint8_t>(q.Mode.size());
+        shape.Sizes[1] = static_cast<std::uint8_t>(q.Date.size());
+        shape.Sizes[2] = static_cast<std::uint8_t>(q.Time.size());
+    }
     q.Call = field(at[4]);
     q.Band = BandOfFrequency;
     // Offsets count from the byte after the marker; columns from 1.
