@@ -56,7 +56,8 @@ std::optional<DateParts> ReadDateParts(std::string_view text) {
 }
 
 // Minutes into the day of "hhmm" (Cabrillo) or "hh?mm" (zLog ALL), or -1.
-int ClockMinutes(int format, std::string_view text) {
+// Inline in each of the reader's steps, as a new time comes every few lines.
+[[gnu::always_inline]] inline int ClockMinutes(int format, std::string_view text) {
     std::size_t mm = 3;
     if (format == FormatCabrillo) {
         // A time cut by the template's columns carries the blank after it.
@@ -209,9 +210,6 @@ private:
     [[gnu::always_inline]] int Clock(std::string_view time) {
         if (time.size() == lastTimeSize_ && tavo::SameBytes(time, lastTime_.data()))
             return lastClock_;
-        return NewClock(time);
-    }
-    [[gnu::noinline]] int NewClock(std::string_view time) {
         lastTimeSize_ = time.size() <= lastTime_.size() ? time.size() : ~std::size_t{0};
         Keep(time, lastTime_);
         lastClock_ = ClockMinutes(format_, time);
@@ -225,28 +223,49 @@ private:
     // the bytes, so a return to any of a few finds them without a new reading.
     struct KhzSeen;
     KhzSeen& Khz(std::string_view text) {
-        auto& set = khzSeen_[KhzSet(text)];
+        const std::uint64_t key = KhzKey(text);
+        auto& set = khzSeen_[KhzSet(key)];
         for (KhzSeen& seen : set) {
-            if (text.size() == seen.size && tavo::SameBytes(text, seen.text.data())) return seen;
+            if (key == seen.key && text.size() == seen.size) return seen;
         }
+        return NewKhz(set, text, key);
+    }
+    // Out of line, as few lines take it.
+    [[gnu::noinline]] static KhzSeen& NewKhz(std::array<KhzSeen, 2>& set, std::string_view text,
+                                             std::uint64_t key) {
         set[1] = set[0];
         KhzSeen& now = set[0];
-        now.size = text.size() <= now.text.size() ? text.size() : ~std::size_t{0};
-        Keep(text, now.text);
+        now.key = key;
+        now.size = text.size() <= 8 ? text.size() : ~std::size_t{0};
         now.khz = KhzOf(tavo::Trim(text));
         now.band = kBandUnread;
         return now;
     }
 
-    // The set of a text by its first and last four bytes, mixed so that
-    // frequencies a digit apart spread over the sets; a shorter text's by its
-    // size. The digits that move are the last ones, so one multiply of the
-    // last bytes, which carries each of them into the top bits, suffices.
+    // The bytes of a text of up to eight, which with its size tell it from
+    // every other such text: one compare finds it kept. From four bytes on,
+    // the first four and the last four, which may overlap.
+    static std::uint64_t KhzKey(std::string_view text) {
+        const char* p = text.data();
+        const std::size_t n = text.size();
+        if (n >= 4) {
+            return tavo::LoadWord<std::uint32_t>(p) |
+                   std::uint64_t{tavo::LoadWord<std::uint32_t>(p + n - 4)} << 32;
+        }
+        std::uint64_t key = 0;
+        for (std::size_t i = 0; i < n; ++i)
+            key |= std::uint64_t{static_cast<unsigned char>(p[i])} << (8 * i);
+        return key;
+    }
+
+    // The set of a text by its key's halves, mixed so that frequencies a
+    // digit apart spread over the sets. The digits that move are the last
+    // ones, so one multiply of the last bytes, which carries each of them
+    // into the top bits, suffices.
     static constexpr int kKhzSetBits = 4;
-    static std::size_t KhzSet(std::string_view text) {
-        if (text.size() < 4) return text.size();
-        const auto first = tavo::LoadWord<std::uint32_t>(text.data());
-        const auto last = tavo::LoadWord<std::uint32_t>(text.data() + text.size() - 4);
+    static std::size_t KhzSet(std::uint64_t key) {
+        const auto first = static_cast<std::uint32_t>(key);
+        const auto last = static_cast<std::uint32_t>(key >> 32);
         constexpr std::uint32_t kOdd = 0x9E3779B1u;
         return static_cast<std::size_t>((first + last * kOdd) >> (32 - kKhzSetBits));
     }
@@ -262,8 +281,8 @@ private:
 
     static constexpr int kBandUnread = -2;
     struct KhzSeen {
-        std::array<char, 8> text{};
-        std::size_t size = ~std::size_t{0};
+        std::uint64_t key = 0;               // KhzKey of the text
+        std::size_t size = ~std::size_t{0};  // of a text of up to eight bytes, or never matches
         std::uint32_t khz = 0;
         int band = kBandUnread;  // of a line read by its fields, once asked
     };
