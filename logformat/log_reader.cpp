@@ -176,7 +176,7 @@ private:
         q.Mode = fields.Mode;
         KhzSeen& khz = Khz(fields.Frequency);
         q.Khz = khz.khz;
-        q.Band = fields.Band != BandOfFrequency ? fields.Band : BandOf(khz, fields.Frequency);
+        q.Band = fields.Band != BandOfFrequency ? fields.Band : khz.band;
     }
 
     // A date as the chart days read it (any day up to 31) and as a stamp
@@ -190,8 +190,7 @@ private:
     // Lines come in time order, so a date is nearly always the one before:
     // it is read once per day of the log.
     [[gnu::always_inline]] const DateRead& ReadDate(std::string_view date) {
-        if (date.size() == lastDateSize_ && tavo::SameBytes(date, lastDate_.data()))
-            return lastRead_;
+        if (date.size() == lastDateSize_ && tavo::SameBytes(date, lastDate_.data())) return lastRead_;
         return ReadNewDate(date);
     }
     // Out of line, as few lines take it.
@@ -208,8 +207,7 @@ private:
     // A busy hour has several lines a minute, in time order: a time read
     // just before is not read again.
     [[gnu::always_inline]] int Clock(std::string_view time) {
-        if (time.size() == lastTimeSize_ && tavo::SameBytes(time, lastTime_.data()))
-            return lastClock_;
+        if (time.size() == lastTimeSize_ && tavo::SameBytes(time, lastTime_.data())) return lastClock_;
         lastTimeSize_ = time.size() <= lastTime_.size() ? time.size() : ~std::size_t{0};
         Keep(time, lastTime_);
         lastClock_ = ClockMinutes(format_, time);
@@ -238,7 +236,8 @@ private:
         now.key = key;
         now.size = text.size() <= 8 ? text.size() : ~std::size_t{0};
         now.khz = KhzOf(tavo::Trim(text));
-        now.band = kBandUnread;
+        // CabrilloBandOf(text), with no second reading of plain kHz.
+        now.band = now.khz != 0 ? KhzBandOf(now.khz) : CabrilloBandOf(text);
         return now;
     }
 
@@ -270,21 +269,11 @@ private:
         return static_cast<std::size_t>((first + last * kOdd) >> (32 - kKhzSetBits));
     }
 
-    // CabrilloBandOf(text) for a frequency Khz just read: where the text is
-    // plain kHz the band follows from them, with no second reading of the
-    // digits, and it is kept with them for the lines after.
-    static int BandOf(KhzSeen& seen, std::string_view text) {
-        if (seen.band == kBandUnread)
-            seen.band = seen.khz != 0 ? KhzBandOf(seen.khz) : CabrilloBandOf(text);
-        return seen.band;
-    }
-
-    static constexpr int kBandUnread = -2;
     struct KhzSeen {
         std::uint64_t key = 0;               // KhzKey of the text
         std::size_t size = ~std::size_t{0};  // of a text of up to eight bytes, or never matches
         std::uint32_t khz = 0;
-        int band = kBandUnread;  // of a line read by its fields, once asked
+        int band = 10;  // CabrilloBandOf the text, for a line read by its fields
     };
     std::array<std::array<KhzSeen, 2>, std::size_t{1} << kKhzSetBits> khzSeen_{};
     std::array<char, 8> lastTime_{};
