@@ -251,9 +251,9 @@ int WordTokenStarts(std::uint64_t tops, std::uint64_t before) {
     std::size_t at = 0;
     for (; at + 8 <= n; at += 8) bits |= WordTokenBits(LoadLittle(text + at)) << at;
     if (at < n && at >= 8) {
-        // The last bytes as the top of the final eight, which lie within the
-        // text, shifted down: the zeros shifted in are blanks.
-        bits |= WordTokenBits(LoadLittle(text + n - 8) >> (8 * (8 - (n - at)))) << at;
+        // The final eight bytes, which lie within the text: the bits of
+        // those already read come again the same.
+        bits |= WordTokenBits(LoadLittle(text + n - 8)) << (n - 8);
     } else if (at < n) {
         // Bytes past the line stay zero, which is a blank.
         std::uint64_t w = 0;
