@@ -125,6 +125,30 @@ template <std::size_t N>
     return tavo::SameBytes(text, kept.data());
 }
 
+// A frequency text's reading, kept for the lines and the logs after it.
+struct KhzSeen {
+    std::uint64_t key = 0;    // the text's bytes, as LineReader::KhzKey gives them
+    std::size_t sizeTag = 0;  // its size + 1, for a text of up to eight bytes; 0 matches none
+    std::uint32_t khz = 0;    // KhzOf the text, trimmed
+    int band = 0;             // CabrilloBandOf the text
+};
+constexpr int kKhzSetBits = 9;
+using KhzSets = std::array<std::array<KhzSeen, 2>, std::size_t{1} << kKhzSetBits>;
+
+// The frequencies read on this thread, for every log it reads: a reading
+// follows from the text alone, and a busy log moves among hundreds of
+// frequencies that the logs of a contest share. Made at the first new
+// frequency a thread reads, so that a run that reads none pays nothing.
+KhzSets* ThreadKhzSets() {
+    thread_local std::unique_ptr<KhzSets> sets;
+    if (!sets) sets = std::make_unique<KhzSets>();
+    return sets.get();
+}
+
+// All zero bytes, which match no text: a log looks here until its first
+// new frequency takes it to the thread's sets.
+KhzSets noneKept;
+
 class LineReader : public LogReader {
 public:
     LineReader(tavo::TextReader& log, int format, const ColumnLayout& layout)
@@ -234,24 +258,27 @@ private:
 
     // A run stays on its frequency, and a station on two radios or with
     // several operators keeps returning to a few: the texts read are kept
-    // with their kHz, the last two of each of sixteen sets picked by a hash of
-    // the bytes, so a return to any of a few finds them without a new reading.
-    struct KhzSeen;
+    // with their kHz, the last two of each set picked by a hash of the
+    // bytes, so a return to any of them finds them without a new reading.
     KhzSeen& Khz(std::string_view text) {
         const std::uint64_t key = KhzKey(text);
-        auto& set = khzSeen_[KhzSet(key)];
+        auto& set = (*khzSeen_)[KhzSet(key)];
         for (KhzSeen& seen : set) {
-            if (key == seen.key && text.size() == seen.size) return seen;
+            if (key == seen.key && text.size() + 1 == seen.sizeTag) return seen;
         }
         return NewKhz(set, text, key);
     }
     // Out of line, as few lines take it.
-    [[gnu::noinline]] static KhzSeen& NewKhz(std::array<KhzSeen, 2>& set, std::string_view text,
-                                             std::uint64_t key) {
+    [[gnu::noinline]] KhzSeen& NewKhz(std::array<KhzSeen, 2>& set, std::string_view text,
+                                      std::uint64_t key) {
+        if (khzSeen_ == &noneKept) {
+            khzSeen_ = ThreadKhzSets();
+            return Khz(text);
+        }
         set[1] = set[0];
         KhzSeen& now = set[0];
         now.key = key;
-        now.size = text.size() <= 8 ? text.size() : ~std::size_t{0};
+        now.sizeTag = text.size() <= 8 ? text.size() + 1 : 0;
         now.khz = KhzOf(tavo::Trim(text));
         // CabrilloBandOf(text), with no second reading of plain kHz.
         now.band = now.khz != 0 ? KhzBandOf(now.khz) : CabrilloBandOf(text);
@@ -278,7 +305,6 @@ private:
     // digit apart spread over the sets. The digits that move are the last
     // ones, so one multiply of the last bytes, which carries each of them
     // into the top bits, suffices.
-    static constexpr int kKhzSetBits = 4;
     static std::size_t KhzSet(std::uint64_t key) {
         const auto first = static_cast<std::uint32_t>(key);
         const auto last = static_cast<std::uint32_t>(key >> 32);
@@ -286,13 +312,7 @@ private:
         return static_cast<std::size_t>((first + last * kOdd) >> (32 - kKhzSetBits));
     }
 
-    struct KhzSeen {
-        std::uint64_t key = 0;               // KhzKey of the text
-        std::size_t size = ~std::size_t{0};  // of a text of up to eight bytes, or never matches
-        std::uint32_t khz = 0;
-        int band = 10;  // CabrilloBandOf the text, for a line read by its fields
-    };
-    std::array<std::array<KhzSeen, 2>, std::size_t{1} << kKhzSetBits> khzSeen_{};
+    KhzSets* khzSeen_ = &noneKept;
     std::array<char, 8> lastTime_{};
     std::size_t lastTimeSize_ = ~std::size_t{0};
     int lastClock_ = -1;
