@@ -312,6 +312,7 @@ private:
         return static_cast<std::size_t>((first + last * kOdd) >> (32 - kKhzSetBits));
     }
 
+    // The sets of the thread that reads the lines: a log is read on one.
     KhzSets* khzSeen_ = &noneKept;
     std::array<char, 8> lastTime_{};
     std::size_t lastTimeSize_ = ~std::size_t{0};
