@@ -248,20 +248,18 @@ int WordTokenStarts(std::uint64_t tops, std::uint64_t before) {
             bits |= WordTokenBits(LoadLittle(text + at)) << at;
         return bits;
     }
-    std::size_t at = 0;
-    for (; at + 8 <= n; at += 8) bits |= WordTokenBits(LoadLittle(text + at)) << at;
-    if (at < n && at >= 8) {
-        // The final eight bytes, which lie within the text: the bits of
-        // those already read come again the same.
-        bits |= WordTokenBits(LoadLittle(text + n - 8)) << (n - 8);
-    } else if (at < n) {
-        // Bytes past the line stay zero, which is a blank.
-        std::uint64_t w = 0;
-        for (std::size_t i = 0; i < n - at; ++i)
-            w |= std::uint64_t{static_cast<unsigned char>(text[at + i])} << (8 * i);
-        bits |= WordTokenBits(w) << at;
+    if (n >= 8) {
+        // The words before the last, then the final eight bytes, which lie
+        // within the text: the bits of those already read come again the same.
+        for (std::size_t at = 0; at + 8 < n; at += 8)
+            bits |= WordTokenBits(LoadLittle(text + at)) << at;
+        return bits | WordTokenBits(LoadLittle(text + n - 8)) << (n - 8);
     }
-    return bits;
+    // Bytes past the line stay zero, which is a blank.
+    std::uint64_t w = 0;
+    for (std::size_t i = 0; i < n; ++i)
+        w |= std::uint64_t{static_cast<unsigned char>(text[i])} << (8 * i);
+    return WordTokenBits(w);
 }
 
 // std::popcount is a library call on machines without the instruction.
