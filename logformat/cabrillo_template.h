@@ -45,8 +45,10 @@ int ReadNearTemplate(std::string_view Line, CabrilloFields& Fields);
 // ReadQsoFields of a Cabrillo line with the template's layout. A line on the
 // template gives the length of its received call, for TemplateFields to cut
 // it by; any other line gives -1 and is read into Fields, whose band may be
-// left as BandOfFrequency. Each line of a log is read in turn into one
-// Fields, which keeps the last line's shape.
+// left as BandOfFrequency, and whose day and hour are left to the caller:
+// the date's ninth and tenth bytes and the time's first two, as on every
+// Cabrillo line. Each line of a log is read in turn into one Fields, which
+// keeps the last line's shape.
 inline int ReadCabrilloFields(std::string_view Line, CabrilloFields& Fields) {
     return OffTemplateAtOnce(Line) ? ReadOffTemplate(Line, Fields) : ReadNearTemplate(Line, Fields);
 }

@@ -56,7 +56,8 @@ std::optional<DateParts> ReadDateParts(std::string_view text) {
 }
 
 // Minutes into the day of "hhmm" (Cabrillo) or "hh?mm" (zLog ALL), or -1.
-int ClockMinutes(int format, std::string_view text) {
+// Inline in each of the reader's steps, as a new time comes every few lines.
+[[gnu::always_inline]] inline int ClockMinutes(int format, std::string_view text) {
     std::size_t mm = 3;
     if (format == FormatCabrillo) {
         // A time cut by the template's columns carries the blank after it.
@@ -107,6 +108,47 @@ void Keep(std::string_view text, std::array<char, N>& kept) {
     }
 }
 
+// A text and the one Keep kept, of the same size: the size the fields of
+// nearly every line have, ten bytes of a date or four of a time, compared
+// at once.
+template <std::size_t N>
+[[gnu::always_inline]] inline bool SameKept(std::string_view text,
+                                            const std::array<char, N>& kept) {
+    const char* p = text.data();
+    if constexpr (N >= 10) {
+        if (text.size() == 10) {
+            return tavo::SameWord<std::uint64_t>(p, kept.data()) &&
+                   tavo::SameWord<std::uint16_t>(p + 8, kept.data() + 8);
+        }
+    }
+    if (text.size() == 4) return tavo::SameWord<std::uint32_t>(p, kept.data());
+    return tavo::SameBytes(text, kept.data());
+}
+
+// A frequency text's reading, kept for the lines and the logs after it.
+struct KhzSeen {
+    std::uint64_t key = 0;    // the text's bytes, as LineReader::KhzKey gives them
+    std::size_t sizeTag = 0;  // its size + 1, for a text of up to eight bytes; 0 matches none
+    std::uint32_t khz = 0;    // KhzOf the text, trimmed
+    int band = 0;             // CabrilloBandOf the text
+};
+constexpr int kKhzSetBits = 9;
+using KhzSets = std::array<std::array<KhzSeen, 2>, std::size_t{1} << kKhzSetBits>;
+
+// The frequencies read on this thread, for every log it reads: a reading
+// follows from the text alone, and a busy log moves among hundreds of
+// frequencies that the logs of a contest share. Made at the first new
+// frequency a thread reads, so that a run that reads none pays nothing.
+KhzSets* ThreadKhzSets() {
+    thread_local std::unique_ptr<KhzSets> sets;
+    if (!sets) sets = std::make_unique<KhzSets>();
+    return sets.get();
+}
+
+// All zero bytes, which match no text: a log looks here until its first
+// new frequency takes it to the thread's sets.
+KhzSets noneKept;
+
 class LineReader : public LogReader {
 public:
     LineReader(tavo::TextReader& log, int format, const ColumnLayout& layout)
@@ -127,41 +169,55 @@ public:
                 // to every step that reads them.
                 const int callLength = ReadCabrilloFields(line_, fields_);
                 if (callLength >= 0) {
-                    Take(TemplateFields(line_, callLength), q);
+                    Take<kDayHourOfDateTime>(TemplateFields(line_, callLength), q);
                     return true;
                 }
-            } else {
-                static_cast<QsoFields&>(fields_) = ReadQsoFields(format_, line_, layout_);
+                Take<kDayHourOfDateTime>(fields_, q);
+                return true;
             }
-            Take(fields_, q);
+            static_cast<QsoFields&>(fields_) = ReadQsoFields(format_, line_, layout_);
+            Take<kDayHourOfFields>(fields_, q);
             return true;
         }
         return false;
     }
 
 private:
-    // The QSO of a line's fields. Inlined in each of its two places: the
-    // one of a template line then compares and reads fields of fixed widths.
+    // Whether a line's day and hour are read from its own fields, or are
+    // the date's ninth and tenth bytes and the time's first two, as on every
+    // Cabrillo line: those are read with the date (once per day) and with
+    // the clock, and a Cabrillo line read by its fields leaves them unset.
+    static constexpr bool kDayHourOfFields = false, kDayHourOfDateTime = true;
+
+    // The QSO of a line's fields. Inlined in each of its places: the one of
+    // a template line then compares and reads fields of fixed widths.
+    template <bool DayHourOfDateTime>
     [[gnu::always_inline]] void Take(const QsoFields& fields, LogQso& q) {
         q.Call = fields.Call;
         const DateRead& date = ReadDate(fields.Date);
         q.DateDays = date.days;
         const int clock = Clock(fields.Time);
-        // Where the day is the date's last two bytes and the hour the
-        // time's first two, as in every format with a date, they were
-        // read with the date (once per day) and with the clock.
-        q.Day = fields.Date.size() == 10 && fields.Day.data() == fields.Date.data() + 8 &&
-                        fields.Day.size() == 2
-                    ? date.day
-                    : NumberOf(fields.Day);
-        q.Hour = clock >= 0 && fields.Hour.data() == fields.Time.data() && fields.Hour.size() == 2
-                     ? lastHour_
-                     : NumberOf(fields.Hour);
+        if constexpr (DayHourOfDateTime) {
+            q.Day = date.day;
+            q.Hour = lastHour_;
+        } else {
+            // Where the day is the date's last two bytes and the hour the
+            // time's first two, as in every format with a date, they were
+            // read with the date and the clock too.
+            q.Day = fields.Date.size() == 10 && fields.Day.data() == fields.Date.data() + 8 &&
+                            fields.Day.size() == 2
+                        ? date.day
+                        : NumberOf(fields.Day);
+            q.Hour =
+                clock >= 0 && fields.Hour.data() == fields.Time.data() && fields.Hour.size() == 2
+                    ? lastHour_
+                    : NumberOf(fields.Hour);
+        }
         q.Stamp = clock >= 0 && date.minute != NoStamp ? date.minute + clock : NoStamp;
         q.Mode = fields.Mode;
         KhzSeen& khz = Khz(fields.Frequency);
         q.Khz = khz.khz;
-        q.Band = fields.Band != BandOfFrequency ? fields.Band : BandOf(khz, fields.Frequency);
+        q.Band = fields.Band != BandOfFrequency ? fields.Band : khz.band;
     }
 
     // A date as the chart days read it (any day up to 31) and as a stamp
@@ -169,88 +225,99 @@ private:
     struct DateRead {
         std::optional<int> days;
         std::int64_t minute = NoStamp;  // of its midnight
-        int day = -1;                   // its last two bytes as a number
+        int day = -1;                   // its ninth and tenth bytes as a number
     };
 
     // Lines come in time order, so a date is nearly always the one before:
     // it is read once per day of the log.
-    const DateRead& ReadDate(std::string_view date) {
-        if (date.size() == lastDateSize_ && tavo::SameBytes(date, lastDate_.data()))
-            return lastRead_;
+    [[gnu::always_inline]] const DateRead& ReadDate(std::string_view date) {
+        if (date.size() == lastDateSize_ && SameKept(date, lastDate_)) return lastRead_;
+        return ReadNewDate(date);
+    }
+    // Out of line, as few lines take it.
+    [[gnu::noinline]] const DateRead& ReadNewDate(std::string_view date) {
         lastDateSize_ = date.size();
         Keep(date, lastDate_);
         if (date.size() > lastDate_.size()) lastDateSize_ = ~std::size_t{0};  // never matches
         const std::optional<int> days = CalendarDays(date);
         lastRead_ = {DateDays(date), days ? std::int64_t{*days} * 1440 : NoStamp,
-                     date.size() == 10 ? NumberOf(date.substr(8)) : -1};
+                     NumberOf(tavo::Cut(date, 9, 2))};
         return lastRead_;
     }
 
     // A busy hour has several lines a minute, in time order: a time read
     // just before is not read again.
-    int Clock(std::string_view time) {
-        if (time.size() == lastTimeSize_ && tavo::SameBytes(time, lastTime_.data()))
-            return lastClock_;
+    [[gnu::always_inline]] int Clock(std::string_view time) {
+        if (time.size() == lastTimeSize_ && SameKept(time, lastTime_)) return lastClock_;
         lastTimeSize_ = time.size() <= lastTime_.size() ? time.size() : ~std::size_t{0};
         Keep(time, lastTime_);
         lastClock_ = ClockMinutes(format_, time);
-        lastHour_ = lastClock_ / 60;
+        lastHour_ = lastClock_ >= 0 ? lastClock_ / 60 : NumberOf(tavo::Cut(time, 1, 2));
         return lastClock_;
     }
 
     // A run stays on its frequency, and a station on two radios or with
     // several operators keeps returning to a few: the texts read are kept
-    // with their kHz, the last two of each of sixteen sets picked by a hash of
-    // the bytes, so a return to any of a few finds them without a new reading.
-    struct KhzSeen;
+    // with their kHz, the last two of each set picked by a hash of the
+    // bytes, so a return to any of them finds them without a new reading.
     KhzSeen& Khz(std::string_view text) {
-        auto& set = khzSeen_[KhzSet(text)];
+        const std::uint64_t key = KhzKey(text);
+        auto& set = (*khzSeen_)[KhzSet(key)];
         for (KhzSeen& seen : set) {
-            if (text.size() == seen.size && tavo::SameBytes(text, seen.text.data())) return seen;
+            if (key == seen.key && text.size() + 1 == seen.sizeTag) return seen;
+        }
+        return NewKhz(set, text, key);
+    }
+    // Out of line, as few lines take it.
+    [[gnu::noinline]] KhzSeen& NewKhz(std::array<KhzSeen, 2>& set, std::string_view text,
+                                      std::uint64_t key) {
+        if (khzSeen_ == &noneKept) {
+            khzSeen_ = ThreadKhzSets();
+            return Khz(text);
         }
         set[1] = set[0];
         KhzSeen& now = set[0];
-        now.size = text.size() <= now.text.size() ? text.size() : ~std::size_t{0};
-        Keep(text, now.text);
+        now.key = key;
+        now.sizeTag = text.size() <= 8 ? text.size() + 1 : 0;
         now.khz = KhzOf(tavo::Trim(text));
-        now.band = kBandUnread;
+        // CabrilloBandOf(text), with no second reading of plain kHz.
+        now.band = now.khz != 0 ? KhzBandOf(now.khz) : CabrilloBandOf(text);
         return now;
     }
 
-    // The set of a text by its first and last four bytes, mixed so that
-    // frequencies a digit apart spread over the sets; a shorter text's by its
-    // size. The digits that move are the last ones, so one multiply of the
-    // last bytes, which carries each of them into the top bits, suffices.
-    static constexpr int kKhzSetBits = 4;
-    static std::size_t KhzSet(std::string_view text) {
-        if (text.size() < 4) return text.size();
-        const auto first = tavo::LoadWord<std::uint32_t>(text.data());
-        const auto last = tavo::LoadWord<std::uint32_t>(text.data() + text.size() - 4);
+    // The bytes of a text of up to eight, which with its size tell it from
+    // every other such text: one compare finds it kept. From four bytes on,
+    // the first four and the last four, which may overlap.
+    static std::uint64_t KhzKey(std::string_view text) {
+        const char* p = text.data();
+        const std::size_t n = text.size();
+        if (n >= 4) {
+            return tavo::LoadWord<std::uint32_t>(p) |
+                   std::uint64_t{tavo::LoadWord<std::uint32_t>(p + n - 4)} << 32;
+        }
+        std::uint64_t key = 0;
+        for (std::size_t i = 0; i < n; ++i)
+            key |= std::uint64_t{static_cast<unsigned char>(p[i])} << (8 * i);
+        return key;
+    }
+
+    // The set of a text by its key's halves, mixed so that frequencies a
+    // digit apart spread over the sets. The digits that move are the last
+    // ones, so one multiply of the last bytes, which carries each of them
+    // into the top bits, suffices.
+    static std::size_t KhzSet(std::uint64_t key) {
+        const auto first = static_cast<std::uint32_t>(key);
+        const auto last = static_cast<std::uint32_t>(key >> 32);
         constexpr std::uint32_t kOdd = 0x9E3779B1u;
         return static_cast<std::size_t>((first + last * kOdd) >> (32 - kKhzSetBits));
     }
 
-    // CabrilloBandOf(text) for a frequency Khz just read: where the text is
-    // plain kHz the band follows from them, with no second reading of the
-    // digits, and it is kept with them for the lines after.
-    static int BandOf(KhzSeen& seen, std::string_view text) {
-        if (seen.band == kBandUnread)
-            seen.band = seen.khz != 0 ? KhzBandOf(seen.khz) : CabrilloBandOf(text);
-        return seen.band;
-    }
-
-    static constexpr int kBandUnread = -2;
-    struct KhzSeen {
-        std::array<char, 8> text{};
-        std::size_t size = ~std::size_t{0};
-        std::uint32_t khz = 0;
-        int band = kBandUnread;  // of a line read by its fields, once asked
-    };
-    std::array<std::array<KhzSeen, 2>, std::size_t{1} << kKhzSetBits> khzSeen_{};
+    // The sets of the thread that reads the lines: a log is read on one.
+    KhzSets* khzSeen_ = &noneKept;
     std::array<char, 8> lastTime_{};
     std::size_t lastTimeSize_ = ~std::size_t{0};
     int lastClock_ = -1;
-    int lastHour_ = -1;  // of lastClock_, when it is a time
+    int lastHour_ = -1;  // of lastClock_, or the time's first two bytes as a number
     std::array<char, 10> lastDate_{};
     std::size_t lastDateSize_ = ~std::size_t{0};
     DateRead lastRead_;

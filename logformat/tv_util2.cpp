@@ -248,20 +248,18 @@ int WordTokenStarts(std::uint64_t tops, std::uint64_t before) {
             bits |= WordTokenBits(LoadLittle(text + at)) << at;
         return bits;
     }
-    std::size_t at = 0;
-    for (; at + 8 <= n; at += 8) bits |= WordTokenBits(LoadLittle(text + at)) << at;
-    if (at < n && at >= 8) {
-        // The last bytes as the top of the final eight, which lie within the
-        // text, shifted down: the zeros shifted in are blanks.
-        bits |= WordTokenBits(LoadLittle(text + n - 8) >> (8 * (8 - (n - at)))) << at;
-    } else if (at < n) {
-        // Bytes past the line stay zero, which is a blank.
-        std::uint64_t w = 0;
-        for (std::size_t i = 0; i < n - at; ++i)
-            w |= std::uint64_t{static_cast<unsigned char>(text[at + i])} << (8 * i);
-        bits |= WordTokenBits(w) << at;
+    if (n >= 8) {
+        // The words before the last, then the final eight bytes, which lie
+        // within the text: the bits of those already read come again the same.
+        for (std::size_t at = 0; at + 8 < n; at += 8)
+            bits |= WordTokenBits(LoadLittle(text + at)) << at;
+        return bits | WordTokenBits(LoadLittle(text + n - 8)) << (n - 8);
     }
-    return bits;
+    // Bytes past the line stay zero, which is a blank.
+    std::uint64_t w = 0;
+    for (std::size_t i = 0; i < n; ++i)
+        w |= std::uint64_t{static_cast<unsigned char>(text[i])} << (8 * i);
+    return WordTokenBits(w);
 }
 
 // std::popcount is a library call on machines without the instruction.
@@ -592,10 +590,9 @@ namespace {
     return OffTemplateAtOnce(line) ? -1 : NearTemplateCallLength(line);
 }
 
-// A line off the template read by its blank-separated fields, whose
-// frequency, mode, date, time and call q holds: the rest follows from them.
-[[gnu::always_inline]] inline void CompleteSplitFields(QsoFields& q) {
-    q.Band = BandOfFrequency;
+// The day and the hour of a line read by its blank-separated fields: the
+// date's ninth and tenth bytes and the time's first two.
+void CompleteSplitFields(QsoFields& q) {
     q.Day = tavo::Cut(q.Date, 9, 2);
     q.Hour = tavo::Cut(q.Time, 1, 2);
 }
@@ -624,9 +621,11 @@ namespace {
     const std::uint64_t afterFrequency = starts[0] & (starts[0] - 1);
     // The first byte of fields 0 to 3 and of the received half's first.
     std::size_t at[5];
+    bool sameEdges = false;  // mode, date and time as on the last line
     if (afterFrequency == shape.Starts[0] && starts[1] == shape.Starts[1] && afterFrequency != 0) {
         at[0] = std::countr_zero(starts[0]);
         for (int i = 1; i < 5; ++i) at[i] = shape.At[i - 1];
+        sameEdges = (in[0] & shape.TokenMask) == shape.Tokens;
     } else {
         const int inFirst = BitCount(starts[0]);
         const int halves = HalvesIndexOf(inFirst + BitCount(starts[1]));
@@ -674,15 +673,35 @@ namespace {
         stops &= stops - 1;
         return found;
     };
+    const auto from = [text](std::size_t offset, std::size_t size) {
+        return std::string_view(text + CabrilloMarkerLength + offset, size);
+    };
     // Each is stored as it is found, so that none waits in a register
     // through the checks below: a line they refuse is read again in full,
     // into every field.
-    q.Frequency = next(at[0]);
-    q.Mode = next(at[1]);
-    q.Date = next(at[2]);
-    q.Time = next(at[3]);
+    if (sameEdges) {
+        // The frequency ends at the first end bit, before the mode's start.
+        q.Frequency = from(at[0], std::countr_zero(stops) - at[0]);
+        q.Mode = from(at[1], shape.Sizes[0]);
+        q.Date = from(at[2], shape.Sizes[1]);
+        q.Time = from(at[3], shape.Sizes[2]);
+    } else {
+        q.Frequency = next(at[0]);
+        q.Mode = next(at[1]);
+        q.Date = next(at[2]);
+        q.Time = next(at[3]);
+        // Kept for the next line, when the time ends in the first block.
+        const std::size_t timeEnd = at[3] + q.Time.size();
+        const bool kept = timeEnd < 64;
+        shape.TokenMask =
+            kept ? ((std::uint64_t{2} << timeEnd) - 1) & ~((std::uint64_t{1} << at[1]) - 1) : 0;
+        shape.Tokens = kept ? in[0] & shape.TokenMask : 1;
+        shape.Sizes[0] = static_cast<std::uint8_t>(q.Mode.size());
+        shape.Sizes[1] = static_cast<std::uint8_t>(q.Date.size());
+        shape.Sizes[2] = static_cast<std::uint8_t>(q.Time.size());
+    }
     q.Call = field(at[4]);
-    CompleteSplitFields(q);
+    q.Band = BandOfFrequency;
     // Offsets count from the byte after the marker; columns from 1.
     const auto column = [](std::size_t offset) {
         return static_cast<int>(offset + CabrilloMarkerLength) + 1;
@@ -740,7 +759,7 @@ QsoFields ColumnFields(int Format, std::string_view Line, const ColumnLayout& La
         q.Date = tokens.At(2).Text;
         q.Time = tokens.At(3).Text;
         q.Call = tokens.At(tokens.ReceivedCallIndex()).Text;
-        CompleteSplitFields(q);
+        q.Band = BandOfFrequency;
     }
 }
 
@@ -774,7 +793,10 @@ QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& L
     QsoFields q;
     SplitShape shape;
     ReadSplitFields(Line, Layout, q, shape);
-    if (q.Band == BandOfFrequency) q.Band = CabrilloBandOf(q.Frequency);
+    if (q.Band == BandOfFrequency) {
+        q.Band = CabrilloBandOf(q.Frequency);
+        CompleteSplitFields(q);
+    }
     return q;
 }
 

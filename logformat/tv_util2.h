@@ -123,6 +123,11 @@ inline constexpr int BandOfFrequency = -1;
 struct SplitShape {
     std::uint64_t Starts[2] = {0, 0};  // the start bits after the frequency's
     std::uint8_t At[4] = {};           // fields 1 to 3 and the received half's first
+    // The token bits from the mode's first byte to the byte after the time,
+    // and their sizes: a line with the same starts and these bits has its
+    // mode, date and time where the last one had. 1 with no bits never matches.
+    std::uint64_t Tokens = 1, TokenMask = 0;
+    std::uint8_t Sizes[3] = {};
 };
 // The fields of a log's lines read in turn, with the shape kept from one
 // line to the next beside them, where it costs no further argument.

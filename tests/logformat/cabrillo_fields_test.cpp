@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <random>
 #include <string>
 #include <vector>
@@ -256,7 +257,8 @@ TEST(CabrilloFields, LinesOnTheTemplatesColumnsReadAsTheirTokensSay) {
 
 // A log read line after line with its shape kept between them reads each
 // line as it reads alone, while the fields grow, shrink, vanish, turn into
-// tabs or trail blanks from one line to the next.
+// tabs or trail blanks from one line to the next, or end sooner where the
+// next one starts in the same place.
 TEST(CabrilloFields, ALogsLinesReadAsEachAlone) {
     std::mt19937 rng(20261211);
     auto pick = [&rng](std::size_t n) {
@@ -265,12 +267,15 @@ TEST(CabrilloFields, ALogsLinesReadAsEachAlone) {
     const std::vector<std::string> freqs = {"    7016", "   14004", "  144000", "      50"};
     const std::vector<std::string> calls = {"AF0E", "JI1FOE", "M6T", "599", "W1AW/P", ""};
     const std::vector<std::string> zones = {"04", "5", "", "14 0", std::string(40, 'Z')};
+    const std::vector<std::string> middles = {" CW 2024-11-23 0000", "\tCW 2024-11-23 0000",
+                                              " C  2024-11-23 0000", " CW 2024-11-2  0000",
+                                              " CW 2024-11-23 000 ", " CW 2024-11-23 00000"};
     CabrilloFields kept;  // read into by each line in turn
     for (int round = 0; round < 4000; ++round) {
         // Runs of lines that differ only in what a logger pads.
         const bool change = pick(4) == 0;
         std::string line = "QSO:" + freqs[change ? pick(freqs.size()) : round % 2] +
-                           (pick(8) == 0 ? "\tCW" : " CW") + " 2024-11-23 0000 K3LR" +
+                           middles[pick(8) == 0 ? pick(middles.size()) : 0] + " K3LR" +
                            std::string(change ? 1 + pick(14) : 13, ' ') + "599 5     ";
         std::string call = calls[change ? pick(calls.size()) : pick(3)];
         line += call + std::string(17 - std::min<std::size_t>(call.size(), 16), ' ') + "599  " +
@@ -281,8 +286,8 @@ TEST(CabrilloFields, ALogsLinesReadAsEachAlone) {
         CabrilloFields alone;  // no shape kept: the full walk
         ASSERT_LT(ReadCabrilloFields(line, alone), 0);
         ASSERT_LT(ReadCabrilloFields(line, kept), 0);
-        for (auto field : {&QsoFields::Day, &QsoFields::Hour, &QsoFields::Date, &QsoFields::Call,
-                           &QsoFields::Time, &QsoFields::Mode, &QsoFields::Frequency}) {
+        for (auto field : {&QsoFields::Date, &QsoFields::Call, &QsoFields::Time, &QsoFields::Mode,
+                           &QsoFields::Frequency}) {
             EXPECT_EQ((kept.*field).data(), (alone.*field).data());
             EXPECT_EQ((kept.*field).size(), (alone.*field).size());
         }
@@ -290,20 +295,9 @@ TEST(CabrilloFields, ALogsLinesReadAsEachAlone) {
     }
 }
 
-// A log that keeps moving among more frequencies than are kept read still
-// gets each line's own kHz and band, on and off the template's columns.
-TEST(CabrilloFields, EveryLineKeepsItsOwnFrequencyAmongMany) {
-    std::string text = "START-OF-LOG: 3.0\n";
-    std::vector<std::uint32_t> khz;
-    for (int round = 0; round < 3; ++round) {
-        for (std::uint32_t f = 14000; f < 14080; f += round + 1) {
-            const std::string freq = std::to_string(f);
-            text += "QSO: " + freq +
-                    " CW 2024-11-23 0042 K3LR          599 05     DL1ABC        599 14\n";
-            text += "QSO: " + freq + " CW 2024-11-23 0043 K3LR 599 05 DL1ABC 599 14\n";
-            khz.insert(khz.end(), {f, f});
-        }
-    }
+// Each QSO of a Cabrillo log text as the log's reader gives it: kHz, band,
+// day and hour.
+std::vector<std::array<std::uint64_t, 4>> ReadLog(const std::string& text) {
     tavo::test::TempDir dir;
     const std::string name = dir.Write("log", text);
     const Detection found = DetectLog(name);
@@ -312,13 +306,51 @@ TEST(CabrilloFields, EveryLineKeepsItsOwnFrequencyAmongMany) {
     std::optional<tavo::TextReader> log = tavo::TextReader::Open(name);
     std::unique_ptr<LogReader> reader =
         FindLogFormat(FormatCabrillo)->OpenReader(*log, found, layout);
-    std::size_t i = 0;
-    for (LogQso q; reader->Next(q); ++i) {
-        ASSERT_LT(i, khz.size());
-        EXPECT_EQ(q.Khz, khz[i]) << "line " << i;
-        EXPECT_EQ(q.Band, 3) << "line " << i;
+    std::vector<std::array<std::uint64_t, 4>> qsos;
+    for (LogQso q; reader->Next(q);) {
+        qsos.push_back({q.Khz, static_cast<std::uint64_t>(q.Band),
+                        static_cast<std::uint64_t>(q.Day), static_cast<std::uint64_t>(q.Hour)});
     }
-    EXPECT_EQ(i, khz.size());
+    return qsos;
+}
+
+// A log that keeps moving among more frequencies than are kept read still
+// gets each line's own kHz, band, day and hour, on and off the template's columns.
+TEST(CabrilloFields, EveryLineKeepsItsOwnFrequencyAmongMany) {
+    std::string text = "START-OF-LOG: 3.0\n";
+    std::vector<std::array<std::uint64_t, 4>> expected;
+    for (int round = 0; round < 3; ++round) {
+        for (std::uint64_t f = 14000; f < 14080; f += round + 1) {
+            const std::string freq = std::to_string(f);
+            text += "QSO: " + freq +
+                    " CW 2024-11-23 0042 K3LR          599 05     DL1ABC        599 14\n";
+            text += "QSO: " + freq + " CW 2024-11-24 2143 K3LR 599 05 DL1ABC 599 14\n";
+            expected.push_back({f, 3, 23, 0});
+            expected.push_back({f, 3, 24, 21});
+        }
+    }
+    EXPECT_EQ(ReadLog(text), expected);
+}
+
+// Band designators and frequencies shorter than four bytes or longer than
+// eight, among plain kHz, each keep their own reading from line to line.
+TEST(CabrilloFields, DesignatorsAndLongFrequenciesKeepTheirOwnBand) {
+    struct Frequency {
+        std::string text;
+        std::uint64_t khz, band;
+    };
+    const std::vector<Frequency> frequencies = {
+        {"50", 0, 6},       {"432", 0, 8},          {"144", 0, 7},
+        {"1.2G", 0, 9},     {"7", 0, 10},           {"14025.500", 0, 3},
+        {"14025.50", 0, 3}, {"140255", 140255, 10}, {"7025", 7025, 2}};
+    std::string text = "START-OF-LOG: 3.0\n";
+    std::vector<std::array<std::uint64_t, 4>> expected;
+    for (int round = 0; round < 40; ++round) {
+        const Frequency& f = frequencies[(round * 5 + round / 8) % frequencies.size()];
+        text += "QSO: " + f.text + " CW 2024-11-23 0042 K3LR 599 05 DL1ABC 599 14\n";
+        expected.push_back({f.khz, f.band, 23, 0});
+    }
+    EXPECT_EQ(ReadLog(text), expected);
 }
 
 }  // namespace
