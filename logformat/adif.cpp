@@ -18,6 +18,14 @@ std::atomic<const AdxParser*> adxParser{nullptr};
 constexpr std::array<std::string_view, AdifFieldCount> kFieldNames = {
     "CALL", "BAND", "FREQ", "QSO_DATE", "TIME_ON", "TIME_OFF", "MODE"};
 
+// Each byte in upper case, by a table: field names are compared byte by byte.
+constexpr std::array<char, 256> kUpper = [] {
+    std::array<char, 256> table{};
+    for (int c = 0; c < 256; ++c)
+        table[static_cast<std::size_t>(c)] = tavo::UpperAscii(static_cast<char>(c));
+    return table;
+}();
+
 // ADIF's band names for bands 0..9; every other band is 10.
 constexpr std::array<std::string_view, 10> kBandNames = {"160m", "80m", "40m", "20m",  "15m",
                                                          "10m",  "6m",  "2m",  "70cm", "23cm"};
@@ -30,8 +38,6 @@ constexpr std::array<bool, 256> kNameChars = [] {
             tavo::IsDigitAscii(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
     return table;
 }();
-
-bool IsNameChar(int c) { return c >= 0 && kNameChars[static_cast<std::size_t>(c)]; }
 
 int Number(std::string_view digits) {
     int value = 0;
@@ -126,18 +132,17 @@ struct Tag {
     std::uint64_t Length = 0;  // saturates: a huge LENGTH reads to the end
 };
 
-// The tag at t[0] == "<", of which n bytes are held (at most kMaxTag + 1
-// matter): <NAME>, <NAME:LENGTH> or <NAME:LENGTH:TYPE>, TYPE possibly empty.
-Tag MatchTag(const char* t, std::size_t n) {
-    auto at = [t, n](std::size_t i) { return i < n ? static_cast<unsigned char>(t[i]) : -1; };
-    auto fits = [](std::size_t i) { return i < kMaxTag; };
+// The tag at t[0] == "<": <NAME>, <NAME:LENGTH> or <NAME:LENGTH:TYPE>, TYPE
+// possibly empty. The bytes from t on end in a byte that is neither a name
+// character, a digit, ":" nor ">", so the runs need no bound of their own; a
+// run that reaches kMaxTag makes no tag.
+Tag MatchTag(const char* t) {
     Tag tag;
     std::size_t i = 1;
-    const std::size_t held = std::min(n, kMaxTag);
-    while (i < held && kNameChars[static_cast<unsigned char>(t[i])]) ++i;
-    if (i == 1 || !fits(i)) return {};
+    while (kNameChars[static_cast<unsigned char>(t[i])]) ++i;
+    if (i == 1 || i >= kMaxTag) return {};
     tag.NameSize = i - 1;
-    if (at(i) == '>') {
+    if (t[i] == '>') {
         tag.Size = i + 1;
         const std::string_view name(t + 1, i - 1);
         tag.Kind = tavo::SameTextAscii(name, "EOR")   ? TagKind::Eor
@@ -145,21 +150,21 @@ Tag MatchTag(const char* t, std::size_t n) {
                                                       : TagKind::Other;
         return tag;
     }
-    if (at(i) != ':') return {};
+    if (t[i] != ':') return {};
     const std::size_t digits = ++i;
     constexpr std::uint64_t kMax = UINT64_MAX / 10 - 1;
-    while (fits(i) && tavo::IsDigitAscii(static_cast<char>(at(i)))) {
+    while (tavo::IsDigitAscii(t[i])) {
         tag.Length = tag.Length > kMax ? UINT64_MAX
-                                       : tag.Length * 10 + static_cast<std::uint64_t>(at(i) - '0');
+                                       : tag.Length * 10 + static_cast<std::uint64_t>(t[i] - '0');
         ++i;
     }
-    if (i == digits || !fits(i)) return {};
-    if (at(i) == ':') {
+    if (i == digits || i >= kMaxTag) return {};
+    if (t[i] == ':') {
         ++i;
-        while (fits(i) && IsNameChar(at(i))) ++i;
-        if (!fits(i)) return {};
+        while (kNameChars[static_cast<unsigned char>(t[i])]) ++i;
+        if (i >= kMaxTag) return {};
     }
-    if (at(i) != '>') return {};
+    if (t[i] != '>') return {};
     tag.Size = i + 1;
     tag.Kind = TagKind::Field;
     return tag;
@@ -244,7 +249,7 @@ private:
     // The tag at pos_, with all of it that the file holds in the window.
     Tag Match() {
         if (static_cast<std::size_t>(end_ - pos_) <= kMaxTag) Hold(kMaxTag + 1);
-        return MatchTag(pos_, static_cast<std::size_t>(end_ - pos_));
+        return MatchTag(pos_);
     }
 
     // The data is LENGTH bytes, cut short by the end of the file or by a
@@ -311,7 +316,7 @@ private:
     std::unique_ptr<char[]> buf_;
     std::size_t size_ = 0;
     char* pos_ = nullptr;  // the cursor; bytes [pos_, end_) are held
-    char* end_ = nullptr;
+    char* end_ = nullptr;  // followed by a '\0'
     bool eof_ = false;
 
     std::array<std::string_view, AdifFieldCount> fields_{};  // empty: absent or empty
@@ -335,11 +340,12 @@ bool AdiReader::Refill() {
         owned_[reading_].append(readFrom_, static_cast<std::size_t>(pos_ - readFrom_));
     const std::size_t held = static_cast<std::size_t>(end_ - pos_);
     if (size_ < held + kChunk) {
-        // Grown without zero-filling: each log's reading makes a window.
-        auto grown = std::make_unique_for_overwrite<char[]>(held + kChunk);
+        // Room for a tag's look ahead, a chunk and an end mark, made once and
+        // without zero-filling.
+        size_ = std::max(held, kMaxTag) + kChunk;
+        auto grown = std::make_unique_for_overwrite<char[]>(size_ + 1);
         if (held > 0) std::memcpy(grown.get(), pos_, held);
         buf_ = std::move(grown);
-        size_ = held + kChunk;
     } else if (held > 0) {
         std::memmove(buf_.get(), pos_, held);
     }
@@ -348,6 +354,7 @@ bool AdiReader::Refill() {
     readFrom_ = pos_;
     const std::size_t got = log_.ReadBytes(end_, kChunk);
     end_ += got;
+    *end_ = '\0';  // ends every run that MatchTag looks through
     if (got < kChunk) eof_ = true;
     return got > 0;
 }
@@ -437,8 +444,10 @@ std::optional<AdifField> AdifFieldNamed(std::string_view Name) {
             break;
         default: return std::nullopt;
     }
-    if (!tavo::SameTextAscii(Name, kFieldNames[static_cast<std::size_t>(field)]))
-        return std::nullopt;
+    const std::string_view upper = kFieldNames[static_cast<std::size_t>(field)];
+    for (std::size_t i = 1; i < upper.size(); ++i) {
+        if (kUpper[static_cast<unsigned char>(Name[i])] != upper[i]) return std::nullopt;
+    }
     return field;
 }
 
