@@ -97,6 +97,45 @@ TEST_F(Adif, ALengthThatRunsTooFarEndsAtTheNextTag) {
 TEST_F(Adif, TheHeaderIsEverythingBeforeEoh) {
     EXPECT_EQ(Calls("<CALL:4>HDR1<EOR><EOH><CALL:4>W1AW<EOR>"), (CallList{"W1AW"}));
     EXPECT_EQ(Calls("<CALL:4>W1AW<EOR><CALL:4>K1AB"), (CallList{"W1AW", "K1AB"}));
+    // An <eoh> inside a value ends both; one that is no tag ends nothing.
+    EXPECT_EQ(Calls("<CALL:4>HDR1<EOR><NOTES:20>a<eoh><CALL:4>W1AW<EOR>"), (CallList{"W1AW"}));
+    EXPECT_EQ(Calls("<CALL:4>W1AW<EOR><NOTES:7><EOH x><EOHX><CALL:4>K1AB"),
+              (CallList{"W1AW", "K1AB"}));
+}
+
+TEST_F(Adif, RecordsReadTheSameWhereverTheFileIsCutForReading) {
+    // Tags, values, a "<" inside data and a length that runs too far, each of
+    // them in turn across the 64 KiB at which the reader takes the file in.
+    const std::string records =
+        "<call:6:S> W1AW <BAND:3>20m<MODE:2>CW<COMMENT:9>a<b<c>d e<QSO_DATE:8>20240131"
+        "<TIME_ON:4>2359<eor>\r\n<CALL:7>K1<ABC><NAME:40>Al <FREQ:6>7.0251<EOR>"
+        "<CALL:3>N0X<QSO_DATE:8>20240201<TIME_OFF:6>000102<MODE:3>SSB<EOR>";
+    auto same = [](const std::vector<HeldQso>& a, const std::vector<HeldQso>& b) {
+        if (a.size() != b.size()) return false;
+        for (std::size_t i = 0; i < a.size(); ++i) {
+            if (a[i].Call != b[i].Call || a[i].Mode != b[i].Mode || a[i].Band != b[i].Band ||
+                a[i].Khz != b[i].Khz || a[i].Stamp != b[i].Stamp || a[i].Hour != b[i].Hour)
+                return false;
+        }
+        return true;
+    };
+    const std::vector<HeldQso> whole = Read("<EOH>" + records);
+    ASSERT_EQ(whole.size(), 3u);
+    EXPECT_EQ(whole[1].Call, "K1<ABC>");
+    EXPECT_EQ(whole[1].Khz, 7025u);
+    for (std::size_t cut = 0; cut <= records.size() + 8; ++cut) {
+        const std::string filler(65536 - 5 - cut, 'x');
+        EXPECT_TRUE(same(Read(filler + "<EOH>" + records), whole)) << "cut at " << cut;
+    }
+    // A value longer than what is kept, and than the reader holds at once,
+    // that starts 1000 bytes before the cut.
+    std::string call(200000, ' ');
+    for (std::size_t i = 0; i < call.size(); ++i) call[i] = static_cast<char>('0' + i % 7);
+    const std::string head = std::string(65536 - 1000 - 18, 'x') + "<EOH><CALL:200000>";
+    const std::vector<HeldQso> one = Read(head + call + "<EOR>" + records);
+    ASSERT_EQ(one.size(), 4u);
+    EXPECT_EQ(one[0].Call, call.substr(0, AdifFieldKept));
+    EXPECT_EQ(one[1].Call, "W1AW");
 }
 
 TEST_F(Adif, BandDecidesBeforeFreq) {
