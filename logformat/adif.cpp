@@ -407,6 +407,28 @@ bool HoldsTag(tavo::TextReader& log, std::string_view tag) {
     }
 }
 
+// An XML document starts with "<", a blank or a byte-order mark, never with
+// a letter or a digit as most .adi files do: those need no XML parser, which
+// would take in a whole chunk of the file to say no.
+bool MayBeXml(tavo::TextReader& log) {
+    unsigned char head[4] = {};
+    const std::size_t got = log.ReadBytes(reinterpret_cast<char*>(head), sizeof head);
+    const std::size_t first =
+        got >= 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF ? 3 : 0;
+    if (first >= got) return true;
+    const char c = static_cast<char>(head[first]);
+    return !(tavo::IsDigitAscii(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'));
+}
+
+// The installed parser where the log, from its first byte, is an ADX
+// document for it; else nullptr.
+const AdxParser* AdxParserOf(tavo::TextReader& log) {
+    const AdxParser* parser = adxParser.load();
+    if (parser == nullptr || !MayBeXml(Rewound(log)) || !parser->IsAdx(Rewound(log)))
+        return nullptr;
+    return parser;
+}
+
 }  // namespace
 
 void AdifRecord::Set(AdifField Field, std::string_view Value) {
@@ -460,18 +482,14 @@ bool QsoFromRecord(const AdifRecord& Record, LogQso& Qso) {
 void InstallAdxParser(const AdxParser* Parser) { adxParser.store(Parser); }
 
 bool HoldsAdif(tavo::TextReader& Log) {
-    if (const AdxParser* parser = adxParser.load(); parser != nullptr && parser->IsAdx(Log))
-        return true;
-    Log.Rewind(tavo::TextReader::CtrlZ::IsText);
-    return HoldsTag(Log, "<EOR>");
+    if (AdxParserOf(Log) != nullptr) return true;
+    return HoldsTag(Rewound(Log), "<EOR>");
 }
 
 std::unique_ptr<LogReader> OpenAdifReader(tavo::TextReader& Log, const Detection&,
                                           const ColumnLayout&) {
-    if (const AdxParser* parser = adxParser.load();
-        parser != nullptr && parser->IsAdx(Rewound(Log))) {
+    if (const AdxParser* parser = AdxParserOf(Log))
         return std::make_unique<AdxReader>(parser->Open(Rewound(Log)));
-    }
     // Everything before the first <EOH> is the header, wherever it stands.
     const bool header = HoldsTag(Rewound(Log), "<EOH>");
     return std::make_unique<AdiReader>(Rewound(Log), header);
