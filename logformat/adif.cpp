@@ -274,7 +274,7 @@ private:
         for (;;) {
             // Text outside tags is skipped a run at a time, up to the next "<".
             if (pos_ == end_ && !Refill()) return TagKind::None;
-            pos_ = const_cast<char*>(NextOpen(pos_, end_));
+            pos_ = NextOpenHeld();
             if (pos_ == end_) continue;
             const Tag tag = Match();
             switch (tag.Kind) {
@@ -310,12 +310,16 @@ private:
     bool SkipData(std::uint64_t length) {
         while (length > 0) {
             if (pos_ == end_ && !Refill()) return true;
-            const std::size_t span =
-                static_cast<std::size_t>(std::min<std::uint64_t>(length, end_ - pos_));
-            char* open = const_cast<char*>(NextOpen(pos_, pos_ + span));
-            length -= static_cast<std::size_t>(open - pos_);
+            // The search runs on past the data: the "<" it finds there is the next tag's.
+            char* open = NextOpenHeld();
+            const auto run = static_cast<std::size_t>(open - pos_);
+            if (run >= length) {
+                pos_ += length;
+                return false;
+            }
+            length -= run;
             pos_ = open;
-            if (length == 0 || pos_ == end_) continue;
+            if (pos_ == end_) continue;
             // A "<" is data unless a tag starts there.
             if (EndsData(Match().Kind)) return true;
             ++pos_;
@@ -351,6 +355,13 @@ private:
         inWindow_ = 0;
     }
 
+    // The first "<" held from pos_ on, or end_; the last one found is kept,
+    // as the search for a field's data finds the next tag's.
+    char* NextOpenHeld() {
+        if (open_ == nullptr || open_ < pos_) open_ = const_cast<char*>(NextOpen(pos_, end_));
+        return open_;
+    }
+
     // Makes at least n bytes lie after pos_ unless the file ends first.
     void Hold(std::size_t n) {
         while (static_cast<std::size_t>(end_ - pos_) < n && Refill()) {
@@ -366,8 +377,9 @@ private:
     tavo::TextReader& log_;
     std::unique_ptr<char[]> buf_;
     std::size_t size_ = 0;
-    char* pos_ = nullptr;  // the cursor; bytes [pos_, end_) are held
-    char* end_ = nullptr;  // followed by kPad zero bytes
+    char* pos_ = nullptr;   // the cursor; bytes [pos_, end_) are held
+    char* end_ = nullptr;   // followed by kPad zero bytes
+    char* open_ = nullptr;  // a "<" with none between pos_ and it, or end_; nullptr: unknown
     bool eof_ = false;
 
     std::array<std::string_view, AdifFieldCount> fields_{};  // empty: absent or empty
@@ -402,6 +414,7 @@ bool AdiReader::Refill() {
     }
     pos_ = buf_.get();
     end_ = pos_ + held;
+    open_ = nullptr;
     readFrom_ = pos_;
     const std::size_t got = log_.ReadBytes(end_, kChunk);
     end_ += got;
