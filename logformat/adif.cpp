@@ -139,7 +139,7 @@ struct Tag {
 // The tag at t[0] == "<": <NAME>, <NAME:LENGTH> or <NAME:LENGTH:TYPE>, TYPE
 // possibly empty. The bytes from t on end in kPad zero bytes, so the runs
 // need no bound of their own; a run that reaches kMaxTag makes no tag.
-Tag MatchTag(const char* t) {
+inline Tag MatchTag(const char* t) {
     Tag tag;
     const auto* u = reinterpret_cast<const unsigned char*>(t);
     std::size_t i = 1;
