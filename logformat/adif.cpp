@@ -314,7 +314,7 @@ private:
             char* open = NextOpenHeld();
             const auto run = static_cast<std::size_t>(open - pos_);
             if (run >= length) {
-                pos_ += length;
+                pos_ += static_cast<std::size_t>(length);
                 return false;
             }
             length -= run;
@@ -403,8 +403,8 @@ bool AdiReader::Refill() {
         owned_[reading_].append(readFrom_, static_cast<std::size_t>(pos_ - readFrom_));
     const std::size_t held = static_cast<std::size_t>(end_ - pos_);
     if (size_ < held + kChunk) {
-        // Room for a tag's look ahead, a chunk and an end mark, made once and
-        // without zero-filling.
+        // Room for a tag's look ahead, a chunk and the zeros behind them, made
+        // once and without zero-filling.
         size_ = std::max(held, kMaxTag) + kChunk;
         auto grown = std::make_unique_for_overwrite<char[]>(size_ + kPad);
         if (held > 0) std::memcpy(grown.get(), pos_, held);
