@@ -93,8 +93,8 @@ TEST_F(Adif, ALengthThatRunsTooFarEndsAtTheNextTag) {
     // Too long for what is left: the data is the rest of the file, a last
     // record without <EOR>.
     EXPECT_EQ(Calls("<EOH><CALL:99999999999999999999999>G4ABC  \r\n"), (CallList{"G4ABC"}));
-    // A "<" that starts no tag is data.
-    EXPECT_EQ(Calls("<CALL:6>W<1:AW<EOR>"), (CallList{"W<1:AW"}));
+    // A "<" that starts no tag is data, the last byte of it too.
+    EXPECT_EQ(Calls("<CALL:6>W<1:AW<EOR><CALL:3>N0<<EOR>"), (CallList{"W<1:AW", "N0<"}));
 }
 
 TEST_F(Adif, TheHeaderIsEverythingBeforeEoh) {
