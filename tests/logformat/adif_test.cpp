@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <vector>
 
 #include "logformat/log_formats.h"
@@ -34,6 +35,16 @@ protected:
         std::vector<HeldQso> qsos;
         for (LogQso q; reader->Next(q);) qsos.emplace_back(q);
         return qsos;
+    }
+
+    static bool Same(const std::vector<HeldQso>& a, const std::vector<HeldQso>& b) {
+        if (a.size() != b.size()) return false;
+        for (std::size_t i = 0; i < a.size(); ++i) {
+            if (a[i].Call != b[i].Call || a[i].Mode != b[i].Mode || a[i].Band != b[i].Band ||
+                a[i].Khz != b[i].Khz || a[i].Stamp != b[i].Stamp || a[i].Hour != b[i].Hour)
+                return false;
+        }
+        return true;
     }
 
     std::vector<std::string> Calls(std::string_view bytes) {
@@ -113,22 +124,15 @@ TEST_F(Adif, RecordsReadTheSameWhereverTheFileIsCutForReading) {
         "<call:6:S> W1AW <BAND:3>20m<MODE:2>CW<COMMENT:9>a<b<c>d e<QSO_DATE:8>20240131"
         "<TIME_ON:4>2359<eor>\r\n<CALL:7>K1<ABC><NAME:40>Al <FREQ:6>7.0251<EOR>"
         "<CALL:3>N0X<QSO_DATE:8>20240201<TIME_OFF:6>000102<MODE:3>SSB<EOR>";
-    auto same = [](const std::vector<HeldQso>& a, const std::vector<HeldQso>& b) {
-        if (a.size() != b.size()) return false;
-        for (std::size_t i = 0; i < a.size(); ++i) {
-            if (a[i].Call != b[i].Call || a[i].Mode != b[i].Mode || a[i].Band != b[i].Band ||
-                a[i].Khz != b[i].Khz || a[i].Stamp != b[i].Stamp || a[i].Hour != b[i].Hour)
-                return false;
-        }
-        return true;
-    };
     const std::vector<HeldQso> whole = Read("<EOH>" + records);
     ASSERT_EQ(whole.size(), 3u);
     EXPECT_EQ(whole[1].Call, "K1<ABC>");
     EXPECT_EQ(whole[1].Khz, 7025u);
+    // Text after the records, so that the next read overwrites what the window held.
+    const std::string tail(70000, '\n');
     for (std::size_t cut = 0; cut <= records.size() + 8; ++cut) {
         const std::string filler(65536 - 5 - cut, 'x');
-        EXPECT_TRUE(same(Read(filler + "<EOH>" + records), whole)) << "cut at " << cut;
+        EXPECT_TRUE(Same(Read(filler + "<EOH>" + records + tail), whole)) << "cut at " << cut;
     }
     // A value longer than what is kept, and than the reader holds at once,
     // that starts 1000 bytes before the cut.
@@ -139,6 +143,36 @@ TEST_F(Adif, RecordsReadTheSameWhereverTheFileIsCutForReading) {
     ASSERT_EQ(one.size(), 4u);
     EXPECT_EQ(one[0].Call, call.substr(0, AdifFieldKept));
     EXPECT_EQ(one[1].Call, "W1AW");
+}
+
+TEST_F(Adif, RandomRecordsReadTheSameWhereverTheFileIsCut) {
+    // Sound and faulty pieces of records, strung together by a fixed seed.
+    const std::vector<std::string> pieces = {"<CALL:4>W1AW",
+                                             "<call:7>K1<AB> ",
+                                             "<BAND:3>20m",
+                                             "<MODE:2>CW",
+                                             "<FREQ:6>7.0251",
+                                             "<QSO_DATE:8>20240131",
+                                             "<TIME_ON:4>1200",
+                                             "<TIME_OFF:6>000102",
+                                             "<NAME:20>Al ",
+                                             "<COMMENT:3>a<b",
+                                             "<EOR>\r\n",
+                                             "<eor>",
+                                             "<",
+                                             " <x> ",
+                                             "<CALL:9>N0",
+                                             "<NOTES:999>",
+                                             std::string(700, 'z')};
+    std::mt19937 random(7);
+    for (int round = 0; round < 20; ++round) {
+        std::string records;
+        while (records.size() < 4000) records += pieces[random() % pieces.size()];
+        const std::vector<HeldQso> whole = Read("<EOH>" + records);
+        const std::size_t cut = random() % records.size();
+        const std::string log = std::string(65536 - 5 - cut, 'x') + "<EOH>" + records;
+        EXPECT_TRUE(Same(Read(log + std::string(70000, '\n')), whole)) << "round " << round;
+    }
 }
 
 TEST_F(Adif, BandDecidesBeforeFreq) {
