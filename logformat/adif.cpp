@@ -1,6 +1,7 @@
 #include "logformat/adif.h"
 
 #include <atomic>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -18,6 +19,14 @@ std::atomic<const AdxParser*> adxParser{nullptr};
 constexpr std::array<std::string_view, AdifFieldCount> kFieldNames = {
     "CALL", "BAND", "FREQ", "QSO_DATE", "TIME_ON", "TIME_OFF", "MODE"};
 
+// Each byte in upper case, by a table: field names are compared byte by byte.
+constexpr std::array<char, 256> kUpper = [] {
+    std::array<char, 256> table{};
+    for (int c = 0; c < 256; ++c)
+        table[static_cast<std::size_t>(c)] = tavo::UpperAscii(static_cast<char>(c));
+    return table;
+}();
+
 // ADIF's band names for bands 0..9; every other band is 10.
 constexpr std::array<std::string_view, 10> kBandNames = {"160m", "80m", "40m", "20m",  "15m",
                                                          "10m",  "6m",  "2m",  "70cm", "23cm"};
@@ -30,8 +39,6 @@ constexpr std::array<bool, 256> kNameChars = [] {
             tavo::IsDigitAscii(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
     return table;
 }();
-
-bool IsNameChar(int c) { return c >= 0 && kNameChars[static_cast<std::size_t>(c)]; }
 
 int Number(std::string_view digits) {
     int value = 0;
@@ -59,8 +66,7 @@ std::optional<std::uint64_t> FreqKhz(std::string_view text) {
     return khz;
 }
 
-int BandOf(const AdifRecord& record, std::optional<std::uint64_t> khz) {
-    const std::string& band = record[AdifField::Band];
+int BandOf(std::string_view band, std::optional<std::uint64_t> khz) {
     if (!band.empty()) {
         for (std::size_t i = 0; i < kBandNames.size(); ++i) {
             if (tavo::SameTextAscii(band, kBandNames[i])) return static_cast<int>(i);
@@ -70,226 +76,192 @@ int BandOf(const AdifRecord& record, std::optional<std::uint64_t> khz) {
     return khz ? KhzBandOf(*khz) : 10;
 }
 
+// A record's fields, each empty where absent, read as a QSO.
+bool QsoFromFields(const std::array<std::string_view, AdifFieldCount>& fields, LogQso& Qso) {
+    auto field = [&fields](AdifField f) { return fields[static_cast<std::size_t>(f)]; };
+    const std::string_view call = tavo::Trim(field(AdifField::Call));
+    if (call.empty()) return false;
+    Qso.Call = call;
+    const std::optional<std::uint64_t> khz = FreqKhz(field(AdifField::Freq));
+    Qso.Khz = khz.value_or(0);
+    Qso.Band = BandOf(field(AdifField::Band), khz);
+
+    const std::string_view date = tavo::Trim(field(AdifField::QsoDate));
+    Qso.Day = -1;
+    Qso.DateDays.reset();
+    bool calendarDate = false;
+    if (date.size() == 8 && tavo::AllDigits(date)) {
+        const int year = Number(date.substr(0, 4));
+        const int month = Number(date.substr(4, 2)), day = Number(date.substr(6, 2));
+        if (month >= 1 && month <= 12 && day >= 1 && day <= 31) {
+            Qso.Day = day;
+            Qso.DateDays = DaysFromCivil(year, month, day);
+            calendarDate = IsCalendarDate(year, month, day);
+        }
+    }
+
+    // Some loggers write only the time the QSO ended.
+    std::string_view time = tavo::Trim(field(AdifField::TimeOn));
+    if (time.empty()) time = tavo::Trim(field(AdifField::TimeOff));
+    Qso.Hour = tavo::ParseInt32(tavo::Trim(time.substr(0, 2))).value_or(-1);
+    // The stamp needs a real calendar date and a time of 00:00-23:59 (HHMM or
+    // HHMMSS); the chart day above takes any day up to 31, as for every format.
+    Qso.Stamp = NoStamp;
+    if (calendarDate && (time.size() == 4 || time.size() == 6) && tavo::AllDigits(time)) {
+        const int hour = Number(time.substr(0, 2)), minute = Number(time.substr(2, 2));
+        const bool seconds = time.size() == 4 || Number(time.substr(4, 2)) < 60;
+        if (hour < 24 && minute < 60 && seconds)
+            Qso.Stamp = std::int64_t{*Qso.DateDays} * 1440 + hour * 60 + minute;
+    }
+    Qso.Mode = field(AdifField::Mode);
+    return true;
+}
+
 // --- .adi: tags and data, read as a stream of bytes -----------------------
 
 // Longer than any real tag; a longer run of name characters is text. It also
 // bounds the look-ahead that a "<" inside a field's data costs.
 constexpr std::size_t kMaxTag = 256;
 constexpr std::size_t kChunk = std::size_t{1} << 16;
-
-// The bytes of the log from the cursor on, held only as far as looked ahead.
-class ByteWindow {
-public:
-    explicit ByteWindow(tavo::TextReader& log) : log_(log) {}
-
-    // The bytes after the cursor that are held, at least n of them unless the
-    // file ends first; valid up to the next call that looks further.
-    std::string_view Ahead(std::size_t n) {
-        while (end_ - pos_ < n && Refill()) {
-        }
-        return {buf_.get() + pos_, end_ - pos_};
-    }
-    // Moves the cursor over n bytes that Ahead has shown.
-    void Advance(std::size_t n) { pos_ += n; }
-
-private:
-    bool Refill() {
-        if (eof_) return false;
-        if (pos_ > 0) {
-            std::memmove(buf_.get(), buf_.get() + pos_, end_ - pos_);
-            end_ -= pos_;
-            pos_ = 0;
-        }
-        if (size_ < end_ + kChunk) {
-            // Grown without zero-filling: each log's detection and reading make a window.
-            auto grown = std::make_unique_for_overwrite<char[]>(end_ + kChunk);
-            if (end_ > 0) std::memcpy(grown.get(), buf_.get(), end_);
-            buf_ = std::move(grown);
-            size_ = end_ + kChunk;
-        }
-        const std::size_t got = log_.ReadBytes(buf_.get() + end_, kChunk);
-        end_ += got;
-        if (got < kChunk) eof_ = true;
-        return got > 0;
-    }
-
-    tavo::TextReader& log_;
-    std::unique_ptr<char[]> buf_;
-    std::size_t size_ = 0;
-    std::size_t pos_ = 0;
-    std::size_t end_ = 0;
-    bool eof_ = false;
-};
+// Zero bytes behind the last byte held: they end every run of a tag, and let
+// a search read whole words past the end.
+constexpr std::size_t kPad = 8;
 
 enum class TagKind { None, Field, Eor, Eoh, Other };
 
 struct Tag {
     TagKind Kind = TagKind::None;
     std::size_t Size = 0;      // bytes from "<" to ">"
-    std::string_view Name;     // in the window, up to its next look ahead
+    std::size_t NameSize = 0;  // the name starts right after the "<"
     std::uint64_t Length = 0;  // saturates: a huge LENGTH reads to the end
 };
 
-class AdiScanner {
-public:
-    struct Event {
-        TagKind Kind;  // Field, Eor, Eoh, or None at the end of the file
-        std::optional<AdifField> Field;
-    };
-
-    explicit AdiScanner(tavo::TextReader& log) : in_(log) {}
-
-    // The next field, <EOR> or <EOH>; a field a pass reads has its data in Value().
-    Event Next() {
-        for (;;) {
-            // Text outside tags is skipped a run at a time, up to the next "<".
-            const std::string_view ahead = in_.Ahead(1);
-            if (ahead.empty()) return {TagKind::None, {}};
-            const void* open = std::memchr(ahead.data(), '<', ahead.size());
-            if (open == nullptr) {
-                in_.Advance(ahead.size());
-                continue;
-            }
-            in_.Advance(static_cast<std::size_t>(static_cast<const char*>(open) - ahead.data()));
-            Tag tag = Match();
-            switch (tag.Kind) {
-                case TagKind::None: in_.Advance(1); continue;
-                case TagKind::Other: in_.Advance(tag.Size); continue;
-                case TagKind::Eor:
-                case TagKind::Eoh: in_.Advance(tag.Size); return {tag.Kind, {}};
-                case TagKind::Field: {
-                    in_.Advance(tag.Size);
-                    std::optional<AdifField> field = AdifFieldNamed(tag.Name);
-                    ReadData(tag.Length, field.has_value());
-                    return {TagKind::Field, field};
-                }
-            }
-        }
-    }
-
-    const std::string& Value() const { return value_; }
-
-private:
-    // The data is LENGTH bytes, cut short by the end of the file or by a
-    // field tag, <EOR> or <EOH> that starts inside them: writers that count
-    // too far swallow the next tag, even by a single byte, and reading goes
-    // on from it.
-    void ReadData(std::uint64_t length, bool keep) {
-        value_.clear();
-        while (length > 0) {
-            const std::string_view ahead = in_.Ahead(1);
-            if (ahead.empty()) return;
-            // The run up to the next "<" is data; a "<" is data unless a tag starts there.
-            const std::size_t span =
-                static_cast<std::size_t>(std::min<std::uint64_t>(length, ahead.size()));
-            const void* open = std::memchr(ahead.data(), '<', span);
-            std::size_t run =
-                open == nullptr
-                    ? span
-                    : static_cast<std::size_t>(static_cast<const char*>(open) - ahead.data());
-            if (run == 0) {
-                const TagKind kind = Match().Kind;
-                if (kind == TagKind::Field || kind == TagKind::Eor || kind == TagKind::Eoh) return;
-                run = 1;
-            }
-            if (keep) {
-                const std::size_t room = AdifFieldKept - std::min(value_.size(), AdifFieldKept);
-                value_.append(in_.Ahead(run).substr(0, std::min(run, room)));
-            }
-            in_.Advance(run);
-            length -= run;
-        }
-    }
-
-    // The tag at the cursor ("<" there): <NAME>, <NAME:LENGTH> or
-    // <NAME:LENGTH:TYPE>, TYPE possibly empty.
-    Tag Match() {
-        // No tag is longer than kMaxTag, so one look ahead holds all of it.
-        const std::string_view t = in_.Ahead(kMaxTag + 1);
-        auto at = [&t](std::size_t i) {
-            return i < t.size() ? static_cast<unsigned char>(t[i]) : -1;
-        };
-        auto fits = [](std::size_t n) { return n < kMaxTag; };
-        Tag tag;
-        std::size_t i = 1;
-        const std::size_t held = std::min(t.size(), kMaxTag);
-        while (i < held && kNameChars[static_cast<unsigned char>(t[i])]) ++i;
-        if (i == 1 || !fits(i)) return {};
-        tag.Name = t.substr(1, i - 1);
-        if (at(i) == '>') {
-            tag.Size = i + 1;
-            tag.Kind = tavo::SameTextAscii(tag.Name, "EOR")   ? TagKind::Eor
-                       : tavo::SameTextAscii(tag.Name, "EOH") ? TagKind::Eoh
-                                                              : TagKind::Other;
-            return tag;
-        }
-        if (at(i) != ':') return {};
-        const std::size_t digits = ++i;
-        constexpr std::uint64_t kMax = UINT64_MAX / 10 - 1;
-        while (fits(i) && tavo::IsDigitAscii(at(i))) {
-            tag.Length = tag.Length > kMax
-                             ? UINT64_MAX
-                             : tag.Length * 10 + static_cast<std::uint64_t>(at(i) - '0');
-            ++i;
-        }
-        if (i == digits || !fits(i)) return {};
-        if (at(i) == ':') {
-            ++i;
-            while (fits(i) && IsNameChar(at(i))) ++i;
-            if (!fits(i)) return {};
-        }
-        if (at(i) != '>') return {};
+// The tag at t[0] == "<": <NAME>, <NAME:LENGTH> or <NAME:LENGTH:TYPE>, TYPE
+// possibly empty. The bytes from t on end in kPad zero bytes, so the runs
+// need no bound of their own; a run that reaches kMaxTag makes no tag.
+inline Tag MatchTag(const char* t) {
+    Tag tag;
+    const auto* u = reinterpret_cast<const unsigned char*>(t);
+    std::size_t i = 1;
+    // Names run to a dozen bytes and more: four bytes a step, up to the zeros at the latest.
+    while (kNameChars[u[i]] & kNameChars[u[i + 1]] & kNameChars[u[i + 2]] & kNameChars[u[i + 3]])
+        i += 4;
+    while (kNameChars[u[i]]) ++i;
+    if (i == 1 || i >= kMaxTag) return {};
+    tag.NameSize = i - 1;
+    if (t[i] == '>') {
         tag.Size = i + 1;
-        tag.Kind = TagKind::Field;
+        const std::string_view name(t + 1, i - 1);
+        tag.Kind = tavo::SameTextAscii(name, "EOR")   ? TagKind::Eor
+                   : tavo::SameTextAscii(name, "EOH") ? TagKind::Eoh
+                                                      : TagKind::Other;
         return tag;
     }
-
-    ByteWindow in_;
-    std::string value_;
-};
-
-tavo::TextReader& Rewound(tavo::TextReader& log) {
-    log.Rewind(tavo::TextReader::CtrlZ::IsText);
-    return log;
+    if (t[i] != ':') return {};
+    const std::size_t digits = ++i;
+    constexpr std::uint64_t kMax = UINT64_MAX / 10 - 1;
+    while (tavo::IsDigitAscii(t[i])) {
+        tag.Length = tag.Length > kMax ? UINT64_MAX
+                                       : tag.Length * 10 + static_cast<std::uint64_t>(t[i] - '0');
+        ++i;
+    }
+    if (i == digits || i >= kMaxTag) return {};
+    if (t[i] == ':') {
+        ++i;
+        while (kNameChars[static_cast<unsigned char>(t[i])]) ++i;
+        if (i >= kMaxTag) return {};
+    }
+    if (t[i] != '>') return {};
+    tag.Size = i + 1;
+    tag.Kind = TagKind::Field;
+    return tag;
 }
 
-// Whether the log has a header: everything before its first <EOH>.
-bool HasHeader(tavo::TextReader& log) {
-    AdiScanner scan(log);
-    for (;;) {
-        const TagKind kind = scan.Next().Kind;
-        if (kind == TagKind::Eoh) return true;
-        if (kind == TagKind::None) return false;
+bool EndsData(TagKind kind) {
+    return kind == TagKind::Field || kind == TagKind::Eor || kind == TagKind::Eoh;
+}
+
+// The first "<" of [from, to), or to. The bytes up to kPad past `to` must be
+// readable. Eight bytes are tested at a time, as one word: a byte that
+// equals "<" becomes zero, and the lowest zero byte of a word sets the lowest
+// flag (a borrow may set flags above it, never below).
+const char* NextOpen(const char* from, const char* to) {
+    if constexpr (std::endian::native == std::endian::little) {
+        constexpr std::uint64_t kOnes = 0x0101010101010101, kHigh = kOnes << 7;
+        for (int words = 0; from < to; from += 8) {
+            // Past a few words, the run is long: the C library's search is faster.
+            if (++words > 4) {
+                const void* open = std::memchr(from, '<', static_cast<std::size_t>(to - from));
+                return open == nullptr ? to : static_cast<const char*>(open);
+            }
+            std::uint64_t word;
+            std::memcpy(&word, from, 8);
+            word ^= kOnes * '<';
+            const std::uint64_t zeros = (word - kOnes) & ~word & kHigh;
+            if (zeros != 0) return std::min(to, from + std::countr_zero(zeros) / 8);
+        }
+        return to;
+    } else {
+        const void* open = std::memchr(from, '<', static_cast<std::size_t>(to - from));
+        return open == nullptr ? to : static_cast<const char*>(open);
     }
 }
 
+inline std::optional<AdifField> FieldNamed(std::string_view Name) {
+    // Every tag's name comes here: its size and first letter rule out most.
+    AdifField field;
+    switch (Name.size()) {
+        case 4:
+            switch (tavo::UpperAscii(Name[0])) {
+                case 'C': field = AdifField::Call; break;
+                case 'B': field = AdifField::Band; break;
+                case 'F': field = AdifField::Freq; break;
+                case 'M': field = AdifField::Mode; break;
+                default: return std::nullopt;
+            }
+            break;
+        case 7: field = AdifField::TimeOn; break;
+        case 8:
+            switch (tavo::UpperAscii(Name[0])) {
+                case 'Q': field = AdifField::QsoDate; break;
+                case 'T': field = AdifField::TimeOff; break;
+                default: return std::nullopt;
+            }
+            break;
+        default: return std::nullopt;
+    }
+    const std::string_view upper = kFieldNames[static_cast<std::size_t>(field)];
+    for (std::size_t i = 1; i < upper.size(); ++i) {
+        if (kUpper[static_cast<unsigned char>(Name[i])] != upper[i]) return std::nullopt;
+    }
+    return field;
+}
+
+// The QSOs of an .adi file, read in one scan through a window of its bytes.
+// The data of the fields a pass reads stays where it lies in the window; it
+// is copied only when the window moves while the record still needs it.
 class AdiReader : public LogReader {
 public:
-    explicit AdiReader(tavo::TextReader& log) : inHeader_(HasHeader(log)), scan_(Rewound(log)) {}
+    AdiReader(tavo::TextReader& log, bool header) : log_(log), inHeader_(header) {}
 
     bool Next(LogQso& q) override {
         while (!ended_) {
-            const AdiScanner::Event event = scan_.Next();
-            switch (event.Kind) {
-                case TagKind::Field:
-                    if (!inHeader_ && event.Field) record_.Set(*event.Field, scan_.Value());
-                    break;
+            switch (NextTag()) {
                 case TagKind::Eoh:
-                    if (inHeader_) record_.Clear();
+                    if (inHeader_) ClearRecord();
                     inHeader_ = false;
                     break;
                 case TagKind::Eor: {
-                    // The QSO's texts lie in its record, which is held up to the next one.
-                    std::swap(record_, held_);
-                    record_.Clear();
-                    const bool qso = !inHeader_ && QsoFromRecord(held_, q);
+                    // The QSO's texts stay where they are up to the next call.
+                    const bool qso = !inHeader_ && QsoFromFields(fields_, q);
+                    ClearRecord();
                     if (qso) return true;
                     break;
                 }
                 default:
                     // A last record that the file ends without an <EOR> still counts.
                     ended_ = true;
-                    if (!inHeader_ && QsoFromRecord(record_, q)) return true;
+                    if (!inHeader_ && QsoFromFields(fields_, q)) return true;
                     break;
             }
         }
@@ -297,12 +269,159 @@ public:
     }
 
 private:
+    // Past the fields a pass skips, to the next <EOR> or <EOH>; None at the end.
+    TagKind NextTag() {
+        for (;;) {
+            // Text outside tags is skipped a run at a time, up to the next "<".
+            if (pos_ == end_ && !Refill()) return TagKind::None;
+            pos_ = NextOpenHeld();
+            if (pos_ == end_) continue;
+            const Tag tag = Match();
+            switch (tag.Kind) {
+                case TagKind::None: ++pos_; continue;
+                case TagKind::Other: pos_ += tag.Size; continue;
+                case TagKind::Eor:
+                case TagKind::Eoh: pos_ += tag.Size; return tag.Kind;
+                case TagKind::Field: {
+                    const std::optional<AdifField> field =
+                        inHeader_ ? std::nullopt
+                                  : FieldNamed(std::string_view(pos_ + 1, tag.NameSize));
+                    pos_ += tag.Size;
+                    if (field && !(seen_ & Bit(*field)))
+                        ReadData(tag.Length, static_cast<std::size_t>(*field));
+                    else
+                        SkipData(tag.Length);
+                    continue;
+                }
+            }
+        }
+    }
+
+    // The tag at pos_, with all of it that the file holds in the window.
+    Tag Match() {
+        if (static_cast<std::size_t>(end_ - pos_) <= kMaxTag) Hold(kMaxTag + 1);
+        return MatchTag(pos_);
+    }
+
+    // The data is LENGTH bytes, cut short by the end of the file or by a
+    // field tag, <EOR> or <EOH> that starts inside them: writers that count
+    // too far swallow the next tag, even by a single byte, and reading goes
+    // on from it. True when cut short so.
+    bool SkipData(std::uint64_t length) {
+        while (length > 0) {
+            if (pos_ == end_ && !Refill()) return true;
+            // The search runs on past the data: the "<" it finds there is the next tag's.
+            char* open = NextOpenHeld();
+            const auto run = static_cast<std::size_t>(open - pos_);
+            if (run >= length) {
+                pos_ += static_cast<std::size_t>(length);
+                return false;
+            }
+            length -= run;
+            pos_ = open;
+            if (pos_ == end_) continue;
+            // A "<" is data unless a tag starts there.
+            if (EndsData(Match().Kind)) return true;
+            ++pos_;
+            --length;
+        }
+        return false;
+    }
+
+    // As SkipData, and the first AdifFieldKept bytes become the field's value.
+    void ReadData(std::uint64_t length, std::size_t field) {
+        seen_ |= 1u << field;
+        reading_ = field;
+        readFrom_ = pos_;
+        owned_[field].clear();
+        const bool cut = SkipData(std::min<std::uint64_t>(length, AdifFieldKept));
+        const std::string_view tail(readFrom_, static_cast<std::size_t>(pos_ - readFrom_));
+        if (owned_[field].empty()) {
+            // The window did not move under the data, which lies whole in it.
+            fields_[field] = tail;
+            inWindow_ |= 1u << field;
+        } else {
+            fields_[field] = owned_[field].append(tail);
+        }
+        reading_ = kNone;
+        if (!cut && length > AdifFieldKept) SkipData(length - AdifFieldKept);
+    }
+
+    static unsigned Bit(AdifField field) { return 1u << static_cast<unsigned>(field); }
+
+    void ClearRecord() {
+        fields_.fill({});
+        seen_ = 0;
+        inWindow_ = 0;
+    }
+
+    // The first "<" held from pos_ on, or end_; the last one found is kept,
+    // as the search for a field's data finds the next tag's.
+    char* NextOpenHeld() {
+        if (open_ == nullptr || open_ < pos_) open_ = const_cast<char*>(NextOpen(pos_, end_));
+        return open_;
+    }
+
+    // Makes at least n bytes lie after pos_ unless the file ends first.
+    void Hold(std::size_t n) {
+        while (static_cast<std::size_t>(end_ - pos_) < n && Refill()) {
+        }
+    }
+
+    // Reads more of the file behind what is held; false at its end. The
+    // values that lie in the window are copied out first, as it moves.
+    bool Refill();
+
+    static constexpr std::size_t kNone = AdifFieldCount;
+
+    tavo::TextReader& log_;
+    std::unique_ptr<char[]> buf_;
+    std::size_t size_ = 0;
+    char* pos_ = nullptr;   // the cursor; bytes [pos_, end_) are held
+    char* end_ = nullptr;   // followed by kPad zero bytes
+    char* open_ = nullptr;  // a "<" with none between pos_ and it, or end_; nullptr: unknown
+    bool eof_ = false;
+
+    std::array<std::string_view, AdifFieldCount> fields_{};  // empty: absent or empty
+    std::array<std::string, AdifFieldCount> owned_;  // values that outlived a move of the window
+    unsigned seen_ = 0;                              // the first occurrence counts
+    unsigned inWindow_ = 0;                          // values that lie in the window
+    std::size_t reading_ = kNone;  // the field whose data is being read, from readFrom_
+    const char* readFrom_ = nullptr;
+
     bool inHeader_;
-    AdiScanner scan_;
-    AdifRecord record_;
-    AdifRecord held_;  // the record the last QSO's texts lie in
     bool ended_ = false;
 };
+
+bool AdiReader::Refill() {
+    if (eof_) return false;
+    for (std::size_t i = 0; i < AdifFieldCount; ++i) {
+        if (inWindow_ & (1u << i)) fields_[i] = owned_[i].assign(fields_[i]);
+    }
+    inWindow_ = 0;
+    if (reading_ != kNone)
+        owned_[reading_].append(readFrom_, static_cast<std::size_t>(pos_ - readFrom_));
+    const std::size_t held = static_cast<std::size_t>(end_ - pos_);
+    if (size_ < held + kChunk) {
+        // Room for a tag's look ahead, a chunk and the zeros behind them, made
+        // once and without zero-filling.
+        size_ = std::max(held, kMaxTag) + kChunk;
+        auto grown = std::make_unique_for_overwrite<char[]>(size_ + kPad);
+        if (held > 0) std::memcpy(grown.get(), pos_, held);
+        buf_ = std::move(grown);
+    } else if (held > 0) {
+        std::memmove(buf_.get(), pos_, held);
+    }
+    pos_ = buf_.get();
+    end_ = pos_ + held;
+    open_ = nullptr;
+    readFrom_ = pos_;
+    const std::size_t got = log_.ReadBytes(end_, kChunk);
+    end_ += got;
+    std::memset(end_, 0, kPad);
+    if (got < kChunk) eof_ = true;
+    return got > 0;
+}
 
 class AdxReader : public LogReader {
 public:
@@ -320,27 +439,58 @@ private:
     AdifRecord record_;
 };
 
-bool HoldsEor(tavo::TextReader& log) {
-    constexpr std::string_view kEor = "<EOR>";
-    const auto buf = std::make_unique_for_overwrite<char[]>(kChunk);
+tavo::TextReader& Rewound(tavo::TextReader& log) {
+    log.Rewind(tavo::TextReader::CtrlZ::IsText);
+    return log;
+}
+
+// The bytes from where the log stands hold the tag, "<" and a name and ">",
+// in any case. The reader's scan takes every "<" for a tag where one fits, so
+// this also tells whether that scan will meet the tag.
+bool HoldsTag(tavo::TextReader& log, std::string_view tag) {
+    // Small pieces: a log's tag is mostly found in its first lines.
+    constexpr std::size_t kPiece = 4096;
+    char buf[kPiece];
     std::size_t matched = 0;
     for (;;) {
-        const std::size_t got = log.ReadBytes(buf.get(), kChunk);
+        const std::size_t got = log.ReadBytes(buf, kPiece);
         for (std::size_t i = 0; i < got;) {
             if (matched == 0) {
                 // Outside a possible tag, only the next "<" matters.
-                const void* open = std::memchr(buf.get() + i, '<', got - i);
+                const void* open = std::memchr(buf + i, '<', got - i);
                 if (open == nullptr) break;
-                i = static_cast<std::size_t>(static_cast<const char*>(open) - buf.get()) + 1;
+                i = static_cast<std::size_t>(static_cast<const char*>(open) - buf) + 1;
                 matched = 1;
                 continue;
             }
             const char c = tavo::UpperAscii(buf[i++]);
-            matched = c == kEor[matched] ? matched + 1 : c == '<' ? 1 : 0;
-            if (matched == kEor.size()) return true;
+            matched = c == tag[matched] ? matched + 1 : c == '<' ? 1 : 0;
+            if (matched == tag.size()) return true;
         }
-        if (got < kChunk) return false;
+        if (got < kPiece) return false;
     }
+}
+
+// An XML document starts with "<", a blank or a byte-order mark, never with
+// a letter or a digit as most .adi files do: those need no XML parser, which
+// would take in a whole chunk of the file to say no.
+bool MayBeXml(tavo::TextReader& log) {
+    unsigned char head[4] = {};
+    const std::size_t got = log.ReadBytes(reinterpret_cast<char*>(head), sizeof head);
+    const std::size_t first =
+        got >= 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF ? 3 : 0;
+    if (first >= got) return true;
+    const char c = static_cast<char>(head[first]);
+    return !(tavo::IsDigitAscii(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'));
+}
+
+// The installed parser where the log, from its first byte, is an ADX
+// document for it; else nullptr.
+const AdxParser* AdxParserOf(tavo::TextReader& log) {
+    const AdxParser* parser = adxParser.load();
+    if (parser == nullptr || !MayBeXml(Rewound(log)) || !parser->IsAdx(Rewound(log)))
+        return nullptr;
+    return parser;
 }
 
 }  // namespace
@@ -357,68 +507,28 @@ void AdifRecord::Clear() {
     Seen.fill(false);
 }
 
-std::optional<AdifField> AdifFieldNamed(std::string_view Name) {
-    for (std::size_t i = 0; i < kFieldNames.size(); ++i) {
-        if (tavo::SameTextAscii(Name, kFieldNames[i])) return static_cast<AdifField>(i);
-    }
-    return std::nullopt;
-}
+std::optional<AdifField> AdifFieldNamed(std::string_view Name) { return FieldNamed(Name); }
 
 bool QsoFromRecord(const AdifRecord& Record, LogQso& Qso) {
-    const std::string_view call = tavo::Trim(Record[AdifField::Call]);
-    if (call.empty()) return false;
-    Qso.Call = call;
-    const std::optional<std::uint64_t> khz = FreqKhz(Record[AdifField::Freq]);
-    Qso.Khz = khz.value_or(0);
-    Qso.Band = BandOf(Record, khz);
-
-    const std::string_view date = tavo::Trim(Record[AdifField::QsoDate]);
-    Qso.Day = -1;
-    Qso.DateDays.reset();
-    bool calendarDate = false;
-    if (date.size() == 8 && tavo::AllDigits(date)) {
-        const int year = Number(date.substr(0, 4));
-        const int month = Number(date.substr(4, 2)), day = Number(date.substr(6, 2));
-        if (month >= 1 && month <= 12 && day >= 1 && day <= 31) {
-            Qso.Day = day;
-            Qso.DateDays = DaysFromCivil(year, month, day);
-            calendarDate = IsCalendarDate(year, month, day);
-        }
-    }
-
-    // Some loggers write only the time the QSO ended.
-    std::string_view time = tavo::Trim(Record[AdifField::TimeOn]);
-    if (time.empty()) time = tavo::Trim(Record[AdifField::TimeOff]);
-    Qso.Hour = tavo::ParseInt32(tavo::Trim(time.substr(0, 2))).value_or(-1);
-    // The stamp needs a real calendar date and a time of 00:00-23:59 (HHMM or
-    // HHMMSS); the chart day above takes any day up to 31, as for every format.
-    Qso.Stamp = NoStamp;
-    if (calendarDate && (time.size() == 4 || time.size() == 6) && tavo::AllDigits(time)) {
-        const int hour = Number(time.substr(0, 2)), minute = Number(time.substr(2, 2));
-        const bool seconds = time.size() == 4 || Number(time.substr(4, 2)) < 60;
-        if (hour < 24 && minute < 60 && seconds)
-            Qso.Stamp = std::int64_t{*Qso.DateDays} * 1440 + hour * 60 + minute;
-    }
-    Qso.Mode = Record[AdifField::Mode];
-    return true;
+    std::array<std::string_view, AdifFieldCount> fields;
+    for (std::size_t i = 0; i < AdifFieldCount; ++i) fields[i] = Record.Values[i];
+    return QsoFromFields(fields, Qso);
 }
 
 void InstallAdxParser(const AdxParser* Parser) { adxParser.store(Parser); }
 
 bool HoldsAdif(tavo::TextReader& Log) {
-    if (const AdxParser* parser = adxParser.load(); parser != nullptr && parser->IsAdx(Log))
-        return true;
-    Log.Rewind(tavo::TextReader::CtrlZ::IsText);
-    return HoldsEor(Log);
+    if (AdxParserOf(Log) != nullptr) return true;
+    return HoldsTag(Rewound(Log), "<EOR>");
 }
 
 std::unique_ptr<LogReader> OpenAdifReader(tavo::TextReader& Log, const Detection&,
                                           const ColumnLayout&) {
-    if (const AdxParser* parser = adxParser.load();
-        parser != nullptr && parser->IsAdx(Rewound(Log))) {
+    if (const AdxParser* parser = AdxParserOf(Log))
         return std::make_unique<AdxReader>(parser->Open(Rewound(Log)));
-    }
-    return std::make_unique<AdiReader>(Rewound(Log));
+    // Everything before the first <EOH> is the header, wherever it stands.
+    const bool header = HoldsTag(Rewound(Log), "<EOH>");
+    return std::make_unique<AdiReader>(Rewound(Log), header);
 }
 
 }  // namespace tv_util2

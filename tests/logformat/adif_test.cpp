@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <vector>
 
 #include "logformat/log_formats.h"
@@ -36,6 +37,16 @@ protected:
         return qsos;
     }
 
+    static bool Same(const std::vector<HeldQso>& a, const std::vector<HeldQso>& b) {
+        if (a.size() != b.size()) return false;
+        for (std::size_t i = 0; i < a.size(); ++i) {
+            if (a[i].Call != b[i].Call || a[i].Mode != b[i].Mode || a[i].Band != b[i].Band ||
+                a[i].Khz != b[i].Khz || a[i].Stamp != b[i].Stamp || a[i].Hour != b[i].Hour)
+                return false;
+        }
+        return true;
+    }
+
     std::vector<std::string> Calls(std::string_view bytes) {
         std::vector<std::string> calls;
         for (const HeldQso& q : Read(bytes)) calls.push_back(q.Call);
@@ -56,6 +67,9 @@ TEST_F(Adif, IsKnownByAnEorTagOrAnAdxRootAfterTheLineFormats) {
     tavo::xml::InstallAdxParser();
     EXPECT_EQ(Detect("<?xml version=\"1.0\"?>\n<ADX><RECORDS/></ADX>"), FormatAdif);
     EXPECT_EQ(Detect("<?xml version=\"1.0\"?>\n<LOG><RECORDS/></LOG>"), FormatUnknown);
+    // A byte-order mark or blanks may come first; a letter may not.
+    EXPECT_EQ(Detect("\xEF\xBB\xBF\r\n<ADX><RECORDS/></ADX>"), FormatAdif);
+    EXPECT_EQ(Detect("ADX<ADX><RECORDS/></ADX>"), FormatUnknown);
 #endif
 }
 
@@ -90,13 +104,75 @@ TEST_F(Adif, ALengthThatRunsTooFarEndsAtTheNextTag) {
     // Too long for what is left: the data is the rest of the file, a last
     // record without <EOR>.
     EXPECT_EQ(Calls("<EOH><CALL:99999999999999999999999>G4ABC  \r\n"), (CallList{"G4ABC"}));
-    // A "<" that starts no tag is data.
-    EXPECT_EQ(Calls("<CALL:6>W<1:AW<EOR>"), (CallList{"W<1:AW"}));
+    // A "<" that starts no tag is data, the last byte of it too.
+    EXPECT_EQ(Calls("<CALL:6>W<1:AW<EOR><CALL:3>N0<<EOR>"), (CallList{"W<1:AW", "N0<"}));
 }
 
 TEST_F(Adif, TheHeaderIsEverythingBeforeEoh) {
     EXPECT_EQ(Calls("<CALL:4>HDR1<EOR><EOH><CALL:4>W1AW<EOR>"), (CallList{"W1AW"}));
     EXPECT_EQ(Calls("<CALL:4>W1AW<EOR><CALL:4>K1AB"), (CallList{"W1AW", "K1AB"}));
+    // An <eoh> inside a value ends both; one that is no tag ends nothing.
+    EXPECT_EQ(Calls("<CALL:4>HDR1<EOR><NOTES:20>a<eoh><CALL:4>W1AW<EOR>"), (CallList{"W1AW"}));
+    EXPECT_EQ(Calls("<CALL:4>W1AW<EOR><NOTES:7><EOH x><EOHX><CALL:4>K1AB"),
+              (CallList{"W1AW", "K1AB"}));
+}
+
+TEST_F(Adif, RecordsReadTheSameWhereverTheFileIsCutForReading) {
+    // Tags, values, a "<" inside data and a length that runs too far, each of
+    // them in turn across the 64 KiB at which the reader takes the file in.
+    const std::string records =
+        "<call:6:S> W1AW <BAND:3>20m<MODE:2>CW<COMMENT:9>a<b<c>d e<QSO_DATE:8>20240131"
+        "<TIME_ON:4>2359<eor>\r\n<CALL:7>K1<ABC><NAME:40>Al <FREQ:6>7.0251<EOR>"
+        "<CALL:3>N0X<QSO_DATE:8>20240201<TIME_OFF:6>000102<MODE:3>SSB<EOR>";
+    const std::vector<HeldQso> whole = Read("<EOH>" + records);
+    ASSERT_EQ(whole.size(), 3u);
+    EXPECT_EQ(whole[1].Call, "K1<ABC>");
+    EXPECT_EQ(whole[1].Khz, 7025u);
+    // Text after the records, so that the next read overwrites what the window held.
+    const std::string tail(70000, '\n');
+    for (std::size_t cut = 0; cut <= records.size() + 8; ++cut) {
+        const std::string filler(65536 - 5 - cut, 'x');
+        EXPECT_TRUE(Same(Read(filler + "<EOH>" + records + tail), whole)) << "cut at " << cut;
+    }
+    // A value longer than what is kept, and than the reader holds at once,
+    // that starts 1000 bytes before the cut.
+    std::string call(200000, ' ');
+    for (std::size_t i = 0; i < call.size(); ++i) call[i] = static_cast<char>('0' + i % 7);
+    const std::string head = std::string(65536 - 1000 - 18, 'x') + "<EOH><CALL:200000>";
+    const std::vector<HeldQso> one = Read(head + call + "<EOR>" + records);
+    ASSERT_EQ(one.size(), 4u);
+    EXPECT_EQ(one[0].Call, call.substr(0, AdifFieldKept));
+    EXPECT_EQ(one[1].Call, "W1AW");
+}
+
+TEST_F(Adif, RandomRecordsReadTheSameWhereverTheFileIsCut) {
+    // Sound and faulty pieces of records, strung together by a fixed seed.
+    const std::vector<std::string> pieces = {"<CALL:4>W1AW",
+                                             "<call:7>K1<AB> ",
+                                             "<BAND:3>20m",
+                                             "<MODE:2>CW",
+                                             "<FREQ:6>7.0251",
+                                             "<QSO_DATE:8>20240131",
+                                             "<TIME_ON:4>1200",
+                                             "<TIME_OFF:6>000102",
+                                             "<NAME:20>Al ",
+                                             "<COMMENT:3>a<b",
+                                             "<EOR>\r\n",
+                                             "<eor>",
+                                             "<",
+                                             " <x> ",
+                                             "<CALL:9>N0",
+                                             "<NOTES:999>",
+                                             std::string(700, 'z')};
+    std::mt19937 random(7);
+    for (int round = 0; round < 20; ++round) {
+        std::string records;
+        while (records.size() < 4000) records += pieces[random() % pieces.size()];
+        const std::vector<HeldQso> whole = Read("<EOH>" + records);
+        const std::size_t cut = random() % records.size();
+        const std::string log = std::string(65536 - 5 - cut, 'x') + "<EOH>" + records;
+        EXPECT_TRUE(Same(Read(log + std::string(70000, '\n')), whole)) << "round " << round;
+    }
 }
 
 TEST_F(Adif, BandDecidesBeforeFreq) {
