@@ -83,10 +83,13 @@ Detection DetectLog(const std::string& FileName) {
 }
 
 Detection DetectLog(tavo::TextReader& Log) {
-    std::string line;
+    // Lines as views: a file no line marks, such as an ADIF log, is read
+    // through to its end, and only the marking line is kept.
+    std::string_view line;
     while (Log.ReadLine(line)) {
         for (const LogFormatEntry& entry : LogFormats()) {
-            if (entry.MarksLine != nullptr && entry.MarksLine(line)) return {entry.Code, line};
+            if (entry.MarksLine != nullptr && entry.MarksLine(line))
+                return {entry.Code, std::string(line)};
         }
     }
     for (const LogFormatEntry& entry : LogFormats()) {
