@@ -31,6 +31,19 @@ constexpr std::array<char, 256> kUpper = [] {
 constexpr std::array<std::string_view, 10> kBandNames = {"160m", "80m", "40m", "20m",  "15m",
                                                          "10m",  "6m",  "2m",  "70cm", "23cm"};
 
+// A name of 2 to 4 bytes as one word: its bytes in upper case, and its size
+// above them, so that a name is found by one compare a band.
+constexpr std::uint64_t BandKey(std::string_view name) {
+    std::uint64_t key = name.size();
+    for (char c : name) key = key << 8 | static_cast<unsigned char>(tavo::UpperAscii(c));
+    return key;
+}
+constexpr std::array<std::uint64_t, 10> kBandKeys = [] {
+    std::array<std::uint64_t, 10> keys{};
+    for (std::size_t i = 0; i < keys.size(); ++i) keys[i] = BandKey(kBandNames[i]);
+    return keys;
+}();
+
 // Letters, digits and "_", by a table: every byte of a tag's name is looked up.
 constexpr std::array<bool, 256> kNameChars = [] {
     std::array<bool, 256> table{};
@@ -47,50 +60,69 @@ int Number(std::string_view digits) {
 }
 
 // FREQ in MHz, "digits[.digits]", as kHz: the whole MHz times 1000 plus the
-// first three decimals. Empty for any other text, and for MHz beyond any band.
-std::optional<std::uint64_t> FreqKhz(std::string_view text) {
-    const std::size_t dot = text.find('.');
-    std::string_view whole = text.substr(0, dot);
-    std::string_view decimals = dot == std::string_view::npos ? "" : text.substr(dot + 1);
-    if (!tavo::AllDigits(whole)) return std::nullopt;
-    if (dot != std::string_view::npos && !tavo::AllDigits(decimals)) return std::nullopt;
-    whole.remove_prefix(std::min(whole.find_first_not_of('0'), whole.size()));
-    if (whole.size() > 9) return std::nullopt;
-    std::uint64_t khz = static_cast<std::uint64_t>(Number(whole)) * 1000;
-    for (std::size_t i = 0; i < 3; ++i) {
-        khz += static_cast<std::uint64_t>(i < decimals.size() ? decimals[i] - '0' : 0) *
-               (i == 0   ? 100
-                : i == 1 ? 10
-                         : 1);
+// first three decimals. False for any other text, and for MHz beyond any band.
+bool FreqKhz(std::string_view text, std::uint64_t& khz) {
+    const std::size_t n = text.size();
+    std::size_t i = 0, significant = 0;
+    std::uint64_t mhz = 0;
+    for (; i < n && tavo::IsDigitAscii(text[i]); ++i) {
+        // Leading zeros do not count towards the nine digits a MHz may have.
+        if (significant == 0 && text[i] == '0') continue;
+        if (++significant > 9) return false;
+        mhz = mhz * 10 + static_cast<std::uint64_t>(text[i] - '0');
     }
-    return khz;
+    if (i == 0) return false;
+    khz = mhz * 1000;
+    if (i == n) return true;
+    if (text[i] != '.') return false;
+    const std::size_t decimals = ++i;
+    for (std::uint64_t scale = 100; i < n && tavo::IsDigitAscii(text[i]); ++i, scale /= 10)
+        khz += static_cast<std::uint64_t>(text[i] - '0') * scale;
+    return i > decimals && i == n;
 }
 
-int BandOf(std::string_view band, std::optional<std::uint64_t> khz) {
+int BandOf(std::string_view band, bool hasKhz, std::uint64_t khz) {
     if (!band.empty()) {
-        for (std::size_t i = 0; i < kBandNames.size(); ++i) {
-            if (tavo::SameTextAscii(band, kBandNames[i])) return static_cast<int>(i);
+        if (band.size() < 2 || band.size() > 4) return 10;
+        const std::uint64_t key = BandKey(band);
+        for (std::size_t i = 0; i < kBandKeys.size(); ++i) {
+            if (key == kBandKeys[i]) return static_cast<int>(i);
         }
         return 10;
     }
-    return khz ? KhzBandOf(*khz) : 10;
+    return hasKhz ? KhzBandOf(khz) : 10;
 }
 
+// The last QSO_DATE read, as "yyyymmdd" digits: a log's records mostly share
+// their date with the record before, which then needs no second decoding.
+struct DateMemo {
+    char Text[8] = {};  // no digits: nothing is held yet
+    int Day = -1;
+    std::optional<int> Days;
+    bool Calendar = false;
+};
+
 // A record's fields, each empty where absent, read as a QSO.
-bool QsoFromFields(const std::array<std::string_view, AdifFieldCount>& fields, LogQso& Qso) {
+bool QsoFromFields(const std::array<std::string_view, AdifFieldCount>& fields, LogQso& Qso,
+                   DateMemo& memo) {
     auto field = [&fields](AdifField f) { return fields[static_cast<std::size_t>(f)]; };
     const std::string_view call = tavo::Trim(field(AdifField::Call));
     if (call.empty()) return false;
     Qso.Call = call;
-    const std::optional<std::uint64_t> khz = FreqKhz(field(AdifField::Freq));
-    Qso.Khz = khz.value_or(0);
-    Qso.Band = BandOf(field(AdifField::Band), khz);
+    std::uint64_t khz = 0;
+    const bool hasKhz = FreqKhz(field(AdifField::Freq), khz);
+    Qso.Khz = hasKhz ? khz : 0;
+    Qso.Band = BandOf(field(AdifField::Band), hasKhz, khz);
 
     const std::string_view date = tavo::Trim(field(AdifField::QsoDate));
     Qso.Day = -1;
     Qso.DateDays.reset();
     bool calendarDate = false;
-    if (date.size() == 8 && tavo::AllDigits(date)) {
+    if (date.size() == 8 && std::memcmp(date.data(), memo.Text, 8) == 0) {
+        Qso.Day = memo.Day;
+        Qso.DateDays = memo.Days;
+        calendarDate = memo.Calendar;
+    } else if (date.size() == 8 && tavo::AllDigits(date)) {
         const int year = Number(date.substr(0, 4));
         const int month = Number(date.substr(4, 2)), day = Number(date.substr(6, 2));
         if (month >= 1 && month <= 12 && day >= 1 && day <= 31) {
@@ -98,12 +130,20 @@ bool QsoFromFields(const std::array<std::string_view, AdifFieldCount>& fields, L
             Qso.DateDays = DaysFromCivil(year, month, day);
             calendarDate = IsCalendarDate(year, month, day);
         }
+        std::memcpy(memo.Text, date.data(), 8);
+        memo.Day = Qso.Day;
+        memo.Days = Qso.DateDays;
+        memo.Calendar = calendarDate;
     }
 
     // Some loggers write only the time the QSO ended.
     std::string_view time = tavo::Trim(field(AdifField::TimeOn));
     if (time.empty()) time = tavo::Trim(field(AdifField::TimeOff));
-    Qso.Hour = tavo::ParseInt32(tavo::Trim(time.substr(0, 2))).value_or(-1);
+    // Two digits are the hour as the general number rule reads them.
+    if (time.size() >= 2 && tavo::IsDigitAscii(time[0]) && tavo::IsDigitAscii(time[1]))
+        Qso.Hour = (time[0] - '0') * 10 + (time[1] - '0');
+    else
+        Qso.Hour = tavo::ParseInt32(tavo::Trim(time.substr(0, 2))).value_or(-1);
     // The stamp needs a real calendar date and a time of 00:00-23:59 (HHMM or
     // HHMMSS); the chart day above takes any day up to 31, as for every format.
     Qso.Stamp = NoStamp;
@@ -253,7 +293,7 @@ public:
                     break;
                 case TagKind::Eor: {
                     // The QSO's texts stay where they are up to the next call.
-                    const bool qso = !inHeader_ && QsoFromFields(fields_, q);
+                    const bool qso = !inHeader_ && QsoFromFields(fields_, q, date_);
                     ClearRecord();
                     if (qso) return true;
                     break;
@@ -261,7 +301,7 @@ public:
                 default:
                     // A last record that the file ends without an <EOR> still counts.
                     ended_ = true;
-                    if (!inHeader_ && QsoFromFields(fields_, q)) return true;
+                    if (!inHeader_ && QsoFromFields(fields_, q, date_)) return true;
                     break;
             }
         }
@@ -388,6 +428,7 @@ private:
     unsigned inWindow_ = 0;                          // values that lie in the window
     std::size_t reading_ = kNone;  // the field whose data is being read, from readFrom_
     const char* readFrom_ = nullptr;
+    DateMemo date_;
 
     bool inHeader_;
     bool ended_ = false;
@@ -512,7 +553,8 @@ std::optional<AdifField> AdifFieldNamed(std::string_view Name) { return FieldNam
 bool QsoFromRecord(const AdifRecord& Record, LogQso& Qso) {
     std::array<std::string_view, AdifFieldCount> fields;
     for (std::size_t i = 0; i < AdifFieldCount; ++i) fields[i] = Record.Values[i];
-    return QsoFromFields(fields, Qso);
+    DateMemo memo;
+    return QsoFromFields(fields, Qso, memo);
 }
 
 void InstallAdxParser(const AdxParser* Parser) { adxParser.store(Parser); }
