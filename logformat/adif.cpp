@@ -277,6 +277,36 @@ inline std::optional<AdifField> FieldNamed(std::string_view Name) {
     return field;
 }
 
+// As FieldNamed, for the name of a tag the scan matched: its bytes are
+// letters, digits and "_" only, so clearing bit 5 of each folds the case and
+// never makes a digit or "_" into a letter. The name is then compared as words.
+inline std::optional<AdifField> FieldOfTag(const char* name, std::size_t size) {
+    constexpr std::uint32_t kFold = 0xDFDFDFDF;
+    auto word = [](const char* p) { return tavo::LoadWord<std::uint32_t>(p) & kFold; };
+    switch (size) {
+        case 4: {
+            const std::uint32_t w = word(name);
+            if (w == word("CALL")) return AdifField::Call;
+            if (w == word("BAND")) return AdifField::Band;
+            if (w == word("FREQ")) return AdifField::Freq;
+            if (w == word("MODE")) return AdifField::Mode;
+            return std::nullopt;
+        }
+        case 7:
+            // Two words that overlap by one byte.
+            if (word(name) == word("TIME_ON") && word(name + 3) == word("E_ON"))
+                return AdifField::TimeOn;
+            return std::nullopt;
+        case 8: {
+            const std::uint32_t head = word(name), tail = word(name + 4);
+            if (head == word("QSO_") && tail == word("DATE")) return AdifField::QsoDate;
+            if (head == word("TIME") && tail == word("_OFF")) return AdifField::TimeOff;
+            return std::nullopt;
+        }
+        default: return std::nullopt;
+    }
+}
+
 // The QSOs of an .adi file, read in one scan through a window of its bytes.
 // The data of the fields a pass reads stays where it lies in the window; it
 // is copied only when the window moves while the record still needs it.
@@ -324,8 +354,7 @@ private:
                 case TagKind::Eoh: pos_ += tag.Size; return tag.Kind;
                 case TagKind::Field: {
                     const std::optional<AdifField> field =
-                        inHeader_ ? std::nullopt
-                                  : FieldNamed(std::string_view(pos_ + 1, tag.NameSize));
+                        inHeader_ ? std::nullopt : FieldOfTag(pos_ + 1, tag.NameSize);
                     pos_ += tag.Size;
                     if (field && !(seen_ & Bit(*field)))
                         ReadData(tag.Length, static_cast<std::size_t>(*field));

@@ -95,6 +95,20 @@ TEST_F(Adif, FieldsAreTaggedDataOfTheirLengthInAnyCase) {
     EXPECT_EQ(qsos[1].Stamp, NoStamp);
 }
 
+TEST_F(Adif, NamesOneByteOffAFieldAreOtherFields) {
+    const auto qsos = Read(
+        "<CALL:4>W1AW<C4LL:4>K1AB<BAN_:3>20m<FRE0:4>14.0<MODE_:2>CW<MOD:2>CW<TIME_0N:4>1200"
+        "<TIMEON:4>1300<TIME_ONX:4>1400<QSO_DAT3:8>20240131<QSO_DATE_:8>20240131"
+        "<TIME_OF:4>1500<T1ME_OFF:4>1600<eor>");
+    ASSERT_EQ(qsos.size(), 1u);
+    EXPECT_EQ(qsos[0].Call, "W1AW");
+    EXPECT_EQ(qsos[0].Band, 10);
+    EXPECT_EQ(qsos[0].Khz, 0u);
+    EXPECT_EQ(qsos[0].Mode, "");
+    EXPECT_EQ(qsos[0].Hour, -1);
+    EXPECT_EQ(qsos[0].Day, -1);
+}
+
 TEST_F(Adif, ALengthThatRunsTooFarEndsAtTheNextTag) {
     // Cloudlog's PROGRAMID, a COMMENT that swallows <EOR> by one byte, and a
     // length that hides a field tag.
