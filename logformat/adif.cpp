@@ -53,6 +53,16 @@ constexpr std::array<bool, 256> kNameChars = [] {
     return table;
 }();
 
+// The same, as bit k in the k-th table.
+constexpr std::array<std::array<unsigned char, 256>, 4> kNameBits = [] {
+    std::array<std::array<unsigned char, 256>, 4> tables{};
+    for (std::size_t k = 0; k < 4; ++k) {
+        for (std::size_t c = 0; c < 256; ++c)
+            tables[k][c] = static_cast<unsigned char>(kNameChars[c] ? 1u << k : 0u);
+    }
+    return tables;
+}();
+
 int Number(std::string_view digits) {
     int value = 0;
     for (char c : digits) value = value * 10 + (c - '0');
@@ -183,10 +193,14 @@ inline Tag MatchTag(const char* t) {
     Tag tag;
     const auto* u = reinterpret_cast<const unsigned char*>(t);
     std::size_t i = 1;
-    // Names run to a dozen bytes and more: four bytes a step, up to the zeros at the latest.
-    while (kNameChars[u[i]] & kNameChars[u[i + 1]] & kNameChars[u[i + 2]] & kNameChars[u[i + 3]])
+    // Names run to a dozen bytes and more: four bytes a step, up to the zeros
+    // at the latest. The step's mask has bit k set where byte k is a name's;
+    // its low run of ones then says where in the step the name ends.
+    unsigned step;
+    while ((step = kNameBits[0][u[i]] | kNameBits[1][u[i + 1]] | kNameBits[2][u[i + 2]] |
+                   kNameBits[3][u[i + 3]]) == 15)
         i += 4;
-    while (kNameChars[u[i]]) ++i;
+    i += static_cast<std::size_t>(std::countr_one(step));
     if (i == 1 || i >= kMaxTag) return {};
     tag.NameSize = i - 1;
     if (t[i] == '>') {
