@@ -97,7 +97,7 @@ TEST_F(Adif, FieldsAreTaggedDataOfTheirLengthInAnyCase) {
 
 TEST_F(Adif, NamesOneByteOffAFieldAreOtherFields) {
     const auto qsos = Read(
-        "<CALL:4>W1AW<C4LL:4>K1AB<BAN_:3>20m<FRE0:4>14.0<MODE_:2>CW<MOD:2>CW<TIME_0N:4>1200"
+        "<C4LL:4>K1AB<CALL:4>W1AW<BAN_:3>20m<FRE0:4>14.0<MODE_:2>CW<MOD:2>CW<TIME_0N:4>1200"
         "<TIMEON:4>1300<TIME_ONX:4>1400<QSO_DAT3:8>20240131<QSO_DATE_:8>20240131"
         "<TIME_OF:4>1500<T1ME_OFF:4>1600<eor>");
     ASSERT_EQ(qsos.size(), 1u);
