@@ -31,6 +31,19 @@ constexpr std::array<char, 256> kUpper = [] {
 constexpr std::array<std::string_view, 10> kBandNames = {"160m", "80m", "40m", "20m",  "15m",
                                                          "10m",  "6m",  "2m",  "70cm", "23cm"};
 
+// A name of 2 to 4 bytes as one word: its bytes in upper case, and its size
+// above them, so that a name is found by one compare a band.
+constexpr std::uint64_t BandKey(std::string_view name) {
+    std::uint64_t key = name.size();
+    for (char c : name) key = key << 8 | static_cast<unsigned char>(tavo::UpperAscii(c));
+    return key;
+}
+constexpr std::array<std::uint64_t, 10> kBandKeys = [] {
+    std::array<std::uint64_t, 10> keys{};
+    for (std::size_t i = 0; i < keys.size(); ++i) keys[i] = BandKey(kBandNames[i]);
+    return keys;
+}();
+
 // Letters, digits and "_", by a table: every byte of a tag's name is looked up.
 constexpr std::array<bool, 256> kNameChars = [] {
     std::array<bool, 256> table{};
@@ -40,6 +53,16 @@ constexpr std::array<bool, 256> kNameChars = [] {
     return table;
 }();
 
+// The same, as bit k in the k-th table.
+constexpr std::array<std::array<unsigned char, 256>, 4> kNameBits = [] {
+    std::array<std::array<unsigned char, 256>, 4> tables{};
+    for (std::size_t k = 0; k < 4; ++k) {
+        for (std::size_t c = 0; c < 256; ++c)
+            tables[k][c] = static_cast<unsigned char>(kNameChars[c] ? 1u << k : 0u);
+    }
+    return tables;
+}();
+
 int Number(std::string_view digits) {
     int value = 0;
     for (char c : digits) value = value * 10 + (c - '0');
@@ -47,50 +70,69 @@ int Number(std::string_view digits) {
 }
 
 // FREQ in MHz, "digits[.digits]", as kHz: the whole MHz times 1000 plus the
-// first three decimals. Empty for any other text, and for MHz beyond any band.
-std::optional<std::uint64_t> FreqKhz(std::string_view text) {
-    const std::size_t dot = text.find('.');
-    std::string_view whole = text.substr(0, dot);
-    std::string_view decimals = dot == std::string_view::npos ? "" : text.substr(dot + 1);
-    if (!tavo::AllDigits(whole)) return std::nullopt;
-    if (dot != std::string_view::npos && !tavo::AllDigits(decimals)) return std::nullopt;
-    whole.remove_prefix(std::min(whole.find_first_not_of('0'), whole.size()));
-    if (whole.size() > 9) return std::nullopt;
-    std::uint64_t khz = static_cast<std::uint64_t>(Number(whole)) * 1000;
-    for (std::size_t i = 0; i < 3; ++i) {
-        khz += static_cast<std::uint64_t>(i < decimals.size() ? decimals[i] - '0' : 0) *
-               (i == 0   ? 100
-                : i == 1 ? 10
-                         : 1);
+// first three decimals. False for any other text, and for MHz beyond any band.
+bool FreqKhz(std::string_view text, std::uint64_t& khz) {
+    const std::size_t n = text.size();
+    std::size_t i = 0, significant = 0;
+    std::uint64_t mhz = 0;
+    for (; i < n && tavo::IsDigitAscii(text[i]); ++i) {
+        // Leading zeros do not count towards the nine digits a MHz may have.
+        if (significant == 0 && text[i] == '0') continue;
+        if (++significant > 9) return false;
+        mhz = mhz * 10 + static_cast<std::uint64_t>(text[i] - '0');
     }
-    return khz;
+    if (i == 0) return false;
+    khz = mhz * 1000;
+    if (i == n) return true;
+    if (text[i] != '.') return false;
+    const std::size_t decimals = ++i;
+    for (std::uint64_t scale = 100; i < n && tavo::IsDigitAscii(text[i]); ++i, scale /= 10)
+        khz += static_cast<std::uint64_t>(text[i] - '0') * scale;
+    return i > decimals && i == n;
 }
 
-int BandOf(std::string_view band, std::optional<std::uint64_t> khz) {
+int BandOf(std::string_view band, bool hasKhz, std::uint64_t khz) {
     if (!band.empty()) {
-        for (std::size_t i = 0; i < kBandNames.size(); ++i) {
-            if (tavo::SameTextAscii(band, kBandNames[i])) return static_cast<int>(i);
+        if (band.size() < 2 || band.size() > 4) return 10;
+        const std::uint64_t key = BandKey(band);
+        for (std::size_t i = 0; i < kBandKeys.size(); ++i) {
+            if (key == kBandKeys[i]) return static_cast<int>(i);
         }
         return 10;
     }
-    return khz ? KhzBandOf(*khz) : 10;
+    return hasKhz ? KhzBandOf(khz) : 10;
 }
 
+// The last QSO_DATE read, as "yyyymmdd" digits: a log's records mostly share
+// their date with the record before, which then needs no second decoding.
+struct DateMemo {
+    char Text[8] = {};  // no digits: nothing is held yet
+    int Day = -1;
+    std::optional<int> Days;
+    bool Calendar = false;
+};
+
 // A record's fields, each empty where absent, read as a QSO.
-bool QsoFromFields(const std::array<std::string_view, AdifFieldCount>& fields, LogQso& Qso) {
+bool QsoFromFields(const std::array<std::string_view, AdifFieldCount>& fields, LogQso& Qso,
+                   DateMemo& memo) {
     auto field = [&fields](AdifField f) { return fields[static_cast<std::size_t>(f)]; };
     const std::string_view call = tavo::Trim(field(AdifField::Call));
     if (call.empty()) return false;
     Qso.Call = call;
-    const std::optional<std::uint64_t> khz = FreqKhz(field(AdifField::Freq));
-    Qso.Khz = khz.value_or(0);
-    Qso.Band = BandOf(field(AdifField::Band), khz);
+    std::uint64_t khz = 0;
+    const bool hasKhz = FreqKhz(field(AdifField::Freq), khz);
+    Qso.Khz = hasKhz ? khz : 0;
+    Qso.Band = BandOf(field(AdifField::Band), hasKhz, khz);
 
     const std::string_view date = tavo::Trim(field(AdifField::QsoDate));
     Qso.Day = -1;
     Qso.DateDays.reset();
     bool calendarDate = false;
-    if (date.size() == 8 && tavo::AllDigits(date)) {
+    if (date.size() == 8 && std::memcmp(date.data(), memo.Text, 8) == 0) {
+        Qso.Day = memo.Day;
+        Qso.DateDays = memo.Days;
+        calendarDate = memo.Calendar;
+    } else if (date.size() == 8 && tavo::AllDigits(date)) {
         const int year = Number(date.substr(0, 4));
         const int month = Number(date.substr(4, 2)), day = Number(date.substr(6, 2));
         if (month >= 1 && month <= 12 && day >= 1 && day <= 31) {
@@ -98,12 +140,20 @@ bool QsoFromFields(const std::array<std::string_view, AdifFieldCount>& fields, L
             Qso.DateDays = DaysFromCivil(year, month, day);
             calendarDate = IsCalendarDate(year, month, day);
         }
+        std::memcpy(memo.Text, date.data(), 8);
+        memo.Day = Qso.Day;
+        memo.Days = Qso.DateDays;
+        memo.Calendar = calendarDate;
     }
 
     // Some loggers write only the time the QSO ended.
     std::string_view time = tavo::Trim(field(AdifField::TimeOn));
     if (time.empty()) time = tavo::Trim(field(AdifField::TimeOff));
-    Qso.Hour = tavo::ParseInt32(tavo::Trim(time.substr(0, 2))).value_or(-1);
+    // Two digits are the hour as the general number rule reads them.
+    if (time.size() >= 2 && tavo::IsDigitAscii(time[0]) && tavo::IsDigitAscii(time[1]))
+        Qso.Hour = (time[0] - '0') * 10 + (time[1] - '0');
+    else
+        Qso.Hour = tavo::ParseInt32(tavo::Trim(time.substr(0, 2))).value_or(-1);
     // The stamp needs a real calendar date and a time of 00:00-23:59 (HHMM or
     // HHMMSS); the chart day above takes any day up to 31, as for every format.
     Qso.Stamp = NoStamp;
@@ -143,10 +193,14 @@ inline Tag MatchTag(const char* t) {
     Tag tag;
     const auto* u = reinterpret_cast<const unsigned char*>(t);
     std::size_t i = 1;
-    // Names run to a dozen bytes and more: four bytes a step, up to the zeros at the latest.
-    while (kNameChars[u[i]] & kNameChars[u[i + 1]] & kNameChars[u[i + 2]] & kNameChars[u[i + 3]])
+    // Names run to a dozen bytes and more: four bytes a step, up to the zeros
+    // at the latest. The step's mask has bit k set where byte k is a name's;
+    // its low run of ones then says where in the step the name ends.
+    unsigned step;
+    while ((step = kNameBits[0][u[i]] | kNameBits[1][u[i + 1]] | kNameBits[2][u[i + 2]] |
+                   kNameBits[3][u[i + 3]]) == 15)
         i += 4;
-    while (kNameChars[u[i]]) ++i;
+    i += static_cast<std::size_t>(std::countr_one(step));
     if (i == 1 || i >= kMaxTag) return {};
     tag.NameSize = i - 1;
     if (t[i] == '>') {
@@ -237,6 +291,36 @@ inline std::optional<AdifField> FieldNamed(std::string_view Name) {
     return field;
 }
 
+// As FieldNamed, for the name of a tag the scan matched: its bytes are
+// letters, digits and "_" only, so clearing bit 5 of each folds the case and
+// never makes a digit or "_" into a letter. The name is then compared as words.
+inline std::optional<AdifField> FieldOfTag(const char* name, std::size_t size) {
+    constexpr std::uint32_t kFold = 0xDFDFDFDF;
+    auto word = [](const char* p) { return tavo::LoadWord<std::uint32_t>(p) & kFold; };
+    switch (size) {
+        case 4: {
+            const std::uint32_t w = word(name);
+            if (w == word("CALL")) return AdifField::Call;
+            if (w == word("BAND")) return AdifField::Band;
+            if (w == word("FREQ")) return AdifField::Freq;
+            if (w == word("MODE")) return AdifField::Mode;
+            return std::nullopt;
+        }
+        case 7:
+            // Two words that overlap by one byte.
+            if (word(name) == word("TIME_ON") && word(name + 3) == word("E_ON"))
+                return AdifField::TimeOn;
+            return std::nullopt;
+        case 8: {
+            const std::uint32_t head = word(name), tail = word(name + 4);
+            if (head == word("QSO_") && tail == word("DATE")) return AdifField::QsoDate;
+            if (head == word("TIME") && tail == word("_OFF")) return AdifField::TimeOff;
+            return std::nullopt;
+        }
+        default: return std::nullopt;
+    }
+}
+
 // The QSOs of an .adi file, read in one scan through a window of its bytes.
 // The data of the fields a pass reads stays where it lies in the window; it
 // is copied only when the window moves while the record still needs it.
@@ -253,7 +337,7 @@ public:
                     break;
                 case TagKind::Eor: {
                     // The QSO's texts stay where they are up to the next call.
-                    const bool qso = !inHeader_ && QsoFromFields(fields_, q);
+                    const bool qso = !inHeader_ && QsoFromFields(fields_, q, date_);
                     ClearRecord();
                     if (qso) return true;
                     break;
@@ -261,7 +345,7 @@ public:
                 default:
                     // A last record that the file ends without an <EOR> still counts.
                     ended_ = true;
-                    if (!inHeader_ && QsoFromFields(fields_, q)) return true;
+                    if (!inHeader_ && QsoFromFields(fields_, q, date_)) return true;
                     break;
             }
         }
@@ -284,8 +368,7 @@ private:
                 case TagKind::Eoh: pos_ += tag.Size; return tag.Kind;
                 case TagKind::Field: {
                     const std::optional<AdifField> field =
-                        inHeader_ ? std::nullopt
-                                  : FieldNamed(std::string_view(pos_ + 1, tag.NameSize));
+                        inHeader_ ? std::nullopt : FieldOfTag(pos_ + 1, tag.NameSize);
                     pos_ += tag.Size;
                     if (field && !(seen_ & Bit(*field)))
                         ReadData(tag.Length, static_cast<std::size_t>(*field));
@@ -388,6 +471,7 @@ private:
     unsigned inWindow_ = 0;                          // values that lie in the window
     std::size_t reading_ = kNone;  // the field whose data is being read, from readFrom_
     const char* readFrom_ = nullptr;
+    DateMemo date_;
 
     bool inHeader_;
     bool ended_ = false;
@@ -512,7 +596,8 @@ std::optional<AdifField> AdifFieldNamed(std::string_view Name) { return FieldNam
 bool QsoFromRecord(const AdifRecord& Record, LogQso& Qso) {
     std::array<std::string_view, AdifFieldCount> fields;
     for (std::size_t i = 0; i < AdifFieldCount; ++i) fields[i] = Record.Values[i];
-    return QsoFromFields(fields, Qso);
+    DateMemo memo;
+    return QsoFromFields(fields, Qso, memo);
 }
 
 void InstallAdxParser(const AdxParser* Parser) { adxParser.store(Parser); }

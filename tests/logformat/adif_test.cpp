@@ -95,6 +95,20 @@ TEST_F(Adif, FieldsAreTaggedDataOfTheirLengthInAnyCase) {
     EXPECT_EQ(qsos[1].Stamp, NoStamp);
 }
 
+TEST_F(Adif, NamesOneByteOffAFieldAreOtherFields) {
+    const auto qsos = Read(
+        "<C4LL:4>K1AB<CALL:4>W1AW<BAN_:3>20m<FRE0:4>14.0<MODE_:2>CW<MOD:2>CW<TIME_0N:4>1200"
+        "<TIMEON:4>1300<TIME_ONX:4>1400<QSO_DAT3:8>20240131<QSO_DATE_:8>20240131"
+        "<TIME_OF:4>1500<T1ME_OFF:4>1600<eor>");
+    ASSERT_EQ(qsos.size(), 1u);
+    EXPECT_EQ(qsos[0].Call, "W1AW");
+    EXPECT_EQ(qsos[0].Band, 10);
+    EXPECT_EQ(qsos[0].Khz, 0u);
+    EXPECT_EQ(qsos[0].Mode, "");
+    EXPECT_EQ(qsos[0].Hour, -1);
+    EXPECT_EQ(qsos[0].Day, -1);
+}
+
 TEST_F(Adif, ALengthThatRunsTooFarEndsAtTheNextTag) {
     // Cloudlog's PROGRAMID, a COMMENT that swallows <EOR> by one byte, and a
     // length that hides a field tag.
@@ -202,6 +216,43 @@ TEST_F(Adif, ADateOrTimeThatDoesNotReadGivesMinusOne) {
     EXPECT_EQ(first("<TIME_ON:4>ab12").Hour, -1);
     EXPECT_EQ(first("<TIME_ON:1>7").Hour, 7);
     EXPECT_EQ(first("<TIME_ON:0><TIME_OFF:6>120000").Hour, 12);
+}
+
+TEST_F(Adif, EachRecordReadsAsItDoesAlone) {
+    // Dates that repeat, come back after others or go missing, and edge texts of FREQ and BAND.
+    const std::vector<std::string> records = {
+        "<CALL:4>W1AW<QSO_DATE:8>20240229<TIME_ON:4>1200<BAND:2>6M<EOR>",
+        "<CALL:4>W1AX<QSO_DATE:9> 20240229<TIME_ON:4>1230<BAND:4>70CM<EOR>",
+        "<CALL:4>W1AY<TIME_ON:6>235960<BAND:3> 6m<FREQ:6>14.025<EOR>",
+        "<CALL:4>W1AZ<QSO_DATE:8>20230229<TIME_ON:4>0000<FREQ:10>0014.02556<EOR>",
+        "<CALL:4>K1AA<QSO_DATE:8>20230229<TIME_ON:4>2400<FREQ:3>14.<EOR>",
+        "<CALL:4>K1AB<QSO_DATE:8>20240229<FREQ:12>1234567890.1<EOR>",
+        "<CALL:4>K1AC<QSO_DATE:8>2024022x<FREQ:6>14.0.1<EOR>",
+        "<CALL:4>K1AD<QSO_DATE:8>20240229<FREQ:13>000000000.135<EOR>",
+    };
+    std::string all;
+    for (const std::string& record : records) all += record;
+    const std::vector<HeldQso> qsos = Read(all);
+    ASSERT_EQ(qsos.size(), records.size());
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const std::vector<HeldQso> alone = Read(records[i]);
+        EXPECT_TRUE(Same({qsos[i]}, alone) && qsos[i].Day == alone.at(0).Day &&
+                    qsos[i].DateDays == alone.at(0).DateDays)
+            << "record " << i;
+    }
+    EXPECT_EQ(qsos[0].Band, 6);
+    EXPECT_EQ(qsos[1].Band, 8);
+    EXPECT_EQ(qsos[1].Stamp, std::int64_t{DaysFromCivil(2024, 2, 29)} * 1440 + 12 * 60 + 30);
+    EXPECT_EQ(qsos[2].Band, 10);
+    EXPECT_EQ(qsos[2].Day, -1);
+    EXPECT_EQ(qsos[3].Khz, 14025u);
+    EXPECT_EQ(qsos[3].Day, 29);
+    EXPECT_EQ(qsos[3].Stamp, NoStamp);
+    EXPECT_EQ(qsos[4].Khz, 0u);
+    EXPECT_EQ(qsos[5].Khz, 0u);
+    EXPECT_EQ(qsos[6].Day, -1);
+    EXPECT_EQ(qsos[7].Khz, 135u);
+    EXPECT_EQ(qsos[7].Band, 10);
 }
 
 #ifdef TAVO_ADX
