@@ -33,13 +33,12 @@ void WriteBlock(LineWriter& out, const ContestModel& model, const ChartBlock& bl
     const bool narrow = w == kNarrowWidth;
     std::array<std::size_t, Hours> hours{};
     std::array<long long, Hours> row{};
-    for (int j = 0; j < Hours; ++j) {
+    for (int j = 0; j < Hours; ++j)
         hours[static_cast<std::size_t>(j)] = static_cast<std::size_t>(model.ColumnHour(j));
-        row[static_cast<std::size_t>(j)] = model.ColumnHour(j);
-    }
 
     out.Put("    ");
     if (narrow) {
+        std::copy(hours.begin(), hours.end(), row.begin());
         out.NarrowCells(row, false);
     } else {
         for (std::size_t hour : hours) out.Number(static_cast<long long>(hour), width);

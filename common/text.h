@@ -13,11 +13,18 @@ namespace tavo {
 // Codes 0..32 are what every trim removes: blanks and control characters alike.
 constexpr bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 32; }
 
-// Inline, as these three run several times for every line of a log.
-constexpr std::string_view Trim(std::string_view text) {
+// Inline, as these run several times for every line of a log.
+// Without its leading blanks and control bytes.
+constexpr std::string_view TrimFront(std::string_view text) {
     const char* first = text.data();
     const char* last = first + text.size();
     while (first != last && IsBlankOrControl(*first)) ++first;
+    return {first, static_cast<std::size_t>(last - first)};
+}
+constexpr std::string_view Trim(std::string_view text) {
+    text = TrimFront(text);
+    const char* first = text.data();
+    const char* last = first + text.size();
     while (last != first && IsBlankOrControl(last[-1])) --last;
     return {first, static_cast<std::size_t>(last - first)};
 }

@@ -16,17 +16,6 @@ namespace {
 
 std::atomic<const AdxParser*> adxParser{nullptr};
 
-constexpr std::array<std::string_view, AdifFieldCount> kFieldNames = {
-    "CALL", "BAND", "FREQ", "QSO_DATE", "TIME_ON", "TIME_OFF", "MODE"};
-
-// Each byte in upper case, by a table: field names are compared byte by byte.
-constexpr std::array<char, 256> kUpper = [] {
-    std::array<char, 256> table{};
-    for (int c = 0; c < 256; ++c)
-        table[static_cast<std::size_t>(c)] = tavo::UpperAscii(static_cast<char>(c));
-    return table;
-}();
-
 // ADIF's band names for bands 0..9; every other band is 10.
 constexpr std::array<std::string_view, 10> kBandNames = {"160m", "80m", "40m", "20m",  "15m",
                                                          "10m",  "6m",  "2m",  "70cm", "23cm"};
@@ -261,39 +250,9 @@ const char* NextOpen(const char* from, const char* to) {
     }
 }
 
-inline std::optional<AdifField> FieldNamed(std::string_view Name) {
-    // Every tag's name comes here: its size and first letter rule out most.
-    AdifField field;
-    switch (Name.size()) {
-        case 4:
-            switch (tavo::UpperAscii(Name[0])) {
-                case 'C': field = AdifField::Call; break;
-                case 'B': field = AdifField::Band; break;
-                case 'F': field = AdifField::Freq; break;
-                case 'M': field = AdifField::Mode; break;
-                default: return std::nullopt;
-            }
-            break;
-        case 7: field = AdifField::TimeOn; break;
-        case 8:
-            switch (tavo::UpperAscii(Name[0])) {
-                case 'Q': field = AdifField::QsoDate; break;
-                case 'T': field = AdifField::TimeOff; break;
-                default: return std::nullopt;
-            }
-            break;
-        default: return std::nullopt;
-    }
-    const std::string_view upper = kFieldNames[static_cast<std::size_t>(field)];
-    for (std::size_t i = 1; i < upper.size(); ++i) {
-        if (kUpper[static_cast<unsigned char>(Name[i])] != upper[i]) return std::nullopt;
-    }
-    return field;
-}
-
-// As FieldNamed, for the name of a tag the scan matched: its bytes are
-// letters, digits and "_" only, so clearing bit 5 of each folds the case and
-// never makes a digit or "_" into a letter. The name is then compared as words.
+// The field a name of letters, digits and "_" stands for, as a tag the scan
+// matched has: clearing bit 5 of each byte then folds the case and never
+// makes a digit or "_" into a letter, so the name is compared as words.
 inline std::optional<AdifField> FieldOfTag(const char* name, std::size_t size) {
     constexpr std::uint32_t kFold = 0xDFDFDFDF;
     auto word = [](const char* p) { return tavo::LoadWord<std::uint32_t>(p) & kFold; };
@@ -591,7 +550,13 @@ void AdifRecord::Clear() {
     Seen.fill(false);
 }
 
-std::optional<AdifField> AdifFieldNamed(std::string_view Name) { return FieldNamed(Name); }
+std::optional<AdifField> AdifFieldNamed(std::string_view Name) {
+    // Every field's name is letters and "_": a name with any other byte is none.
+    for (char c : Name) {
+        if (!kNameChars[static_cast<unsigned char>(c)]) return std::nullopt;
+    }
+    return FieldOfTag(Name.data(), Name.size());
+}
 
 bool QsoFromRecord(const AdifRecord& Record, LogQso& Qso) {
     std::array<std::string_view, AdifFieldCount> fields;

@@ -69,9 +69,7 @@ bool IsZLogTxtMarker(std::string_view Line) {
     // Only the front is trimmed: the marker ends in a letter, so the blanks a
     // trim would take from the back never reach into it. Detection asks this
     // of every line of a file no line marks.
-    std::size_t start = 0;
-    while (start < Line.size() && tavo::IsBlankOrControl(Line[start])) ++start;
-    return Line.substr(start).starts_with(kTxtMarker);
+    return tavo::TrimFront(Line).starts_with(kTxtMarker);
 }
 
 const std::string& HeaderLine() { return headerLine; }
