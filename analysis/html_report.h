@@ -52,6 +52,6 @@ std::string_view ContinentColour(int Continent);
 void WriteHtmlReport(tavo::TextWriter& Page, const ContestModel& Model);
 
 // The page beside the log, or to a stream with --stdout.
-inline constexpr OutputKind HtmlPage{"page", ".html", &WriteHtmlReport};
+inline constexpr OutputKind HtmlPage{"page", ".html", &WriteHtmlReport, true};
 
 }  // namespace u_tavo300

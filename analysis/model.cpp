@@ -267,8 +267,9 @@ ContestModel BuildModel(const LogPass& Pass, const cty_utl3::CountryDatabase& Db
     AddBreakdown(model, Pass, Db);
     model.UtcClock = Pass.Format() != tv_util2::FormatZLogAll;
     model.OffThreshold = Pass.OffThreshold();
-    AddCounts(model, Pass, Db);
     AddCharts(model, Pass);
+    if (!Pass.WholeLog()) return model;
+    AddCounts(model, Pass, Db);
     AddTimes(model, Pass.MinuteRuns());
     AddProgress(model, Pass.MinuteRuns());
     return model;

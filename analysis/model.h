@@ -114,7 +114,8 @@ struct ContestModel {
     std::vector<std::vector<ChartBlock>> BandDays;  // per chart day, the bands with a count
     BestHour Best;
 
-    // The figures below cover every QSO of the log.
+    // The figures below cover every QSO of the log. A model whose pass did
+    // not count them (LogPass::WholeLog) holds them as they start.
     bool UtcClock = true;       // false for zLog ALL, which keeps the logger's local clock
     long long Unstamped = 0;    // QSOs without a real date and time
     long long ChartedQsos = 0;  // QSOs inside the three chart days, any band

@@ -145,7 +145,8 @@ public:
             QsoFacts facts;
             const Qso q = Decode(qso, facts);
             ++pass_.qsoCount_;
-            Count(facts, Chart(q, facts.Minute));
+            const int chartDay = Chart(q, facts.Minute);
+            if (wholeLog_) Count(facts, chartDay);
         }
         if (pass_.qsoCount_ == 0) pass_.chartDay_ = 0;
         // Logs are written as they are worked: the sort is nearly never needed.
@@ -176,7 +177,11 @@ private:
         if (keepCalls_ && !call.empty()) pass_.workedCalls_.insert(tavo::UpperAscii(call));
         const int country = found.Country;
         q.country = country >= 0 && country < CountrySlots ? country : 0;
+        // The date, when the log has one, keeps the stamp rising across a month
+        // end; otherwise the day of the month is all there is.
+        if (q.hour >= 0) q.stamp = (qso.DateDays ? *qso.DateDays : qso.Day) * 24 + q.hour;
         r.Minute = qso.Stamp;
+        if (!wholeLog_) return q;
         r.Mode = ModeIndex(qso.Mode);
         r.Band = q.band;
         if (country > 0 && country < CountrySlots) {
@@ -186,9 +191,6 @@ private:
             lastUnknown_.assign(call);
             NoteUnknownCall(call);
         }
-        // The date, when the log has one, keeps the stamp rising across a month
-        // end; otherwise the day of the month is all there is.
-        if (q.hour >= 0) q.stamp = (qso.DateDays ? *qso.DateDays : qso.Day) * 24 + q.hour;
         return q;
     }
 
@@ -304,6 +306,7 @@ private:
     std::string lastUnknown_;
     const int countries_ = db_.CountryCount();
     const bool keepCalls_ = pass_.keepCalls_;
+    const bool wholeLog_ = pass_.wholeLog_;
     bool anchored_ = false;  // FirstHour and StartStamp are known
     bool runsSorted_ = true;
     static constexpr std::int8_t kNotLookedUp = -1;
@@ -334,6 +337,7 @@ int AnalyzeOpenLog(const cty_utl3::CountryDatabase& Db, LogPass& Pass, const std
     }
     Format = Pass.Format();
     log->Rewind(tavo::TextReader::CtrlZ::EndsFile);
+    Pass.wholeLog_ = Sink.WholeLog();
     PassRunner runner(Db, Pass);
     runner.ReadLog(*log);
     const std::optional<tavo::FileIdentity> identity = log->Identity();
@@ -388,6 +392,11 @@ bool SinkList::Write(const ContestModel& Model) {
         if (!sink->Write(Model)) return false;
     }
     return true;
+}
+
+bool SinkList::WholeLog() const {
+    return std::any_of(sinks_.begin(), sinks_.end(),
+                       [](const ReportSink* sink) { return sink->WholeLog(); });
 }
 
 std::vector<std::string> LogPass::WorkedCalls() const {

@@ -89,7 +89,8 @@ public:
     const tv_util2::ColumnLayout& Layout() const { return layout_; }
     const std::string& ReportBase() const { return reportBase_; }
     // The counts over every QSO of the log, which the read keeps along with
-    // the tallies: no QSO is held once it is counted.
+    // the tallies: no QSO is held once it is counted. A pass whose outputs
+    // show only the breakdown and the charts leaves them empty (WholeLog).
     // The modes the QSOs name (upper-cased, in first-seen order) and the
     // QSOs of each; the distinct calls that resolve to no country.
     const std::vector<std::string>& Modes() const { return modes_; }
@@ -126,6 +127,9 @@ public:
     // a report does not, so a pass keeps them only when asked, from pass to pass.
     void SetKeepCalls(bool Keep) { keepCalls_ = Keep; }
     std::vector<std::string> WorkedCalls() const;
+    // Whether the last pass counted every QSO's figures, as its sink asked
+    // (ReportSink::WholeLog); true before any pass.
+    bool WholeLog() const { return wholeLog_; }
 
 private:
     friend class PassRunner;
@@ -165,6 +169,7 @@ private:
     int offThreshold_ = DefaultOffTime;
     bool keepCalls_ = false;
     std::unordered_set<std::string> workedCalls_;
+    bool wholeLog_ = true;
 };
 
 struct ContestModel;
@@ -175,6 +180,9 @@ struct OutputKind {
     std::string_view Name;       // how messages call it: "report", "page"
     std::string_view Extension;  // ".tavo": the log's own extension replaced by it
     void (*Render)(tavo::TextWriter& Out, const ContestModel& Model);
+    // Whether it shows the figures over every QSO (modes, zones, rates, off
+    // times, progress, unknown calls), not the breakdown and the charts alone.
+    bool WholeLog;
 };
 
 // Where a pass that took the log puts its outputs.
@@ -183,6 +191,10 @@ public:
     virtual ~ReportSink() = default;
     // False when an output cannot be created; write errors raise tavo::IoError.
     virtual bool Write(const ContestModel& Model) = 0;
+    // Whether anything it writes shows the figures over every QSO: a pass
+    // counts them, and its model holds them, only then. A text report alone
+    // needs none, and they are a good part of a small log's cost.
+    virtual bool WholeLog() const { return true; }
 };
 
 // An output beside the log, named by OutputFileName and written through
@@ -191,6 +203,7 @@ class OutputBesideLog : public ReportSink {
 public:
     explicit OutputBesideLog(const OutputKind& Kind) : kind_(Kind) {}
     bool Write(const ContestModel& Model) override;
+    bool WholeLog() const override { return kind_.WholeLog; }
 
 private:
     const OutputKind& kind_;
@@ -201,6 +214,7 @@ class OutputTo : public ReportSink {
 public:
     OutputTo(const OutputKind& Kind, tavo::TextWriter& Out) : kind_(Kind), out_(Out) {}
     bool Write(const ContestModel& Model) override;
+    bool WholeLog() const override { return kind_.WholeLog; }
 
 private:
     const OutputKind& kind_;
@@ -212,6 +226,7 @@ class SinkList : public ReportSink {
 public:
     void Add(ReportSink& Sink) { sinks_.push_back(&Sink); }
     bool Write(const ContestModel& Model) override;
+    bool WholeLog() const override;
 
 private:
     std::vector<ReportSink*> sinks_;
@@ -223,6 +238,7 @@ class OutputsBesideLog : public ReportSink {
 public:
     explicit OutputsBesideLog(std::span<const OutputKind* const> Kinds);
     bool Write(const ContestModel& Model) override { return list_.Write(Model); }
+    bool WholeLog() const override { return list_.WholeLog(); }
 
 private:
     std::vector<OutputBesideLog> beside_;
@@ -298,6 +314,6 @@ void WriteAllBandTimeChart(tavo::TextWriter& Report, const ContestModel& Model);
 void WriteBandTimeCharts(tavo::TextWriter& Report, const ContestModel& Model);
 
 // The text report beside the log, as the window's Execute writes it.
-inline constexpr OutputKind TextReport{"report", ".tavo", &WriteBreakdownReport};
+inline constexpr OutputKind TextReport{"report", ".tavo", &WriteBreakdownReport, false};
 
 }  // namespace u_tavo300

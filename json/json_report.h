@@ -12,6 +12,6 @@ namespace tavo_json {
 void WriteJsonReport(tavo::TextWriter& Out, const u_tavo300::ContestModel& Model);
 
 // LOG.json beside the log, or to a stream with --stdout.
-inline constexpr u_tavo300::OutputKind JsonReport{"JSON", ".json", &WriteJsonReport};
+inline constexpr u_tavo300::OutputKind JsonReport{"JSON", ".json", &WriteJsonReport, true};
 
 }  // namespace tavo_json

@@ -281,6 +281,45 @@ TEST_F(HtmlReport, MatchesTheCheckedPageBesideAnUnchangedReport) {
     EXPECT_EQ(out.report, ReadBytes(kGolden + "CQWW-CW-2012_2E0ZSE.tavo"));
 }
 
+// A text report alone needs none of the figures over every QSO, so its pass
+// skips them; a pass reused for a page afterwards counts them all again.
+TEST_F(HtmlReport, APassCountsEveryQsoOnlyForAnOutputThatShowsIt) {
+    struct Keep : ReportSink {
+        explicit Keep(bool whole) : whole_(whole) {}
+        bool Write(const ContestModel& written) override {
+            model = written;
+            return true;
+        }
+        bool WholeLog() const override { return whole_; }
+        bool whole_;
+        ContestModel model;
+    };
+    const std::string log = dir.File("CQWW-CW-2012_2E0ZSE.log");
+    std::filesystem::copy_file(kData + "CQWW-CW-2012_2E0ZSE.log", log);
+    const cty_utl3::CountryDatabase& db = cty_utl3::DefaultCountryDatabase();
+    LogPass pass;
+    int format = 0;
+    OutputBesideLog report(TextReport), page(HtmlPage);
+    Keep textOnly(false), whole(true);
+    SinkList first, then;
+    first.Add(report);
+    first.Add(textOnly);
+    then.Add(page);
+    then.Add(whole);
+
+    ASSERT_EQ(AnalyzeLog(db, pass, log, format, first), 226);
+    EXPECT_FALSE(pass.WholeLog());
+    EXPECT_EQ(ReadBytes(ReportFileName(log)), ReadBytes(kGolden + "CQWW-CW-2012_2E0ZSE.tavo"));
+    EXPECT_TRUE(textOnly.model.Modes.empty());
+    EXPECT_TRUE(textOnly.model.WorkedCountries.empty());
+    EXPECT_TRUE(textOnly.model.Progress.empty());
+
+    ASSERT_EQ(AnalyzeLog(db, pass, log, format, then), 226);
+    EXPECT_TRUE(pass.WholeLog());
+    EXPECT_EQ(ReadBytes(HtmlFileName(log)), ReadBytes(kGolden + "CQWW-CW-2012_2E0ZSE.html"));
+    EXPECT_FALSE(whole.model.Modes.empty());
+}
+
 class PageAgreesWithReport : public HtmlReport,
                              public ::testing::WithParamInterface<const char*> {};
 
