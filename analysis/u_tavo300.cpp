@@ -65,9 +65,14 @@ void LogPass::Clear() {
         rowUsed_[row] = 0;
     }
     usedRows_.clear();
-    for (auto& band : countryTally_) band.fill(0);
+    // A country's tallies count along with its total: a country whose total
+    // is 0 has none on any band, and a log works few of the 500.
+    for (std::size_t c = 0; c < countryTotal_.size(); ++c) {
+        if (countryTotal_[c] == 0) continue;
+        for (auto& band : countryTally_) band[c] = 0;
+        countryTotal_[c] = 0;
+    }
     for (auto& band : continentTally_) band.fill(0);
-    countryTotal_.fill(0);
     detection_ = {};
     layout_ = {};
     qsoCount_ = 0;
@@ -83,12 +88,15 @@ void LogPass::Clear() {
     chartedQsos_ = 0;
     unknownQsos_ = 0;
     // Only what was worked holds anything; an entry's stamp starts as NoStamp,
-    // so a fill would store every field of every entry.
-    for (WorkedCount& country : countryWorked_) {
-        if (country.Total != 0) country = {};
-    }
-    for (ZoneCount& zone : zoneWorked_) {
-        if (zone.Total != 0) zone = {};
+    // so a fill would store every field of every entry. A pass that did not
+    // count the whole log left them as they were.
+    if (wholeLog_) {
+        for (WorkedCount& country : countryWorked_) {
+            if (country.Total != 0) country = {};
+        }
+        for (ZoneCount& zone : zoneWorked_) {
+            if (zone.Total != 0) zone = {};
+        }
     }
     minuteRuns_.clear();
     unknownCalls_.clear();
