@@ -190,9 +190,12 @@ inline Tag MatchTag(const char* t) {
                    kNameBits[3][u[i + 3]]) == 15)
         i += 4;
     i += static_cast<std::size_t>(std::countr_one(step));
-    if (i == 1 || i >= kMaxTag) return {};
+    if (i == 1) return {};
     tag.NameSize = i - 1;
+    // Every run below stops at the zeros at the latest, and i only grows: one
+    // test of the tag's end against kMaxTag, on the way out, bounds them all.
     if (t[i] == '>') {
+        if (i >= kMaxTag) return {};
         tag.Size = i + 1;
         const std::string_view name(t + 1, i - 1);
         tag.Kind = tavo::SameTextAscii(name, "EOR")   ? TagKind::Eor
@@ -201,20 +204,22 @@ inline Tag MatchTag(const char* t) {
         return tag;
     }
     if (t[i] != ':') return {};
-    const std::size_t digits = ++i;
-    constexpr std::uint64_t kMax = UINT64_MAX / 10 - 1;
-    while (tavo::IsDigitAscii(t[i])) {
-        tag.Length = tag.Length > kMax ? UINT64_MAX
-                                       : tag.Length * 10 + static_cast<std::uint64_t>(t[i] - '0');
-        ++i;
+    // Most lengths have one or two digits, which cannot overflow; only a
+    // longer one goes through the saturating loop.
+    auto digit = [u](std::size_t at) { return static_cast<unsigned>(u[at]) - '0'; };
+    if (digit(++i) > 9) return {};
+    tag.Length = digit(i++);
+    if (digit(i) <= 9) {
+        tag.Length = tag.Length * 10 + digit(i++);
+        constexpr std::uint64_t kMax = UINT64_MAX / 10 - 1;
+        for (unsigned d; (d = digit(i)) <= 9; ++i)
+            tag.Length = tag.Length > kMax ? UINT64_MAX : tag.Length * 10 + d;
     }
-    if (i == digits || i >= kMaxTag) return {};
     if (t[i] == ':') {
         ++i;
-        while (kNameChars[static_cast<unsigned char>(t[i])]) ++i;
-        if (i >= kMaxTag) return {};
+        while (kNameChars[u[i]]) ++i;
     }
-    if (t[i] != '>') return {};
+    if (t[i] != '>' || i >= kMaxTag) return {};
     tag.Size = i + 1;
     tag.Kind = TagKind::Field;
     return tag;
