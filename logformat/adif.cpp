@@ -355,6 +355,17 @@ private:
     // too far swallow the next tag, even by a single byte, and reading goes
     // on from it. True when cut short so.
     bool SkipData(std::uint64_t length) {
+        // Most data ends before the next "<" held: then no loop and no call.
+        const auto run = static_cast<std::size_t>(NextOpenHeld() - pos_);
+        if (run >= length) {
+            pos_ += static_cast<std::size_t>(length);
+            return false;
+        }
+        return SkipCut(length);
+    }
+
+    // SkipData where the data reaches the next "<" held, or the window's end.
+    bool SkipCut(std::uint64_t length) {
         while (length > 0) {
             if (pos_ == end_ && !Refill()) return true;
             // The search runs on past the data: the "<" it finds there is the next tag's.
