@@ -319,10 +319,20 @@ public:
 private:
     // Past the fields a pass skips, to the next <EOR> or <EOH>; None at the end.
     TagKind NextTag() {
+        std::uint64_t data = 0;  // a skipped field's bytes, from pos_ on
         for (;;) {
             // Text outside tags is skipped a run at a time, up to the next "<".
             if (pos_ == end_ && !Refill()) return TagKind::None;
-            pos_ = NextOpenHeld();
+            char* open = NextOpenHeld();
+            // Data that ends before that "<", as most does, is passed with
+            // the text after it, in the same step.
+            if (data > static_cast<std::size_t>(open - pos_)) {
+                SkipCut(data);
+                data = 0;
+                continue;
+            }
+            data = 0;
+            pos_ = open;
             if (pos_ == end_) continue;
             const Tag tag = Match();
             switch (tag.Kind) {
@@ -337,7 +347,7 @@ private:
                     if (field && !(seen_ & Bit(*field)))
                         ReadData(tag.Length, static_cast<std::size_t>(*field));
                     else
-                        SkipData(tag.Length);
+                        data = tag.Length;
                     continue;
                 }
             }
