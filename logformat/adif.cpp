@@ -163,8 +163,9 @@ bool QsoFromFields(const std::array<std::string_view, AdifFieldCount>& fields, L
 constexpr std::size_t kMaxTag = 256;
 constexpr std::size_t kChunk = std::size_t{1} << 16;
 // Zero bytes behind the last byte held: they end every run of a tag, and let
-// a search read whole words past the end.
-constexpr std::size_t kPad = 8;
+// a search read whole words past the end. A window lent by the log's reader
+// has as many.
+constexpr std::size_t kPad = tavo::TextReader::kLendPad;
 
 enum class TagKind { None, Field, Eor, Eoh, Other };
 
@@ -323,7 +324,7 @@ private:
         for (;;) {
             // Text outside tags is skipped a run at a time, up to the next "<".
             if (pos_ == end_ && !Refill()) return TagKind::None;
-            char* open = NextOpenHeld();
+            const char* open = NextOpenHeld();
             // Data that ends before that "<", as most does, is passed with
             // the text after it, in the same step.
             if (data > static_cast<std::size_t>(open - pos_)) {
@@ -379,7 +380,7 @@ private:
         while (length > 0) {
             if (pos_ == end_ && !Refill()) return true;
             // The search runs on past the data: the "<" it finds there is the next tag's.
-            char* open = NextOpenHeld();
+            const char* open = NextOpenHeld();
             const auto run = static_cast<std::size_t>(open - pos_);
             if (run >= length) {
                 pos_ += static_cast<std::size_t>(length);
@@ -425,8 +426,8 @@ private:
 
     // The first "<" held from pos_ on, or end_; the last one found is kept,
     // as the search for a field's data finds the next tag's.
-    char* NextOpenHeld() {
-        if (open_ == nullptr || open_ < pos_) open_ = const_cast<char*>(NextOpen(pos_, end_));
+    const char* NextOpenHeld() {
+        if (open_ == nullptr || open_ < pos_) open_ = NextOpen(pos_, end_);
         return open_;
     }
 
@@ -445,9 +446,9 @@ private:
     tavo::TextReader& log_;
     std::unique_ptr<char[]> buf_;
     std::size_t size_ = 0;
-    char* pos_ = nullptr;   // the cursor; bytes [pos_, end_) are held
-    char* end_ = nullptr;   // followed by kPad zero bytes
-    char* open_ = nullptr;  // a "<" with none between pos_ and it, or end_; nullptr: unknown
+    const char* pos_ = nullptr;   // the cursor; bytes [pos_, end_) are held
+    const char* end_ = nullptr;   // followed by kPad zero bytes
+    const char* open_ = nullptr;  // a "<" with none between pos_ and it, or end_; nullptr: unknown
     bool eof_ = false;
 
     std::array<std::string_view, AdifFieldCount> fields_{};  // empty: absent or empty
@@ -464,6 +465,15 @@ private:
 
 bool AdiReader::Refill() {
     if (eof_) return false;
+    if (pos_ == nullptr) {
+        // The first window is the log reader's own memory, which mostly holds
+        // the whole file: the scan then copies none of it.
+        const std::string_view lent = log_.LendBytes(eof_);
+        pos_ = lent.data();
+        end_ = pos_ + lent.size();
+        readFrom_ = pos_;
+        return !lent.empty();
+    }
     for (std::size_t i = 0; i < AdifFieldCount; ++i) {
         if (inWindow_ & (1u << i)) fields_[i] = owned_[i].assign(fields_[i]);
     }
@@ -471,6 +481,7 @@ bool AdiReader::Refill() {
     if (reading_ != kNone)
         owned_[reading_].append(readFrom_, static_cast<std::size_t>(pos_ - readFrom_));
     const std::size_t held = static_cast<std::size_t>(end_ - pos_);
+    // What is held moves to the start of a window of our own, a lent one's too.
     if (size_ < held + kChunk) {
         // Room for a tag's look ahead, a chunk and the zeros behind them, made
         // once and without zero-filling.
@@ -481,13 +492,13 @@ bool AdiReader::Refill() {
     } else if (held > 0) {
         std::memmove(buf_.get(), pos_, held);
     }
+    char* const read = buf_.get() + held;
     pos_ = buf_.get();
-    end_ = pos_ + held;
     open_ = nullptr;
     readFrom_ = pos_;
-    const std::size_t got = log_.ReadBytes(end_, kChunk);
-    end_ += got;
-    std::memset(end_, 0, kPad);
+    const std::size_t got = log_.ReadBytes(read, kChunk);
+    std::memset(read + got, 0, kPad);
+    end_ = read + got;
     if (got < kChunk) eof_ = true;
     return got > 0;
 }

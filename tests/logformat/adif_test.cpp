@@ -29,8 +29,13 @@ protected:
         std::string Mode;
     };
 
-    std::vector<HeldQso> Read(std::string_view bytes) {
-        std::optional<tavo::TextReader> log = tavo::TextReader::Open(dir.Write("log", bytes));
+    // Grown: the file is empty when opened and gets the bytes before they are
+    // read, so the log's reader holds only its first 64 KiB at once and the
+    // rest comes in chunks, where a file read whole is scanned in one piece.
+    std::vector<HeldQso> Read(std::string_view bytes, bool grown = false) {
+        std::optional<tavo::TextReader> log =
+            tavo::TextReader::Open(dir.Write("log", grown ? "" : bytes));
+        if (grown) dir.Write("log", bytes);
         std::unique_ptr<LogReader> reader = OpenAdifReader(*log, {}, {});
         std::vector<HeldQso> qsos;
         for (LogQso q; reader->Next(q);) qsos.emplace_back(q);
@@ -146,14 +151,14 @@ TEST_F(Adif, RecordsReadTheSameWhereverTheFileIsCutForReading) {
     const std::string tail(70000, '\n');
     for (std::size_t cut = 0; cut <= records.size() + 8; ++cut) {
         const std::string filler(65536 - 5 - cut, 'x');
-        EXPECT_TRUE(Same(Read(filler + "<EOH>" + records + tail), whole)) << "cut at " << cut;
+        EXPECT_TRUE(Same(Read(filler + "<EOH>" + records + tail, true), whole)) << "cut at " << cut;
     }
     // A value longer than what is kept, and than the reader holds at once,
     // that starts 1000 bytes before the cut.
     std::string call(200000, ' ');
     for (std::size_t i = 0; i < call.size(); ++i) call[i] = static_cast<char>('0' + i % 7);
     const std::string head = std::string(65536 - 1000 - 18, 'x') + "<EOH><CALL:200000>";
-    const std::vector<HeldQso> one = Read(head + call + "<EOR>" + records);
+    const std::vector<HeldQso> one = Read(head + call + "<EOR>" + records, true);
     ASSERT_EQ(one.size(), 4u);
     EXPECT_EQ(one[0].Call, call.substr(0, AdifFieldKept));
     EXPECT_EQ(one[1].Call, "W1AW");
@@ -185,7 +190,7 @@ TEST_F(Adif, RandomRecordsReadTheSameWhereverTheFileIsCut) {
         const std::vector<HeldQso> whole = Read("<EOH>" + records);
         const std::size_t cut = random() % records.size();
         const std::string log = std::string(65536 - 5 - cut, 'x') + "<EOH>" + records;
-        EXPECT_TRUE(Same(Read(log + std::string(70000, '\n')), whole)) << "round " << round;
+        EXPECT_TRUE(Same(Read(log + std::string(70000, '\n'), true), whole)) << "round " << round;
     }
 }
 
