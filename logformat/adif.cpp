@@ -551,17 +551,18 @@ bool HoldsTag(tavo::TextReader& log, std::string_view tag) {
     }
 }
 
-// An XML document starts with "<", a blank or a byte-order mark, never with
-// a letter or a digit as most .adi files do: those need no XML parser, which
-// would take in a whole chunk of the file to say no.
+// An XML document starts with "<" or a blank, perhaps behind a byte-order
+// mark, in UTF-8 as in UTF-16; never with another printable ASCII byte, such
+// as the letter, digit or "#" that .adi files start with. Those need no XML
+// parser, which would take in a whole chunk of the file to say no.
 bool MayBeXml(tavo::TextReader& log) {
     unsigned char head[4] = {};
     const std::size_t got = log.ReadBytes(reinterpret_cast<char*>(head), sizeof head);
     const std::size_t first =
         got >= 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF ? 3 : 0;
     if (first >= got) return true;
-    const char c = static_cast<char>(head[first]);
-    return !(tavo::IsDigitAscii(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'));
+    const unsigned char c = head[first];
+    return c == '<' || c <= ' ' || c > '~';
 }
 
 // The installed parser where the log, from its first byte, is an ADX

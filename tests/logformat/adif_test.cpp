@@ -72,9 +72,10 @@ TEST_F(Adif, IsKnownByAnEorTagOrAnAdxRootAfterTheLineFormats) {
     tavo::xml::InstallAdxParser();
     EXPECT_EQ(Detect("<?xml version=\"1.0\"?>\n<ADX><RECORDS/></ADX>"), FormatAdif);
     EXPECT_EQ(Detect("<?xml version=\"1.0\"?>\n<LOG><RECORDS/></LOG>"), FormatUnknown);
-    // A byte-order mark or blanks may come first; a letter may not.
+    // A byte-order mark or blanks may come first; a letter or "#" may not.
     EXPECT_EQ(Detect("\xEF\xBB\xBF\r\n<ADX><RECORDS/></ADX>"), FormatAdif);
     EXPECT_EQ(Detect("ADX<ADX><RECORDS/></ADX>"), FormatUnknown);
+    EXPECT_EQ(Detect("\xEF\xBB\xBF#<ADX><RECORDS/></ADX>"), FormatUnknown);
 #endif
 }
 
