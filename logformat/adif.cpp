@@ -230,8 +230,8 @@ bool EndsData(TagKind kind) {
     return kind == TagKind::Field || kind == TagKind::Eor || kind == TagKind::Eoh;
 }
 
-// The first "<" of [from, to), or to. The bytes up to kPad past `to` must be
-// readable. Eight bytes are tested at a time, as one word: a byte that
+// The first "<" of [from, to), or to. The kPad bytes past `to` must be
+// readable, and no "<". Eight bytes are tested at a time, as one word: a byte that
 // equals "<" becomes zero, and the lowest zero byte of a word sets the lowest
 // flag (a borrow may set flags above it, never below).
 const char* NextOpen(const char* from, const char* to) {
@@ -247,7 +247,7 @@ const char* NextOpen(const char* from, const char* to) {
             std::memcpy(&word, from, 8);
             word ^= kOnes * '<';
             const std::uint64_t zeros = (word - kOnes) & ~word & kHigh;
-            if (zeros != 0) return std::min(to, from + std::countr_zero(zeros) / 8);
+            if (zeros != 0) return from + std::countr_zero(zeros) / 8;
         }
         return to;
     } else {
@@ -427,7 +427,7 @@ private:
     // The first "<" held from pos_ on, or end_; the last one found is kept,
     // as the search for a field's data finds the next tag's.
     const char* NextOpenHeld() {
-        if (open_ == nullptr || open_ < pos_) open_ = NextOpen(pos_, end_);
+        if (open_ < pos_) open_ = NextOpen(pos_, end_);
         return open_;
     }
 
@@ -448,7 +448,7 @@ private:
     std::size_t size_ = 0;
     const char* pos_ = nullptr;   // the cursor; bytes [pos_, end_) are held
     const char* end_ = nullptr;   // followed by kPad zero bytes
-    const char* open_ = nullptr;  // a "<" with none between pos_ and it, or end_; nullptr: unknown
+    const char* open_ = nullptr;  // a "<" with none between pos_ and it, or end_
     bool eof_ = false;
 
     std::array<std::string_view, AdifFieldCount> fields_{};  // empty: absent or empty
@@ -471,6 +471,7 @@ bool AdiReader::Refill() {
         const std::string_view lent = log_.LendBytes(eof_);
         pos_ = lent.data();
         end_ = pos_ + lent.size();
+        open_ = NextOpen(pos_, end_);
         readFrom_ = pos_;
         return !lent.empty();
     }
@@ -494,11 +495,11 @@ bool AdiReader::Refill() {
     }
     char* const read = buf_.get() + held;
     pos_ = buf_.get();
-    open_ = nullptr;
     readFrom_ = pos_;
     const std::size_t got = log_.ReadBytes(read, kChunk);
     std::memset(read + got, 0, kPad);
     end_ = read + got;
+    open_ = NextOpen(pos_, end_);
     if (got < kChunk) eof_ = true;
     return got > 0;
 }
