@@ -75,8 +75,11 @@ bool FreqKhz(std::string_view text, std::uint64_t& khz) {
     if (i == n) return true;
     if (text[i] != '.') return false;
     const std::size_t decimals = ++i;
-    for (std::uint64_t scale = 100; i < n && tavo::IsDigitAscii(text[i]); ++i, scale /= 10)
-        khz += static_cast<std::uint64_t>(text[i] - '0') * scale;
+    constexpr std::uint64_t kScale[3] = {100, 10, 1};
+    for (; i < n && i - decimals < 3 && tavo::IsDigitAscii(text[i]); ++i)
+        khz += static_cast<std::uint64_t>(text[i] - '0') * kScale[i - decimals];
+    // The decimals past the kHz, which loggers often give, need only be digits.
+    while (i < n && tavo::IsDigitAscii(text[i])) ++i;
     return i > decimals && i == n;
 }
 

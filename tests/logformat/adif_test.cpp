@@ -209,6 +209,10 @@ TEST_F(Adif, BandDecidesBeforeFreq) {
     EXPECT_EQ(band("<FREQ:6>14.5MH"), 10);
     EXPECT_EQ(band("<FREQ:3>.14"), 10);
     EXPECT_EQ(band(""), 10);
+    // Decimals past the kHz count for nothing, but must be digits.
+    EXPECT_EQ(band("<FREQ:9>7.0009999"), 2);
+    EXPECT_EQ(band("<FREQ:10>7.0009999x"), 10);
+    EXPECT_EQ(Read("<CALL:4>W1AW<FREQ:9>14.025999<EOR>")[0].Khz, 14025u);
 }
 
 TEST_F(Adif, ADateOrTimeThatDoesNotReadGivesMinusOne) {
