@@ -75,8 +75,11 @@ bool FreqKhz(std::string_view text, std::uint64_t& khz) {
     if (i == n) return true;
     if (text[i] != '.') return false;
     const std::size_t decimals = ++i;
-    for (std::uint64_t scale = 100; i < n && tavo::IsDigitAscii(text[i]); ++i, scale /= 10)
-        khz += static_cast<std::uint64_t>(text[i] - '0') * scale;
+    constexpr std::uint64_t kScale[3] = {100, 10, 1};
+    for (; i < n && i - decimals < 3 && tavo::IsDigitAscii(text[i]); ++i)
+        khz += static_cast<std::uint64_t>(text[i] - '0') * kScale[i - decimals];
+    // The decimals past the kHz, which loggers often give, need only be digits.
+    while (i < n && tavo::IsDigitAscii(text[i])) ++i;
     return i > decimals && i == n;
 }
 
@@ -163,8 +166,9 @@ bool QsoFromFields(const std::array<std::string_view, AdifFieldCount>& fields, L
 constexpr std::size_t kMaxTag = 256;
 constexpr std::size_t kChunk = std::size_t{1} << 16;
 // Zero bytes behind the last byte held: they end every run of a tag, and let
-// a search read whole words past the end.
-constexpr std::size_t kPad = 8;
+// a search read whole words past the end. A window lent by the log's reader
+// has as many.
+constexpr std::size_t kPad = tavo::TextReader::kLendPad;
 
 enum class TagKind { None, Field, Eor, Eoh, Other };
 
@@ -190,9 +194,12 @@ inline Tag MatchTag(const char* t) {
                    kNameBits[3][u[i + 3]]) == 15)
         i += 4;
     i += static_cast<std::size_t>(std::countr_one(step));
-    if (i == 1 || i >= kMaxTag) return {};
+    if (i == 1) return {};
     tag.NameSize = i - 1;
+    // Every run below stops at the zeros at the latest, and i only grows: one
+    // test of the tag's end against kMaxTag, on the way out, bounds them all.
     if (t[i] == '>') {
+        if (i >= kMaxTag) return {};
         tag.Size = i + 1;
         const std::string_view name(t + 1, i - 1);
         tag.Kind = tavo::SameTextAscii(name, "EOR")   ? TagKind::Eor
@@ -201,20 +208,22 @@ inline Tag MatchTag(const char* t) {
         return tag;
     }
     if (t[i] != ':') return {};
-    const std::size_t digits = ++i;
-    constexpr std::uint64_t kMax = UINT64_MAX / 10 - 1;
-    while (tavo::IsDigitAscii(t[i])) {
-        tag.Length = tag.Length > kMax ? UINT64_MAX
-                                       : tag.Length * 10 + static_cast<std::uint64_t>(t[i] - '0');
-        ++i;
+    // Most lengths have one or two digits, which cannot overflow; only a
+    // longer one goes through the saturating loop.
+    auto digit = [u](std::size_t at) { return static_cast<unsigned>(u[at]) - '0'; };
+    if (digit(++i) > 9) return {};
+    tag.Length = digit(i++);
+    if (digit(i) <= 9) {
+        tag.Length = tag.Length * 10 + digit(i++);
+        constexpr std::uint64_t kMax = UINT64_MAX / 10 - 1;
+        for (unsigned d; (d = digit(i)) <= 9; ++i)
+            tag.Length = tag.Length > kMax ? UINT64_MAX : tag.Length * 10 + d;
     }
-    if (i == digits || i >= kMaxTag) return {};
     if (t[i] == ':') {
         ++i;
-        while (kNameChars[static_cast<unsigned char>(t[i])]) ++i;
-        if (i >= kMaxTag) return {};
+        while (kNameChars[u[i]]) ++i;
     }
-    if (t[i] != '>') return {};
+    if (t[i] != '>' || i >= kMaxTag) return {};
     tag.Size = i + 1;
     tag.Kind = TagKind::Field;
     return tag;
@@ -224,8 +233,8 @@ bool EndsData(TagKind kind) {
     return kind == TagKind::Field || kind == TagKind::Eor || kind == TagKind::Eoh;
 }
 
-// The first "<" of [from, to), or to. The bytes up to kPad past `to` must be
-// readable. Eight bytes are tested at a time, as one word: a byte that
+// The first "<" of [from, to), or to. The kPad bytes past `to` must be
+// readable, and no "<". Eight bytes are tested at a time, as one word: a byte that
 // equals "<" becomes zero, and the lowest zero byte of a word sets the lowest
 // flag (a borrow may set flags above it, never below).
 const char* NextOpen(const char* from, const char* to) {
@@ -241,7 +250,7 @@ const char* NextOpen(const char* from, const char* to) {
             std::memcpy(&word, from, 8);
             word ^= kOnes * '<';
             const std::uint64_t zeros = (word - kOnes) & ~word & kHigh;
-            if (zeros != 0) return std::min(to, from + std::countr_zero(zeros) / 8);
+            if (zeros != 0) return from + std::countr_zero(zeros) / 8;
         }
         return to;
     } else {
@@ -314,10 +323,20 @@ public:
 private:
     // Past the fields a pass skips, to the next <EOR> or <EOH>; None at the end.
     TagKind NextTag() {
+        std::uint64_t data = 0;  // a skipped field's bytes, from pos_ on
         for (;;) {
             // Text outside tags is skipped a run at a time, up to the next "<".
             if (pos_ == end_ && !Refill()) return TagKind::None;
-            pos_ = NextOpenHeld();
+            const char* open = NextOpenHeld();
+            // Data that ends before that "<", as most does, is passed with
+            // the text after it, in the same step.
+            if (data > static_cast<std::size_t>(open - pos_)) {
+                SkipCut(data);
+                data = 0;
+                continue;
+            }
+            data = 0;
+            pos_ = open;
             if (pos_ == end_) continue;
             const Tag tag = Match();
             switch (tag.Kind) {
@@ -332,7 +351,7 @@ private:
                     if (field && !(seen_ & Bit(*field)))
                         ReadData(tag.Length, static_cast<std::size_t>(*field));
                     else
-                        SkipData(tag.Length);
+                        data = tag.Length;
                     continue;
                 }
             }
@@ -350,10 +369,21 @@ private:
     // too far swallow the next tag, even by a single byte, and reading goes
     // on from it. True when cut short so.
     bool SkipData(std::uint64_t length) {
+        // Most data ends before the next "<" held: then no loop and no call.
+        const auto run = static_cast<std::size_t>(NextOpenHeld() - pos_);
+        if (run >= length) {
+            pos_ += static_cast<std::size_t>(length);
+            return false;
+        }
+        return SkipCut(length);
+    }
+
+    // SkipData where the data reaches the next "<" held, or the window's end.
+    bool SkipCut(std::uint64_t length) {
         while (length > 0) {
             if (pos_ == end_ && !Refill()) return true;
             // The search runs on past the data: the "<" it finds there is the next tag's.
-            char* open = NextOpenHeld();
+            const char* open = NextOpenHeld();
             const auto run = static_cast<std::size_t>(open - pos_);
             if (run >= length) {
                 pos_ += static_cast<std::size_t>(length);
@@ -399,8 +429,8 @@ private:
 
     // The first "<" held from pos_ on, or end_; the last one found is kept,
     // as the search for a field's data finds the next tag's.
-    char* NextOpenHeld() {
-        if (open_ == nullptr || open_ < pos_) open_ = const_cast<char*>(NextOpen(pos_, end_));
+    const char* NextOpenHeld() {
+        if (open_ < pos_) open_ = NextOpen(pos_, end_);
         return open_;
     }
 
@@ -419,9 +449,9 @@ private:
     tavo::TextReader& log_;
     std::unique_ptr<char[]> buf_;
     std::size_t size_ = 0;
-    char* pos_ = nullptr;   // the cursor; bytes [pos_, end_) are held
-    char* end_ = nullptr;   // followed by kPad zero bytes
-    char* open_ = nullptr;  // a "<" with none between pos_ and it, or end_; nullptr: unknown
+    const char* pos_ = nullptr;   // the cursor; bytes [pos_, end_) are held
+    const char* end_ = nullptr;   // followed by kPad zero bytes
+    const char* open_ = nullptr;  // a "<" with none between pos_ and it, or end_
     bool eof_ = false;
 
     std::array<std::string_view, AdifFieldCount> fields_{};  // empty: absent or empty
@@ -438,6 +468,16 @@ private:
 
 bool AdiReader::Refill() {
     if (eof_) return false;
+    if (pos_ == nullptr) {
+        // The first window is the log reader's own memory, which mostly holds
+        // the whole file: the scan then copies none of it.
+        const std::string_view lent = log_.LendBytes(eof_);
+        pos_ = lent.data();
+        end_ = pos_ + lent.size();
+        open_ = NextOpen(pos_, end_);
+        readFrom_ = pos_;
+        return !lent.empty();
+    }
     for (std::size_t i = 0; i < AdifFieldCount; ++i) {
         if (inWindow_ & (1u << i)) fields_[i] = owned_[i].assign(fields_[i]);
     }
@@ -445,6 +485,7 @@ bool AdiReader::Refill() {
     if (reading_ != kNone)
         owned_[reading_].append(readFrom_, static_cast<std::size_t>(pos_ - readFrom_));
     const std::size_t held = static_cast<std::size_t>(end_ - pos_);
+    // What is held moves to the start of a window of our own, a lent one's too.
     if (size_ < held + kChunk) {
         // Room for a tag's look ahead, a chunk and the zeros behind them, made
         // once and without zero-filling.
@@ -455,13 +496,13 @@ bool AdiReader::Refill() {
     } else if (held > 0) {
         std::memmove(buf_.get(), pos_, held);
     }
+    char* const read = buf_.get() + held;
     pos_ = buf_.get();
-    end_ = pos_ + held;
-    open_ = nullptr;
     readFrom_ = pos_;
-    const std::size_t got = log_.ReadBytes(end_, kChunk);
-    end_ += got;
-    std::memset(end_, 0, kPad);
+    const std::size_t got = log_.ReadBytes(read, kChunk);
+    std::memset(read + got, 0, kPad);
+    end_ = read + got;
+    open_ = NextOpen(pos_, end_);
     if (got < kChunk) eof_ = true;
     return got > 0;
 }
@@ -514,17 +555,18 @@ bool HoldsTag(tavo::TextReader& log, std::string_view tag) {
     }
 }
 
-// An XML document starts with "<", a blank or a byte-order mark, never with
-// a letter or a digit as most .adi files do: those need no XML parser, which
-// would take in a whole chunk of the file to say no.
+// An XML document starts with "<" or a blank, perhaps behind a byte-order
+// mark, in UTF-8 as in UTF-16; never with another printable ASCII byte, such
+// as the letter, digit or "#" that .adi files start with. Those need no XML
+// parser, which would take in a whole chunk of the file to say no.
 bool MayBeXml(tavo::TextReader& log) {
     unsigned char head[4] = {};
     const std::size_t got = log.ReadBytes(reinterpret_cast<char*>(head), sizeof head);
     const std::size_t first =
         got >= 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF ? 3 : 0;
     if (first >= got) return true;
-    const char c = static_cast<char>(head[first]);
-    return !(tavo::IsDigitAscii(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'));
+    const unsigned char c = head[first];
+    return c == '<' || c <= ' ' || c > '~';
 }
 
 // The installed parser where the log, from its first byte, is an ADX

@@ -253,7 +253,8 @@ bool TextReader::Fill() {
             // One byte over the size, so that a whole read tells the end as well.
             const std::size_t first = std::min(sizeHint_ + 1, kKeepWhole);
             const std::size_t grown = std::max({capacity_ * 2, first, kChunk});
-            auto bigger = std::make_unique_for_overwrite<char[]>(grown);
+            // Room behind the bytes read for the zeros that LendBytes puts there.
+            auto bigger = std::make_unique_for_overwrite<char[]>(grown + kLendPad);
             if (size_ > 0) std::memcpy(bigger.get(), buffer_.get(), size_);
             buffer_ = std::move(bigger);
             capacity_ = grown;
@@ -286,6 +287,18 @@ std::size_t TextReader::ReadBytes(char* out, std::size_t n) {
         got += take;
     }
     return got;
+}
+
+std::string_view TextReader::LendBytes(bool& last) {
+    if (pos_ >= size_ && !Fill()) {
+        last = true;
+        return {};
+    }
+    std::memset(buffer_.get() + size_, 0, kLendPad);
+    const std::string_view lent(buffer_.get() + pos_, size_ - pos_);
+    pos_ = size_;
+    last = eof_;
+    return lent;
 }
 
 bool TextReader::ReadLine(std::string& line) {

@@ -95,6 +95,14 @@ public:
     // are in the file, for formats that count their data in bytes; fewer
     // only at the end of the file.
     std::size_t ReadBytes(char* out, std::size_t n);
+    // The bytes that memory holds from where reading stands, as ReadBytes
+    // would give them, lent as a view valid until the next read; reading then
+    // stands past them. Memory mostly holds the whole file, so a scan of it
+    // needs no copy. kLendPad zero bytes lie behind the view, for reads a
+    // little past its end. Empty only at the end of the file; `last` tells
+    // that nothing follows the view.
+    static constexpr std::size_t kLendPad = 8;
+    std::string_view LendBytes(bool& last);
 
     const std::string& Name() const { return name_; }
     // The file's size when it was opened, for a guess at what its lines hold.

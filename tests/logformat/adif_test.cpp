@@ -29,8 +29,13 @@ protected:
         std::string Mode;
     };
 
-    std::vector<HeldQso> Read(std::string_view bytes) {
-        std::optional<tavo::TextReader> log = tavo::TextReader::Open(dir.Write("log", bytes));
+    // Grown: the file is empty when opened and gets the bytes before they are
+    // read, so the log's reader holds only its first 64 KiB at once and the
+    // rest comes in chunks, where a file read whole is scanned in one piece.
+    std::vector<HeldQso> Read(std::string_view bytes, bool grown = false) {
+        std::optional<tavo::TextReader> log =
+            tavo::TextReader::Open(dir.Write("log", grown ? "" : bytes));
+        if (grown) dir.Write("log", bytes);
         std::unique_ptr<LogReader> reader = OpenAdifReader(*log, {}, {});
         std::vector<HeldQso> qsos;
         for (LogQso q; reader->Next(q);) qsos.emplace_back(q);
@@ -67,9 +72,10 @@ TEST_F(Adif, IsKnownByAnEorTagOrAnAdxRootAfterTheLineFormats) {
     tavo::xml::InstallAdxParser();
     EXPECT_EQ(Detect("<?xml version=\"1.0\"?>\n<ADX><RECORDS/></ADX>"), FormatAdif);
     EXPECT_EQ(Detect("<?xml version=\"1.0\"?>\n<LOG><RECORDS/></LOG>"), FormatUnknown);
-    // A byte-order mark or blanks may come first; a letter may not.
+    // A byte-order mark or blanks may come first; a letter or "#" may not.
     EXPECT_EQ(Detect("\xEF\xBB\xBF\r\n<ADX><RECORDS/></ADX>"), FormatAdif);
     EXPECT_EQ(Detect("ADX<ADX><RECORDS/></ADX>"), FormatUnknown);
+    EXPECT_EQ(Detect("\xEF\xBB\xBF#<ADX><RECORDS/></ADX>"), FormatUnknown);
 #endif
 }
 
@@ -146,14 +152,14 @@ TEST_F(Adif, RecordsReadTheSameWhereverTheFileIsCutForReading) {
     const std::string tail(70000, '\n');
     for (std::size_t cut = 0; cut <= records.size() + 8; ++cut) {
         const std::string filler(65536 - 5 - cut, 'x');
-        EXPECT_TRUE(Same(Read(filler + "<EOH>" + records + tail), whole)) << "cut at " << cut;
+        EXPECT_TRUE(Same(Read(filler + "<EOH>" + records + tail, true), whole)) << "cut at " << cut;
     }
     // A value longer than what is kept, and than the reader holds at once,
     // that starts 1000 bytes before the cut.
     std::string call(200000, ' ');
     for (std::size_t i = 0; i < call.size(); ++i) call[i] = static_cast<char>('0' + i % 7);
     const std::string head = std::string(65536 - 1000 - 18, 'x') + "<EOH><CALL:200000>";
-    const std::vector<HeldQso> one = Read(head + call + "<EOR>" + records);
+    const std::vector<HeldQso> one = Read(head + call + "<EOR>" + records, true);
     ASSERT_EQ(one.size(), 4u);
     EXPECT_EQ(one[0].Call, call.substr(0, AdifFieldKept));
     EXPECT_EQ(one[1].Call, "W1AW");
@@ -185,7 +191,7 @@ TEST_F(Adif, RandomRecordsReadTheSameWhereverTheFileIsCut) {
         const std::vector<HeldQso> whole = Read("<EOH>" + records);
         const std::size_t cut = random() % records.size();
         const std::string log = std::string(65536 - 5 - cut, 'x') + "<EOH>" + records;
-        EXPECT_TRUE(Same(Read(log + std::string(70000, '\n')), whole)) << "round " << round;
+        EXPECT_TRUE(Same(Read(log + std::string(70000, '\n'), true), whole)) << "round " << round;
     }
 }
 
@@ -203,6 +209,10 @@ TEST_F(Adif, BandDecidesBeforeFreq) {
     EXPECT_EQ(band("<FREQ:6>14.5MH"), 10);
     EXPECT_EQ(band("<FREQ:3>.14"), 10);
     EXPECT_EQ(band(""), 10);
+    // Decimals past the kHz count for nothing, but must be digits.
+    EXPECT_EQ(band("<FREQ:9>7.0009999"), 2);
+    EXPECT_EQ(band("<FREQ:10>7.0009999x"), 10);
+    EXPECT_EQ(Read("<CALL:4>W1AW<FREQ:9>14.025999<EOR>")[0].Khz, 14025u);
 }
 
 TEST_F(Adif, ADateOrTimeThatDoesNotReadGivesMinusOne) {

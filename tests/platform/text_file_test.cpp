@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #ifndef _WIN32
@@ -115,6 +116,31 @@ TEST(TextReader, ReadBytesGivesTheBytesAsTheyStandFromWhereReadingIs) {
     rest.resize(reader->ReadBytes(rest.data(), rest.size()));
     EXPECT_TRUE(rest == bytes.substr(3));
     EXPECT_EQ(reader->ReadBytes(rest.data(), 1), 0u);
+}
+
+TEST(TextReader, LendBytesGivesWhatMemoryHoldsAsReadBytesWould) {
+    TempDir dir;
+    const std::string bytes = "a\r\n\x1a" + std::string(200000, 'z') + "\r\nend";
+    auto reader = TextReader::Open(dir.Write("log.adi", bytes), TextReader::CtrlZ::EndsFile);
+    std::string line;
+    ASSERT_TRUE(reader->ReadLine(line));
+    bool last = false;
+    std::string_view lent = reader->LendBytes(last);
+    EXPECT_TRUE(lent == std::string_view(bytes).substr(3));
+    EXPECT_TRUE(last);
+    EXPECT_EQ(std::string(lent.data() + lent.size(), TextReader::kLendPad),
+              std::string(TextReader::kLendPad, '\0'));
+    EXPECT_TRUE(reader->LendBytes(last).empty());
+    // A file that grew after the open is held in part: the rest is read on.
+    const std::string path = dir.Write("grown.adi", "");
+    auto grown = TextReader::Open(path);
+    dir.Write("grown.adi", bytes);
+    lent = grown->LendBytes(last);
+    EXPECT_FALSE(last);
+    std::string all(lent);
+    all.resize(bytes.size() + 1);
+    all.resize(lent.size() + grown->ReadBytes(all.data() + lent.size(), all.size() - lent.size()));
+    EXPECT_TRUE(all == bytes);
 }
 
 TEST(TextReader, CannotOpenAMissingFileOrAFolder) {
