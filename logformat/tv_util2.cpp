@@ -72,6 +72,13 @@ bool IsZLogTxtMarker(std::string_view Line) {
     return tavo::TrimFront(Line).starts_with(kTxtMarker);
 }
 
+bool MayMarkLine(std::string_view Line) {
+    if (Line.empty()) return false;
+    const char first = Line[0];
+    return first == kAllMarker[0] || first == kCabrilloMarker[0] || first == kTxtMarker[0] ||
+           tavo::IsBlankOrControl(first);
+}
+
 const std::string& HeaderLine() { return headerLine; }
 void ClearHeaderLine() { headerLine.clear(); }
 
@@ -90,6 +97,8 @@ Detection DetectLog(tavo::TextReader& Log) {
     // through to its end, and only the marking line is kept.
     std::string_view line;
     while (Log.ReadLine(line)) {
+        // Most lines of a file no line marks are passed over by their first byte.
+        if (!MayMarkLine(line)) continue;
         for (const LogFormatEntry& entry : LogFormats()) {
             if (entry.MarksLine != nullptr && entry.MarksLine(line))
                 return {entry.Code, std::string(line)};

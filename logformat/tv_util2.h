@@ -37,6 +37,9 @@ struct ColumnLayout {
 bool IsZLogAllMarker(std::string_view Line);
 bool IsCabrilloMarker(std::string_view Line);
 bool IsZLogTxtMarker(std::string_view Line);
+// False for a line that none of the markers above takes, told by its first
+// byte alone; a new line marker adds its own first bytes here.
+bool MayMarkLine(std::string_view Line);
 
 // The line that decided the format at the last successful detection, untrimmed.
 const std::string& HeaderLine();

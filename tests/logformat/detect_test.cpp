@@ -60,6 +60,13 @@ TEST_F(Detect, TheFirstIdentifyingLineDecides) {
     EXPECT_EQ(DetectBytes("x\nSTART-OF-LOG: 3.0\nmon day time\n"), FormatCabrillo);
 }
 
+TEST_F(Detect, AHeaderAfterAnyBlankOrControlByteIsFoundAndAfterNoOtherByte) {
+    for (int c = 0; c < 256; ++c) {
+        const std::string text = std::string(1, static_cast<char>(c)) + "mon day time\n";
+        EXPECT_EQ(DetectBytes(text), c <= 32 ? FormatZLogTxt : FormatUnknown) << c;
+    }
+}
+
 TEST(Layout, FixedLayoutsAreThoseOfTheirFormats) {
     ColumnLayout all{};
     GetColumnLayout(FormatZLogAll, all);
