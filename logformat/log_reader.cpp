@@ -155,7 +155,8 @@ public:
         : log_(log),
           format_(format),
           layout_(layout),
-          template_(format == FormatCabrillo && IsTemplateLayout(layout)) {}
+          template_(format == FormatCabrillo && IsTemplateLayout(layout)),
+          allColumns_(format == FormatZLogAll && IsAllLayout(layout)) {}
 
     bool Next(LogQso& q) override {
         if (!started_) {
@@ -175,7 +176,10 @@ public:
                 Take<kDayHourOfDateTime>(fields_, q);
                 return true;
             }
-            static_cast<QsoFields&>(fields_) = ReadQsoFields(format_, line_, layout_);
+            if (allColumns_)
+                ReadAllFields(line_, fields_);
+            else
+                static_cast<QsoFields&>(fields_) = ReadQsoFields(format_, line_, layout_);
             Take<kDayHourOfFields>(fields_, q);
             return true;
         }
@@ -325,6 +329,7 @@ private:
     int format_;
     ColumnLayout layout_;
     bool template_;          // a Cabrillo log, read by ReadCabrilloFields
+    bool allColumns_;        // a zLog ALL log on its own columns, read by ReadAllFields
     CabrilloFields fields_;  // with the shape of the last line read by its fields
     std::string_view line_;  // into the reader's bytes, until the next read
     bool started_ = false;

@@ -59,6 +59,29 @@ int LookUpBand(const std::array<BandText, N>& table, std::string_view text) {
     return 10;
 }
 
+// A zLog ALL band text's three bytes as one number, for a compare per entry
+// with no library call.
+constexpr std::uint32_t AllBandKey(const char* p) {
+    return static_cast<unsigned char>(p[0]) | static_cast<unsigned char>(p[1]) << 8 |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(p[2])) << 16;
+}
+
+constexpr std::array<std::uint32_t, kAllBands.size()> kAllBandKeys = [] {
+    std::array<std::uint32_t, kAllBands.size()> keys{};
+    for (std::size_t i = 0; i < kAllBands.size(); ++i)
+        keys[i] = AllBandKey(kAllBands[i].text.data());
+    return keys;
+}();
+
+// LookUpBand(kAllBands, text) of a text of three bytes at p.
+int AllBandAt(const char* p) {
+    const std::uint32_t key = AllBandKey(p);
+    for (std::size_t i = 0; i < kAllBandKeys.size(); ++i) {
+        if (kAllBandKeys[i] == key) return kAllBands[i].index;
+    }
+    return 10;
+}
+
 }  // namespace
 
 bool IsZLogAllMarker(std::string_view Line) { return Line == kAllMarker; }
@@ -760,6 +783,44 @@ QsoFields ColumnFields(int Format, std::string_view Line, const ColumnLayout& La
     }
     return q;
 }
+
+// The last column any field of a zLog ALL line is read from: its mode.
+constexpr std::size_t kAllLineWidth = kAllModeSpan.Start + kAllModeSpan.Length - 1;
+static_assert(kAllLineWidth >= kAllLayout.Call.Start + kCallFieldWidth - 1 &&
+              kAllLineWidth >= kAllLayout.Band.Start + 2 &&
+              kAllLineWidth >= kAllLayout.Date.Start + kAllLayout.Date.Length - 1);
+
+// A span of a line known to hold it whole, as ExtractField cuts it then.
+std::string_view Within(std::string_view line, ColumnSpan span) {
+    return {line.data() + span.Start - 1, static_cast<std::size_t>(span.Length)};
+}
+
+}  // namespace
+
+bool IsAllLayout(const ColumnLayout& Layout) { return Layout == kAllLayout; }
+
+void ReadAllFields(std::string_view Line, QsoFields& Fields) {
+    if (Line.size() < kAllLineWidth) {
+        Fields = ColumnFields(FormatZLogAll, Line, kAllLayout, -1);
+        return;
+    }
+    // Every field lies within the line, so each is cut with no clipping, and
+    // the call's run of non-blank bytes is read from the token bits of its
+    // thirteen bytes (and three after them, still within the line).
+    const char* call = Line.data() + kAllLayout.Call.Start - 1;
+    const std::uint64_t bits = WordTokenBits(LoadLittle(call)) | WordTokenBits(LoadLittle(call + 8))
+                                                                     << 8;
+    Fields.Band = AllBandAt(Line.data() + kAllLayout.Band.Start - 1);
+    Fields.Day = Within(Line, kAllLayout.Day);
+    Fields.Hour = Within(Line, kAllLayout.Hour);
+    Fields.Date = Within(Line, kAllLayout.Date);
+    Fields.Call = {call, std::min<std::size_t>(std::countr_one(bits), kCallFieldWidth)};
+    Fields.Time = Within(Line, kAllLayout.Time);
+    Fields.Mode = Within(Line, kAllModeSpan);
+    Fields.Frequency = {};
+}
+
+namespace {
 
 // A Cabrillo line off the template that ReadSplitLine leaves, through the
 // tokens: out of line, as it takes few lines and a large frame.

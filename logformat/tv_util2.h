@@ -113,6 +113,10 @@ struct QsoFields {
 // (the call runs from its column to the first blank, at most 13 bytes);
 // any other Cabrillo line is read by its blank-separated fields.
 QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& Layout);
+// The layout GetColumnLayout gives a zLog ALL log, and its lines read by
+// it: the same fields as ReadQsoFields gives.
+bool IsAllLayout(const ColumnLayout& Layout);
+void ReadAllFields(std::string_view Line, QsoFields& Fields);
 // The layout GetColumnLayout gives a Cabrillo log, whose lines ReadCabrilloFields reads.
 bool IsTemplateLayout(const ColumnLayout& Layout);
 // The band ReadCabrilloFields leaves to its caller on a line read by its

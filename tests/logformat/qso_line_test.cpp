@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "logformat/tv_util2.h"
 
 namespace tv_util2 {
@@ -63,6 +66,46 @@ TEST(BandIndexOf, AllBandsAreLeftAlignedMegahertz) {
         {"24 ", 10}, {"2.4", 10}, {"5600", 10}, {"7", 10},   {" 7 ", 10}};
     for (auto [band, index] : cases)
         EXPECT_EQ(BandIndexOf(FormatZLogAll, AllLine(band), kAllBand), index) << band;
+}
+
+TEST(ReadAllFields, CutsEveryFieldAsTheLayoutDoesWhateverTheLineHolds) {
+    ColumnLayout layout{};
+    GetColumnLayout(FormatZLogAll, layout);
+    ASSERT_TRUE(IsAllLayout(layout));
+    const std::string line = AllLine("14   CW   1  ");
+    std::string longCall = line, oddCall = line;
+    longCall.replace(17, 17, "JA1ABCDEFGHIJKLMN");
+    oddCall.replace(17, 5,
+                    "JA\xE9"
+                    "1\t");
+    const std::string lines[] = {line,
+                                 longCall,
+                                 oddCall,
+                                 line.substr(0, 76),
+                                 line.substr(0, 75),
+                                 "2017/06/04",
+                                 AllLine("144  SSB"),
+                                 ""};
+    for (const std::string& text : lines) {
+        QsoFields fast;
+        ReadAllFields(text, fast);
+        const QsoFields cut = ReadQsoFields(FormatZLogAll, text, layout);
+        const auto fields = [](const QsoFields& q) {
+            return std::vector<std::string_view>{q.Day,  q.Hour, q.Date,     q.Call,
+                                                 q.Time, q.Mode, q.Frequency};
+        };
+        EXPECT_EQ(fields(fast), fields(cut)) << text;
+        EXPECT_EQ(fast.Band, cut.Band) << text;
+    }
+    QsoFields q;
+    ReadAllFields(longCall, q);
+    EXPECT_EQ(q.Call, "JA1ABCDEFGHIJ");
+    ReadAllFields(oddCall, q);
+    EXPECT_EQ(q.Call,
+              "JA\xE9"
+              "1");
+    EXPECT_EQ(q.Mode, "CW   ");
+    EXPECT_EQ(q.Band, 3);
 }
 
 TEST(BandIndexOf, TxtBandsAreRightAlignedInFourCharacters) {
