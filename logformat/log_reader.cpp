@@ -176,10 +176,12 @@ public:
                 Take<kDayHourOfDateTime>(fields_, q);
                 return true;
             }
-            if (allColumns_)
+            if (allColumns_) {
                 ReadAllFields(line_, fields_);
-            else
-                static_cast<QsoFields&>(fields_) = ReadQsoFields(format_, line_, layout_);
+                Take<kDayHourOfFields, kNoFrequency>(fields_, q);
+                return true;
+            }
+            static_cast<QsoFields&>(fields_) = ReadQsoFields(format_, line_, layout_);
             Take<kDayHourOfFields>(fields_, q);
             return true;
         }
@@ -192,10 +194,12 @@ private:
     // Cabrillo line: those are read with the date (once per day) and with
     // the clock, and a Cabrillo line read by its fields leaves them unset.
     static constexpr bool kDayHourOfFields = false, kDayHourOfDateTime = true;
+    // A zLog ALL line has no frequency and its band decoded: no kHz to look up.
+    static constexpr bool kNoFrequency = false;
 
     // The QSO of a line's fields. Inlined in each of its places: the one of
     // a template line then compares and reads fields of fixed widths.
-    template <bool DayHourOfDateTime>
+    template <bool DayHourOfDateTime, bool HasFrequency = true>
     [[gnu::always_inline]] void Take(const QsoFields& fields, LogQso& q) {
         q.Call = fields.Call;
         const DateRead& date = ReadDate(fields.Date);
@@ -219,6 +223,11 @@ private:
         }
         q.Stamp = clock >= 0 && date.minute != NoStamp ? date.minute + clock : NoStamp;
         q.Mode = fields.Mode;
+        if constexpr (!HasFrequency) {
+            q.Khz = 0;
+            q.Band = fields.Band;
+            return;
+        }
         KhzSeen& khz = Khz(fields.Frequency);
         q.Khz = khz.khz;
         q.Band = fields.Band != BandOfFrequency ? fields.Band : khz.band;
