@@ -177,9 +177,13 @@ public:
                 return true;
             }
             if (allColumns_) {
-                ReadAllFields(line_, fields_);
-                Take<kDayHourOfFields, kNoFrequency>(fields_, q);
-                return true;
+                // Cut here, as a template line is, where a line holds every field.
+                int band = 10;
+                const int callLength = MeasureAllLine(line_, band);
+                if (callLength >= 0) {
+                    Take<kDayHourOfFields, kNoFrequency>(AllFields(line_, band, callLength), q);
+                    return true;
+                }
             }
             static_cast<QsoFields&>(fields_) = ReadQsoFields(format_, line_, layout_);
             Take<kDayHourOfFields>(fields_, q);

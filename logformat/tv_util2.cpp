@@ -22,11 +22,6 @@ constexpr std::string_view kTxtMarker = "mon day time";
 
 // The tables read best in columns.
 // clang-format off
-constexpr ColumnLayout kAllLayout = {
-    {67, 3}, {18, 10}, {9, 2},  {12, 2}, {55, 1}, {61, 1}, {1, 10},
-    {72, 4}, {31, 3},  {43, 3}, {12, 5}, {6, 2},  {47, 3},
-};
-
 // Band texts per index 0..9 (10 is the catch-all). Cabrillo's frequency in kHz
 // is known by its first two characters, with or without a leading zero.
 struct BandText {
@@ -143,7 +138,7 @@ int DetectLogFormat(const std::string& FileName) {
 
 void GetColumnLayout(const Detection& Found, ColumnLayout& Layout) {
     switch (Found.Format) {
-        case FormatZLogAll: Layout = kAllLayout; break;
+        case FormatZLogAll: Layout = ZLogAllLayout; break;
         case FormatCabrillo: Layout = CabrilloLayout; break;
         case FormatZLogTxt: LayoutFromHeader(Found.HeaderLine, Layout); break;
         default: break;
@@ -553,10 +548,6 @@ std::string_view CallAt(std::string_view line, ColumnSpan span) {
     return field.substr(0, n);
 }
 
-// The mode as zLog writes it can be five characters wide ("RTTY ", "SSB  "),
-// one more than the layout's mode span.
-constexpr ColumnSpan kAllModeSpan = {72, 5};
-
 }  // namespace
 
 namespace {
@@ -779,45 +770,29 @@ QsoFields ColumnFields(int Format, std::string_view Line, const ColumnLayout& La
         CutTemplateMiddle(Line, q);
     } else {
         q.Time = ExtractField(Line, Layout.Time);
-        q.Mode = ExtractField(Line, kAllModeSpan);
+        q.Mode = ExtractField(Line, ZLogAllModeSpan);
     }
     return q;
 }
 
-// The last column any field of a zLog ALL line is read from: its mode.
-constexpr std::size_t kAllLineWidth = kAllModeSpan.Start + kAllModeSpan.Length - 1;
-static_assert(kAllLineWidth >= kAllLayout.Call.Start + kCallFieldWidth - 1 &&
-              kAllLineWidth >= kAllLayout.Band.Start + 2 &&
-              kAllLineWidth >= kAllLayout.Date.Start + kAllLayout.Date.Length - 1);
-
-// A span of a line known to hold it whole, as ExtractField cuts it then.
-std::string_view Within(std::string_view line, ColumnSpan span) {
-    return {line.data() + span.Start - 1, static_cast<std::size_t>(span.Length)};
-}
+// The call's thirteen bytes, the band's three and the date end within it too.
+static_assert(ZLogAllLineWidth >= ZLogAllLayout.Call.Start + kCallFieldWidth - 1 &&
+              ZLogAllLineWidth >= ZLogAllLayout.Band.Start + 2 &&
+              ZLogAllLineWidth >= ZLogAllLayout.Date.Start + ZLogAllLayout.Date.Length - 1);
 
 }  // namespace
 
-bool IsAllLayout(const ColumnLayout& Layout) { return Layout == kAllLayout; }
+bool IsAllLayout(const ColumnLayout& Layout) { return Layout == ZLogAllLayout; }
 
-void ReadAllFields(std::string_view Line, QsoFields& Fields) {
-    if (Line.size() < kAllLineWidth) {
-        Fields = ColumnFields(FormatZLogAll, Line, kAllLayout, -1);
-        return;
-    }
-    // Every field lies within the line, so each is cut with no clipping, and
-    // the call's run of non-blank bytes is read from the token bits of its
-    // thirteen bytes (and three after them, still within the line).
-    const char* call = Line.data() + kAllLayout.Call.Start - 1;
+int MeasureAllLine(std::string_view Line, int& Band) {
+    if (Line.size() < ZLogAllLineWidth) return -1;
+    // The call's run of non-blank bytes, from the token bits of its thirteen
+    // bytes and three after them, still within the line.
+    const char* call = Line.data() + ZLogAllLayout.Call.Start - 1;
     const std::uint64_t bits = WordTokenBits(LoadLittle(call)) | WordTokenBits(LoadLittle(call + 8))
                                                                      << 8;
-    Fields.Band = AllBandAt(Line.data() + kAllLayout.Band.Start - 1);
-    Fields.Day = Within(Line, kAllLayout.Day);
-    Fields.Hour = Within(Line, kAllLayout.Hour);
-    Fields.Date = Within(Line, kAllLayout.Date);
-    Fields.Call = {call, std::min<std::size_t>(std::countr_one(bits), kCallFieldWidth)};
-    Fields.Time = Within(Line, kAllLayout.Time);
-    Fields.Mode = Within(Line, kAllModeSpan);
-    Fields.Frequency = {};
+    Band = AllBandAt(Line.data() + ZLogAllLayout.Band.Start - 1);
+    return std::min(std::countr_one(bits), kCallFieldWidth);
 }
 
 namespace {

@@ -68,7 +68,7 @@ TEST(BandIndexOf, AllBandsAreLeftAlignedMegahertz) {
         EXPECT_EQ(BandIndexOf(FormatZLogAll, AllLine(band), kAllBand), index) << band;
 }
 
-TEST(ReadAllFields, CutsEveryFieldAsTheLayoutDoesWhateverTheLineHolds) {
+TEST(AllFields, CutsEveryFieldAsTheLayoutDoesOnALineThatHoldsThemAll) {
     ColumnLayout layout{};
     GetColumnLayout(FormatZLogAll, layout);
     ASSERT_TRUE(IsAllLayout(layout));
@@ -86,26 +86,29 @@ TEST(ReadAllFields, CutsEveryFieldAsTheLayoutDoesWhateverTheLineHolds) {
                                  "2017/06/04",
                                  AllLine("144  SSB"),
                                  ""};
+    const auto fields = [](const QsoFields& q) {
+        return std::vector<std::string_view>{q.Day,  q.Hour, q.Date,     q.Call,
+                                             q.Time, q.Mode, q.Frequency};
+    };
     for (const std::string& text : lines) {
-        QsoFields fast;
-        ReadAllFields(text, fast);
+        int band = -1;
+        const int callLength = MeasureAllLine(text, band);
+        // Only a line that holds every field whole is cut at the columns.
+        ASSERT_EQ(callLength >= 0, text.size() >= 76) << text;
+        if (callLength < 0) continue;
+        const QsoFields fast = AllFields(text, band, callLength);
         const QsoFields cut = ReadQsoFields(FormatZLogAll, text, layout);
-        const auto fields = [](const QsoFields& q) {
-            return std::vector<std::string_view>{q.Day,  q.Hour, q.Date,     q.Call,
-                                                 q.Time, q.Mode, q.Frequency};
-        };
         EXPECT_EQ(fields(fast), fields(cut)) << text;
         EXPECT_EQ(fast.Band, cut.Band) << text;
     }
-    QsoFields q;
-    ReadAllFields(longCall, q);
-    EXPECT_EQ(q.Call, "JA1ABCDEFGHIJ");
-    ReadAllFields(oddCall, q);
-    EXPECT_EQ(q.Call,
+    int band = -1;
+    EXPECT_EQ(AllFields(longCall, 0, MeasureAllLine(longCall, band)).Call, "JA1ABCDEFGHIJ");
+    const QsoFields odd = AllFields(oddCall, 0, MeasureAllLine(oddCall, band));
+    EXPECT_EQ(odd.Call,
               "JA\xE9"
               "1");
-    EXPECT_EQ(q.Mode, "CW   ");
-    EXPECT_EQ(q.Band, 3);
+    EXPECT_EQ(odd.Mode, "CW   ");
+    EXPECT_EQ(band, 3);
 }
 
 TEST(BandIndexOf, TxtBandsAreRightAlignedInFourCharacters) {
