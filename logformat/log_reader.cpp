@@ -155,8 +155,7 @@ public:
         : log_(log),
           format_(format),
           layout_(layout),
-          template_(format == FormatCabrillo && IsTemplateLayout(layout)),
-          allColumns_(format == FormatZLogAll && IsAllLayout(layout)) {}
+          template_(format == FormatCabrillo && IsTemplateLayout(layout)) {}
 
     bool Next(LogQso& q) override {
         if (!started_) {
@@ -176,15 +175,6 @@ public:
                 Take<kDayHourOfDateTime>(fields_, q);
                 return true;
             }
-            if (allColumns_) {
-                // Cut here, as a template line is, where a line holds every field.
-                int band = 10;
-                const int callLength = MeasureAllLine(line_, band);
-                if (callLength >= 0) {
-                    Take<kDayHourOfFields, kNoFrequency>(AllFields(line_, band, callLength), q);
-                    return true;
-                }
-            }
             static_cast<QsoFields&>(fields_) = ReadQsoFields(format_, line_, layout_);
             Take<kDayHourOfFields>(fields_, q);
             return true;
@@ -192,7 +182,7 @@ public:
         return false;
     }
 
-private:
+protected:
     // Whether a line's day and hour are read from its own fields, or are
     // the date's ninth and tenth bytes and the time's first two, as on every
     // Cabrillo line: those are read with the date (once per day) and with
@@ -342,10 +332,38 @@ private:
     int format_;
     ColumnLayout layout_;
     bool template_;          // a Cabrillo log, read by ReadCabrilloFields
-    bool allColumns_;        // a zLog ALL log on its own columns, read by ReadAllFields
     CabrilloFields fields_;  // with the shape of the last line read by its fields
     std::string_view line_;  // into the reader's bytes, until the next read
     bool started_ = false;
+};
+
+// A zLog ALL log on its own columns: a reader of its own, so that the
+// Cabrillo reader's steps stay as they are.
+class ZLogAllReader final : public LineReader {
+public:
+    ZLogAllReader(tavo::TextReader& log, const ColumnLayout& layout)
+        : LineReader(log, FormatZLogAll, layout) {}
+
+    bool Next(LogQso& q) override {
+        if (!started_) {
+            started_ = true;
+            if (!log_.ReadLine(line_)) return false;
+        }
+        while (log_.ReadLine(line_)) {
+            if (!IsQsoLine(FormatZLogAll, line_)) continue;
+            // Cut here, as a template line is, where the line holds every field.
+            int band = 10;
+            const int callLength = MeasureAllLine(line_, band);
+            if (callLength >= 0) {
+                Take<kDayHourOfFields, kNoFrequency>(AllFields(line_, band, callLength), q);
+                return true;
+            }
+            static_cast<QsoFields&>(fields_) = ReadQsoFields(FormatZLogAll, line_, layout_);
+            Take<kDayHourOfFields>(fields_, q);
+            return true;
+        }
+        return false;
+    }
 };
 
 }  // namespace
@@ -374,6 +392,8 @@ std::optional<int> CalendarDays(std::string_view Text) {
 
 std::unique_ptr<LogReader> OpenLineReader(tavo::TextReader& Log, const Detection& Found,
                                           const ColumnLayout& Layout) {
+    if (Found.Format == FormatZLogAll && IsAllLayout(Layout))
+        return std::make_unique<ZLogAllReader>(Log, Layout);
     return std::make_unique<LineReader>(Log, Found.Format, Layout);
 }
 
