@@ -1,9 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "logformat/log_formats.h"
+#include "logformat/log_reader.h"
 #include "logformat/tv_util2.h"
+#include "platform/text_file.h"
+#include "tests/support/temp_dir.h"
 
 namespace tv_util2 {
 namespace {
@@ -109,6 +116,29 @@ TEST(AllFields, CutsEveryFieldAsTheLayoutDoesOnALineThatHoldsThemAll) {
               "1");
     EXPECT_EQ(odd.Mode, "CW   ");
     EXPECT_EQ(band, 3);
+}
+
+// A zLog ALL log read whole, its lines long enough for the mode and shorter.
+TEST(AllFields, AZLogAllLogReadsShortLinesAsTheLayoutCutsThem) {
+    tavo::test::TempDir dir;
+    const std::string name =
+        dir.Write("log.ALL", "zLog for Windows \r\n" + AllLine("14   CW   1  ") + "\r\n" +
+                                 AllLine("50 ") + "\r\n2017/06/05 10:30 JA1XYZ\r\n" +
+                                 "2017/06/05 23:59" + AllLine("144  SSB  1").substr(16) + "\n");
+    const Detection found = DetectLog(name);
+    ColumnLayout layout{};
+    GetColumnLayout(found, layout);
+    std::optional<tavo::TextReader> log = tavo::TextReader::Open(name);
+    std::unique_ptr<LogReader> reader =
+        FindLogFormat(found.Format)->OpenReader(*log, found, layout);
+    using Qso = std::tuple<std::string, int, int, int, std::string, bool>;
+    std::vector<Qso> qsos;
+    for (LogQso q; reader->Next(q);)
+        qsos.emplace_back(q.Call, q.Band, q.Day, q.Hour, q.Mode, q.Stamp != NoStamp);
+    EXPECT_EQ(qsos, (std::vector<Qso>{{"QP3GES", 3, 4, 9, "CW   ", true},
+                                      {"QP3GES", 6, 4, 9, "", true},
+                                      {"JA1XYZ", 10, 5, 10, "", true},
+                                      {"QP3GES", 7, 5, 23, "SSB  ", true}}));
 }
 
 TEST(BandIndexOf, TxtBandsAreRightAlignedInFourCharacters) {
