@@ -61,20 +61,47 @@ constexpr std::uint32_t AllBandKey(const char* p) {
            static_cast<std::uint32_t>(static_cast<unsigned char>(p[2])) << 16;
 }
 
-constexpr std::array<std::uint32_t, kAllBands.size()> kAllBandKeys = [] {
-    std::array<std::uint32_t, kAllBands.size()> keys{};
-    for (std::size_t i = 0; i < kAllBands.size(); ++i)
-        keys[i] = AllBandKey(kAllBands[i].text.data());
-    return keys;
+// The band texts by their keys in a table of 16 slots, at most one text to
+// a slot: a multiplier that spreads the ten keys so is found at compile
+// time. An empty slot holds key 0 and the catch-all band, which is right for
+// three zero bytes too.
+struct AllBandSlot {
+    std::uint32_t key = 0;
+    int index = 10;
+};
+constexpr int kAllBandSlotBits = 4;
+
+constexpr std::size_t AllBandSlotOf(std::uint32_t key, std::uint32_t multiplier) {
+    return (key * multiplier) >> (32 - kAllBandSlotBits);
+}
+
+constexpr std::uint32_t kAllBandMultiplier = [] {
+    for (std::uint32_t multiplier = 0x9E3779B1u;; multiplier += 2) {
+        std::array<bool, std::size_t{1} << kAllBandSlotBits> taken{};
+        bool apart = true;
+        for (const BandText& entry : kAllBands) {
+            const std::size_t slot = AllBandSlotOf(AllBandKey(entry.text.data()), multiplier);
+            apart = apart && !taken[slot];
+            taken[slot] = true;
+        }
+        if (apart) return multiplier;
+    }
+}();
+
+constexpr std::array<AllBandSlot, std::size_t{1} << kAllBandSlotBits> kAllBandSlots = [] {
+    std::array<AllBandSlot, std::size_t{1} << kAllBandSlotBits> slots{};
+    for (const BandText& entry : kAllBands) {
+        const std::uint32_t key = AllBandKey(entry.text.data());
+        slots[AllBandSlotOf(key, kAllBandMultiplier)] = {key, entry.index};
+    }
+    return slots;
 }();
 
 // LookUpBand(kAllBands, text) of a text of three bytes at p.
 int AllBandAt(const char* p) {
     const std::uint32_t key = AllBandKey(p);
-    for (std::size_t i = 0; i < kAllBandKeys.size(); ++i) {
-        if (kAllBandKeys[i] == key) return kAllBands[i].index;
-    }
-    return 10;
+    const AllBandSlot& slot = kAllBandSlots[AllBandSlotOf(key, kAllBandMultiplier)];
+    return slot.key == key ? slot.index : 10;
 }
 
 }  // namespace

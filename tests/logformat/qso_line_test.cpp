@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -109,6 +110,13 @@ TEST(AllFields, CutsEveryFieldAsTheLayoutDoesOnALineThatHoldsThemAll) {
         EXPECT_EQ(fast.Band, cut.Band) << text;
     }
     int band = -1;
+    for (std::string_view text : std::initializer_list<std::string_view>{
+             "1.9", "3.5", "7  ", "14 ", "21 ", "28 ", "50 ", "144", "430", "1200", "10 ", "2.4",
+             " 7 ", "7", std::string_view("\0\0\0", 3), "43"}) {
+        const std::string withBand = AllLine(text) + std::string(10, ' ');
+        ASSERT_GE(MeasureAllLine(withBand, band), 0);
+        EXPECT_EQ(band, BandIndexOf(FormatZLogAll, withBand, kAllBand)) << text;
+    }
     EXPECT_EQ(AllFields(longCall, 0, MeasureAllLine(longCall, band)).Call, "JA1ABCDEFGHIJ");
     const QsoFields odd = AllFields(oddCall, 0, MeasureAllLine(oddCall, band));
     EXPECT_EQ(odd.Call,
