@@ -20,15 +20,22 @@ constexpr std::string_view kAllMarker = "zLog for Windows ";
 constexpr std::string_view kCabrilloMarker = "START-OF-LOG:";
 constexpr std::string_view kTxtMarker = "mon day time";
 
-// The tables read best in columns.
-// clang-format off
 // Band texts per index 0..9 (10 is the catch-all). Cabrillo's frequency in kHz
-// is known by its first two characters, with or without a leading zero.
+// is known by its first two characters, with or without a leading zero. The
+// text is held in the entry, not pointed to, so that the tables need no
+// relocation when the program starts.
 struct BandText {
+    constexpr BandText(int Index, std::string_view Text) : index(Index), size(Text.size()) {
+        for (std::size_t i = 0; i < size; ++i) bytes[i] = Text[i];
+    }
+    constexpr std::string_view text() const { return {bytes.data(), size}; }
     int index;
-    std::string_view text;
+    std::array<char, 4> bytes{};
+    std::size_t size;
 };
 
+// The tables read best in columns.
+// clang-format off
 constexpr std::array<BandText, 10> kAllBands = {{
     {0, "1.9"}, {1, "3.5"}, {2, "7  "}, {3, "14 "}, {4, "21 "},
     {5, "28 "}, {6, "50 "}, {7, "144"}, {8, "430"}, {9, "120"},
@@ -49,7 +56,7 @@ constexpr std::array<BandText, 11> kTxtBands = {{
 template <std::size_t N>
 int LookUpBand(const std::array<BandText, N>& table, std::string_view text) {
     for (const BandText& entry : table) {
-        if (entry.text == text) return entry.index;
+        if (entry.text() == text) return entry.index;
     }
     return 10;
 }
@@ -80,7 +87,7 @@ constexpr std::uint32_t kAllBandMultiplier = [] {
         std::array<bool, std::size_t{1} << kAllBandSlotBits> taken{};
         bool apart = true;
         for (const BandText& entry : kAllBands) {
-            const std::size_t slot = AllBandSlotOf(AllBandKey(entry.text.data()), multiplier);
+            const std::size_t slot = AllBandSlotOf(AllBandKey(entry.text().data()), multiplier);
             apart = apart && !taken[slot];
             taken[slot] = true;
         }
@@ -91,7 +98,7 @@ constexpr std::uint32_t kAllBandMultiplier = [] {
 constexpr std::array<AllBandSlot, std::size_t{1} << kAllBandSlotBits> kAllBandSlots = [] {
     std::array<AllBandSlot, std::size_t{1} << kAllBandSlotBits> slots{};
     for (const BandText& entry : kAllBands) {
-        const std::uint32_t key = AllBandKey(entry.text.data());
+        const std::uint32_t key = AllBandKey(entry.text().data());
         slots[AllBandSlotOf(key, kAllBandMultiplier)] = {key, entry.index};
     }
     return slots;
@@ -545,7 +552,7 @@ int CabrilloBandOf(std::string_view Frequency) {
         if (digits) return KhzBandOf(khz);
     }
     for (const BandText& entry : kCabrilloDesignators) {
-        if (entry.text == Frequency) return entry.index;
+        if (entry.text() == Frequency) return entry.index;
     }
     std::string_view whole = Frequency.substr(0, Frequency.find('.'));
     if (whole.size() < Frequency.size() && !tavo::AllDigits(Frequency.substr(whole.size() + 1)))
