@@ -392,9 +392,14 @@ std::optional<int> CalendarDays(std::string_view Text) {
 
 std::unique_ptr<LogReader> OpenLineReader(tavo::TextReader& Log, const Detection& Found,
                                           const ColumnLayout& Layout) {
+    return std::make_unique<LineReader>(Log, Found.Format, Layout);
+}
+
+std::unique_ptr<LogReader> OpenZLogAllReader(tavo::TextReader& Log, const Detection& Found,
+                                             const ColumnLayout& Layout) {
     if (Found.Format == FormatZLogAll && IsAllLayout(Layout))
         return std::make_unique<ZLogAllReader>(Log, Layout);
-    return std::make_unique<LineReader>(Log, Found.Format, Layout);
+    return OpenLineReader(Log, Found, Layout);
 }
 
 }  // namespace tv_util2

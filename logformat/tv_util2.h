@@ -177,6 +177,10 @@ struct CabrilloFields : QsoFields {
 class LogReader;
 std::unique_ptr<LogReader> OpenLineReader(tavo::TextReader& Log, const Detection& Found,
                                           const ColumnLayout& Layout);
+// The same for a zLog ALL log, whose lines on its own layout are cut at
+// their columns where they are read.
+std::unique_ptr<LogReader> OpenZLogAllReader(tavo::TextReader& Log, const Detection& Found,
+                                             const ColumnLayout& Layout);
 
 // One blank-separated field of a Cabrillo QSO line and its 1-based column.
 struct CabrilloToken {
