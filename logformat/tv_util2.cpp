@@ -138,6 +138,18 @@ std::string_view ExtractField(std::string_view Line, ColumnSpan Span) {
     return tavo::Cut(Line, Span.Start, Span.Length);
 }
 
+namespace {
+
+// The next line that MayMarkLine lets through; false at the end.
+bool ReadMarkableLine(tavo::TextReader& Log, std::string_view& line) {
+    while (Log.ReadLine(line)) {
+        if (MayMarkLine(line)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 Detection DetectLog(const std::string& FileName) {
     std::optional<tavo::TextReader> reader = tavo::TextReader::Open(FileName);
     if (!reader) return {};
@@ -147,10 +159,12 @@ Detection DetectLog(const std::string& FileName) {
 Detection DetectLog(tavo::TextReader& Log) {
     // Lines as views: a file no line marks, such as an ADIF log, is read
     // through to its end, and only the marking line is kept.
+    // A marked log nearly always starts with its marker, so the first line
+    // goes to the markers as it is; the lines after it only when their
+    // first byte lets one of them take it, which passes over most lines of
+    // a file no line marks.
     std::string_view line;
-    while (Log.ReadLine(line)) {
-        // Most lines of a file no line marks are passed over by their first byte.
-        if (!MayMarkLine(line)) continue;
+    for (bool more = Log.ReadLine(line); more; more = ReadMarkableLine(Log, line)) {
         for (const LogFormatEntry& entry : LogFormats()) {
             if (entry.MarksLine != nullptr && entry.MarksLine(line))
                 return {entry.Code, std::string(line)};
