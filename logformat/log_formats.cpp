@@ -12,7 +12,7 @@ namespace {
 // Real Cabrillo files are named .log or .txt as often as .cbr.
 constexpr std::array<LogFormatEntry, 4> kFormats = {{
     {FormatZLogAll, "ZLOG(ALL)", "ALL(zlog)", "*.ALL", true, IsZLogAllMarker, nullptr,
-     OpenLineReader},
+     OpenZLogAllReader},
     {FormatCabrillo, "Cabrillo", "Cabrillo", "*.cbr *.log *.txt", true, IsCabrilloMarker, nullptr,
      OpenLineReader},
     {FormatAdif, "ADIF", "ADIF", "*.adi *.adif *.adx", true, nullptr, HoldsAdif, OpenAdifReader},

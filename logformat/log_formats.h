@@ -24,7 +24,8 @@ struct LogFormatEntry {
     std::string_view DialogPatterns;  // blank-separated, such as "*.cbr *.log"
     bool Analysed;                    // false: recognised, but a pass refuses it
     // A line anywhere in the file that marks the format; nullptr for a format
-    // known by the whole file instead.
+    // known by the whole file instead. Detection asks only of lines that
+    // MayMarkLine lets through.
     bool (*MarksLine)(std::string_view Line);
     // Tried, from the file's first byte, only when no line marked a format.
     bool (*MarksFile)(tavo::TextReader& Log);

@@ -182,16 +182,18 @@ public:
         return false;
     }
 
-private:
+protected:
     // Whether a line's day and hour are read from its own fields, or are
     // the date's ninth and tenth bytes and the time's first two, as on every
     // Cabrillo line: those are read with the date (once per day) and with
     // the clock, and a Cabrillo line read by its fields leaves them unset.
     static constexpr bool kDayHourOfFields = false, kDayHourOfDateTime = true;
+    // A zLog ALL line has no frequency and its band decoded: no kHz to look up.
+    static constexpr bool kNoFrequency = false;
 
     // The QSO of a line's fields. Inlined in each of its places: the one of
     // a template line then compares and reads fields of fixed widths.
-    template <bool DayHourOfDateTime>
+    template <bool DayHourOfDateTime, bool HasFrequency = true>
     [[gnu::always_inline]] void Take(const QsoFields& fields, LogQso& q) {
         q.Call = fields.Call;
         const DateRead& date = ReadDate(fields.Date);
@@ -215,6 +217,11 @@ private:
         }
         q.Stamp = clock >= 0 && date.minute != NoStamp ? date.minute + clock : NoStamp;
         q.Mode = fields.Mode;
+        if constexpr (!HasFrequency) {
+            q.Khz = 0;
+            q.Band = fields.Band;
+            return;
+        }
         KhzSeen& khz = Khz(fields.Frequency);
         q.Khz = khz.khz;
         q.Band = fields.Band != BandOfFrequency ? fields.Band : khz.band;
@@ -330,6 +337,35 @@ private:
     bool started_ = false;
 };
 
+// A zLog ALL log on its own columns: a reader of its own, so that the
+// Cabrillo reader's steps stay as they are.
+class ZLogAllReader final : public LineReader {
+public:
+    ZLogAllReader(tavo::TextReader& log, const ColumnLayout& layout)
+        : LineReader(log, FormatZLogAll, layout) {}
+
+    bool Next(LogQso& q) override {
+        if (!started_) {
+            started_ = true;
+            if (!log_.ReadLine(line_)) return false;
+        }
+        while (log_.ReadLine(line_)) {
+            if (!IsQsoLine(FormatZLogAll, line_)) continue;
+            // Cut here, as a template line is, where the line holds every field.
+            int band = 10;
+            const int callLength = MeasureAllLine(line_, band);
+            if (callLength >= 0) {
+                Take<kDayHourOfFields, kNoFrequency>(AllFields(line_, band, callLength), q);
+                return true;
+            }
+            static_cast<QsoFields&>(fields_) = ReadQsoFields(FormatZLogAll, line_, layout_);
+            Take<kDayHourOfFields>(fields_, q);
+            return true;
+        }
+        return false;
+    }
+};
+
 }  // namespace
 
 std::optional<int> DateDays(std::string_view Text) {
@@ -357,6 +393,13 @@ std::optional<int> CalendarDays(std::string_view Text) {
 std::unique_ptr<LogReader> OpenLineReader(tavo::TextReader& Log, const Detection& Found,
                                           const ColumnLayout& Layout) {
     return std::make_unique<LineReader>(Log, Found.Format, Layout);
+}
+
+std::unique_ptr<LogReader> OpenZLogAllReader(tavo::TextReader& Log, const Detection& Found,
+                                             const ColumnLayout& Layout) {
+    if (Found.Format == FormatZLogAll && IsAllLayout(Layout))
+        return std::make_unique<ZLogAllReader>(Log, Layout);
+    return OpenLineReader(Log, Found, Layout);
 }
 
 }  // namespace tv_util2

@@ -20,20 +20,22 @@ constexpr std::string_view kAllMarker = "zLog for Windows ";
 constexpr std::string_view kCabrilloMarker = "START-OF-LOG:";
 constexpr std::string_view kTxtMarker = "mon day time";
 
+// Band texts per index 0..9 (10 is the catch-all). Cabrillo's frequency in kHz
+// is known by its first two characters, with or without a leading zero. The
+// text is held in the entry, not pointed to, so that the tables need no
+// relocation when the program starts.
+struct BandText {
+    constexpr BandText(int Index, std::string_view Text) : index(Index), size(Text.size()) {
+        for (std::size_t i = 0; i < size; ++i) bytes[i] = Text[i];
+    }
+    constexpr std::string_view text() const { return {bytes.data(), size}; }
+    int index;
+    std::array<char, 4> bytes{};
+    std::size_t size;
+};
+
 // The tables read best in columns.
 // clang-format off
-constexpr ColumnLayout kAllLayout = {
-    {67, 3}, {18, 10}, {9, 2},  {12, 2}, {55, 1}, {61, 1}, {1, 10},
-    {72, 4}, {31, 3},  {43, 3}, {12, 5}, {6, 2},  {47, 3},
-};
-
-// Band texts per index 0..9 (10 is the catch-all). Cabrillo's frequency in kHz
-// is known by its first two characters, with or without a leading zero.
-struct BandText {
-    int index;
-    std::string_view text;
-};
-
 constexpr std::array<BandText, 10> kAllBands = {{
     {0, "1.9"}, {1, "3.5"}, {2, "7  "}, {3, "14 "}, {4, "21 "},
     {5, "28 "}, {6, "50 "}, {7, "144"}, {8, "430"}, {9, "120"},
@@ -54,9 +56,59 @@ constexpr std::array<BandText, 11> kTxtBands = {{
 template <std::size_t N>
 int LookUpBand(const std::array<BandText, N>& table, std::string_view text) {
     for (const BandText& entry : table) {
-        if (entry.text == text) return entry.index;
+        if (entry.text() == text) return entry.index;
     }
     return 10;
+}
+
+// A zLog ALL band text's three bytes as one number, for a compare per entry
+// with no library call.
+constexpr std::uint32_t AllBandKey(const char* p) {
+    return static_cast<unsigned char>(p[0]) | static_cast<unsigned char>(p[1]) << 8 |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(p[2])) << 16;
+}
+
+// The band texts by their keys in a table of 16 slots, at most one text to
+// a slot: a multiplier that spreads the ten keys so is found at compile
+// time. An empty slot holds key 0 and the catch-all band, which is right for
+// three zero bytes too.
+struct AllBandSlot {
+    std::uint32_t key = 0;
+    int index = 10;
+};
+constexpr int kAllBandSlotBits = 4;
+
+constexpr std::size_t AllBandSlotOf(std::uint32_t key, std::uint32_t multiplier) {
+    return (key * multiplier) >> (32 - kAllBandSlotBits);
+}
+
+constexpr std::uint32_t kAllBandMultiplier = [] {
+    for (std::uint32_t multiplier = 0x9E3779B1u;; multiplier += 2) {
+        std::array<bool, std::size_t{1} << kAllBandSlotBits> taken{};
+        bool apart = true;
+        for (const BandText& entry : kAllBands) {
+            const std::size_t slot = AllBandSlotOf(AllBandKey(entry.text().data()), multiplier);
+            apart = apart && !taken[slot];
+            taken[slot] = true;
+        }
+        if (apart) return multiplier;
+    }
+}();
+
+constexpr std::array<AllBandSlot, std::size_t{1} << kAllBandSlotBits> kAllBandSlots = [] {
+    std::array<AllBandSlot, std::size_t{1} << kAllBandSlotBits> slots{};
+    for (const BandText& entry : kAllBands) {
+        const std::uint32_t key = AllBandKey(entry.text().data());
+        slots[AllBandSlotOf(key, kAllBandMultiplier)] = {key, entry.index};
+    }
+    return slots;
+}();
+
+// LookUpBand(kAllBands, text) of a text of three bytes at p.
+int AllBandAt(const char* p) {
+    const std::uint32_t key = AllBandKey(p);
+    const AllBandSlot& slot = kAllBandSlots[AllBandSlotOf(key, kAllBandMultiplier)];
+    return slot.key == key ? slot.index : 10;
 }
 
 }  // namespace
@@ -72,12 +124,31 @@ bool IsZLogTxtMarker(std::string_view Line) {
     return tavo::TrimFront(Line).starts_with(kTxtMarker);
 }
 
+bool MayMarkLine(std::string_view Line) {
+    if (Line.empty()) return false;
+    const char first = Line[0];
+    return first == kAllMarker[0] || first == kCabrilloMarker[0] || first == kTxtMarker[0] ||
+           tavo::IsBlankOrControl(first);
+}
+
 const std::string& HeaderLine() { return headerLine; }
 void ClearHeaderLine() { headerLine.clear(); }
 
 std::string_view ExtractField(std::string_view Line, ColumnSpan Span) {
     return tavo::Cut(Line, Span.Start, Span.Length);
 }
+
+namespace {
+
+// The next line that MayMarkLine lets through; false at the end.
+bool ReadMarkableLine(tavo::TextReader& Log, std::string_view& line) {
+    while (Log.ReadLine(line)) {
+        if (MayMarkLine(line)) return true;
+    }
+    return false;
+}
+
+}  // namespace
 
 Detection DetectLog(const std::string& FileName) {
     std::optional<tavo::TextReader> reader = tavo::TextReader::Open(FileName);
@@ -88,8 +159,12 @@ Detection DetectLog(const std::string& FileName) {
 Detection DetectLog(tavo::TextReader& Log) {
     // Lines as views: a file no line marks, such as an ADIF log, is read
     // through to its end, and only the marking line is kept.
+    // A marked log nearly always starts with its marker, so the first line
+    // goes to the markers as it is; the lines after it only when their
+    // first byte lets one of them take it, which passes over most lines of
+    // a file no line marks.
     std::string_view line;
-    while (Log.ReadLine(line)) {
+    for (bool more = Log.ReadLine(line); more; more = ReadMarkableLine(Log, line)) {
         for (const LogFormatEntry& entry : LogFormats()) {
             if (entry.MarksLine != nullptr && entry.MarksLine(line))
                 return {entry.Code, std::string(line)};
@@ -111,7 +186,7 @@ int DetectLogFormat(const std::string& FileName) {
 
 void GetColumnLayout(const Detection& Found, ColumnLayout& Layout) {
     switch (Found.Format) {
-        case FormatZLogAll: Layout = kAllLayout; break;
+        case FormatZLogAll: Layout = ZLogAllLayout; break;
         case FormatCabrillo: Layout = CabrilloLayout; break;
         case FormatZLogTxt: LayoutFromHeader(Found.HeaderLine, Layout); break;
         default: break;
@@ -491,7 +566,7 @@ int CabrilloBandOf(std::string_view Frequency) {
         if (digits) return KhzBandOf(khz);
     }
     for (const BandText& entry : kCabrilloDesignators) {
-        if (entry.text == Frequency) return entry.index;
+        if (entry.text() == Frequency) return entry.index;
     }
     std::string_view whole = Frequency.substr(0, Frequency.find('.'));
     if (whole.size() < Frequency.size() && !tavo::AllDigits(Frequency.substr(whole.size() + 1)))
@@ -520,10 +595,6 @@ std::string_view CallAt(std::string_view line, ColumnSpan span) {
     while (n < field.size() && IsTokenChar(field[n])) ++n;
     return field.substr(0, n);
 }
-
-// The mode as zLog writes it can be five characters wide ("RTTY ", "SSB  "),
-// one more than the layout's mode span.
-constexpr ColumnSpan kAllModeSpan = {72, 5};
 
 }  // namespace
 
@@ -747,10 +818,32 @@ QsoFields ColumnFields(int Format, std::string_view Line, const ColumnLayout& La
         CutTemplateMiddle(Line, q);
     } else {
         q.Time = ExtractField(Line, Layout.Time);
-        q.Mode = ExtractField(Line, kAllModeSpan);
+        q.Mode = ExtractField(Line, ZLogAllModeSpan);
     }
     return q;
 }
+
+// The call's thirteen bytes, the band's three and the date end within it too.
+static_assert(ZLogAllLineWidth >= ZLogAllLayout.Call.Start + kCallFieldWidth - 1 &&
+              ZLogAllLineWidth >= ZLogAllLayout.Band.Start + 2 &&
+              ZLogAllLineWidth >= ZLogAllLayout.Date.Start + ZLogAllLayout.Date.Length - 1);
+
+}  // namespace
+
+bool IsAllLayout(const ColumnLayout& Layout) { return Layout == ZLogAllLayout; }
+
+int MeasureAllLine(std::string_view Line, int& Band) {
+    if (Line.size() < ZLogAllLineWidth) return -1;
+    // The call's run of non-blank bytes, from the token bits of its thirteen
+    // bytes and three after them, still within the line.
+    const char* call = Line.data() + ZLogAllLayout.Call.Start - 1;
+    const std::uint64_t bits = WordTokenBits(LoadLittle(call)) | WordTokenBits(LoadLittle(call + 8))
+                                                                     << 8;
+    Band = AllBandAt(Line.data() + ZLogAllLayout.Band.Start - 1);
+    return std::min(std::countr_one(bits), kCallFieldWidth);
+}
+
+namespace {
 
 // A Cabrillo line off the template that ReadSplitLine leaves, through the
 // tokens: out of line, as it takes few lines and a large frame.

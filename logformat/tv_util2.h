@@ -37,6 +37,9 @@ struct ColumnLayout {
 bool IsZLogAllMarker(std::string_view Line);
 bool IsCabrilloMarker(std::string_view Line);
 bool IsZLogTxtMarker(std::string_view Line);
+// False for a line that none of the markers above takes, told by its first
+// byte alone; a new line marker adds its own first bytes here.
+bool MayMarkLine(std::string_view Line);
 
 // The line that decided the format at the last successful detection, untrimmed.
 const std::string& HeaderLine();
@@ -110,6 +113,41 @@ struct QsoFields {
 // (the call runs from its column to the first blank, at most 13 bytes);
 // any other Cabrillo line is read by its blank-separated fields.
 QsoFields ReadQsoFields(int Format, std::string_view Line, const ColumnLayout& Layout);
+// The layout GetColumnLayout gives a zLog ALL log.
+// clang-format off
+inline constexpr ColumnLayout ZLogAllLayout = {
+    {67, 3}, {18, 10}, {9, 2},  {12, 2}, {55, 1}, {61, 1}, {1, 10},
+    {72, 4}, {31, 3},  {43, 3}, {12, 5}, {6, 2},  {47, 3},
+};
+// clang-format on
+bool IsAllLayout(const ColumnLayout& Layout);
+// The mode as zLog writes it can be five characters wide ("RTTY ", "SSB  "),
+// one more than the layout's mode span.
+inline constexpr ColumnSpan ZLogAllModeSpan = {72, 5};
+// A zLog ALL line this long holds every field whole: its mode ends last.
+inline constexpr std::size_t ZLogAllLineWidth = ZLogAllModeSpan.Start + ZLogAllModeSpan.Length - 1;
+
+// The band of a zLog ALL line that holds every field whole, and the length
+// of its call; -1 for a shorter line, which ReadQsoFields reads.
+int MeasureAllLine(std::string_view Line, int& Band);
+// A line MeasureAllLine measured, cut at its fixed columns: ReadQsoFields's
+// fields with no clipping. Inline, so that a reader of many lines knows
+// every field's width where it reads them.
+inline QsoFields AllFields(std::string_view Line, int Band, int CallLength) {
+    auto at = [&Line](ColumnSpan span) {
+        return std::string_view(Line.data() + span.Start - 1,
+                                static_cast<std::size_t>(span.Length));
+    };
+    QsoFields fields;
+    fields.Band = Band;
+    fields.Day = at(ZLogAllLayout.Day);
+    fields.Hour = at(ZLogAllLayout.Hour);
+    fields.Date = at(ZLogAllLayout.Date);
+    fields.Call = at({ZLogAllLayout.Call.Start, CallLength});
+    fields.Time = at(ZLogAllLayout.Time);
+    fields.Mode = at(ZLogAllModeSpan);
+    return fields;
+}
 // The layout GetColumnLayout gives a Cabrillo log, whose lines ReadCabrilloFields reads.
 bool IsTemplateLayout(const ColumnLayout& Layout);
 // The band ReadCabrilloFields leaves to its caller on a line read by its
@@ -139,6 +177,10 @@ struct CabrilloFields : QsoFields {
 class LogReader;
 std::unique_ptr<LogReader> OpenLineReader(tavo::TextReader& Log, const Detection& Found,
                                           const ColumnLayout& Layout);
+// The same for a zLog ALL log, whose lines on its own layout are cut at
+// their columns where they are read.
+std::unique_ptr<LogReader> OpenZLogAllReader(tavo::TextReader& Log, const Detection& Found,
+                                             const ColumnLayout& Layout);
 
 // One blank-separated field of a Cabrillo QSO line and its 1-based column.
 struct CabrilloToken {

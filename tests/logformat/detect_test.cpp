@@ -60,6 +60,14 @@ TEST_F(Detect, TheFirstIdentifyingLineDecides) {
     EXPECT_EQ(DetectBytes("x\nSTART-OF-LOG: 3.0\nmon day time\n"), FormatCabrillo);
 }
 
+TEST_F(Detect, AHeaderAfterAnyBlankOrControlByteIsFoundAndAfterNoOtherByte) {
+    for (int c = 0; c < 256; ++c) {
+        // After a first line, as that one is offered to the markers as it is.
+        const std::string text = "x\n" + std::string(1, static_cast<char>(c)) + "mon day time\n";
+        EXPECT_EQ(DetectBytes(text), c <= 32 ? FormatZLogTxt : FormatUnknown) << c;
+    }
+}
+
 TEST(Layout, FixedLayoutsAreThoseOfTheirFormats) {
     ColumnLayout all{};
     GetColumnLayout(FormatZLogAll, all);

@@ -1,6 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+#include <memory>
+#include <optional>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "logformat/log_formats.h"
+#include "logformat/log_reader.h"
 #include "logformat/tv_util2.h"
+#include "platform/text_file.h"
+#include "tests/support/temp_dir.h"
 
 namespace tv_util2 {
 namespace {
@@ -63,6 +74,79 @@ TEST(BandIndexOf, AllBandsAreLeftAlignedMegahertz) {
         {"24 ", 10}, {"2.4", 10}, {"5600", 10}, {"7", 10},   {" 7 ", 10}};
     for (auto [band, index] : cases)
         EXPECT_EQ(BandIndexOf(FormatZLogAll, AllLine(band), kAllBand), index) << band;
+}
+
+TEST(AllFields, CutsEveryFieldAsTheLayoutDoesOnALineThatHoldsThemAll) {
+    ColumnLayout layout{};
+    GetColumnLayout(FormatZLogAll, layout);
+    ASSERT_TRUE(IsAllLayout(layout));
+    const std::string line = AllLine("14   CW   1  ");
+    std::string longCall = line, oddCall = line;
+    longCall.replace(17, 17, "JA1ABCDEFGHIJKLMN");
+    oddCall.replace(17, 5,
+                    "JA\xE9"
+                    "1\t");
+    const std::string lines[] = {line,
+                                 longCall,
+                                 oddCall,
+                                 line.substr(0, 76),
+                                 line.substr(0, 75),
+                                 "2017/06/04",
+                                 AllLine("144  SSB"),
+                                 ""};
+    const auto fields = [](const QsoFields& q) {
+        return std::vector<std::string_view>{q.Day,  q.Hour, q.Date,     q.Call,
+                                             q.Time, q.Mode, q.Frequency};
+    };
+    for (const std::string& text : lines) {
+        int band = -1;
+        const int callLength = MeasureAllLine(text, band);
+        // Only a line that holds every field whole is cut at the columns.
+        ASSERT_EQ(callLength >= 0, text.size() >= 76) << text;
+        if (callLength < 0) continue;
+        const QsoFields fast = AllFields(text, band, callLength);
+        const QsoFields cut = ReadQsoFields(FormatZLogAll, text, layout);
+        EXPECT_EQ(fields(fast), fields(cut)) << text;
+        EXPECT_EQ(fast.Band, cut.Band) << text;
+    }
+    int band = -1;
+    for (std::string_view text : std::initializer_list<std::string_view>{
+             "1.9", "3.5", "7  ", "14 ", "21 ", "28 ", "50 ", "144", "430", "1200", "10 ", "2.4",
+             " 7 ", "7", std::string_view("\0\0\0", 3), "43"}) {
+        const std::string withBand = AllLine(text) + std::string(10, ' ');
+        ASSERT_GE(MeasureAllLine(withBand, band), 0);
+        EXPECT_EQ(band, BandIndexOf(FormatZLogAll, withBand, kAllBand)) << text;
+    }
+    EXPECT_EQ(AllFields(longCall, 0, MeasureAllLine(longCall, band)).Call, "JA1ABCDEFGHIJ");
+    const QsoFields odd = AllFields(oddCall, 0, MeasureAllLine(oddCall, band));
+    EXPECT_EQ(odd.Call,
+              "JA\xE9"
+              "1");
+    EXPECT_EQ(odd.Mode, "CW   ");
+    EXPECT_EQ(band, 3);
+}
+
+// A zLog ALL log read whole, its lines long enough for the mode and shorter.
+TEST(AllFields, AZLogAllLogReadsShortLinesAsTheLayoutCutsThem) {
+    tavo::test::TempDir dir;
+    const std::string name =
+        dir.Write("log.ALL", "zLog for Windows \r\n" + AllLine("14   CW   1  ") + "\r\n" +
+                                 AllLine("50 ") + "\r\n2017/06/05 10:30 JA1XYZ\r\n" +
+                                 "2017/06/05 23:59" + AllLine("144  SSB  1").substr(16) + "\n");
+    const Detection found = DetectLog(name);
+    ColumnLayout layout{};
+    GetColumnLayout(found, layout);
+    std::optional<tavo::TextReader> log = tavo::TextReader::Open(name);
+    std::unique_ptr<LogReader> reader =
+        FindLogFormat(found.Format)->OpenReader(*log, found, layout);
+    using Qso = std::tuple<std::string, int, int, int, std::string, bool>;
+    std::vector<Qso> qsos;
+    for (LogQso q; reader->Next(q);)
+        qsos.emplace_back(q.Call, q.Band, q.Day, q.Hour, q.Mode, q.Stamp != NoStamp);
+    EXPECT_EQ(qsos, (std::vector<Qso>{{"QP3GES", 3, 4, 9, "CW   ", true},
+                                      {"QP3GES", 6, 4, 9, "", true},
+                                      {"JA1XYZ", 10, 5, 10, "", true},
+                                      {"QP3GES", 7, 5, 23, "SSB  ", true}}));
 }
 
 TEST(BandIndexOf, TxtBandsAreRightAlignedInFourCharacters) {
