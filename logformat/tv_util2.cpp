@@ -537,18 +537,16 @@ constexpr std::array<std::uint8_t, 256> kCallByteKind = [] {
     return CommonCallShape(Token) || CallByParts(Token);
 }
 
-// Per byte of a word, its top bit where the byte is an ASCII letter, and
-// where it is a digit: each range is tested on the low seven bits, which
-// carry into no other byte, and a byte above 127 is neither.
+// Per byte of a word, its top bit where the byte's low seven bits are an
+// ASCII letter, and where they are a digit: each range is tested on those
+// bits, which carry into no other byte. A byte above 127 is left to the caller.
 std::uint64_t WordLetterTops(std::uint64_t w) {
     const std::uint64_t folded = w & 0x5F5F5F5F5F5F5F5FULL;  // a-z onto A-Z, top bit off
-    return (folded + 0x3F3F3F3F3F3F3F3FULL) & ~(folded + 0x2525252525252525ULL) & ~w &
-           0x8080808080808080ULL;
+    return (folded + 0x3F3F3F3F3F3F3F3FULL) & ~(folded + 0x2525252525252525ULL);
 }
 std::uint64_t WordDigitTops(std::uint64_t w) {
     const std::uint64_t low = w & 0x7F7F7F7F7F7F7F7FULL;
-    return (low + 0x5050505050505050ULL) & ~(low + 0x4646464646464646ULL) & ~w &
-           0x8080808080808080ULL;
+    return (low + 0x5050505050505050ULL) & ~(low + 0x4646464646464646ULL);
 }
 
 // Whether a call of n letters and digits is of the common shape, by where
@@ -578,8 +576,10 @@ constexpr std::array<std::uint16_t, 256> kCommonCallDigits = [] {
     if (n > 8) return false;
     const unsigned shift = static_cast<unsigned>(8 * (8 - n));
     const std::uint64_t w = LoadLittle(Token.data() + n - 8) >> shift;
-    const std::uint64_t digits = WordDigitTops(w);
-    const bool alone = (WordLetterTops(w) | digits) == (0x8080808080808080ULL >> shift);
+    constexpr std::uint64_t kTops = 0x8080808080808080ULL;
+    const std::uint64_t digits = WordDigitTops(w) & kTops;
+    // A byte above 127 makes no call, whatever its low bits.
+    const bool alone = ((WordLetterTops(w) | digits) & ~w & kTops) == kTops >> shift;
     const std::size_t places = (digits * 0x0002040810204081ULL) >> 56;  // top bits gathered
     return alone & ((kCommonCallDigits[places] >> n) & 1u);
 }
