@@ -778,8 +778,12 @@ void CompleteSplitFields(QsoFields& q) {
     auto field = [&](std::size_t offset) {
         std::size_t run = 0;
         if (offset < 64) {
-            run = std::countr_one(in[0] >> offset);
-            if (offset + run == 64) run += std::countr_one(in[1]);
+            // Whether a call runs on past the block changes from line to
+            // line with its size, so the second block's first bits come in
+            // above the first's (in two shifts, each less than 64); only a
+            // field of 64 bytes or more, never a call, needs the second's run.
+            run = std::countr_one(in[0] >> offset | in[1] << (63 - offset) << 1);
+            if (run == 64) run = 64 - offset + std::countr_one(in[1]);
         } else {
             run = std::countr_one(in[1] >> (offset - 64));
         }
