@@ -537,6 +537,53 @@ constexpr std::array<std::uint8_t, 256> kCallByteKind = [] {
     return CommonCallShape(Token) || CallByParts(Token);
 }
 
+// Per byte of a word, its top bit where the byte's low seven bits are an
+// ASCII letter, and where they are a digit: each range is tested on those
+// bits, which carry into no other byte. A byte above 127 is left to the caller.
+std::uint64_t WordLetterTops(std::uint64_t w) {
+    const std::uint64_t folded = w & 0x5F5F5F5F5F5F5F5FULL;  // a-z onto A-Z, top bit off
+    return (folded + 0x3F3F3F3F3F3F3F3FULL) & ~(folded + 0x2525252525252525ULL);
+}
+std::uint64_t WordDigitTops(std::uint64_t w) {
+    const std::uint64_t low = w & 0x7F7F7F7F7F7F7F7FULL;
+    return (low + 0x5050505050505050ULL) & ~(low + 0x4646464646464646ULL);
+}
+
+// Whether a call of n letters and digits is of the common shape, by where
+// its digits stand: bit n of the entry for those places (bit k of the index
+// for byte k). All are letters but for a digit that may lead and the one
+// before the suffix of one to four, with one or two letters between them.
+constexpr std::array<std::uint16_t, 256> kCommonCallDigits = [] {
+    std::array<std::uint16_t, 256> sizes{};
+    for (unsigned digits = 0; digits < 256; ++digits) {
+        const unsigned lead = digits & 1u, number = digits & ~1u;
+        if (number == 0 || (number & (number - 1)) != 0) continue;
+        const int at = std::countr_zero(number), between = at - static_cast<int>(lead);
+        if (between < 1 || between > 2) continue;
+        for (int suffix = 1; suffix <= 4 && at + 1 + suffix <= 8; ++suffix)
+            sizes[digits] |= static_cast<std::uint16_t>(1u << (at + 1 + suffix));
+    }
+    return sizes;
+}();
+
+// CommonCallShape of a token with at least eight bytes of its line up to
+// its end, all in one word and with no branch on its bytes: the letters of
+// a call's suffix vary in number from line to line, which a walk over them
+// mispredicts. The bytes must all be letters or digits, and the digits
+// stand where the table says.
+[[gnu::always_inline]] inline bool CommonCallShapeInLine(std::string_view Token) {
+    const std::size_t n = Token.size();
+    if (n > 8) return false;
+    const unsigned shift = static_cast<unsigned>(8 * (8 - n));
+    const std::uint64_t w = LoadLittle(Token.data() + n - 8) >> shift;
+    constexpr std::uint64_t kTops = 0x8080808080808080ULL;
+    const std::uint64_t digits = WordDigitTops(w) & kTops;
+    // A byte above 127 makes no call, whatever its low bits.
+    const bool alone = ((WordLetterTops(w) | digits) & ~w & kTops) == kTops >> shift;
+    const std::size_t places = (digits * 0x0002040810204081ULL) >> 56;  // top bits gathered
+    return alone & ((kCommonCallDigits[places] >> n) & 1u);
+}
+
 }  // namespace
 
 // The parts between slashes: the call proper, each part after it of 1 to 4
@@ -731,8 +778,12 @@ void CompleteSplitFields(QsoFields& q) {
     auto field = [&](std::size_t offset) {
         std::size_t run = 0;
         if (offset < 64) {
-            run = std::countr_one(in[0] >> offset);
-            if (offset + run == 64) run += std::countr_one(in[1]);
+            // Whether a call runs on past the block changes from line to
+            // line with its size, so the second block's first bits come in
+            // above the first's (in two shifts, each less than 64); only a
+            // field of 64 bytes or more, never a call, needs the second's run.
+            run = std::countr_one(in[0] >> offset | in[1] << (63 - offset) << 1);
+            if (run == 64) run = 64 - offset + std::countr_one(in[1]);
         } else {
             run = std::countr_one(in[1] >> (offset - 64));
         }
@@ -789,7 +840,8 @@ void CompleteSplitFields(QsoFields& q) {
         column(at[0]) + static_cast<int>(q.Frequency.size()) == TemplateFrequencyEnd + 1 &&
         column(at[2]) == TemplateDate && column(at[3]) == TemplateTime &&
         column(at[4]) == TemplateCall;
-    return !onTemplate && CallShape(q.Call);
+    // The call starts past the marker and four fields, and ends in the line.
+    return !onTemplate && (CommonCallShapeInLine(q.Call) || CallByParts(q.Call));
 }
 
 }  // namespace

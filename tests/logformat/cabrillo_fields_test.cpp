@@ -171,6 +171,24 @@ TEST(LooksLikeCall, TakesOnlyAsciiLettersAndDigits) {
     }
 }
 
+// The received call of a line read by its fields is judged as LooksLikeCall
+// judges it, whatever byte stands at any place of a call of any size: else
+// the call after it is taken.
+TEST(CabrilloFields, TheReceivedCallIsJudgedAsLooksLikeCallJudgesIt) {
+    for (std::string_view shape :
+         {"K3L", "9A1A", "DL1AB", "2E0ABC", "VK2ABCD", "W1AWXYZ", "4X1ABCDE", "DL1ABCDEF"}) {
+        for (std::size_t at = 0; at < shape.size(); ++at) {
+            for (int c = '!'; c < 256; ++c) {
+                std::string call(shape);
+                call[at] = static_cast<char>(c);
+                const std::string line =
+                    "QSO: 14025 CW 2024-11-23 0042 K3LR 599 5 " + call + " 599 W1AW";
+                EXPECT_EQ(Call(line), LooksLikeCall(call) ? call : "W1AW") << line;
+            }
+        }
+    }
+}
+
 TEST(CabrilloFields, UnevenExchangesStillFindTheCall) {
     // The received exchange is missing: the halves land on the sent QTH "OH".
     EXPECT_EQ(Call("QSO: 7030 CW 2024-03-09 1201 N8XX 599 OH W1AW"), "W1AW");
