@@ -7,14 +7,18 @@
 #            the real field, about 8,000 logs and 10 M QSOs at the defaults.
 # Timing is noisy: run it on a quiet machine, not within minutes of deleting
 # many files (see field below), and compare two binaries in one run, e.g.
-# bench/contest.sh OLD_TAVO NEW_TAVO.
-# usage: bench/contest.sh TAVO [TAVO...]   (COPIES=100 GENERATED=30; needs GNU time)
+# bench/contest.sh OLD_TAVO NEW_TAVO. ROUNDS runs every binary that many
+# times, the binaries taking turns, and gives each run's figures and the
+# median CPU per log: a shared machine's neighbours come and go within a run.
+# usage: bench/contest.sh TAVO [TAVO...]   (COPIES=100 GENERATED=30 ROUNDS=1;
+#        needs GNU time)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 dat="$here/../data/CQWW.DAT"
 realdata="$here/../../shared/realdata"
 copies=${COPIES:-100}
 generated=${GENERATED:-30}
+rounds=${ROUNDS:-1}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -46,10 +50,12 @@ field() {
   cp -al "$work/tree/real" "$dir/real"
   find "$dir/real" -type f | sort
 }
-run=0
-for tavo in "$@"; do
-  run=$((run + 1))
-  for name in real contest; do field "$name" "$run" >"$work/$name-$run.list"; done
+for round in $(seq 1 "$rounds"); do
+  run=0
+  for tavo in "$@"; do
+    run=$((run + 1))
+    for name in real contest; do field "$name" "$run-$round" >"$work/$name-$run-$round.list"; done
+  done
 done
 
 # CPU times and peak resident set of the run, from GNU time: its own image
@@ -62,17 +68,30 @@ measure() {
 }
 
 for name in real contest; do
-  run=0
-  for tavo in "$@"; do
-    run=$((run + 1))
-    list="$work/$name-$run.list"
-    logs=$(wc -l <"$list")
-    # Each binary writes every report afresh, as a log checker's first run
-    # does, from logs already in the page cache.
-    xargs -d '\n' cat <"$list" >/dev/null
-    read -r user sys rss qsos < <(measure "$(realpath "$tavo")" report --jobs 1 --data "$dat" \
-      --files-from "$list")
-    awk -v f="$name" -v t="$tavo" -v n="$logs" -v q="$qsos" -v u="$user" -v s="$sys" -v r="$rss" \
-      'BEGIN { printf "%-8s %s: %d logs, %d QSOs, CPU %.2f s (user %.2f, system %.2f), %.3f ms per log, peak RSS %.1f MB\n", f, t, n, q, u + s, u, s, (u + s) * 1000 / n, r / 1024 }'
+  for round in $(seq 1 "$rounds"); do
+    run=0
+    for tavo in "$@"; do
+      run=$((run + 1))
+      list="$work/$name-$run-$round.list"
+      logs=$(wc -l <"$list")
+      # Each binary writes every report afresh, as a log checker's first run
+      # does, from logs already in the page cache.
+      xargs -d '\n' cat <"$list" >/dev/null
+      read -r user sys rss qsos < <(measure "$(realpath "$tavo")" report --jobs 1 --data "$dat" \
+        --files-from "$list")
+      awk -v f="$name" -v t="$tavo" -v n="$logs" -v q="$qsos" -v u="$user" -v s="$sys" -v r="$rss" \
+        'BEGIN { printf "%-8s %s: %d logs, %d QSOs, CPU %.2f s (user %.2f, system %.2f), %.3f ms per log, peak RSS %.1f MB\n", f, t, n, q, u + s, u, s, (u + s) * 1000 / n, r / 1024 }' |
+        tee -a "$work/$name-$run.runs"
+    done
   done
+  if [ "$rounds" -gt 1 ]; then
+    run=0
+    for tavo in "$@"; do
+      run=$((run + 1))
+      grep -o '[0-9.]* ms per log' "$work/$name-$run.runs" | sort -n |
+        awk -v f="$name" -v t="$tavo" '{ v[NR] = $1 } END {
+          m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
+          printf "%-8s %s: median %.3f ms per log over %d runs (%.3f to %.3f)\n", f, t, m, NR, v[1], v[NR] }'
+    done
+  fi
 done
