@@ -499,44 +499,6 @@ bool IsGridLocator(std::string_view t) {
     return IsBareCall(call) && suffixes(end == std::string_view::npos ? "" : rest.substr(end));
 }
 
-// Each byte's kind for a call's common shape, looked up rather than tested
-// by ranges: A-Z and a-z are letters, 0-9 digits.
-constexpr std::uint8_t kLetter = 1, kDigit = 2;
-constexpr std::array<std::uint8_t, 256> kCallByteKind = [] {
-    std::array<std::uint8_t, 256> kinds{};
-    for (int c = 'A'; c <= 'Z'; ++c) kinds[c] = kinds[c + ('a' - 'A')] = kLetter;
-    for (int c = '0'; c <= '9'; ++c) kinds[c] = kDigit;
-    return kinds;
-}();
-
-// Most calls are one or two letters, perhaps after a digit, then a digit
-// and one to four letters, which every rule of LooksLikeCall accepts and no
-// locator has (its digits are two in a row): taken at once. Every line off
-// the template asks this of a call, so each byte is looked up once. Inline
-// where lines are read, with the full rules out of line.
-[[gnu::always_inline]] inline bool CommonCallShape(std::string_view Token) {
-    if (Token.size() < 3 || Token.size() > 8) return false;
-    const char* t = Token.data();
-    const std::size_t n = Token.size();
-    auto kind = [t](std::size_t i) { return kCallByteKind[static_cast<unsigned char>(t[i])]; };
-    std::size_t at = kind(0) == kDigit ? 1 : 0;
-    // One or two letters, the second no further than the third byte, so
-    // that no bound needs testing; then the digit, and one to four letters
-    // to the end.
-    if (kind(at) != kLetter) return false;
-    at += kind(at + 1) == kLetter ? 2 : 1;
-    if (n - at < 2 || n - at > 5 || kind(at) != kDigit) return false;
-    for (std::size_t i = at + 1; i < n; ++i) {
-        if (kind(i) != kLetter) return false;
-    }
-    return true;
-}
-
-// LooksLikeCall, inline where the lines are read.
-[[gnu::always_inline]] inline bool CallShape(std::string_view Token) {
-    return CommonCallShape(Token) || CallByParts(Token);
-}
-
 // Per byte of a word, its top bit where the byte's low seven bits are an
 // ASCII letter, and where they are a digit: each range is tested on those
 // bits, which carry into no other byte. A byte above 127 is left to the caller.
@@ -566,29 +528,42 @@ constexpr std::array<std::uint16_t, 256> kCommonCallDigits = [] {
     return sizes;
 }();
 
-// CommonCallShape of a token with at least eight bytes of its line up to
-// its end, all in one word and with no branch on its bytes: the letters of
-// a call's suffix vary in number from line to line, which a walk over them
-// mispredicts. The bytes must all be letters or digits, and the digits
-// stand where the table says.
+// Most calls are one or two letters, perhaps after a digit, then a digit
+// and one to four letters, which every rule of LooksLikeCall accepts and no
+// locator has (its digits are two in a row): taken at once. The call's n
+// bytes (1 to 8) stand first in w, zeros after them. No branch depends on
+// its bytes: the letters of a suffix vary in number from line to line,
+// which a walk over them mispredicts.
+[[gnu::always_inline]] inline bool CommonCallShapeOfWord(std::uint64_t w, std::size_t n) {
+    constexpr std::uint64_t kTops = 0x8080808080808080ULL;
+    const std::uint64_t digits = WordDigitTops(w) & kTops;
+    // Every byte is a letter or a digit, and none above 127 whatever its low bits.
+    const bool alone = ((WordLetterTops(w) | digits) & ~w & kTops) == kTops >> (8 * (8 - n));
+    const std::size_t places = (digits * 0x0002040810204081ULL) >> 56;  // top bits gathered
+    return alone & ((kCommonCallDigits[places] >> n) & 1u);
+}
+
+bool CommonCallShape(std::string_view Token) {
+    const std::size_t n = Token.size();
+    if (n == 0 || n > 8) return false;
+    char bytes[8] = {};
+    std::memcpy(bytes, Token.data(), n);
+    return CommonCallShapeOfWord(LoadLittle(bytes), n);
+}
+
+// CommonCallShape of a token of one byte or more with at least eight bytes
+// of its line up to its end, read in place.
 [[gnu::always_inline]] inline bool CommonCallShapeInLine(std::string_view Token) {
     const std::size_t n = Token.size();
     if (n > 8) return false;
-    const unsigned shift = static_cast<unsigned>(8 * (8 - n));
-    const std::uint64_t w = LoadLittle(Token.data() + n - 8) >> shift;
-    constexpr std::uint64_t kTops = 0x8080808080808080ULL;
-    const std::uint64_t digits = WordDigitTops(w) & kTops;
-    // A byte above 127 makes no call, whatever its low bits.
-    const bool alone = ((WordLetterTops(w) | digits) & ~w & kTops) == kTops >> shift;
-    const std::size_t places = (digits * 0x0002040810204081ULL) >> 56;  // top bits gathered
-    return alone & ((kCommonCallDigits[places] >> n) & 1u);
+    return CommonCallShapeOfWord(LoadLittle(Token.data() + n - 8) >> (8 * (8 - n)), n);
 }
 
 }  // namespace
 
 // The parts between slashes: the call proper, each part after it of 1 to 4
 // letters and digits, and perhaps one such part before it.
-bool LooksLikeCall(std::string_view Token) { return CallShape(Token); }
+bool LooksLikeCall(std::string_view Token) { return CommonCallShape(Token) || CallByParts(Token); }
 
 int KhzBandOf(std::uint64_t Khz) {
     for (const KhzRange& range : kKhzBands) {
@@ -840,7 +815,8 @@ void CompleteSplitFields(QsoFields& q) {
         column(at[0]) + static_cast<int>(q.Frequency.size()) == TemplateFrequencyEnd + 1 &&
         column(at[2]) == TemplateDate && column(at[3]) == TemplateTime &&
         column(at[4]) == TemplateCall;
-    // The call starts past the marker and four fields, and ends in the line.
+    // The call, a token of one byte or more, starts past the marker and four
+    // fields, and ends in the line.
     return !onTemplate && (CommonCallShapeInLine(q.Call) || CallByParts(q.Call));
 }
 
